@@ -1,0 +1,22 @@
+include(CMakePackageConfigHelpers)
+
+install(TARGETS oxwUtl EXPORT oxwUtlTargets
+  LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/ox.h include/oxw.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(EXPORT oxwUtlTargets NAMESPACE oxwUtl:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
+
+configure_package_config_file(cmake/oxwUtlConfig.cmake.in
+  ${PROJECT_BINARY_DIR}/oxwUtlConfig.cmake
+  INSTALL_DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
+  COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/oxwUtlConfig.cmake ${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
+  DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
+
+# Path from <libdir>/pkgconfig back to the prefix.
+file(RELATIVE_PATH OXWUTL_PC_UP "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
+configure_file(cmake/oxwutl.pc.in ${PROJECT_BINARY_DIR}/oxwutl.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/oxwutl.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

@@ -1,0 +1,396 @@
+/*
+ * ox.h - the portable family of oxwUtl: memory handles, files, strings and paths, raster images,
+ * selections, document files and geometry.
+ *
+ * Error convention (every function below says which pattern it follows):
+ *   - The result says whether a call succeeded: 1 or a non-zero handle/pointer/count on success, 0 on
+ *     failure (the few exceptions are noted at the function).
+ *   - The last argument of most functions, `err`, receives the reason. It is never tested for null: always
+ *     pass writable storage. Patterns:
+ *       "set on failure"      the code is written only when the call fails;
+ *       "cleared, then set"   0 on success, the reason on failure;
+ *       "last error"          the library's last system error after every call, success or not.
+ *   - A failure with code 0 means invalid arguments.
+ *   - Codes are Win32-style system codes (OX_ERROR_*) or the library's own codes (OX_ERR_*, high word
+ *     0x2001).
+ *
+ * Plain C99; every function has C linkage. Handles are pointer-sized unsigned integers, 0 meaning none.
+ */
+#ifndef OXWUTL_OX_H
+#define OXWUTL_OX_H
+
+#include <stddef.h>
+#include <stdint.h>
+
+#if defined(__GNUC__)
+#define OX_API __attribute__((visibility("default")))
+#else
+#define OX_API
+#endif
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Version                                                                                               */
+/* ---------------------------------------------------------------------------------------------------- */
+
+#define OXWUTL_VERSION_MAJOR 1
+#define OXWUTL_VERSION_MINOR 0
+#define OXWUTL_VERSION_PATCH 0
+#define OXWUTL_VERSION_NUMBER (OXWUTL_VERSION_MAJOR * 10000 + OXWUTL_VERSION_MINOR * 100 + OXWUTL_VERSION_PATCH)
+
+/* The version of the loaded library, as OXWUTL_VERSION_NUMBER and as "major.minor.patch". */
+OX_API uint32_t oxGetLibraryVersion(void);
+OX_API const char *oxGetLibraryVersionString(void);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Shared types and codes                                                                                */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Memory block (and image) handle: the block's address; 0 = none. Released only with oxFree. */
+typedef uintptr_t OxHandle;
+
+/* Open file; OX_INVALID_FILE (all bits set) after a failed open. 0 is never returned by a failed open. */
+typedef uintptr_t OxFileHandle;
+#define OX_INVALID_FILE ((OxFileHandle) ~(uintptr_t)0)
+
+/* System colour value: red bits 0-7, green 8-15, blue 16-23. */
+typedef uint32_t OxColorRef;
+
+/* Three channels of 0..255 each, in 16-bit fields. */
+typedef struct OxRGBColor {
+    uint16_t red;
+    uint16_t green;
+    uint16_t blue;
+} OxRGBColor;
+
+/* Half-open rectangle: right and bottom lie outside. */
+typedef struct OxRect {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+} OxRect;
+
+typedef struct OxPoint {
+    int32_t x;
+    int32_t y;
+} OxPoint;
+
+/* Library codes. */
+#define OX_ERR_NOT_TAGGED_DOCUMENT 0x20010001u /* no tag trailer, or the tag is not in it */
+#define OX_ERR_CHART_HEADER 0x20010002u        /* colour chart does not start with 0x00 0x64 */
+#define OX_ERR_CHART_SIZE 0x20010003u          /* colour chart is not 28162 bytes long */
+#define OX_ERR_POLYGON_TOO_SMALL 0x20010005u   /* clipped polygon box narrower or lower than 2 pixels */
+#define OX_ERR_TAG_NOT_FOUND 0x20010006u       /* management file has no entry for the tag */
+
+/* System codes the library reports (Win32 numbering). */
+#define OX_ERROR_SUCCESS 0u
+#define OX_ERROR_INVALID_FUNCTION 1u
+#define OX_ERROR_FILE_NOT_FOUND 2u
+#define OX_ERROR_PATH_NOT_FOUND 3u
+#define OX_ERROR_TOO_MANY_OPEN_FILES 4u
+#define OX_ERROR_ACCESS_DENIED 5u
+#define OX_ERROR_INVALID_HANDLE 6u
+#define OX_ERROR_NOT_ENOUGH_MEMORY 8u
+#define OX_ERROR_NOT_SAME_DEVICE 17u
+#define OX_ERROR_WRITE_FAULT 29u
+#define OX_ERROR_READ_FAULT 30u
+#define OX_ERROR_GEN_FAILURE 31u
+#define OX_ERROR_SHARING_VIOLATION 32u
+#define OX_ERROR_LOCK_VIOLATION 33u
+#define OX_ERROR_HANDLE_EOF 38u
+#define OX_ERROR_NOT_SUPPORTED 50u
+#define OX_ERROR_FILE_EXISTS 80u
+#define OX_ERROR_INVALID_PARAMETER 87u
+#define OX_ERROR_DISK_FULL 112u
+#define OX_ERROR_INVALID_NAME 123u
+#define OX_ERROR_NEGATIVE_SEEK 131u
+#define OX_ERROR_DIR_NOT_EMPTY 145u
+#define OX_ERROR_BUSY 170u
+#define OX_ERROR_ALREADY_EXISTS 183u
+#define OX_ERROR_FILENAME_EXCED_RANGE 206u
+#define OX_ERROR_FILE_TOO_LARGE 223u
+#define OX_ERROR_NOACCESS 998u
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Memory blocks                                                                                         */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* A new zero-filled block of at least `size` bytes, rounded up to whole pages; the handle is the block's
+ * address and never moves. `flags` is ignored. Returns 0 on failure (size 0: code 87; no memory: 8).
+ * err: set on failure. Release with oxFree. */
+OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err);
+
+/* A new block of `newSize` bytes holding the first min(newSize, oxGetHandleSize(old)) bytes of `old`;
+ * `old` is freed. Never grows in place. On failure returns 0 and `old` stays valid and owned by the
+ * caller (an `old` of 0 or not made by oxAlloc: code 6). err: set on failure. */
+OX_API OxHandle oxReAlloc(OxHandle old, uint32_t newSize, uint32_t flags, uint32_t *err);
+
+/* The block's address (the handle itself). oxUnlock does nothing; callers still pair the two. */
+OX_API void *oxLock(OxHandle handle);
+OX_API void oxUnlock(OxHandle handle);
+
+/* The block's size: the size asked for, rounded up to the page size (4096). 0 for a handle of 0 or one
+ * that oxAlloc did not return. */
+OX_API uint32_t oxGetHandleSize(OxHandle handle);
+
+/* Releases a block made by oxAlloc/oxReAlloc. 0 and unknown values are ignored. */
+OX_API void oxFree(OxHandle handle);
+
+/* A heap block of `size` bytes, zero-filled unless `noClear` is non-zero. Returns 0 on failure with
+ * code 8 (not enough memory). err: set on failure. Release with oxFreePtr. */
+OX_API void *oxAllocPtr(uint32_t size, uint32_t noClear, uint32_t *err);
+
+/* Resizes a heap block, possibly moving it; with `noClear` 0 a grown tail is zero-filled. On failure
+ * returns 0 with code 8 and `old` stays valid. An `old` of 0 behaves like oxAllocPtr. */
+OX_API void *oxReAllocPtr(void *old, uint32_t size, uint32_t noClear, uint32_t *err);
+
+/* The size that was asked for when the block was made or last resized; 0 for a null pointer. */
+OX_API uint32_t oxGetPtrSize(void *ptr);
+
+/* Releases a heap block; 0 is ignored. */
+OX_API void oxFreePtr(void *ptr);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Files                                                                                                 */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Access rights. */
+#define OX_GENERIC_READ 0x80000000u
+#define OX_GENERIC_WRITE 0x40000000u
+/* Share modes: 0 is exclusive (no other open of the file by this library succeeds, in this process or
+ * another); any other value lets other shared opens in. */
+#define OX_FILE_SHARE_EXCLUSIVE 0u
+#define OX_FILE_SHARE_READ 1u
+#define OX_FILE_SHARE_WRITE 2u
+#define OX_FILE_SHARE_DELETE 4u
+/* Dispositions. */
+#define OX_CREATE_NEW 1u        /* create; fails with 80 when the file exists */
+#define OX_CREATE_ALWAYS 2u     /* create or empty; over an existing file succeeds and leaves 183 */
+#define OX_OPEN_EXISTING 3u     /* open; fails with 2 (or 3 for a missing folder) */
+#define OX_OPEN_ALWAYS 4u       /* open or create; over an existing file leaves 183 */
+#define OX_TRUNCATE_EXISTING 5u /* open and empty; needs write access */
+/* Attributes (only read-only has an effect: a new file gets no write permission bits). */
+#define OX_FILE_ATTRIBUTE_READONLY 0x01u
+#define OX_FILE_ATTRIBUTE_NORMAL 0x80u
+
+/* Opens or creates `path`. Stores the handle (OX_INVALID_FILE on failure) through `file` in every case.
+ * creator and fileType are ignored. A file without any write permission bit counts as read-only: opening
+ * it for writing fails with 5. A conflicting share mode fails with 32.
+ * Returns 1 when the file is open. err: last error (183 after replacing or opening an existing file with
+ * OX_CREATE_ALWAYS / OX_OPEN_ALWAYS, else 0 on success). Close with oxCloseFile. */
+OX_API int32_t oxOpenFile(const char *path, OxFileHandle *file, uint32_t access, uint32_t shareMode,
+                          uint32_t disposition, uint32_t attributes, uint32_t creator, uint32_t fileType,
+                          uint32_t *err);
+
+/* One read of up to `count` bytes at the current position; the count read goes to `*done` (smaller at
+ * the end of the file). Returns 1 when the read call succeeded. err: last error (0 on success). */
+OX_API int32_t oxReadFile(OxFileHandle file, void *buffer, uint32_t count, uint32_t *done, uint32_t *err);
+
+/* One write of `count` bytes at the current position; the count written goes to `*done`.
+ * Returns 1 when the write call succeeded (a full disk gives 0 with code 112). err: last error. */
+OX_API int32_t oxWriteFile(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *done,
+                           uint32_t *err);
+
+/* Moves the position by `distance` from origin 0 (start), 1 (current) or 2 (end). A position before the
+ * start fails with 131; one past 0xFFFFFFFE fails with 87. Returns 1 on success. err: set on failure. */
+OX_API int32_t oxSeekFile(OxFileHandle file, int32_t distance, uint32_t origin, uint32_t *err);
+
+/* Closes the file and drops its share lock. Non-zero on success, 0 for a handle that is not open. */
+OX_API int32_t oxCloseFile(OxFileHandle file);
+
+/* Size (low 32 bits) or current position; 0xFFFFFFFF on failure. */
+OX_API uint32_t oxGetFileSize(OxFileHandle file);
+OX_API uint32_t oxGetFilePointer(OxFileHandle file);
+
+/* The file ends at the current position (truncated or extended). Non-zero on success. */
+OX_API int32_t oxSetEndOfFile(OxFileHandle file);
+
+/* Renames `oldPath` to `newPath` (new name first). Fails with 183 when `newPath` exists.
+ * Non-zero on success. err: cleared, then set. */
+OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err);
+
+/* Deletes a file; a read-only file (no write permission bit) is refused with 5. Non-zero on success.
+ * err: cleared, then set. */
+OX_API int32_t oxDeleteFile(const char *path, uint32_t *err);
+
+/* 1 with code 5 when the file has no write permission bit at all (read-only); 0 with code 0 otherwise,
+ * also when the file does not exist. */
+OX_API int32_t oxCheckFileReadOnlyAttribute(const char *path, uint32_t *err);
+
+/* Creates one folder (the parent must exist); `ignored` is ignored. 1 on success; an existing folder or
+ * file gives 0 with 183. err: cleared, then set. */
+OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Strings, paths and small utilities                                                                    */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* The process-wide code page whose lead bytes the double-byte tests use (the host's "ANSI" page).
+ * Double-byte pages: 932 (lead bytes 0x81-0x9F, 0xE0-0xFC) and 936, 949, 950 (0x81-0xFE); every other
+ * value is a single-byte page without lead bytes. Until the host sets one, the page follows the codeset
+ * of the current locale (Shift_JIS, GBK/GB2312/GB18030, EUC-KR/UHC, Big5 name the double-byte pages),
+ * else 1252. oxSetCodePage(0) returns to following the locale. Returns the page in force before. */
+OX_API uint32_t oxSetCodePage(uint32_t codePage);
+OX_API uint32_t oxGetCodePage(void);
+
+/* 1 if the byte at `p` is a lead byte, or the trail byte of a double-byte character by a two-byte
+ * look-back; else 0. The two bytes before `p` must be readable. */
+OX_API int32_t oxIsDoubleByteCheck(const char *p);
+
+/* red | green << 8 | blue << 16, fields not masked. */
+OX_API OxColorRef oxGetColorReffromRGBColor(const OxRGBColor *color);
+/* Splits a colour value into the record's three fields, 0..255 each. */
+OX_API void oxGetRGBColorfromColorRef(OxRGBColor *color, OxColorRef colorRef);
+
+/* Two-step save state: push 0->1, 1->2; pop 1->0, 0->1; other values stay. */
+OX_API void oxPushSave(uint32_t *state);
+OX_API void oxPopSave(uint32_t *state);
+
+/* The text after the last "." of `path` (not a double-byte trail byte) into `dst`; 1 if there is such a
+ * dot, else `dst` is empty and 0. */
+OX_API int32_t oxCopyExtension(char *dst, const char *path);
+/* `name` up to its first "." into `dst`. */
+OX_API void oxGetFileNameDelExt(char *dst, const char *name);
+/* File name with extension ("C:\work\cut01.tga" gives "cut01.tga"). */
+OX_API void oxGetFileNamefromFullPath(char *dst, const char *path);
+/* Drive and folder with its trailing separator ("C:\work\cut01.tga" gives "C:\work\"). */
+OX_API void oxGetFolderfromFullPath(char *dst, const char *path);
+
+/* Length-prefixed (length byte, then up to 255 characters) to zero-terminated, and back. `dst` of
+ * oxCopyStringCtoPascal holds 256 bytes; a longer source is cut to 255 characters. */
+OX_API void oxCopyStringPascalToC(char *dst, const unsigned char *src);
+OX_API void oxCopyStringCtoPascal(unsigned char *dst, const char *src);
+
+OX_API uint16_t oxReverseWord(uint16_t value);
+OX_API uint32_t oxReverseDword(uint32_t value);
+
+/* The library's rounding rule: the fraction is rounded to thousandths (half up), then a fraction of at
+ * most one half goes toward zero and a larger one away from zero. 2.5 -> 2, 2.6 -> 3, -2.6 -> -3.
+ * oxDouble2Short is the same function under a second name (not clamped to 16 bits). */
+OX_API int32_t oxDouble2Int(double value);
+OX_API int32_t oxDouble2Short(double value);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Image record and pixel access                                                                         */
+/* ---------------------------------------------------------------------------------------------------- */
+
+#define OX_IMAGE_HEADER_SIZE 28u
+#define OX_LAYER_NORMAL 0
+#define OX_LAYER_GRAY 1
+#define OX_LAYER_MASK 2
+
+/* The record at the start of an image handle; unpadded pixel rows follow it, row 0 (the top) first.
+ * Pixel values: 1 bit MSB first; 8 bits one byte; 24 bits bytes red, green, blue (value bits 0-7, 8-15,
+ * 16-23); 32 bits bytes fourth, red, green, blue (value bits 24-31, 0-7, 8-15, 16-23). */
+typedef struct OxImageHeader {
+    uint32_t headerSize; /* 28 */
+    int32_t width;
+    int32_t height;
+    int32_t bitCount; /* 1, 8, 24 or 32 */
+    int32_t layer;    /* OX_LAYER_NORMAL, OX_LAYER_GRAY or OX_LAYER_MASK */
+    uint32_t imageSize; /* rowBytes * height */
+    uint32_t rowBytes;  /* ceil(width * bitCount / 8) */
+} OxImageHeader;
+
+/* Filled by oxImageLock; the caller owns it (normally a local variable). */
+typedef struct OxImageLockRec {
+    OxHandle handle;
+    OxImageHeader *header;
+    uint8_t *pixels; /* first byte of row 0 */
+    int32_t maxX;    /* width - 1 */
+    int32_t maxY;    /* height - 1 */
+    int32_t layer;
+    uint32_t rowBytes;
+} OxImageLockRec;
+
+/* A new normal image with all pixels 0. Width and height at least 1; bitCount 1, 8, 24 or 32; a size
+ * whose pixel area or handle would not fit 32 bits is refused. Returns 0 with code 0 for invalid
+ * arguments, 0 with the allocation's code when memory runs out. err: cleared, then set. Free with oxFree. */
+OX_API OxHandle oxImageCreate(int32_t width, int32_t height, int32_t bitCount, uint32_t *err);
+/* A 32-bit gray layer (layer 1) / a 1-bit mask (layer 2); otherwise as oxImageCreate. */
+OX_API OxHandle oxImageCreateGray(int32_t width, int32_t height, uint32_t *err);
+OX_API OxHandle oxImageCreateMask(int32_t width, int32_t height, uint32_t *err);
+
+/* Fills `lock` from the image; 0 when the handle or `lock` is 0. */
+OX_API int32_t oxImageLock(OxHandle image, OxImageLockRec *lock);
+/* Ends the pairing; 0 when `lock` is 0, else 1. The record's fields are left as they are. */
+OX_API int32_t oxImageUnlock(OxImageLockRec *lock);
+
+/* Header fields; -1 for a handle of 0. */
+OX_API int32_t oxImageGetWidthDirect(OxHandle image);
+OX_API int32_t oxImageGetHeightDirect(OxHandle image);
+OX_API int32_t oxImageGetBitCountDirect(OxHandle image);
+OX_API int32_t oxImageGetLayerDirect(OxHandle image);
+
+/* Pixel access through a lock record. Coordinates are not checked: the caller keeps 0 <= x <= maxX and
+ * 0 <= y <= maxY. An unsupported bitCount reads 0 and writes nothing. */
+OX_API uint32_t oxImageGetPixel(const OxImageLockRec *lock, int32_t x, int32_t y);
+/* The pixel value AND mask (1 bit: the bit AND mask AND 1). */
+OX_API uint32_t oxImageGetPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t mask);
+OX_API void oxImagePutPixel(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value);
+/* Masked store byte by byte: mask bits 0-7 guard the byte of value bits 16-23 and mask bits 16-23 the byte
+ * of value bits 0-7 (crosswise), bits 8-15 the middle byte, bits 24-31 the fourth byte of 32-bit pixels.
+ * 1-bit images ignore the mask. */
+OX_API void oxImagePutPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value, uint32_t mask);
+
+/* Lock, access one pixel, unlock. 1, or 0 when the image cannot be locked (nothing is stored then). */
+OX_API int32_t oxImageGetPixelDirect(OxHandle image, int32_t x, int32_t y, uint32_t *value);
+OX_API int32_t oxImagePutPixelDirect(OxHandle image, int32_t x, int32_t y, uint32_t value);
+
+/* Address of the byte holding pixel (x, y); 0 for an unsupported bitCount. */
+OX_API uint8_t *oxImageGetAdr(const OxImageLockRec *lock, int32_t x, int32_t y);
+
+/* Byte offsets of red, green and blue within a pixel: 0, 1, 2 for 3 bytes per pixel, else 1, 2, 3. */
+OX_API void oxGetChannel(uint32_t bytesPerPixel, uint32_t *red, uint32_t *green, uint32_t *blue);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Rectangles and points                                                                                 */
+/* ---------------------------------------------------------------------------------------------------- */
+
+OX_API void oxSetRect(OxRect *rect, int32_t left, int32_t top, int32_t right, int32_t bottom);
+OX_API void oxSetPt(OxPoint *point, int32_t x, int32_t y);
+/* The rectangle spanned by two corners, per axis: the smaller value is the first edge, the larger the
+ * exclusive edge, and equal values give an extent of 1. */
+OX_API void oxMyPt2Rect(OxRect *rect, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
+OX_API void oxOffsetRect(OxRect *rect, int32_t dx, int32_t dy);
+/* Edges move inward by dx, dy (negative widens). */
+OX_API void oxInsetRect(OxRect *rect, int32_t dx, int32_t dy);
+OX_API void oxReformRect(OxRect *rect, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom);
+/* Union of the inclusive corners of a and b (empty and inverted rectangles included); dst may be a or b. */
+OX_API void oxUnionRect(OxRect *dst, const OxRect *a, const OxRect *b);
+/* The overlap of a and b into dst; all zeros and result 0 when they do not overlap or either is empty. */
+OX_API int32_t oxIntersectRect(OxRect *dst, const OxRect *a, const OxRect *b);
+OX_API int32_t oxPtInRect(const OxRect *rect, int32_t x, int32_t y);
+/* 1 when left == right or top == bottom (an inverted rectangle is not empty). */
+OX_API int32_t oxEmptyRect(const OxRect *rect);
+OX_API int32_t oxEqualRect(const OxRect *a, const OxRect *b);
+/* Grows an inclusive bounding box so that it takes in `point`. */
+OX_API void oxGetRegion(const OxPoint *point, OxRect *rect);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Curve and line points                                                                                 */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* The point at parameter t of the quadratic curve from (x1, y1) to (x2, y2) with control (cx, cy), each
+ * coordinate rounded with oxDouble2Int and wrapped to a signed 16-bit value. */
+OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x2, int32_t y2, double t,
+                       OxPoint *result);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Cel layer names                                                                                       */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* The name of layer `index` into `name` (at least 4 bytes): 0 "-BG", 1..26 "A".."Z", 27..702 "AA".."ZZ".
+ * Beyond 702 the first character runs on past 'Z' ('[', '\', ...) while it is printable ASCII, up to
+ * index 1638 ("~Z"); larger indexes give "??". */
+OX_API void oxGetCelLayerName(uint32_t index, char *name);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif /* OXWUTL_OX_H */

@@ -1,0 +1,22 @@
+// oxdoc's commands: each takes its own arguments (after the command word) and returns the exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace oxdoc {
+
+using Args = std::vector<std::string>;
+
+// Exit codes shared by every command.
+enum Exit : int {
+    kOk = 0,
+    kFailed = 1,  // the operation failed (bad document, I/O error, a check that did not hold)
+    kUsage = 2,   // the command line was wrong
+};
+
+int cmd_version(const Args &args);
+int cmd_selfcheck(const Args &args);
+int cmd_demo(const Args &args);
+
+}  // namespace oxdoc
