@@ -357,7 +357,46 @@ OX_API void oxGetChannel(uint32_t bytesPerPixel, uint32_t *red, uint32_t *green,
 /* Copy, conversion, mask and channel operations                                                         */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* (copy and conversion: declarations go here) */
+/* In all of these the three colour bytes of 24- and 32-bit pixels are red, green, blue through the channel
+ * map of each image (oxGetChannel); byte 0 of a 32-bit pixel is the fourth channel. Gray values are
+ * 0.3 red + 0.59 green + 0.11 blue in double precision, truncated toward zero (never rounded). A value above
+ * 127 gives a set bit; a set bit gives 255. Images whose header holds a depth other than 1, 8, 24 or 32 are
+ * never touched: the functions with a result return 0 for them. */
+
+/* Duplicates `src` into *dst or overwrites the image *dst. err: cleared, then set.
+ *   - src 0: frees *dst (if any), sets *dst to 0, result 1.
+ *   - *dst 0: a new image like src (same size; normal image of src's depth for layer 0, 32-bit gray layer for
+ *     layer 1, 1-bit mask for any other layer) is made and stored in *dst; the caller frees it with oxFree.
+ *     Creation failing gives 0 with the constructor's code.
+ *   - Same bytes per pixel (bitCount / 8) and same size: the whole pixel area is copied byte for byte (fourth
+ *     channel and spare bits of 1-bit rows included).
+ *   - Otherwise the common area (smaller width and height, from the origin) is copied pixel by pixel exactly
+ *     as oxImageCopyEx(*dst, 0, 0, w, h, src, 0, 0) copies it: between 24 and 32 bits the colour bytes (the
+ *     fourth channel only when both are 32-bit, else the destination keeps its own); to or from 1 and 8 bits
+ *     with the depth conversions of oxImageCopyEx. Pixels outside the common area keep their values.
+ * An existing destination keeps its own size, depth and layer. */
+OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err);
+
+/* Copies the w x h block at (sx, sy) of `src` to (dx, dy) of `dst`, converting depth; 1, or 0 when either
+ * handle is 0. w and h are first limited to both images' widths and heights. A 1-bit image is addressed by
+ * bytes: its x acts as if rounded down to a multiple of 8 (toward zero).
+ *   - 24/32 to 24/32: the three colour bytes; the fourth channel too when both are 32-bit.
+ *   - from 1 bit: 0 or 255 (into all three colour bytes of 24/32-bit pixels); 1 to 1 copies the bit.
+ *   - from 8 bits: thresholded into 1 bit, the value into all three colour bytes; 8 to 8 copies the byte.
+ *   - from 24/32 bits: the gray value summed as (red x 0.3 + blue x 0.11) + green x 0.59, thresholded for a
+ *     1-bit destination. (23,23,23) gives 23 and (57,57,57) gives 56.
+ * Callers keep both blocks inside their images; a block reaching outside either image is clipped to both
+ * (pixels that would fall outside are skipped, the others keep their places). A zero or negative w or h
+ * copies nothing and gives 1. When dst and src are the same image, overlapping blocks are copied as if the
+ * whole source block were read before anything is written. */
+OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h, OxHandle src, int32_t sx,
+                             int32_t sy);
+
+/* Exchanges the pixels of two images of the same width and height; 0 (nothing changed) when the sizes differ
+ * or a handle is 0. Between 24- and 32-bit images the colour bytes are exchanged, and the fourth channel too
+ * when both are 32-bit. Two 1-bit or two 8-bit images exchange every pixel; a 1- or 8-bit image with an image
+ * of another depth gives 0 and nothing changes. */
+OX_API int32_t oxSwapImage(OxHandle a, OxHandle b);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Resampling                                                                                            */
