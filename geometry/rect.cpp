@@ -9,6 +9,10 @@ namespace {
 // Empty in the intersection sense: no pixel inside (inverted rectangles included).
 bool has_no_area(const OxRect &r) { return r.left >= r.right || r.top >= r.bottom; }
 
+// Edge arithmetic wraps at the int32 limits as 32-bit machine arithmetic does, instead of overflowing.
+int32_t add(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) + uint32_t(b)); }
+int32_t sub(int32_t a, int32_t b) { return static_cast<int32_t>(static_cast<uint32_t>(a) - uint32_t(b)); }
+
 }  // namespace
 
 extern "C" {
@@ -23,14 +27,14 @@ OX_API void oxMyPt2Rect(OxRect *rect, int32_t x1, int32_t y1, int32_t x2, int32_
     // Only a zero extent is widened by one; for distinct values the larger is the exclusive edge.
     if (x1 <= x2) {
         rect->left = x1;
-        rect->right = x1 == x2 ? x1 + 1 : x2;
+        rect->right = x1 == x2 ? add(x1, 1) : x2;
     } else {
         rect->left = x2;
         rect->right = x1;
     }
     if (y1 <= y2) {
         rect->top = y1;
-        rect->bottom = y1 == y2 ? y1 + 1 : y2;
+        rect->bottom = y1 == y2 ? add(y1, 1) : y2;
     } else {
         rect->top = y2;
         rect->bottom = y1;
@@ -38,31 +42,31 @@ OX_API void oxMyPt2Rect(OxRect *rect, int32_t x1, int32_t y1, int32_t x2, int32_
 }
 
 OX_API void oxOffsetRect(OxRect *rect, int32_t dx, int32_t dy) {
-    rect->left += dx;
-    rect->right += dx;
-    rect->top += dy;
-    rect->bottom += dy;
+    rect->left = add(rect->left, dx);
+    rect->right = add(rect->right, dx);
+    rect->top = add(rect->top, dy);
+    rect->bottom = add(rect->bottom, dy);
 }
 
 OX_API void oxInsetRect(OxRect *rect, int32_t dx, int32_t dy) {
-    rect->left += dx;
-    rect->right -= dx;
-    rect->top += dy;
-    rect->bottom -= dy;
+    rect->left = add(rect->left, dx);
+    rect->right = sub(rect->right, dx);
+    rect->top = add(rect->top, dy);
+    rect->bottom = sub(rect->bottom, dy);
 }
 
 OX_API void oxReformRect(OxRect *rect, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom) {
-    rect->left += dLeft;
-    rect->top += dTop;
-    rect->right += dRight;
-    rect->bottom += dBottom;
+    rect->left = add(rect->left, dLeft);
+    rect->top = add(rect->top, dTop);
+    rect->right = add(rect->right, dRight);
+    rect->bottom = add(rect->bottom, dBottom);
 }
 
 OX_API void oxUnionRect(OxRect *dst, const OxRect *a, const OxRect *b) {
     // Each rectangle contributes its two inclusive corners, whatever its orientation.
-    const auto [minx, maxx] = std::minmax({a->left, a->right - 1, b->left, b->right - 1});
-    const auto [miny, maxy] = std::minmax({a->top, a->bottom - 1, b->top, b->bottom - 1});
-    *dst = OxRect{minx, miny, maxx + 1, maxy + 1};
+    const auto [minx, maxx] = std::minmax({a->left, sub(a->right, 1), b->left, sub(b->right, 1)});
+    const auto [miny, maxy] = std::minmax({a->top, sub(a->bottom, 1), b->top, sub(b->bottom, 1)});
+    *dst = OxRect{minx, miny, add(maxx, 1), add(maxy, 1)};
 }
 
 OX_API int32_t oxIntersectRect(OxRect *dst, const OxRect *a, const OxRect *b) {

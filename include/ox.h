@@ -232,45 +232,63 @@ OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err)
 /* The process-wide code page whose lead bytes the double-byte tests use (the host's "ANSI" page).
  * Double-byte pages: 932 (lead bytes 0x81-0x9F, 0xE0-0xFC) and 936, 949, 950 (0x81-0xFE); every other
  * value is a single-byte page without lead bytes. Until the host sets one, the page follows the codeset
- * of the current locale (Shift_JIS, GBK/GB2312/GB18030, EUC-KR/UHC, Big5 name the double-byte pages),
- * else 1252. oxSetCodePage(0) returns to following the locale. Returns the page in force before. */
+ * of the locale the host selected with setlocale (LC_CTYPE), asked anew at each use: the Shift_JIS
+ * (SJIS, CP932, WINDOWS-31J), GBK (GB2312, GB18030, CP936, EUC-CN), EUC-KR (CP949, UHC) and Big5
+ * (BIG5-HKSCS, CP950) codesets give 932, 936, 949 and 950, any other codeset (UTF-8 included) 1252.
+ * oxSetCodePage(0) returns to following the locale. Returns the page in force before. Thread-safe; a
+ * call that scans a string uses the page in force when it starts. */
 OX_API uint32_t oxSetCodePage(uint32_t codePage);
 OX_API uint32_t oxGetCodePage(void);
 
-/* 1 if the byte at `p` is a lead byte, or the trail byte of a double-byte character by a two-byte
- * look-back; else 0. The two bytes before `p` must be readable. */
+/* Path and string functions, in common: text is in the code page above; a "." or separator byte that
+ * is the trail byte of a double-byte character is not taken for one. Destination buffers are the
+ * caller's and are not size-checked; `dst` may be the source string itself (in-place use). */
+
+/* 1 if the byte at `p` is a lead byte; else 1 if the byte before it is a lead byte that does not itself
+ * follow a lead byte (a trail byte by a two-byte look-back, not a scan from the string's start); else 0.
+ * The two bytes before `p` must be readable. */
 OX_API int32_t oxIsDoubleByteCheck(const char *p);
 
-/* red | green << 8 | blue << 16, fields not masked. */
+/* red | green << 8 | blue << 16. The fields are not masked: one above 255 spills into the next channel. */
 OX_API OxColorRef oxGetColorReffromRGBColor(const OxRGBColor *color);
-/* Splits a colour value into the record's three fields, 0..255 each. */
+/* Splits a colour value into the record's three fields, 0..255 each (bits 24-31 are dropped). */
 OX_API void oxGetRGBColorfromColorRef(OxRGBColor *color, OxColorRef colorRef);
 
-/* Two-step save state: push 0->1, 1->2; pop 1->0, 0->1; other values stay. */
+/* Two-step save state owned by the caller: push 0->1, 1->2; pop 1->0, 0->1; other values (2 for pop)
+ * stay. */
 OX_API void oxPushSave(uint32_t *state);
 OX_API void oxPopSave(uint32_t *state);
 
-/* The text after the last "." of `path` (not a double-byte trail byte) into `dst`; 1 if there is such a
- * dot, else `dst` is empty and 0. */
+/* Everything after the last "." of `path` into `dst` (no length limit; the dot may lie in a folder name,
+ * "a.d" gives "d"). Returns 1 if there is such a dot ("name." gives "" and 1), else `dst` is empty
+ * and 0. Bytes before `path` are never read. */
 OX_API int32_t oxCopyExtension(char *dst, const char *path);
-/* `name` up to its first "." into `dst`. */
+/* `name` up to, not including, its first "." into `dst` (no length limit): "a.b.txt" gives "a". */
 OX_API void oxGetFileNameDelExt(char *dst, const char *name);
-/* File name with extension ("C:\work\cut01.tga" gives "cut01.tga"). */
+/* Path pieces: an optional drive (the first two characters when the second is ":"); the folder up to
+ * and including the last "" or "/"; the file name up to the last "." after the folder; the extension
+ * from that "." to the end. Each of folder, file name and extension is cut to at most 255 bytes, one
+ * byte less where the 255th would be the lead byte of a split double-byte character. */
+/* File name and extension ("C:\work\cut01.tga" gives "cut01.tga"); `dst` holds 511 bytes at most. */
 OX_API void oxGetFileNamefromFullPath(char *dst, const char *path);
-/* Drive and folder with its trailing separator ("C:\work\cut01.tga" gives "C:\work\"). */
+/* Drive and folder with its trailing separator ("C:\work\cut01.tga" gives "C:\work"; a path without a
+ * separator gives just its drive, or ""); `dst` holds 258 bytes at most. */
 OX_API void oxGetFolderfromFullPath(char *dst, const char *path);
 
-/* Length-prefixed (length byte, then up to 255 characters) to zero-terminated, and back. `dst` of
- * oxCopyStringCtoPascal holds 256 bytes; a longer source is cut to 255 characters. */
+/* Length-prefixed (length byte 0..255, then the characters) to zero-terminated; `dst` holds length + 1. */
 OX_API void oxCopyStringPascalToC(char *dst, const unsigned char *src);
+/* Zero-terminated to length-prefixed; `dst` holds 256 bytes. A source longer than 255 characters is cut
+ * to its first 255 (no terminator is stored). */
 OX_API void oxCopyStringCtoPascal(unsigned char *dst, const char *src);
 
 OX_API uint16_t oxReverseWord(uint16_t value);
 OX_API uint32_t oxReverseDword(uint32_t value);
 
-/* The library's rounding rule: the fraction is rounded to thousandths (half up), then a fraction of at
- * most one half goes toward zero and a larger one away from zero. 2.5 -> 2, 2.6 -> 3, -2.6 -> -3.
- * oxDouble2Short is the same function under a second name (not clamped to 16 bits). */
+/* The library's rounding rule: the fraction is rounded to thousandths (half up, in double precision),
+ * then a fraction of at most one half goes toward zero and a larger one away from zero:
+ * 2.5 -> 2, 2.6 -> 3, -2.5 -> -2, -2.6 -> -3, 2.9996 -> 3, 1.5005 -> 1 (0.5005 is stored just below).
+ * NaN, infinities and results outside the int32 range give INT32_MIN (0x80000000).
+ * oxDouble2Short is the same function under a second name: the same 32-bit result, not clamped. */
 OX_API int32_t oxDouble2Int(double value);
 OX_API int32_t oxDouble2Short(double value);
 
@@ -432,8 +450,10 @@ OX_API void oxGetRegion(const OxPoint *point, OxRect *rect);
 /* Curve and line points                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* The point at parameter t of the quadratic curve from (x1, y1) to (x2, y2) with control (cx, cy), each
- * coordinate rounded with oxDouble2Int and wrapped to a signed 16-bit value. */
+/* The point at parameter t of the quadratic curve from (x1, y1) to (x2, y2) with control (cx, cy), by de
+ * Casteljau's construction in double precision, ((x2 t + cx u) t) + ((x1 u + cx t) u) with u = 1 - t.
+ * Each coordinate is rounded with oxDouble2Int and keeps only its low 16 bits as a signed value
+ * (40000 -> -25536). t is not limited to 0..1; a NaN t gives (0, 0). */
 OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x2, int32_t y2, double t,
                        OxPoint *result);
 

@@ -1,0 +1,38 @@
+// The code page whose lead bytes the double-byte aware string functions use, and its lead-byte test.
+#pragma once
+
+#include <cstdint>
+
+namespace ox::core {
+
+// Lead bytes of one code page as a 256-entry table. Look the table up once per call (active_lead_bytes)
+// and keep it for the whole scan, so one call never mixes two pages.
+class LeadBytes {
+public:
+    constexpr LeadBytes(uint8_t lo1, uint8_t hi1, uint8_t lo2, uint8_t hi2) : lead_{} {
+        for (int b = 0; b < 256; ++b)
+            lead_[b] = (b >= lo1 && b <= hi1 && lo1 != 0) || (b >= lo2 && b <= hi2 && lo2 != 0);
+    }
+    constexpr bool is_lead_byte(uint8_t b) const { return lead_[b]; }
+
+private:
+    bool lead_[256];
+};
+
+// The table of `code_page`: 932, the other double-byte pages (936, 949, 950), or no lead bytes at all.
+const LeadBytes &lead_bytes_of(uint32_t code_page);
+
+// The table of the page in force now (oxGetCodePage).
+const LeadBytes &active_lead_bytes();
+
+// The page for a locale codeset name as nl_langinfo(CODESET) gives it (case, '-' and '_' ignored):
+// the Shift_JIS, GBK/GB2312/GB18030, EUC-KR/UHC and Big5 families give 932, 936, 949 and 950; anything
+// else 1252.
+uint32_t code_page_of_codeset(const char *codeset);
+
+// True when the byte at `p` is a lead byte or, by a two-byte look-back, the trail byte of a double-byte
+// character. Positions before `begin` count as bytes that are not lead bytes, so nothing before the
+// start of the string is read.
+bool is_double_byte_at(const LeadBytes &lead, const char *begin, const char *p);
+
+}  // namespace ox::core
