@@ -72,6 +72,7 @@ std::string_view fit_component(const LeadBytes &lead, std::string_view s) {
 
 // Appends a piece at `dst` (memmove: the piece may lie in the same buffer, never before `dst`).
 char *put(char *dst, std::string_view s) {
+    if (s.empty()) return dst;  // an absent piece has no data pointer to hand to memmove
     std::memmove(dst, s.data(), s.size());
     return dst + s.size();
 }
