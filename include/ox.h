@@ -423,6 +423,20 @@ OX_API int32_t oxSwapImage(OxHandle a, OxHandle b);
 /* (resampling: declarations go here) */
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Tagged documents                                                                                      */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Tag ids. Every id other than 0 and the two raw ids is an image tag. */
+#define OX_TAG_SMALL_THUMBNAIL 0xFF00u /* image tag: 64x48, 24 bits */
+#define OX_TAG_RAW 0xFF01u             /* raw tag: a memory block, byte for byte */
+#define OX_TAG_LARGE_THUMBNAIL 0xFF02u /* image tag: 160x120, 24 bits */
+#define OX_TAG_GRAY_IMAGE 0xFF03u      /* image tag of a 32-bit image, read back as a gray layer */
+#define OX_TAG_IMAGE_24 0xFF04u        /* image tag stored at 24 bits whatever the image's depth */
+#define OX_TAG_VECTOR 0xFF05u          /* raw tag: an outline block */
+
+/* (tagged documents: declarations go here) */
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Rectangles and points                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
 
