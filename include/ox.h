@@ -158,71 +158,94 @@ OX_API void oxFreePtr(void *ptr);
 /* Files                                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* Access rights. */
+/* A file handle is the system's file descriptor as a pointer-sized value; 0 is never handed out. Handles are
+ * opened close-on-exec. Positions and sizes are 32-bit: 0xFFFFFFFF is the failure value. Paths are narrow
+ * strings used as they are; a path of 0 gives 87, an empty path 3. */
+
+/* Access rights: read, write, or both (OX_GENERIC_ALL also means both). An access with neither right fails
+ * with 87. A read through a handle without read access, or a write without write access, fails with 5. */
 #define OX_GENERIC_READ 0x80000000u
 #define OX_GENERIC_WRITE 0x40000000u
-/* Share modes: 0 is exclusive (no other open of the file by this library succeeds, in this process or
- * another); any other value lets other shared opens in. */
+#define OX_GENERIC_ALL 0x10000000u
+/* Share modes: 0 is exclusive: while the file is open no other open of it by this library succeeds, in this
+ * process or another (32, sharing violation). Every other value is "shared": shared opens coexist, and any
+ * of them blocks an exclusive one; the individual share bits are not told apart. The locks are advisory:
+ * programs that do not use this library are not kept out. */
 #define OX_FILE_SHARE_EXCLUSIVE 0u
 #define OX_FILE_SHARE_READ 1u
 #define OX_FILE_SHARE_WRITE 2u
 #define OX_FILE_SHARE_DELETE 4u
-/* Dispositions. */
+/* Dispositions (any other value fails with 87). A missing file fails with 2, a missing folder on the way
+ * with 3. */
 #define OX_CREATE_NEW 1u        /* create; fails with 80 when the file exists */
-#define OX_CREATE_ALWAYS 2u     /* create or empty; over an existing file succeeds and leaves 183 */
-#define OX_OPEN_EXISTING 3u     /* open; fails with 2 (or 3 for a missing folder) */
-#define OX_OPEN_ALWAYS 4u       /* open or create; over an existing file leaves 183 */
-#define OX_TRUNCATE_EXISTING 5u /* open and empty; needs write access */
-/* Attributes (only read-only has an effect: a new file gets no write permission bits). */
+#define OX_CREATE_ALWAYS 2u     /* create, or empty an existing file; success over an existing file leaves 183 */
+#define OX_OPEN_EXISTING 3u     /* open an existing file */
+#define OX_OPEN_ALWAYS 4u       /* open, or create; success over an existing file leaves 183 */
+#define OX_TRUNCATE_EXISTING 5u /* open an existing file and empty it; needs write access, else 87 */
+/* Attributes: only read-only has an effect. A file this call creates gets mode 0444 (else 0666, the umask
+ * applies); OX_CREATE_ALWAYS over an existing file also takes its write bits away. The new handle may
+ * still write. Other attribute and flag bits are ignored. */
 #define OX_FILE_ATTRIBUTE_READONLY 0x01u
 #define OX_FILE_ATTRIBUTE_NORMAL 0x80u
 
 /* Opens or creates `path`. Stores the handle (OX_INVALID_FILE on failure) through `file` in every case.
- * creator and fileType are ignored. A file without any write permission bit counts as read-only: opening
- * it for writing fails with 5. A conflicting share mode fails with 32.
- * Returns 1 when the file is open. err: last error (183 after replacing or opening an existing file with
- * OX_CREATE_ALWAYS / OX_OPEN_ALWAYS, else 0 on success). Close with oxCloseFile. */
+ * creator and fileType are ignored (files carry no type metadata here).
+ * Failures: a folder gives 5; an existing file without any write permission bit counts as read-only, and
+ * opening it with write access (or emptying it) gives 5, whatever the caller's privileges; a conflicting
+ * share mode gives 32 and leaves the file untouched (nothing is emptied before the lock is held). A failed
+ * open leaves no descriptor and no lock, and removes a file it had just created.
+ * Returns 1 when the file is open. err: last error (0 on success, except 183 when OX_CREATE_ALWAYS or
+ * OX_OPEN_ALWAYS found the file). Close with oxCloseFile. */
 OX_API int32_t oxOpenFile(const char *path, OxFileHandle *file, uint32_t access, uint32_t shareMode,
                           uint32_t disposition, uint32_t attributes, uint32_t creator, uint32_t fileType,
                           uint32_t *err);
 
-/* One read of up to `count` bytes at the current position; the count read goes to `*done` (smaller at
- * the end of the file). Returns 1 when the read call succeeded. err: last error (0 on success). */
+/* Reads up to `count` bytes at the current position; the count read goes to `*done` (smaller only at the end
+ * of the file). Returns 1 when the read succeeded. err: last error (0 on success; 6 for a handle that is not
+ * open, 5 for one opened without read access). */
 OX_API int32_t oxReadFile(OxFileHandle file, void *buffer, uint32_t count, uint32_t *done, uint32_t *err);
 
-/* One write of `count` bytes at the current position; the count written goes to `*done`.
- * Returns 1 when the write call succeeded (a full disk gives 0 with code 112). err: last error. */
+/* Writes `count` bytes at the current position; the count written goes to `*done`. Returns 1 when all of
+ * them were written; a full disk gives 0 with 112 and `*done` says how much got through. err: last error
+ * (0 on success; 6 for a handle that is not open, 5 for one opened without write access). */
 OX_API int32_t oxWriteFile(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *done,
                            uint32_t *err);
 
-/* Moves the position by `distance` from origin 0 (start), 1 (current) or 2 (end). A position before the
- * start fails with 131; one past 0xFFFFFFFE fails with 87. Returns 1 on success. err: set on failure. */
+/* Moves the position by `distance` from origin 0 (start), 1 (current) or 2 (end); positions past the end are
+ * allowed. A position before the start fails with 131, one past 0xFFFFFFFE with 87, another origin with 87,
+ * a bad handle with 6; the position is then unchanged. Returns 1 on success. err: set on failure. */
 OX_API int32_t oxSeekFile(OxFileHandle file, int32_t distance, uint32_t origin, uint32_t *err);
 
-/* Closes the file and drops its share lock. Non-zero on success, 0 for a handle that is not open. */
+/* Closes the file and drops its share lock. Non-zero on success, 0 for a handle that is not open (0 and
+ * OX_INVALID_FILE included). */
 OX_API int32_t oxCloseFile(OxFileHandle file);
 
-/* Size (low 32 bits) or current position; 0xFFFFFFFF on failure. */
+/* Size (low 32 bits) or current position; 0xFFFFFFFF for a handle that is not open (and for a position that
+ * does not fit). */
 OX_API uint32_t oxGetFileSize(OxFileHandle file);
 OX_API uint32_t oxGetFilePointer(OxFileHandle file);
 
-/* The file ends at the current position (truncated or extended). Non-zero on success. */
+/* The file ends at the current position (truncated, or extended with zeros). Non-zero on success; 0 for a
+ * handle that is not open or was opened without write access. */
 OX_API int32_t oxSetEndOfFile(OxFileHandle file);
 
-/* Renames `oldPath` to `newPath` (new name first). Fails with 183 when `newPath` exists.
+/* Renames `oldPath` to `newPath` (new name first); files and folders. Never replaces: an existing `newPath`
+ * gives 183. A missing `oldPath` gives 2 (3 for a missing folder), a missing folder of `newPath` 3. A regular
+ * file moves to another file system by copy (data, mode, times), flush and removal of the original.
  * Non-zero on success. err: cleared, then set. */
 OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err);
 
-/* Deletes a file; a read-only file (no write permission bit) is refused with 5. Non-zero on success.
+/* Deletes a file (a symbolic link itself, not its target). A read-only file (no write permission bit) and a
+ * folder are refused with 5; a missing file gives 2, a missing folder 3. Non-zero on success.
  * err: cleared, then set. */
 OX_API int32_t oxDeleteFile(const char *path, uint32_t *err);
 
-/* 1 with code 5 when the file has no write permission bit at all (read-only); 0 with code 0 otherwise,
- * also when the file does not exist. */
+/* 1 with code 5 when the file (or folder) has no write permission bit at all (read-only); 0 with code 0
+ * otherwise, also when the file does not exist or `path` is 0. */
 OX_API int32_t oxCheckFileReadOnlyAttribute(const char *path, uint32_t *err);
 
-/* Creates one folder (the parent must exist); `ignored` is ignored. 1 on success; an existing folder or
- * file gives 0 with 183. err: cleared, then set. */
+/* Creates one folder with mode 0777 less the umask (the parent must exist: else 3); `ignored` is ignored.
+ * 1 on success; an existing folder or file gives 0 with 183. err: cleared, then set. */
 OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err);
 
 /* ---------------------------------------------------------------------------------------------------- */

@@ -1,0 +1,47 @@
+// Internal view of the file handles: the descriptor behind a handle, and a guard that closes a handle on
+// every path out of a scope.
+#pragma once
+
+#include <cstdint>
+
+#include "ox.h"
+
+namespace ox::core {
+
+// The descriptor behind a file handle, or -1 for 0, OX_INVALID_FILE and values that cannot be one.
+int fd_of(OxFileHandle file);
+
+// Owns an open file handle and closes it at the end of scope (OX_INVALID_FILE when empty).
+class FileGuard {
+public:
+    FileGuard() = default;
+    explicit FileGuard(OxFileHandle file) : file_(file) {}
+    ~FileGuard() { close(); }
+    FileGuard(const FileGuard &) = delete;
+    FileGuard &operator=(const FileGuard &) = delete;
+
+    OxFileHandle get() const { return file_; }
+    // Where oxOpenFile stores the handle; whatever the guard held before is closed first.
+    OxFileHandle *out() {
+        close();
+        return &file_;
+    }
+    OxFileHandle release() {
+        OxFileHandle f = file_;
+        file_ = OX_INVALID_FILE;
+        return f;
+    }
+    // Closes now; non-zero when the close succeeded (or there was nothing to close).
+    int32_t close() {
+        if (file_ == OX_INVALID_FILE) return 1;
+        int32_t ok = oxCloseFile(file_);
+        file_ = OX_INVALID_FILE;
+        return ok;
+    }
+    explicit operator bool() const { return file_ != OX_INVALID_FILE; }
+
+private:
+    OxFileHandle file_ = OX_INVALID_FILE;
+};
+
+}  // namespace ox::core
