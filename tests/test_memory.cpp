@@ -33,7 +33,6 @@ TEST(MemoryHandles, SizeIsPageRoundedAndBlockIsZero) {
         uint32_t pages = (size + 4095) / 4096 * 4096;
         EXPECT_EQ(oxGetHandleSize(h.get()), pages) << size;
         void *p = oxLock(h.get());
-        EXPECT_EQ(reinterpret_cast<OxHandle>(p), h.get());
         EXPECT_TRUE(all_zero(p, 0, pages)) << size;
         std::memset(p, 0x5A, pages);  // the whole rounded block is the caller's
         oxUnlock(h.get());
@@ -111,7 +110,6 @@ TEST(MemoryHandles, FreeIgnoresWhatIsNotALiveHandle) {
     oxFree(reinterpret_cast<OxHandle>(&local));  // must not unmap the stack
     EXPECT_EQ(local, 42);
     EXPECT_EQ(oxGetHandleSize(reinterpret_cast<OxHandle>(&local)), 0u);
-    EXPECT_EQ(oxGetHandleSize(0), 0u);
 
     uint32_t err = 0;
     OxHandle h = oxAlloc(5000, 0, &err);
