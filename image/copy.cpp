@@ -62,6 +62,39 @@ void copy_block(const OxImageLockRec &d, int64_t dx, int64_t dy, const OxImageLo
     }
 }
 
+// Exchanges the pixels of two images of one size. Equal depths exchange whole rows (a 1-bit row's last byte
+// only within the width); 24 with 32 bits exchanges the colour bytes.
+bool swap_pixels(const OxImageLockRec &a, const OxImageLockRec &b) {
+    const int32_t abits = a.header->bitCount, bbits = b.header->bitCount;
+    const int32_t w = a.maxX + 1, h = a.maxY + 1;
+    if (abits == bbits) {
+        const uint32_t row = a.rowBytes;
+        const uint32_t whole = abits == 1 ? static_cast<uint32_t>(w) / 8 : row;
+        const uint8_t keep = abits == 1 ? static_cast<uint8_t>(0xFFu >> (w & 7)) : 0;  // spare bits stay
+        for (int32_t y = 0; y < h; ++y) {
+            uint8_t *ra = row_ptr(a, y), *rb = row_ptr(b, y);
+            std::swap_ranges(ra, ra + whole, rb);
+            if (whole < row) {
+                const uint8_t va = ra[whole], vb = rb[whole];
+                ra[whole] = static_cast<uint8_t>((va & keep) | (vb & ~keep));
+                rb[whole] = static_cast<uint8_t>((vb & keep) | (va & ~keep));
+            }
+        }
+        return true;
+    }
+    if (abits < 24 || bbits < 24) return false;
+    const OxImageLockRec &rgb = abits == 24 ? a : b, &argb = abits == 24 ? b : a;
+    for (int32_t y = 0; y < h; ++y) {
+        uint8_t *p = row_ptr(rgb, y), *q = row_ptr(argb, y);
+        for (int32_t x = 0; x < w; ++x, p += 3, q += 4) {
+            std::swap(p[0], q[1]);
+            std::swap(p[1], q[2]);
+            std::swap(p[2], q[3]);
+        }
+    }
+    return true;
+}
+
 }  // namespace
 }  // namespace ox::image
 
@@ -115,6 +148,14 @@ OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, in
     return 1;
 }
 
-OX_API int32_t oxSwapImage(OxHandle a, OxHandle b) { return plain::swap_image(a, b); }
+OX_API int32_t oxSwapImage(OxHandle a, OxHandle b) {
+    if (a == 0 || b == 0) return 0;
+    ScopedImageLock la(a), lb(b);
+    if (!la.ok() || !lb.ok()) return 0;
+    const OxImageHeader &ha = la.header(), &hb = lb.header();
+    if (ha.width != hb.width || ha.height != hb.height) return 0;
+    if (!is_supported_depth(ha.bitCount) || !is_supported_depth(hb.bitCount)) return 0;
+    return swap_pixels(la.rec(), lb.rec()) ? 1 : 0;
+}
 
 }  // extern "C"
