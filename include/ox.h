@@ -439,6 +439,53 @@ OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, in
  * of another depth gives 0 and nothing changes. */
 OX_API int32_t oxSwapImage(OxHandle a, OxHandle b);
 
+/* 1 if the mask has a clear pixel (selects something), else 0. 0 also for a handle of 0 and for an image that
+ * is not a 1-bit image with layer 2. Bits past the width of a row are not looked at. */
+OX_API int32_t oxImageCheckMask(OxHandle image);
+
+/* 1 if any pixel's colour bytes differ from white (value AND 0xFFFFFF != 0xFFFFFF), else 0; the fourth
+ * channel does not count. Always 1 for a 1- or 8-bit image. 0 for a handle of 0 and for layers other than
+ * normal and gray. */
+OX_API int32_t oxImageCheckWhite(OxHandle image);
+
+/* A new 8-bit normal image of the same size holding the gray value of each pixel of a 24- or 32-bit image,
+ * summed as (blue x 0.11 + green x 0.59) + red x 0.3: (23,23,23) gives 22, white 255. The source is not
+ * changed; the caller frees the result with oxFree. 0 for a handle of 0 or another depth (err untouched
+ * then); 0 with the constructor's code when memory runs out. err: 0 on success. */
+OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err);
+
+/* Turns a 32-bit image into a gray layer in place: layer 1, fourth channel 255 for white pixels (all three
+ * colour bytes 255) and 0 for all others; colour bytes unchanged. Images that are not 32-bit and a handle of
+ * 0 are left entirely unchanged, layer included. */
+OX_API void oxImageConvertNormaltoGray(OxHandle image);
+
+/* Turns a 32-bit gray layer into a normal image in place: layer 0 and fourth channel 0 everywhere. White
+ * pixels keep their colour; every other pixel mixes in white by its fourth channel a: with
+ * f = a x 0.00392156862745098, f = 1 gives white, f = 0 black, else each colour byte c becomes
+ * trunc(c x (1 - f) + f x 255) (black with a = 33 gives 32). Images that are not 32-bit and a handle of 0 are
+ * left entirely unchanged. */
+OX_API void oxImageConvertGraytoNormal(OxHandle image);
+
+/* Restores from `src` the pixels of `dst` whose bit in `mask` is 1 (outside the selection), within `rect`
+ * (right and bottom exclusive) clipped to all three images. Between 24- and 32-bit images a pixel is restored
+ * only when its colour bytes differ from the source's: then the colour bytes are copied and, into a 32-bit
+ * destination, the source pixel's byte 0 goes to the fourth channel (the source is expected to have the
+ * destination's depth). Two 8-bit or two 1-bit images copy the masked values. 1 on success, also for an empty
+ * box; 0 (nothing changed) when a handle or rect is 0, the mask is not a 1-bit image with layer 2, or a 1- or
+ * 8-bit image meets an image of another depth. */
+OX_API int32_t oxImageRevertMask(OxHandle dst, OxHandle mask, OxHandle src, const OxRect *rect);
+
+/* A new 8-bit normal image holding one channel of a 24- or 32-bit image: 0 the fourth channel, 1 red,
+ * 2 green, 3 blue. A 24-bit image has no fourth channel: 0 gives its red bytes. The caller frees the result
+ * with oxFree. 0 for a handle of 0 or another depth (err untouched), 0 with code 0 for a channel above 3, 0
+ * with the constructor's code when memory runs out. err: 0 on success. */
+OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err);
+
+/* Flips the bits of a mask within left <= x < right, top <= y < bottom, clipped to the image. 1 on success
+ * (also when nothing is left after clipping); 0 for a handle of 0 or an image that is not a 1-bit image with
+ * layer 2. */
+OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t right, int32_t bottom);
+
 /* ---------------------------------------------------------------------------------------------------- */
 /* Resampling                                                                                            */
 /* ---------------------------------------------------------------------------------------------------- */

@@ -1,0 +1,157 @@
+// Whole-image conversions and tests: oxImageCheckWhite, oxImageFullColorToGrayScale, oxImageConvertNormaltoGray,
+// oxImageConvertGraytoNormal and oxImageGetChannel.
+//
+// 24- and 32-bit rows hold no padding (rowBytes is exactly 3 or 4 x width), so the operations that treat every
+// pixel alike walk the whole pixel area as one run of pixels.
+#include "image/convert.h"
+
+#include <cstring>
+
+#include "image/copy_kernels.h"
+#include "image/gray.h"
+#include "image/image_record.h"
+#include "image/pixel.h"
+
+namespace ox::image {
+namespace {
+
+size_t pixel_count(const OxImageLockRec &l) {
+    return static_cast<size_t>(l.maxX + 1) * static_cast<size_t>(l.maxY + 1);
+}
+
+// 1 when any colour byte of the run differs from 255.
+template <int B>
+int32_t has_non_white(const uint8_t *p, size_t pixels) {
+    // Eight bytes at a time; for 32-bit pixels the fourth channel (byte 0 of each pixel) is forced to 255.
+    constexpr uint64_t ignore = B == 4 ? 0x000000FF000000FFull : 0;
+    const size_t bytes = pixels * B;
+    size_t i = 0;
+    for (; i + 8 <= bytes; i += 8)
+        if ((load64(p + i) | ignore) != ~uint64_t{0}) return 1;
+    for (; i < bytes; ++i)
+        if (p[i] != 0xFF && (B == 3 || i % 4 != 0)) return 1;
+    return 0;
+}
+
+template <int B>
+void gray_order_a_rows(const OxImageLockRec &s, uint8_t *out) {
+    const uint8_t *p = s.pixels + (B - 3);  // red byte of the first pixel
+    const size_t n = pixel_count(s);
+    for (size_t i = 0; i < n; ++i, p += B) out[i] = static_cast<uint8_t>(gray_fast_a(p[0], p[1], p[2]));
+}
+
+// The colour bytes of a non-white gray-layer pixel for every fourth channel a and colour byte c, worked out once
+// with the per-pixel arithmetic.
+struct GrayLayerTable {
+    GrayLayerTable() {
+        for (uint32_t a = 0; a < 256; ++a)
+            for (uint32_t c = 0; c < 256; ++c) byte[a][c] = gray_layer_byte(a, c);
+    }
+    uint8_t byte[256][256];
+};
+
+const GrayLayerTable &gray_layer_table() {
+    static const GrayLayerTable table;
+    return table;
+}
+
+template <int B>
+void extract_channel(const OxImageLockRec &s, uint32_t offset, uint8_t *out) {
+    const uint8_t *p = s.pixels + offset;
+    const size_t n = pixel_count(s);
+    for (size_t i = 0; i < n; ++i, p += B) out[i] = *p;
+}
+
+}  // namespace
+}  // namespace ox::image
+
+using namespace ox::image;
+
+extern "C" {
+
+OX_API int32_t oxImageCheckWhite(OxHandle image) {
+    ScopedImageLock l(image);
+    if (!l.ok()) return 0;
+    const OxImageLockRec &r = l.rec();
+    if (r.layer != OX_LAYER_NORMAL && r.layer != OX_LAYER_GRAY) return 0;
+    switch (r.header->bitCount) {
+    case 1:
+    case 8: return 1;  // a value of at most 255 always differs from 0xFFFFFF
+    case 24: return has_non_white<3>(r.pixels, pixel_count(r));
+    case 32: return has_non_white<4>(r.pixels, pixel_count(r));
+    default: return 0;
+    }
+}
+
+OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err) {
+    ScopedImageLock s(image);
+    if (!s.ok()) return 0;
+    const int32_t bits = s.header().bitCount;
+    if (bits != 24 && bits != 32) return 0;
+    const OxHandle gray = oxImageCreate(s.header().width, s.header().height, 8, err);
+    if (gray == 0) return 0;
+    ScopedImageLock d(gray);
+    if (bits == 24)
+        gray_order_a_rows<3>(s.rec(), d.rec().pixels);
+    else
+        gray_order_a_rows<4>(s.rec(), d.rec().pixels);
+    *err = 0;
+    return gray;
+}
+
+OX_API void oxImageConvertNormaltoGray(OxHandle image) {
+    ScopedImageLock l(image);
+    if (!l.ok() || l.header().bitCount != 32) return;
+    const OxImageLockRec &r = l.rec();
+    r.header->layer = OX_LAYER_GRAY;
+    uint8_t *p = r.pixels;
+    const size_t n = pixel_count(r);
+    for (size_t i = 0; i < n; ++i, p += 4) {
+        const uint32_t w = load32(p);
+        store32(p, (w >> 8) == 0xFFFFFFu ? w | 0xFFu : w & 0xFFFFFF00u);
+    }
+}
+
+OX_API void oxImageConvertGraytoNormal(OxHandle image) {
+    ScopedImageLock l(image);
+    if (!l.ok() || l.header().bitCount != 32) return;
+    const OxImageLockRec &r = l.rec();
+    r.header->layer = OX_LAYER_NORMAL;
+    const GrayLayerTable &table = gray_layer_table();
+    uint8_t *p = r.pixels;
+    const size_t n = pixel_count(r);
+    for (size_t i = 0; i < n; ++i, p += 4) {
+        const uint32_t w = load32(p), a = w & 0xFFu;
+        if ((w >> 8) == 0xFFFFFFu) {
+            p[0] = 0;  // white stays white
+        } else if (a == 0) {
+            store32(p, 0);  // no white share: black
+        } else {
+            const uint8_t *t = table.byte[a];
+            store32(p, static_cast<uint32_t>(t[p[1]]) << 8 | static_cast<uint32_t>(t[p[2]]) << 16 |
+                           static_cast<uint32_t>(t[p[3]]) << 24);
+        }
+    }
+}
+
+OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err) {
+    ScopedImageLock s(image);
+    if (!s.ok()) return 0;
+    const int32_t bits = s.header().bitCount;
+    if (bits != 24 && bits != 32) return 0;
+    if (channel > 3) {
+        *err = 0;
+        return 0;
+    }
+    const uint32_t offset = bits == 24 ? (channel == 0 ? 0 : channel - 1) : channel;
+    const OxHandle out = oxImageCreate(s.header().width, s.header().height, 8, err);
+    if (out == 0) return 0;
+    ScopedImageLock d(out);
+    if (bits == 24)
+        extract_channel<3>(s.rec(), offset, d.rec().pixels);
+    else
+        extract_channel<4>(s.rec(), offset, d.rec().pixels);
+    return out;
+}
+
+}  // extern "C"
