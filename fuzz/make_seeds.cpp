@@ -1,0 +1,104 @@
+// Writes the seed corpora of the fuzz targets, made by the library itself:
+//   fuzz_make_seeds DIR   (DIR/fuzz_tag_decoder/..., DIR/fuzz_tag_reader/...)
+// The decoder's seeds are encoded images (a leading byte picks the tag id, as the fuzzer reads it),
+// trimmed behind their footer, plus a few hand-made streams that use the other origins and packets that
+// run past a row's end.
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "document/tag_codec.h"
+#include "ox.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+namespace fs = std::filesystem;
+
+void write_file(const fs::path &dir, const std::string &name, const Bytes &bytes) {
+    fs::create_directories(dir);
+    std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    std::printf("%s: %zu bytes\n", (dir / name).c_str(), bytes.size());
+}
+
+// An image whose pixel bytes come from `pattern(x, y, byte)`.
+template <class F>
+OxHandle make_image(int32_t w, int32_t h, int32_t bits, bool gray, F pattern) {
+    uint32_t err;
+    OxHandle img = gray ? oxImageCreateGray(w, h, &err) : oxImageCreate(w, h, bits, &err);
+    OxImageLockRec lock;
+    oxImageLock(img, &lock);
+    const int bpp = bits / 8;
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x)
+            for (int b = 0; b < bpp; ++b)
+                lock.pixels[static_cast<std::size_t>(y) * lock.rowBytes + static_cast<std::size_t>(x) * bpp + b] =
+                    pattern(x, y, b);
+    oxImageUnlock(&lock);
+    return img;
+}
+
+// The encoded block up to the end of its footer (the page-rounding zeros dropped).
+Bytes encoded(OxHandle image, uint32_t id) {
+    uint32_t err;
+    OxHandle block = ox::document::encode_tag_image(image, id, &err);
+    const auto *b = static_cast<const uint8_t *>(oxLock(block));
+    std::size_t end = oxGetHandleSize(block);
+    while (end > 0 && b[end - 1] == 0) --end;
+    Bytes out(b, b + end + 1);
+    oxFree(block);
+    return out;
+}
+
+Bytes with_id_byte(uint8_t selector, const Bytes &block) {
+    Bytes out{selector};
+    out.insert(out.end(), block.begin(), block.end());
+    return out;
+}
+
+void decoder_seeds(const fs::path &dir) {
+    std::mt19937 rng(11);
+    struct Seed {
+        const char *name;
+        int32_t w, h, bits;
+        bool gray;
+        int kind;  // 0 flat, 1 runs and lone pixels, 2 noise
+    };
+    const Seed seeds[] = {{"one_pixel_24", 1, 1, 24, false, 2},   {"flat_thumbnail_24", 64, 48, 24, false, 0},
+                          {"run_split_130_24", 130, 2, 24, false, 0}, {"raw_split_129_24", 129, 2, 24, false, 2},
+                          {"runs_40x6_24", 40, 6, 24, false, 1},    {"noise_7x5_32", 7, 5, 32, false, 2},
+                          {"runs_33x4_32", 33, 4, 32, false, 1},    {"gray_6x4", 6, 4, 32, true, 1}};
+    for (const Seed &s : seeds) {
+        OxHandle img = make_image(s.w, s.h, s.bits, s.gray, [&](int32_t x, int32_t y, int b) {
+            if (s.kind == 0) return static_cast<uint8_t>(0x40 + b);
+            if (s.kind == 2) return static_cast<uint8_t>(rng());
+            return static_cast<uint8_t>(((x / 3 + y) % 4 == 0 ? x : (x / 5) * 17) + b);
+        });
+        write_file(dir, s.name, with_id_byte(s.gray ? 1 : 0, encoded(img, s.gray ? OX_TAG_GRAY_IMAGE : 0x1234)));
+        oxFree(img);
+    }
+    // 3x2 at 24 bits: a raw packet two pixels past the first row, a run past the second; then every origin.
+    const Bytes packets = {4, 1, 0, 0, 2, 0, 0, 3, 0, 0, 98, 0, 0, 99, 0, 0, 0x85, 7, 0, 0};
+    for (uint8_t origin : {0x00, 0x10, 0x20, 0x30}) {
+        Bytes b = {0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, origin};
+        b.insert(b.end(), packets.begin(), packets.end());
+        write_file(dir, "overrun_origin_" + std::to_string(origin >> 4), b);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
+        return 2;
+    }
+    const fs::path root = argv[1];
+    decoder_seeds(root / "fuzz_tag_decoder");
+    return 0;
+}
