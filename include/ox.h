@@ -392,7 +392,58 @@ OX_API void oxGetChannel(uint32_t bytesPerPixel, uint32_t *red, uint32_t *green,
 /* Fills, lines and erase                                                                                */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* (fills, lines and erase: declarations go here) */
+/* These functions take an image handle and lock the image themselves; a handle of 0 cannot be locked.
+ * None has an error code. Boxes are x, y (top-left pixel), w, h (size), clipped to the image; all four 0
+ * mean the whole image. Coordinates are exact: sums such as x + w never wrap around 32 bits. Nothing
+ * outside the image is ever touched. */
+
+/* Sets every byte of the pixel area to 0xFF: white at every depth, every mask bit 1, the fourth byte of
+ * 32-bit pixels 255. Does nothing for a handle of 0. */
+OX_API void oxImageErase(OxHandle image);
+
+/* Fills the clipped box with `color`. 32 bits: the value's four bytes (fourth channel from bits 24-31); on
+ * a gray layer 0xFFFFFF counts as 0xFFFFFFFF. 24 bits: red, green, blue; 8 bits: the low byte; 1 bit: set
+ * for any non-zero colour, cleared for 0. A box covering the whole 1-bit image also sets or clears the
+ * spare bits at the end of each row; a smaller box changes only its own bits.
+ * Returns 1 (also when the clipped box is empty), 0 when the image cannot be locked. */
+OX_API int32_t oxImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color);
+
+/* Inverts the pixels of the clipped box: 8- and 24-bit bytes become 255 - b, 1-bit pixels flip, 32-bit
+ * pixels get their three colour bytes inverted and their fourth byte set to 0. Returns 1, or 0 when the
+ * image cannot be locked. */
+OX_API int32_t oxXorImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h);
+
+/* Stores `value` into one byte of each pixel of the clipped box, the other bytes kept. channel: 0 the
+ * fourth channel, 1 red, 2 green, 3 blue; on 24-bit images channel 0 is the red byte; 8-bit images ignore
+ * the channel and store the byte. On 24- and 32-bit images a channel above 3 writes nothing. 1-bit images
+ * are left unchanged. Returns 1, or 0 when the image cannot be locked. */
+OX_API int32_t oxImageBoxFillEx(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint8_t value,
+                                uint32_t channel);
+
+/* Lines: an error-term walk from (x1, y1) to (x2, y2) over max(|dx|, |dy|) + 1 points (a zero-length line
+ * one point), the end point included; x is the major axis when |dx| == |dy|, and an error term of 0 steps
+ * the minor axis. At each point a penSize x penSize square is drawn whose top-left pixel is the point
+ * (extending right and down); its pixels outside the image are skipped. penSize <= 0 draws nothing. Each
+ * pixel covered by the line is drawn once, however many squares cover it. */
+
+/* Paints the line with `color`: on 24- and 32-bit images its red, green and blue bytes (the fourth byte
+ * stays); on 1-bit images color AND 1. 8-bit images are left unchanged. Returns 1, or 0 when the image
+ * cannot be locked. */
+OX_API int32_t oxImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t penSize,
+                           uint32_t color);
+
+/* Paints the line with `color` on 24- and 32-bit images by mode: 1 paints only the pixels whose red, green
+ * and blue equal keyColor's; 2 paints every pixel, and on 32-bit images also sets the fourth byte to 255
+ * when the colour is white (red, green and blue 255); any other mode paints every pixel, keeping the fourth
+ * byte. 1- and 8-bit images are left unchanged. Returns 1, or 0 when the image cannot be locked. */
+OX_API int32_t oxImageLineEx(OxHandle image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t penSize,
+                             uint32_t color, uint32_t keyColor, uint32_t mode);
+
+/* Inverts the line (colour bytes 255 - b, the fourth byte of 32-bit pixels kept; 8-bit values 255 - v;
+ * 1-bit pixels flip), each covered pixel exactly once, so drawing the same line twice restores the image.
+ * Both end points are first clamped into the image, which bends a line that leaves the image onto its
+ * border. Returns 1, or 0 when the image cannot be locked (a handle of 0). */
+OX_API int32_t oxXorImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t penSize);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Copy, conversion, mask and channel operations                                                         */

@@ -1,0 +1,115 @@
+// Row-run primitives for the fills and lines: a per-pixel byte operation applied to runs of whole pixels,
+// and bit runs of 1-bit rows.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+
+namespace ox::image {
+
+// byte -> (byte AND a) XOR x, with the pair (a, x) chosen per byte position within a pixel and repeated
+// with the pixel's period. Covers every byte store the fills and lines make: a plain store (a = 0), a store
+// that keeps some bytes (a = 0xFF there), an inversion (x = 0xFF).
+class PixelBytesOp {
+public:
+    // The pattern laid out over 48 bytes: whole pixels of 1, 3 and 4 bytes and whole 16-byte vectors.
+    static constexpr std::size_t kPeriod = 48;
+
+    // and_bytes / xor_bytes hold one pixel's `bpp` bytes (1, 3 or 4).
+    PixelBytesOp(const uint8_t *and_bytes, const uint8_t *xor_bytes, int bpp) {
+        for (std::size_t i = 0; i < kPeriod; ++i) {
+            and_[i] = and_bytes[i % bpp];
+            xor_[i] = xor_bytes[i % bpp];
+        }
+        store_only_ = true;
+        uniform_ = true;
+        for (std::size_t i = 0; i < kPeriod; ++i) {
+            if (and_[i] != 0) store_only_ = false;
+            if (xor_[i] != xor_[0]) uniform_ = false;
+        }
+        uniform_ = uniform_ && store_only_;
+    }
+
+    // A plain store of one pixel's bytes.
+    static PixelBytesOp store(const uint8_t *bytes, int bpp) {
+        static constexpr uint8_t zeros[4] = {0, 0, 0, 0};
+        return PixelBytesOp(zeros, bytes, bpp);
+    }
+
+    // Applies the operation to n bytes from p; p must be the first byte of a pixel.
+    void apply(uint8_t *p, std::size_t n) const {
+        if (uniform_) {
+            std::memset(p, xor_[0], n);
+        } else if (store_only_) {
+            for (; n >= kPeriod; n -= kPeriod, p += kPeriod) std::memcpy(p, xor_, kPeriod);
+            std::memcpy(p, xor_, n);
+        } else {
+            apply_read_modify_write(p, n);
+        }
+    }
+
+    bool uniform() const { return uniform_; }
+
+private:
+    using V16 = uint8_t __attribute__((vector_size(16)));
+
+    static V16 load(const uint8_t *p) {
+        V16 v;
+        std::memcpy(&v, p, sizeof v);
+        return v;
+    }
+    static void store16(uint8_t *p, V16 v) { std::memcpy(p, &v, sizeof v); }
+
+    void apply_read_modify_write(uint8_t *p, std::size_t n) const {
+        const V16 a0 = load(and_), a1 = load(and_ + 16), a2 = load(and_ + 32);
+        const V16 x0 = load(xor_), x1 = load(xor_ + 16), x2 = load(xor_ + 32);
+        for (; n >= kPeriod; n -= kPeriod, p += kPeriod) {
+            store16(p, (load(p) & a0) ^ x0);
+            store16(p + 16, (load(p + 16) & a1) ^ x1);
+            store16(p + 32, (load(p + 32) & a2) ^ x2);
+        }
+        for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>((p[i] & and_[i]) ^ xor_[i]);
+    }
+
+    alignas(16) uint8_t and_[kPeriod];
+    alignas(16) uint8_t xor_[kPeriod];
+    bool store_only_;  // every AND byte is 0: the old bytes need not be read
+    bool uniform_;     // store_only_ and one byte value throughout: a memset
+};
+
+// Applies op(byte, mask) to the bytes of a 1-bit row that hold pixels lo..hi (inclusive, lo <= hi); mask
+// has the bits of those pixels set, so that no other pixel of the row is changed.
+template <class Op>
+void apply_bit_run(uint8_t *row, int32_t lo, int32_t hi, Op op) {
+    const int32_t first = lo >> 3, last = hi >> 3;
+    const uint8_t head = static_cast<uint8_t>(0xFFu >> (lo & 7));
+    const uint8_t tail = static_cast<uint8_t>(0xFFu << (7 - (hi & 7)));
+    if (first == last) {
+        op(row[first], static_cast<uint8_t>(head & tail));
+        return;
+    }
+    op(row[first], head);
+    for (int32_t i = first + 1; i < last; ++i) op(row[i], uint8_t{0xFF});
+    op(row[last], tail);
+}
+
+// Sets (on) or clears pixels lo..hi of a 1-bit row.
+inline void store_bit_run(uint8_t *row, int32_t lo, int32_t hi, bool on) {
+    const int32_t first = lo >> 3, last = hi >> 3;
+    if (last - first > 1) std::memset(row + first + 1, on ? 0xFF : 0x00, static_cast<std::size_t>(last - first - 1));
+    auto edge = [on](uint8_t &b, uint8_t m) { b = static_cast<uint8_t>(on ? (b | m) : (b & ~m)); };
+    if (first == last) {
+        edge(row[first], static_cast<uint8_t>((0xFFu >> (lo & 7)) & (0xFFu << (7 - (hi & 7)))));
+    } else {
+        edge(row[first], static_cast<uint8_t>(0xFFu >> (lo & 7)));
+        edge(row[last], static_cast<uint8_t>(0xFFu << (7 - (hi & 7))));
+    }
+}
+
+// Flips pixels lo..hi of a 1-bit row.
+inline void flip_bit_run(uint8_t *row, int32_t lo, int32_t hi) {
+    apply_bit_run(row, lo, hi, [](uint8_t &b, uint8_t m) { b = static_cast<uint8_t>(b ^ m); });
+}
+
+}  // namespace ox::image
