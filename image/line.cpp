@@ -7,7 +7,8 @@
 // so the steps whose squares reach a row are consecutive, and their squares cover one unbroken run of that
 // row: from the smaller to the larger x of the first and last such step, plus pen - 1. The walk has a
 // closed form (the minor coordinate after k steps is floor((2k * minor + major) / (2 * major))), which
-// gives the first and last step for each row without walking the steps outside the image.
+// places the first and last step of the first row in the image without walking the steps before it; from
+// row to row both move on by the walk's own increments.
 //
 // Visiting each covered pixel once gives the same picture as the walk: painting a pixel twice (with or
 // without the key colour test) leaves it as painting it once, and the inverting walk skips a pixel that the
@@ -39,76 +40,138 @@ LineShape make_line_shape(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
 
 namespace {
 
-// floor((a * b + c) / d) for non-negative a, b, c and positive d. Products of 32-bit line extents may
-// exceed 64 bits; the common case stays in 64-bit division.
-int64_t mul_add_div(uint64_t a, uint64_t b, uint64_t c, uint64_t d) {
-    const unsigned __int128 n = static_cast<unsigned __int128>(a) * b + c;
-    if ((n >> 64) == 0) return static_cast<int64_t>(static_cast<uint64_t>(n) / d);
-    return static_cast<int64_t>(n / d);
+// The walk's state after k steps, kept for one index k that moves forward one step at a time: the minor
+// coordinate offset m (minor-axis steps taken before step k is plotted) and the error term e tested at
+// step k. seek() places it anywhere by the closed form, next() is one step of the walk.
+class WalkTracker {
+public:
+    explicit WalkTracker(const LineShape &s) : minor_(s.minor), major_(s.major) {}
+    void seek(int64_t k) {
+        if (minor_ == 0) return;  // m stays 0
+        const i128 twice_k_minor = i128{2} * k * minor_;
+        m_ = static_cast<int64_t>((twice_k_minor + major_) / (2 * major_));
+        e_ = static_cast<int64_t>(twice_k_minor + 2 * minor_ - major_ - i128{2} * m_ * major_);
+    }
+    void next() {  // written without a branch: the compiler makes conditional moves of it
+        const bool step = e_ >= 0;
+        m_ += step;
+        e_ += step ? 2 * (minor_ - major_) : 2 * minor_;
+    }
+    int64_t minor_steps() const { return m_; }
+
+private:
+    using i128 = __int128;
+    int64_t minor_, major_;
+    int64_t m_ = 0, e_ = -1;
+};
+
+// The first step plotted after t minor-axis steps, for t >= 1 moving forward one at a time: the least k
+// with 2k * minor + major >= 2t * major, that is ceil((2t - 1) * major / (2 * minor)). Needs minor >= 1.
+class RunStartTracker {
+public:
+    explicit RunStartTracker(const LineShape &s)
+        : den_(2 * s.minor), dq_(2 * s.major / den_), dr_(2 * s.major % den_), major_(s.major) {}
+    void seek(int64_t t) {
+        const unsigned __int128 num = static_cast<unsigned __int128>(2 * t - 1) * static_cast<uint64_t>(major_) +
+                                      static_cast<uint64_t>(den_ - 1);
+        q_ = static_cast<int64_t>(num / static_cast<uint64_t>(den_));
+        r_ = static_cast<int64_t>(num % static_cast<uint64_t>(den_));
+    }
+    void next() {  // the numerator grows by 2 * major
+        r_ += dr_;
+        const bool carry = r_ >= den_;
+        q_ += dq_ + carry;
+        r_ -= carry ? den_ : 0;
+    }
+    int64_t step() const { return q_; }
+
+private:
+    int64_t den_, dq_, dr_, major_;
+    int64_t q_ = 0, r_ = 0;
+};
+
+// Calls emit(y, xa, xb) for each row y in 0..height - 1 that the pen squares of the line reach, where xa
+// and xb are the x of the first and last step whose square reaches the row (unclipped). Rows come in the
+// walk's direction; for each, [a, b] is the range of offsets along the row axis (steps when steep, minor
+// steps otherwise) whose squares reach it, and both ends move forward by one per row.
+template <class Emit>
+void find_line_runs(const LineShape &s, int64_t pen, int32_t height, Emit &emit) {
+    if (s.sy == 0) {  // a level line (or a point): every square on the rows y1 .. y1 + pen - 1
+        const int64_t last = std::min<int64_t>(height - 1, s.y1 + pen - 1);
+        for (int64_t y = std::max<int64_t>(0, s.y1); y <= last; ++y) emit(y, s.x1, s.x1 + s.sx * s.major);
+        return;
+    }
+    const int64_t limit = s.steep ? s.major : s.minor;  // the last offset along the row axis
+    const int64_t y_end = s.y1 + s.sy * limit;
+    int64_t y, rows, a;
+    if (s.sy > 0) {
+        y = std::max<int64_t>(0, s.y1);
+        rows = std::min<int64_t>(height - 1, y_end + pen - 1) - y + 1;
+        a = y - pen + 1 - s.y1;
+    } else {
+        y = std::min<int64_t>(height - 1, s.y1 + pen - 1);
+        rows = y - std::max<int64_t>(0, y_end) + 1;
+        a = s.y1 - y;
+    }
+    int64_t b = a + pen - 1;  // b >= 0 on the first row, and a <= limit on every row
+    if (s.steep) {
+        WalkTracker first(s), last(s);
+        first.seek(std::max<int64_t>(a, 0));
+        last.seek(std::min(b, limit));
+        for (; rows > 0; --rows, y += s.sy) {
+            emit(y, s.x1 + s.sx * first.minor_steps(), s.x1 + s.sx * last.minor_steps());
+            if (++a > 0) first.next();
+            if (++b <= limit) last.next();
+        }
+        return;
+    }
+    // Not steep: the squares of the rows a..b of minor steps, from the first step after a minor steps to the
+    // last step before b + 1 of them.
+    RunStartTracker first(s), after_last(s);
+    first.seek(std::max<int64_t>(a, 1));
+    after_last.seek(std::min(b + 1, limit));
+    for (; rows > 0; --rows, y += s.sy) {
+        const int64_t ka = a <= 0 ? 0 : first.step();
+        const int64_t kb = b >= limit ? s.major : after_last.step() - 1;
+        emit(y, s.x1 + s.sx * ka, s.x1 + s.sx * kb);
+        if (++a > 1) first.next();
+        if (++b + 1 <= limit) after_last.next();
+    }
 }
 
-// Minor-axis steps taken before step k (0 <= k <= major) is plotted.
-int64_t minor_before(const LineShape &s, int64_t k) {
-    if (s.minor == 0) return 0;
-    return mul_add_div(2 * static_cast<uint64_t>(k), static_cast<uint64_t>(s.minor), static_cast<uint64_t>(s.major),
-                       2 * static_cast<uint64_t>(s.major));
-}
-
-// The first step plotted after m minor-axis steps (1 <= m <= minor): the least k with
-// 2k * minor + major >= 2m * major.
-int64_t first_step_after(const LineShape &s, int64_t m) {
-    const uint64_t den = 2 * static_cast<uint64_t>(s.minor);
-    return mul_add_div(2 * static_cast<uint64_t>(m) - 1, static_cast<uint64_t>(s.major), den - 1, den);
-}
-
-// Calls run(y, lo, hi) for each row y of a width x height image that the pen squares of the line reach,
-// with the covered pixels lo..hi of that row clipped to the image (lo <= hi).
+// Calls run(y, lo, hi) for each row y of the image that the pen squares of the line reach, with the
+// covered pixels lo..hi of that row clipped to the image (lo <= hi).
+//
+// A thin line touches a new cache line, often a new page, on every row; each run is prefetched when found
+// and drawn a few rows later, so that the misses overlap. The runs are disjoint, so their order is free.
 template <class Run>
-void for_each_line_run(const LineShape &s, int64_t pen, int32_t width, int32_t height, Run run) {
-    const int64_t y_end = s.y1 + s.sy * (s.steep ? s.major : s.minor);
-    const int64_t row_first = std::max<int64_t>(0, std::min(s.y1, y_end));
-    const int64_t row_last = std::min<int64_t>(height - 1, std::max(s.y1, y_end) + pen - 1);
-    for (int64_t r = row_first; r <= row_last; ++r) {
-        // Steps along the axis that moves with the rows (the major axis when steep, else the minor one)
-        // whose squares reach row r.
-        int64_t a, b;
-        if (s.sy >= 0) {
-            a = r - pen + 1 - s.y1;
-            b = r - s.y1;
-        } else {
-            a = s.y1 - r;
-            b = s.y1 - r + pen - 1;
-        }
-        int64_t xa, xb;
-        if (s.steep) {
-            a = std::max<int64_t>(a, 0);
-            b = std::min(b, s.major);
-            if (a > b) continue;
-            xa = s.x1 + s.sx * minor_before(s, a);
-            xb = s.x1 + s.sx * minor_before(s, b);
-        } else {
-            int64_t ka = 0, kb = s.major;  // a level line: every step lies on row y1
-            if (s.sy != 0) {
-                a = std::max<int64_t>(a, 0);
-                b = std::min(b, s.minor);
-                if (a > b) continue;
-                ka = a == 0 ? 0 : first_step_after(s, a);
-                kb = b == s.minor ? s.major : first_step_after(s, b + 1) - 1;
-            } else if (a > 0 || b < 0) {
-                continue;
-            }
-            xa = s.x1 + s.sx * ka;
-            xb = s.x1 + s.sx * kb;
-        }
+void for_each_line_run(const OxImageLockRec &rec, const LineShape &s, int64_t pen, Run run) {
+    const int32_t width = rec.maxX + 1, height = rec.maxY + 1, bits = rec.header->bitCount;
+    struct Pending {
+        int32_t y, lo, hi;
+    };
+    constexpr std::size_t kAhead = 8;
+    Pending ahead[kAhead];
+    std::size_t found = 0;
+    auto emit = [&](int64_t y, int64_t xa, int64_t xb) {
         const int64_t lo = std::max<int64_t>(std::min(xa, xb), 0);
         const int64_t hi = std::min<int64_t>(std::max(xa, xb) + pen - 1, width - 1);
-        if (lo <= hi) run(static_cast<int32_t>(r), static_cast<int32_t>(lo), static_cast<int32_t>(hi));
+        if (lo > hi) return;
+        __builtin_prefetch(row_ptr(rec, static_cast<int32_t>(y)) + ((lo * bits) >> 3), 1);
+        Pending &slot = ahead[found++ % kAhead];
+        if (found > kAhead) run(slot.y, slot.lo, slot.hi);
+        slot = {static_cast<int32_t>(y), static_cast<int32_t>(lo), static_cast<int32_t>(hi)};
+    };
+    find_line_runs(s, pen, height, emit);
+    for (std::size_t i = found > kAhead ? found - kAhead : 0; i < found; ++i) {
+        const Pending &slot = ahead[i % kAhead];
+        run(slot.y, slot.lo, slot.hi);
     }
 }
 
 // Applies a byte operation to every pixel of the line on an 8-, 24- or 32-bit image.
 void apply_to_line(const OxImageLockRec &rec, const LineShape &s, int32_t pen, int bpp, const PixelBytesOp &op) {
-    for_each_line_run(s, pen, rec.maxX + 1, rec.maxY + 1, [&](int32_t y, int32_t lo, int32_t hi) {
+    for_each_line_run(rec, s, pen, [&](int32_t y, int32_t lo, int32_t hi) {
         op.apply(row_ptr(rec, y) + static_cast<std::size_t>(lo) * bpp, static_cast<std::size_t>(hi - lo + 1) * bpp);
     });
 }
@@ -273,7 +336,7 @@ OX_API int32_t oxImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2, i
     const LineShape s = make_line_shape(x1, y1, x2, y2);
     if (bits == 1) {
         const bool on = (color & 1u) != 0;
-        for_each_line_run(s, penSize, rec.maxX + 1, rec.maxY + 1,
+        for_each_line_run(rec, s, penSize,
                           [&](int32_t y, int32_t lo, int32_t hi) { store_bit_run(row_ptr(rec, y), lo, hi, on); });
     } else if (is_colour_depth(bits)) {
         apply_to_line(rec, s, penSize, bits / 8, paint_op(bits / 8, color));
@@ -290,7 +353,7 @@ OX_API int32_t oxImageLineEx(OxHandle image, int32_t x1, int32_t y1, int32_t x2,
     if (penSize <= 0 || !is_colour_depth(bits)) return 1;
     const LineShape s = make_line_shape(x1, y1, x2, y2);
     if (mode == 1) {
-        for_each_line_run(s, penSize, rec.maxX + 1, rec.maxY + 1, [&](int32_t y, int32_t lo, int32_t hi) {
+        for_each_line_run(rec, s, penSize, [&](int32_t y, int32_t lo, int32_t hi) {
             if (bits == 24) paint_keyed<3>(row_ptr(rec, y), lo, hi, color, keyColor);
             else paint_keyed<4>(row_ptr(rec, y), lo, hi, color, keyColor);
         });
@@ -312,7 +375,7 @@ OX_API int32_t oxXorImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2
     const LineShape s = make_line_shape(std::clamp(x1, 0, rec.maxX), std::clamp(y1, 0, rec.maxY),
                                         std::clamp(x2, 0, rec.maxX), std::clamp(y2, 0, rec.maxY));
     if (bits == 1) {
-        for_each_line_run(s, penSize, rec.maxX + 1, rec.maxY + 1,
+        for_each_line_run(rec, s, penSize,
                           [&](int32_t y, int32_t lo, int32_t hi) { flip_bit_run(row_ptr(rec, y), lo, hi); });
         return 1;
     }
