@@ -6,6 +6,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace ox::image {
 
 // byte -> (byte AND a) XOR x, with the pair (a, x) chosen per byte position within a pixel and repeated
@@ -17,7 +21,7 @@ public:
     static constexpr std::size_t kPeriod = 48;
 
     // and_bytes / xor_bytes hold one pixel's `bpp` bytes (1, 3 or 4).
-    PixelBytesOp(const uint8_t *and_bytes, const uint8_t *xor_bytes, int bpp) {
+    PixelBytesOp(const uint8_t *and_bytes, const uint8_t *xor_bytes, int bpp) : bpp_(bpp) {
         for (std::size_t i = 0; i < kPeriod; ++i) {
             and_[i] = and_bytes[i % bpp];
             xor_[i] = xor_bytes[i % bpp];
@@ -37,9 +41,19 @@ public:
         return PixelBytesOp(zeros, bytes, bpp);
     }
 
-    // Applies the operation to n bytes from p; p must be the first byte of a pixel.
-    void apply(uint8_t *p, std::size_t n) const {
-        if (uniform_) {
+    // Applies the operation to n bytes from p; p must be the first byte of a pixel. With `stream`, stores
+    // that need not read the old bytes bypass the cache: for fills much larger than the cache, which would
+    // otherwise read every line before writing it.
+    void apply(uint8_t *p, std::size_t n, bool stream = false) const {
+#if defined(__SSE2__)
+        if (stream && store_only_ && n >= 2 * kPeriod) {
+            store_streaming(p, n);
+            return;
+        }
+#endif
+        if (n < kPeriod && !uniform_) {
+            apply_short(p, n);
+        } else if (uniform_) {
             std::memset(p, xor_[0], n);
         } else if (store_only_) {
             for (; n >= kPeriod; n -= kPeriod, p += kPeriod) std::memcpy(p, xor_, kPeriod);
@@ -61,6 +75,45 @@ private:
     }
     static void store16(uint8_t *p, V16 v) { std::memcpy(p, &v, sizeof v); }
 
+    // Runs shorter than one period (most runs of a thin line), a pixel at a time.
+    void apply_short(uint8_t *p, std::size_t n) const {
+        if (bpp_ == 4) {
+            uint32_t a, x;
+            std::memcpy(&a, and_, 4);
+            std::memcpy(&x, xor_, 4);
+            for (; n >= 4; n -= 4, p += 4) {
+                uint32_t w;
+                std::memcpy(&w, p, 4);
+                w = (w & a) ^ x;
+                std::memcpy(p, &w, 4);
+            }
+            return;
+        }
+        for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>((p[i] & and_[i]) ^ xor_[i]);
+    }
+
+#if defined(__SSE2__)
+    void store_streaming(uint8_t *p, std::size_t n) const {
+        // Plain stores up to a 16-byte boundary, then whole vectors of the pattern from that phase on.
+        const std::size_t head = (16 - (reinterpret_cast<uintptr_t>(p) & 15)) & 15;
+        std::memcpy(p, xor_, head);
+        alignas(16) uint8_t rot[kPeriod];
+        for (std::size_t i = 0; i < kPeriod; ++i) rot[i] = xor_[(i + head) % kPeriod];
+        const __m128i v0 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot));
+        const __m128i v1 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot + 16));
+        const __m128i v2 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot + 32));
+        p += head;
+        n -= head;
+        for (; n >= kPeriod; n -= kPeriod, p += kPeriod) {
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p), v0);
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 16), v1);
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 32), v2);
+        }
+        _mm_sfence();
+        std::memcpy(p, rot, n);
+    }
+#endif
+
     void apply_read_modify_write(uint8_t *p, std::size_t n) const {
         const V16 a0 = load(and_), a1 = load(and_ + 16), a2 = load(and_ + 32);
         const V16 x0 = load(xor_), x1 = load(xor_ + 16), x2 = load(xor_ + 32);
@@ -74,6 +127,7 @@ private:
 
     alignas(16) uint8_t and_[kPeriod];
     alignas(16) uint8_t xor_[kPeriod];
+    int bpp_;
     bool store_only_;  // every AND byte is 0: the old bytes need not be read
     bool uniform_;     // store_only_ and one byte value throughout: a memset
 };

@@ -408,8 +408,9 @@ OX_API void oxImageErase(OxHandle image);
  * Returns 1 (also when the clipped box is empty), 0 when the image cannot be locked. */
 OX_API int32_t oxImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color);
 
-/* Inverts the pixels of the clipped box: 8- and 24-bit bytes become 255 - b, 1-bit pixels flip, 32-bit
- * pixels get their three colour bytes inverted and their fourth byte set to 0. Returns 1, or 0 when the
+/* Inverts the pixels of the clipped box: 8- and 24-bit bytes become 255 - b, 1-bit pixels flip (the spare
+ * bits at the end of a row stay), 32-bit pixels get their three colour bytes inverted and their fourth byte
+ * set to 0. Returns 1, or 0 when the
  * image cannot be locked. */
 OX_API int32_t oxXorImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h);
 
