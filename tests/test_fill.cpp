@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "image/fill.h"
+#include "image/runs.h"
+#include "image/pixel.h"
 #include "support.h"
 
 namespace {
@@ -377,6 +379,49 @@ TEST(XorLine, EveryCoveredPixelIsInvertedOnce) {
     }
 }
 
+// Large fills store around the cache; the bytes must be those of the ordinary stores, from any start
+// alignment, and nothing outside the run may change.
+TEST(PixelBytesOp, StreamingStoresMatchOrdinaryStores) {
+    std::mt19937 rng(3);
+    std::vector<uint8_t> plain_buf(1200), streamed_buf(1200);
+    for (int i = 0; i < 2000; ++i) {
+        const int bpp = (int[]){1, 3, 4}[rng() % 3];
+        uint8_t bytes[4];
+        for (uint8_t &b : bytes) b = static_cast<uint8_t>(rng() % 3 == 0 ? 0x5A : rng());
+        const auto op = ox::image::PixelBytesOp::store(bytes, bpp);
+        const std::size_t start = rng() % 64, n = (rng() % (1100 / bpp)) * bpp;
+        for (std::size_t j = 0; j < plain_buf.size(); ++j) plain_buf[j] = streamed_buf[j] = static_cast<uint8_t>(rng());
+        op.apply(plain_buf.data() + start, n);
+        op.apply(streamed_buf.data() + start, n, true);
+        ASSERT_EQ(plain_buf, streamed_buf) << "bpp " << bpp << " start " << start << " n " << n;
+        for (std::size_t j = 0; j < n; ++j) ASSERT_EQ(plain_buf[start + j], bytes[j % bpp]);
+    }
+}
+
+TEST(BoxFill, LargeBoxesAtEveryDepth) {
+    // Big enough that the fill bypasses the cache on most machines.
+    for (int32_t bits : {8, 24, 32}) {
+        Handle img = make_image(4097, 1100, bits);
+        const int32_t bpp = bits / 8;
+        const uint32_t color = 0x5A123456;
+        oxImageBoxFill(img.get(), 3, 1, 4093, 1098, color);
+        OxImageLockRec lock;
+        ASSERT_EQ(oxImageLock(img.get(), &lock), 1);
+        uint8_t expect[4];
+        if (bits == 8) ox::image::PixelCodec<8>::put(expect, 0, color);
+        else if (bits == 24) ox::image::PixelCodec<24>::put(expect, 0, color);
+        else ox::image::PixelCodec<32>::put(expect, 0, color);
+        std::vector<uint8_t> filled_row(lock.rowBytes, 0), blank_row(lock.rowBytes, 0);
+        for (int32_t x = 3; x < 4096; ++x) std::memcpy(&filled_row[static_cast<std::size_t>(x) * bpp], expect, bpp);
+        for (int32_t y = 0; y < 1100; ++y) {
+            const uint8_t *row = lock.pixels + static_cast<std::size_t>(y) * lock.rowBytes;
+            const std::vector<uint8_t> &want = y >= 1 && y < 1099 ? filled_row : blank_row;
+            ASSERT_EQ(std::memcmp(row, want.data(), want.size()), 0) << bits << " bits, row " << y;
+        }
+        oxImageUnlock(&lock);
+    }
+}
+
 // ---- Fast paths against the plain versions ---------------------------------------------------------
 
 // A small seeded generator whose outputs do not depend on the standard library's distributions, so the
@@ -497,7 +542,7 @@ void fnv(uint64_t &h, const void *data, std::size_t n) {
 TEST(FastPaths, MatchThePlainVersionsOnRandomCases) {
     Gen g(20240611);
     uint64_t checksum = 0xCBF29CE484222325ull;
-    for (int image_no = 0; image_no < 1500; ++image_no) {
+    for (int image_no = 0; image_no < 1000; ++image_no) {
         Handle fast = random_image(g);
         Handle plain = copy_of(fast.get());
         const OxImageHeader header = *static_cast<const OxImageHeader *>(oxLock(fast.get()));
@@ -518,7 +563,7 @@ TEST(FastPaths, MatchThePlainVersionsOnRandomCases) {
         }
     }
     // Pinned: any change to what these functions draw shows here first.
-    EXPECT_EQ(checksum, 0xE3E0E50004D9318Eull);
+    EXPECT_EQ(checksum, 0x1532C4504303D645ull);
 }
 
 }  // namespace
