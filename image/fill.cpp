@@ -11,11 +11,19 @@
 #include <unistd.h>
 
 #include "image/image_record.h"
-#include "image/pixel.h"
 #include "image/runs.h"
 
 namespace ox::image {
+namespace {
 
+// A clipped, non-empty box: 0 <= x, 0 < w, x + w <= width, and likewise in y.
+struct Box {
+    int32_t x, y, w, h;
+};
+
+// Clips a caller's box to a width x height image: all four values 0 mean the whole image; otherwise a
+// negative x or y moves the edge to 0 and shortens the box by as much, and a box that runs past the right
+// or bottom edge ends there. The arithmetic is exact (no 32-bit wrap-around). False when nothing is left.
 bool clip_box(int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, int32_t h, Box *box) {
     int64_t bx = x, by = y, bw = w, bh = h;
     if (x == 0 && y == 0 && w == 0 && h == 0) {
@@ -38,24 +46,13 @@ bool clip_box(int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, in
     return true;
 }
 
+// The value a box fill stores with the per-pixel accessors: 1-bit images take any non-zero colour as 1; a
+// 32-bit gray layer takes 0xFFFFFF as white with the fourth channel (0xFFFFFFFF).
 uint32_t box_fill_value(int32_t bit_count, int32_t layer, uint32_t color) {
     if (bit_count == 1) return color != 0 ? 1u : 0u;
     if (bit_count == 32 && layer == OX_LAYER_GRAY && color == 0xFFFFFFu) return 0xFFFFFFFFu;
     return color;
 }
-
-namespace {
-
-// The bytes that a pixel of `bits` (8, 24 or 32) holds for value v, in memory order; returns the count.
-int pixel_bytes(int32_t bits, uint32_t v, uint8_t out[4]) {
-    switch (bits) {
-    case 8: PixelCodec<8>::put(out, 0, v); return 1;
-    case 24: PixelCodec<24>::put(out, 0, v); return 3;
-    default: PixelCodec<32>::put(out, 0, v); return 4;
-    }
-}
-
-bool has_byte_pixels(int32_t bits) { return bits == 8 || bits == 24 || bits == 32; }
 
 // Boxes of at least this many bytes are filled with stores that bypass the cache: three quarters of one
 // core's share of the last-level cache, beyond which the fill would mostly push other data out of it

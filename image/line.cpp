@@ -18,10 +18,19 @@
 
 #include "image/fill.h"
 #include "image/image_record.h"
-#include "image/pixel.h"
 #include "image/runs.h"
 
 namespace ox::image {
+namespace {
+
+// The end points, signs and error-term constants of a line.
+struct LineShape {
+    int64_t x1, y1;
+    int64_t sx, sy;  // -1, 0 or +1
+    bool steep;      // y is the major axis
+    int64_t major;   // at least 1: a zero-length line is walked as major 1
+    int64_t minor;
+};
 
 LineShape make_line_shape(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     LineShape s;
@@ -37,8 +46,6 @@ LineShape make_line_shape(int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
     if (s.major == 0) s.major = 1;  // a zero-length line plots its point twice
     return s;
 }
-
-namespace {
 
 // The walk's state after k steps, kept for one index k that moves forward one step at a time: the minor
 // coordinate offset m (minor-axis steps taken before step k is plotted) and the error term e tested at
@@ -379,14 +386,12 @@ OX_API int32_t oxXorImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2
                           [&](int32_t y, int32_t lo, int32_t hi) { flip_bit_run(row_ptr(rec, y), lo, hi); });
         return 1;
     }
-    if (bits != 8 && !is_colour_depth(bits)) return 1;
+    if (!has_byte_pixels(bits)) return 1;
     // Colour bytes inverted, the fourth byte of a 32-bit pixel kept (the inversion is stored under the
     // mask 0xFFFFFF).
-    uint8_t keep[4] = {0xFF, 0xFF, 0xFF, 0xFF}, flip[4];
-    const int bpp = bits / 8;
-    if (bits == 8) PixelCodec<8>::put(flip, 0, 0xFFu);
-    else if (bits == 24) PixelCodec<24>::put(flip, 0, 0xFFFFFFu);
-    else PixelCodec<32>::put(flip, 0, 0xFFFFFFu);
+    const uint8_t keep[4] = {0xFF, 0xFF, 0xFF, 0xFF};
+    uint8_t flip[4];
+    const int bpp = pixel_bytes(bits, 0xFFFFFFu, flip);
     apply_to_line(rec, s, penSize, bpp, PixelBytesOp(keep, flip, bpp));
     return 1;
 }

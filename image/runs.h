@@ -1,5 +1,5 @@
-// Row-run primitives for the fills and lines: a per-pixel byte operation applied to runs of whole pixels,
-// and bit runs of 1-bit rows.
+// Row-run primitives for the fills and lines: pixel bytes, a per-pixel byte operation applied to runs of
+// whole pixels, and bit runs of 1-bit rows.
 #pragma once
 
 #include <cstddef>
@@ -10,7 +10,20 @@
 #include <emmintrin.h>
 #endif
 
+#include "image/pixel.h"
+
 namespace ox::image {
+
+inline bool has_byte_pixels(int32_t bits) { return bits == 8 || bits == 24 || bits == 32; }
+
+// The bytes that a pixel of `bits` (8, 24 or 32) holds for value v, in memory order; returns the count.
+inline int pixel_bytes(int32_t bits, uint32_t v, uint8_t out[4]) {
+    switch (bits) {
+    case 8: PixelCodec<8>::put(out, 0, v); return 1;
+    case 24: PixelCodec<24>::put(out, 0, v); return 3;
+    default: PixelCodec<32>::put(out, 0, v); return 4;
+    }
+}
 
 // byte -> (byte AND a) XOR x, with the pair (a, x) chosen per byte position within a pixel and repeated
 // with the pixel's period. Covers every byte store the fills and lines make: a plain store (a = 0), a store
