@@ -594,6 +594,99 @@ OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x
                        OxPoint *result);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Management file and colour chart                                                                      */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* The code for a value too long for the buffer it is read through (see the Get functions below). */
+#define OX_ERROR_INSUFFICIENT_BUFFER 122u
+
+/* A management file is a sequence of entries from offset 0 to its end, with no header: tag (u32), value
+ * length n (u32), then n bytes of text without a terminator; numbers little-endian. Values hold at most
+ * 255 bytes; a tag may be any 32-bit number, and only its first entry is ever found.
+ *
+ * Every call opens the file exclusively (another open of it meanwhile fails with 32, sharing violation),
+ * works, and closes it again before it returns. Results: 1 on success, 0 on failure. err: the reason on
+ * failure (a system code, or the codes named below); 0 on success. A path, value or destination of 0 gives
+ * 0 with 87.
+ *
+ * Files are untrusted: every length is checked against the file. An entry that runs past the end of the
+ * file (a damaged file) ends the search: tags behind it are not found (0x20010006), and reading the cut-off
+ * entry itself gives 0 with 38. */
+
+/* Creates `path` (an existing file is emptied) holding one entry, tag 0 with the value "0": 9 bytes.
+ * `creator` is ignored. */
+OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err);
+
+/* Stores `value` (a zero-terminated string) under `tag` in the existing file `path`.
+ * - A tag not in the file is appended as a new entry behind the last one, in one write; a write that fails
+ *   is cut off again, so the file stays as it was. A cut-off entry at the end of a damaged file is
+ *   replaced by the new one.
+ * - A present tag with a value of the same length: the entry's length and text are written over in place;
+ *   nothing else in the file changes.
+ * - A present tag with a value of another length (also the growth of the last entry): the entry takes the
+ *   new length and text where it stood, every other entry keeps its place in the order and its value, and
+ *   the file grows or shrinks by the difference. It is written whole to a temporary file beside it (named
+ *   .NAME.PID.N.tmp), flushed to the disk and renamed over the old file while the old file is held open,
+ *   so a failure or a crash leaves either the old file or the new one. The file keeps its permissions; a
+ *   symbolic link is followed and stays a link. A process that dies half-way may leave its temporary file.
+ * A value longer than 255 bytes is refused with 0 and 87 before the file is opened. */
+OX_API uint32_t oxManagementFileAddTagString(const char *path, uint32_t tag, const char *value, uint32_t *err);
+
+/* oxManagementFileAddTagString with `value` as signed decimal text ("%d": "-12", "0"). */
+OX_API uint32_t oxManagementFileAddTagInt(const char *path, uint32_t tag, int32_t value, uint32_t *err);
+
+/* Copies the value of `tag` to `dst` with a terminator (`dst` holds at least its length + 1, at most 256
+ * bytes). A missing tag (an empty file included) gives 0 with 0x20010006; a stored value longer than 255
+ * bytes gives 0 with 122 (OX_ERROR_INSUFFICIENT_BUFFER), and `dst` is then untouched. */
+OX_API uint32_t oxManagementFileGetTagString(const char *path, uint32_t tag, char *dst, uint32_t *err);
+
+/* Reads the value of `tag` as "%d" does: optional white space, an optional sign, decimal digits, up to the
+ * first other character ("12ab" gives 12). When the text does not begin with a number the destination is
+ * left unchanged and the result is still 1. A number outside the int32 range wraps modulo 2^32, as its
+ * 32-bit accumulation would. Fails like oxManagementFileGetTagString; a stored value longer than 99 bytes
+ * gives 0 with 122. */
+OX_API int32_t oxManagementFileGetTagInt(const char *path, uint32_t tag, int32_t *value, uint32_t *err);
+
+/* A colour chart: 1280 named colours in a caller-owned record of exactly 28162 bytes. Channels hold
+ * 0..255; a name is zero-terminated, at most 15 characters. */
+#define OX_COLOR_CHART_ENTRIES 1280u
+#define OX_COLOR_CHART_SIZE 28162u
+typedef struct OxColorChartEntry {
+    uint16_t red;
+    uint16_t green;
+    uint16_t blue;
+    char name[16];
+} OxColorChartEntry;
+typedef struct OxColorChart {
+    uint16_t header; /* 100 after a load */
+    OxColorChartEntry entries[OX_COLOR_CHART_ENTRIES];
+} OxColorChart;
+
+/* Fills `chart` from a colour chart file (28162 bytes: the header 0x00 0x64, then per entry three 16-bit
+ * big-endian channels, a name length byte and 15 name bytes). The size is checked first: another size
+ * gives 0 with 0x20010003 (a short file with a good header too); then the header: 0 with 0x20010002.
+ * When the first byte of every channel in the file is zero, the channels are read from their second bytes
+ * (low-byte files), otherwise from their first bytes. A name length above 15 is cut to 15. The whole file
+ * is read before the chart is written, so a failed load leaves the chart as it was. Results: 1 or 0.
+ * err: 0 on success, else the reason (a system code from opening or reading, 32 while another call holds
+ * the file). */
+OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t *err);
+
+/* Writes `chart` to `path` as a colour chart file: the header value as it is (a chart whose header is not
+ * 100 saves into a file that loading refuses), each channel's low byte twice, the name's length up to its
+ * first zero but at most 15 (a name field with no zero in its first 15 bytes saves as 15 characters), and
+ * the first 15 bytes of the name field. An existing read-only file is refused with 0 and 5 before
+ * anything is written. The new file is written beside the old one (.NAME.PID.N.tmp), flushed to the disk
+ * and renamed over it while the old one is held open exclusively, so a failure or a crash leaves either
+ * the old chart or the new one; an existing file keeps its permissions, a symbolic link stays a link.
+ * `creator` is ignored; the chart is not changed. Results: 1 or 0. err: 0 on success, else the reason. */
+OX_API uint32_t oxColorChartSave(const char *path, const OxColorChart *chart, uint32_t creator, uint32_t *err);
+
+/* Sets every entry to white (255, 255, 255) with an empty name (its first byte 0). The header and the
+ * rest of the name fields are left as they are. A chart of 0 is ignored. */
+OX_API void oxColorChartClear(OxColorChart *chart);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Cel layer names                                                                                       */
 /* ---------------------------------------------------------------------------------------------------- */
 
