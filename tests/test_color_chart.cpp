@@ -1,0 +1,342 @@
+// Colour charts: the file layout written, both channel variants read back, the size-then-header checks,
+// names at their limits, read-only and held files, and that a failed or interrupted save keeps the old file.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "document/file_replace.h"
+#include "support.h"
+
+namespace {
+
+using oxtest::TempDir;
+using Bytes = std::vector<uint8_t>;
+
+constexpr uint32_t kGarbage = 0xDEADBEEFu;
+constexpr std::size_t kFileSize = 28162;
+
+Bytes read_bytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const std::string &path, const Bytes &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::vector<std::string> folder_names(const std::filesystem::path &dir) {
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::unique_ptr<OxColorChart> new_chart(uint8_t fill) {
+    auto chart = std::make_unique<OxColorChart>();
+    std::memset(chart.get(), fill, sizeof(OxColorChart));
+    return chart;
+}
+
+std::unique_ptr<OxColorChart> random_chart(uint32_t seed) {
+    std::mt19937 rng(seed);
+    auto chart = new_chart(0);
+    chart->header = 100;
+    for (auto &e : chart->entries) {
+        e.red = rng() & 0xFF;
+        e.green = rng() & 0xFF;
+        e.blue = rng() & 0xFF;
+        std::size_t n = rng() % 16;
+        for (std::size_t i = 0; i < 16; ++i) e.name[i] = static_cast<char>(i < n ? 'A' + rng() % 26 : 0);
+    }
+    return chart;
+}
+
+void expect_same_colours(const OxColorChart &a, const OxColorChart &b) {
+    EXPECT_EQ(a.header, b.header);
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        const auto &x = a.entries[i];
+        const auto &y = b.entries[i];
+        ASSERT_TRUE(x.red == y.red && x.green == y.green && x.blue == y.blue) << "entry " << i;
+        ASSERT_EQ(std::string(x.name, strnlen(x.name, 16)), std::string(y.name, strnlen(y.name, 16))) << "entry " << i;
+    }
+}
+
+uint32_t save(const std::string &path, const OxColorChart &chart, uint32_t &err) {
+    err = kGarbage;
+    return oxColorChartSave(path.c_str(), &chart, 0x4F585554, &err);
+}
+
+uint32_t load(const std::string &path, OxColorChart &chart, uint32_t &err) {
+    err = kGarbage;
+    return oxColorChartLoad(path.c_str(), &chart, &err);
+}
+
+// A file of 1280 records built by `record(i, bytes)`.
+template <class F>
+Bytes chart_file(F record) {
+    Bytes b(kFileSize, 0);
+    b[1] = 0x64;
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) record(i, &b[2 + 22 * i]);
+    return b;
+}
+
+TEST(ColorChart, ClearedChartFileAndBack) {
+    TempDir dir;
+    std::string path = dir.file("white.pmcc");
+    auto chart = new_chart(0x41);
+    chart->header = 100;
+    oxColorChartClear(chart.get());
+    EXPECT_EQ(chart->header, 100);
+    EXPECT_EQ(chart->entries[7].name[1], 0x41);  // only the first name byte is cleared
+    uint32_t err;
+    ASSERT_EQ(save(path, *chart, err), 1u);
+    EXPECT_EQ(err, 0u);
+    Bytes b = read_bytes(path);
+    ASSERT_EQ(b.size(), kFileSize);
+    EXPECT_EQ(b[0], 0x00);
+    EXPECT_EQ(b[1], 0x64);
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        Bytes expect{0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00};
+        expect.insert(expect.end(), 14, 0x41);
+        ASSERT_EQ(Bytes(b.begin() + 2 + 22 * i, b.begin() + 24 + 22 * i), expect) << i;
+    }
+    auto back = new_chart(0x77);
+    ASSERT_EQ(load(path, *back, err), 1u);
+    EXPECT_EQ(err, 0u);
+    EXPECT_EQ(back->header, 100);
+    for (const auto &e : back->entries) ASSERT_TRUE(e.red == 255 && e.green == 255 && e.blue == 255 && !e.name[0]);
+}
+
+TEST(ColorChart, RecordsAndRoundTrip) {
+    TempDir dir;
+    std::string path = dir.file("sky.pmcc");
+    auto chart = random_chart(5);
+    auto &sky = chart->entries[3];
+    sky.red = 0x12;
+    sky.green = 0x34;
+    sky.blue = 0x56;
+    std::strcpy(sky.name, "Sky");
+    chart->entries[4].red = 0x1AB;  // out of range: only the low byte is written
+    std::memcpy(chart->entries[5].name, "ABCDEFGHIJKLMNOP", 16);  // no terminator in the field
+    uint32_t err;
+    ASSERT_EQ(save(path, *chart, err), 1u);
+    Bytes b = read_bytes(path);
+    EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 3, b.begin() + 2 + 22 * 3 + 10),
+              (Bytes{0x12, 0x12, 0x34, 0x34, 0x56, 0x56, 3, 'S', 'k', 'y'}));
+    EXPECT_EQ(b[2 + 22 * 4], 0xAB);
+    EXPECT_EQ(b[2 + 22 * 4 + 1], 0xAB);
+    EXPECT_EQ(b[2 + 22 * 5 + 6], 15);
+    EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 5 + 7, b.begin() + 2 + 22 * 6), Bytes(chart->entries[5].name, chart->entries[5].name + 15));
+
+    auto back = new_chart(0x55);
+    ASSERT_EQ(load(path, *back, err), 1u);
+    chart->entries[4].red = 0xAB;
+    chart->entries[5].name[15] = 0;  // loads as its first 15 characters
+    expect_same_colours(*chart, *back);
+    EXPECT_STREQ(back->entries[5].name, "ABCDEFGHIJKLMNO");
+}
+
+TEST(ColorChart, ChannelVariants) {
+    TempDir dir;
+    std::string path = dir.file("variant.pmcc");
+    uint32_t err;
+    auto chart = new_chart(0);
+    // Low-byte file: every first byte zero, the channel in the second.
+    write_bytes(path, chart_file([](uint32_t i, uint8_t *r) {
+        r[1] = 0x12, r[3] = 0x34, r[5] = static_cast<uint8_t>(i);
+        r[6] = 2, r[7] = 'o', r[8] = 'k';
+    }));
+    ASSERT_EQ(load(path, *chart, err), 1u);
+    EXPECT_EQ(chart->entries[0].red, 0x12);
+    EXPECT_EQ(chart->entries[0].green, 0x34);
+    EXPECT_EQ(chart->entries[200].blue, 200);
+    EXPECT_STREQ(chart->entries[200].name, "ok");
+
+    // One non-zero first byte anywhere makes a high-byte file: the second bytes are then ignored.
+    for (int channel = 0; channel < 3; ++channel) {
+        write_bytes(path, chart_file([&](uint32_t i, uint8_t *r) {
+            r[1] = r[3] = r[5] = 0x99;
+            if (i == 1279) r[2 * channel] = 1;
+        }));
+        ASSERT_EQ(load(path, *chart, err), 1u);
+        const auto &last = chart->entries[1279];
+        EXPECT_EQ(last.red + last.green + last.blue, 1) << channel;
+        EXPECT_EQ((&last.red)[channel], 1);
+        EXPECT_EQ(chart->entries[0].red + chart->entries[0].green + chart->entries[0].blue, 0);
+    }
+}
+
+TEST(ColorChart, SizeIsCheckedBeforeHeader) {
+    TempDir dir;
+    std::string path = dir.file("bad.pmcc");
+    uint32_t err;
+    auto chart = new_chart(0x33);
+    auto untouched = new_chart(0x33);
+    const Bytes good = chart_file([](uint32_t, uint8_t *) {});
+    struct Case {
+        const char *what;
+        Bytes file;
+        uint32_t code;
+    };
+    Bytes bad_header = good;
+    bad_header[1] = 0x65;
+    const Case cases[] = {
+        {"one byte short", Bytes(good.begin(), good.end() - 1), OX_ERR_CHART_SIZE},
+        {"one byte long", [&] { Bytes b = good; b.push_back(0); return b; }(), OX_ERR_CHART_SIZE},
+        {"empty", {}, OX_ERR_CHART_SIZE},
+        {"bad header, short", Bytes(bad_header.begin(), bad_header.begin() + 100), OX_ERR_CHART_SIZE},
+        {"header 00 65", bad_header, OX_ERR_CHART_HEADER},
+        {"header 64 00", [&] { Bytes b = good; b[0] = 0x64, b[1] = 0; return b; }(), OX_ERR_CHART_HEADER},
+    };
+    for (const Case &c : cases) {
+        write_bytes(path, c.file);
+        EXPECT_EQ(load(path, *chart, err), 0u) << c.what;
+        EXPECT_EQ(err, c.code) << c.what;
+        EXPECT_EQ(std::memcmp(chart.get(), untouched.get(), sizeof(OxColorChart)), 0) << c.what;
+    }
+    EXPECT_EQ(load(dir.file("missing.pmcc"), *chart, err), 0u);
+    EXPECT_EQ(err, OX_ERROR_FILE_NOT_FOUND);
+
+    // The header value is saved as it is: a zeroed chart saves into a file that loading refuses.
+    auto zero = new_chart(0);
+    ASSERT_EQ(save(path, *zero, err), 1u);
+    EXPECT_EQ(load(path, *chart, err), 0u);
+    EXPECT_EQ(err, OX_ERR_CHART_HEADER);
+}
+
+TEST(ColorChart, NameLengthsBeyondTheField) {
+    TempDir dir;
+    std::string path = dir.file("names.pmcc");
+    uint32_t err;
+    write_bytes(path, chart_file([](uint32_t i, uint8_t *r) {
+        r[6] = static_cast<uint8_t>(i % 256);  // 0..255: everything above 15 is cut to 15
+        for (int k = 0; k < 15; ++k) r[7 + k] = static_cast<uint8_t>('a' + k);
+    }));
+    auto chart = new_chart(0x5A);
+    ASSERT_EQ(load(path, *chart, err), 1u);
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        std::size_t n = std::min<uint32_t>(i % 256, 15);
+        ASSERT_EQ(std::string(chart->entries[i].name), std::string("abcdefghijklmno", n)) << i;
+    }
+    // The 16th byte of a name field is left alone unless the name is 15 long.
+    EXPECT_EQ(chart->entries[3].name[15], 0x5A);
+    EXPECT_EQ(chart->entries[300].name[15], 0);
+}
+
+TEST(ColorChart, ReadOnlyAndHeldFiles) {
+    TempDir dir;
+    std::string path = dir.file("locked.pmcc");
+    uint32_t err;
+    auto a = random_chart(1), b = random_chart(2);
+    ASSERT_EQ(save(path, *a, err), 1u);
+    const Bytes before = read_bytes(path);
+
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    EXPECT_EQ(save(path, *b, err), 0u);
+    EXPECT_EQ(err, OX_ERROR_ACCESS_DENIED);
+    EXPECT_EQ(read_bytes(path), before);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+
+    ox::core::FileGuard held;
+    ASSERT_EQ(oxOpenFile(path.c_str(), held.out(), OX_GENERIC_READ, 0, OX_OPEN_EXISTING, 0x80, 0, 0, &err), 1);
+    EXPECT_EQ(save(path, *b, err), 0u);
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    auto c = new_chart(0);
+    EXPECT_EQ(load(path, *c, err), 0u);
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    held.close();
+    EXPECT_EQ(read_bytes(path), before);
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"locked.pmcc"});
+
+    // Replacing keeps the permissions, and a link stays a link.
+    ASSERT_EQ(symlink("locked.pmcc", dir.file("link.pmcc").c_str()), 0);
+    ASSERT_EQ(save(dir.file("link.pmcc"), *b, err), 1u);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.pmcc")));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    ASSERT_EQ(load(path, *c, err), 1u);
+    expect_same_colours(*b, *c);
+
+    EXPECT_EQ(save(dir.file("no/folder.pmcc"), *b, err), 0u);
+    EXPECT_EQ(err, OX_ERROR_PATH_NOT_FOUND);
+}
+
+// A save that fails half-way, by a forced failure and by the process's file size limit: the old chart
+// stays byte for byte, and a new chart is not left half made.
+TEST(ColorChart, FailedSaveKeepsTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("palette.pmcc");
+    uint32_t err;
+    auto a = random_chart(10), b = random_chart(11);
+    ox::document::fail_write_for_test(1);
+    EXPECT_EQ(save(path, *a, err), 0u);
+    ox::document::fail_write_for_test(0);
+    EXPECT_EQ(err, OX_ERROR_DISK_FULL);
+    EXPECT_TRUE(folder_names(dir.path()).empty());
+
+    ASSERT_EQ(save(path, *a, err), 1u);
+    const Bytes before = read_bytes(path);
+    ox::document::fail_write_for_test(1);
+    EXPECT_EQ(save(path, *b, err), 0u);
+    ox::document::fail_write_for_test(0);
+    EXPECT_EQ(err, OX_ERROR_DISK_FULL);
+    EXPECT_EQ(read_bytes(path), before);
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
+
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit lim {10000, RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        uint32_t e = 0;
+        bool failed = oxColorChartSave(path.c_str(), b.get(), 0, &e) == 0;
+        _exit(failed && e == OX_ERROR_FILE_TOO_LARGE ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(read_bytes(path), before);
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
+}
+
+// A process killed at random moments while it saves two charts in turn leaves one of them, whole.
+TEST(ColorChart, KilledSaverLeavesAWholeChart) {
+    TempDir dir;
+    std::string path = dir.file("crash.pmcc");
+    uint32_t err;
+    auto a = random_chart(20), b = random_chart(21);
+    ASSERT_EQ(save(path, *a, err), 1u);
+    const Bytes file_a = read_bytes(path);
+    ASSERT_EQ(save(path, *b, err), 1u);
+    const Bytes file_b = read_bytes(path);
+    std::mt19937 rng(7);
+    for (int round = 0; round < 10; ++round) {
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            uint32_t e;
+            for (unsigned i = 0;; ++i) oxColorChartSave(path.c_str(), i % 2 ? a.get() : b.get(), 0, &e);
+        }
+        usleep(1000 + rng() % 20000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        Bytes now = read_bytes(path);
+        EXPECT_TRUE(now == file_a || now == file_b) << "round " << round << ": " << now.size() << " bytes";
+    }
+}
+
+}  // namespace

@@ -1,0 +1,493 @@
+// The management file: entry layout, first-occurrence search, in-place and whole rewrites against a model of
+// the entries, the "%d" reading, limits, damaged files, failures half-way, crashes and concurrent writers.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "core/files.h"
+#include "document/file_replace.h"
+#include "document/management_file.h"
+#include "support.h"
+
+namespace {
+
+using oxtest::TempDir;
+using Bytes = std::vector<uint8_t>;
+using Entries = std::vector<std::pair<uint32_t, std::string>>;
+
+constexpr uint32_t kGarbage = 0xDEADBEEFu;
+
+Bytes read_bytes(const std::string &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void write_bytes(const std::string &path, const Bytes &bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+void put32(Bytes &b, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+Bytes serialize(const Entries &entries) {
+    Bytes b;
+    for (const auto &[tag, value] : entries) {
+        put32(b, tag);
+        put32(b, static_cast<uint32_t>(value.size()));
+        b.insert(b.end(), value.begin(), value.end());
+    }
+    return b;
+}
+
+// Parses a file into entries; false when it is not a well-formed sequence.
+bool parse(const Bytes &b, Entries &out) {
+    out.clear();
+    std::size_t off = 0;
+    while (off < b.size()) {
+        if (b.size() - off < 8) return false;
+        uint32_t tag, n;
+        std::memcpy(&tag, &b[off], 4);
+        std::memcpy(&n, &b[off + 4], 4);
+        if (b.size() - off - 8 < n) return false;
+        out.emplace_back(tag, std::string(b.begin() + static_cast<long>(off) + 8, b.begin() + static_cast<long>(off + 8 + n)));
+        off += 8 + n;
+    }
+    return true;
+}
+
+std::vector<std::string> folder_names(const std::filesystem::path &dir) {
+    std::vector<std::string> names;
+    for (const auto &e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+uint32_t add(const std::string &path, uint32_t tag, const std::string &value, uint32_t &err) {
+    err = kGarbage;
+    return oxManagementFileAddTagString(path.c_str(), tag, value.c_str(), &err);
+}
+
+std::string get(const std::string &path, uint32_t tag, uint32_t &err) {
+    char buf[256];
+    std::memset(buf, 'Q', sizeof buf);
+    err = kGarbage;
+    if (!oxManagementFileGetTagString(path.c_str(), tag, buf, &err)) return "<failed>";
+    return buf;
+}
+
+TEST(ManagementFile, CreateAddAndRead) {
+    TempDir dir;
+    std::string path = dir.file("studio.mgp");
+    uint32_t err = kGarbage;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0x4F585554, &err), 1u);
+    EXPECT_EQ(read_bytes(path), (Bytes{0, 0, 0, 0, 1, 0, 0, 0, '0'}));
+    int32_t value = 77;
+    EXPECT_EQ(oxManagementFileGetTagInt(path.c_str(), 0, &value, &err), 1);
+    EXPECT_EQ(value, 0);
+    EXPECT_EQ(oxManagementFileGetTagInt(path.c_str(), 1, &value, &err), 0);
+    EXPECT_EQ(err, OX_ERR_TAG_NOT_FOUND);
+
+    ASSERT_EQ(add(path, 7, "abc", err), 1u);
+    EXPECT_EQ(err, 0u);
+    Bytes expect{0, 0, 0, 0, 1, 0, 0, 0, '0', 7, 0, 0, 0, 3, 0, 0, 0, 'a', 'b', 'c'};
+    EXPECT_EQ(read_bytes(path), expect);
+    EXPECT_EQ(get(path, 7, err), "abc");
+    EXPECT_EQ(err, 0u);
+
+    ASSERT_EQ(add(path, 7, "xyz", err), 1u);  // same length: in place
+    std::copy_n("xyz", 3, expect.end() - 3);
+    EXPECT_EQ(read_bytes(path), expect);
+
+    ASSERT_EQ(add(path, 7, "wxyz", err), 1u);  // the last entry grows by one byte
+    EXPECT_EQ(read_bytes(path).size(), expect.size() + 1);
+    EXPECT_EQ(get(path, 7, err), "wxyz");
+
+    ASSERT_EQ(oxManagementFileAddTagInt(path.c_str(), 9, -12, &err), 1u);
+    Bytes b = read_bytes(path);
+    EXPECT_EQ(Bytes(b.end() - 11, b.end()), (Bytes{9, 0, 0, 0, 3, 0, 0, 0, '-', '1', '2'}));
+    ASSERT_EQ(add(path, 10, "", err), 1u);
+    b = read_bytes(path);
+    EXPECT_EQ(Bytes(b.end() - 8, b.end()), (Bytes{10, 0, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(get(path, 10, err), "");
+
+    // Creating again replaces everything.
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    EXPECT_EQ(read_bytes(path).size(), 9u);
+}
+
+TEST(ManagementFile, MissingAndEmptyFiles) {
+    TempDir dir;
+    std::string path = dir.file("none.mgp");
+    uint32_t err;
+    EXPECT_EQ(add(path, 1, "x", err), 0u);
+    EXPECT_EQ(err, OX_ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(get(path, 1, err), "<failed>");
+    EXPECT_EQ(err, OX_ERROR_FILE_NOT_FOUND);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    EXPECT_EQ(oxCreateManagementFile(dir.file("no/such/folder.mgp").c_str(), 0, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_PATH_NOT_FOUND);
+
+    write_bytes(path, {});
+    EXPECT_EQ(get(path, 0, err), "<failed>");
+    EXPECT_EQ(err, OX_ERR_TAG_NOT_FOUND);
+    ASSERT_EQ(add(path, 3, "v", err), 1u);
+    EXPECT_EQ(read_bytes(path), (Bytes{3, 0, 0, 0, 1, 0, 0, 0, 'v'}));
+}
+
+TEST(ManagementFile, IntegerReading) {
+    TempDir dir;
+    std::string path = dir.file("ints.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    struct Case {
+        const char *text;
+        bool number;
+        int32_t value;
+    };
+    const Case cases[] = {
+        {"12ab", true, 12},          {"ab", false, 0},       {"", false, 0},
+        {" \t+7", true, 7},          {"-0", true, 0},        {"- 5", false, 0},
+        {"-2147483648", true, INT32_MIN}, {"2147483647", true, INT32_MAX},
+        {"4294967297", true, 1},     // wraps like a 32-bit accumulation
+        {"0x1F", true, 0},           {"\n-31x", true, -31},
+    };
+    for (const Case &c : cases) {
+        ASSERT_EQ(add(path, 5, c.text, err), 1u) << c.text;
+        int32_t value = 0x5A5A5A5A;
+        EXPECT_EQ(oxManagementFileGetTagInt(path.c_str(), 5, &value, &err), 1) << c.text;
+        EXPECT_EQ(value, c.number ? c.value : 0x5A5A5A5A) << c.text;
+    }
+    for (int32_t v : {0, 1, -1, 123456, INT32_MIN, INT32_MAX}) {
+        ASSERT_EQ(oxManagementFileAddTagInt(path.c_str(), 6, v, &err), 1u);
+        int32_t back = ~v;
+        ASSERT_EQ(oxManagementFileGetTagInt(path.c_str(), 6, &back, &err), 1);
+        EXPECT_EQ(back, v);
+        EXPECT_EQ(get(path, 6, err), std::to_string(v));
+    }
+}
+
+TEST(ManagementFile, LengthLimits) {
+    TempDir dir;
+    std::string path = dir.file("limits.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    std::string longest(255, 'L');
+    ASSERT_EQ(add(path, 1, longest, err), 1u);
+    EXPECT_EQ(get(path, 1, err), longest);
+    Bytes before = read_bytes(path);
+    EXPECT_EQ(add(path, 1, longest + "L", err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
+    EXPECT_EQ(add(path, 2, std::string(100000, 'x'), err), 0u);
+    EXPECT_EQ(read_bytes(path), before);
+
+    // A stored value beyond 255 bytes (written by something else) is refused and the buffer left alone.
+    Entries entries{{0, "0"}, {1, std::string(256, 'B')}, {2, std::string(99, '7')}, {3, "1" + std::string(99, '0')}};
+    write_bytes(path, serialize(entries));
+    char buf[300];
+    std::memset(buf, 'Q', sizeof buf);
+    EXPECT_EQ(oxManagementFileGetTagString(path.c_str(), 1, buf, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(buf[0], 'Q');
+    int32_t value = 42;
+    EXPECT_EQ(oxManagementFileGetTagInt(path.c_str(), 2, &value, &err), 1);  // 99 digits: read, wrapped
+    EXPECT_NE(value, 42);
+    value = 42;
+    EXPECT_EQ(oxManagementFileGetTagInt(path.c_str(), 3, &value, &err), 0);  // 100 bytes
+    EXPECT_EQ(err, OX_ERROR_INSUFFICIENT_BUFFER);
+    EXPECT_EQ(value, 42);
+    EXPECT_EQ(get(path, 3, err), entries[3].second);  // still fine as a string
+}
+
+TEST(ManagementFile, FirstOccurrenceOnly) {
+    TempDir dir;
+    std::string path = dir.file("dup.mgp");
+    write_bytes(path, serialize({{5, "first"}, {6, "x"}, {5, "second"}}));
+    uint32_t err;
+    EXPECT_EQ(get(path, 5, err), "first");
+    ASSERT_EQ(add(path, 5, "1st", err), 1u);
+    Entries back;
+    ASSERT_TRUE(parse(read_bytes(path), back));
+    EXPECT_EQ(back, (Entries{{5, "1st"}, {6, "x"}, {5, "second"}}));
+}
+
+// Random adds against a model: appends, same-length rewrites, and length changes anywhere (first, middle,
+// last entry, to and from empty) must leave exactly the modelled sequence.
+TEST(ManagementFile, RewritesMatchModel) {
+    TempDir dir;
+    std::string path = dir.file("model.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    Entries model{{0, "0"}};
+    std::mt19937 rng(1234);
+    for (int step = 0; step < 250; ++step) {
+        uint32_t tag = rng() % 12 == 0 ? 0xFFFFFFFFu : rng() % 10;
+        std::string value(rng() % 4 == 0 ? 0 : rng() % 40, 'a');
+        for (char &ch : value) ch = static_cast<char>(' ' + rng() % 95);
+        ASSERT_EQ(add(path, tag, value, err), 1u) << step;
+        auto it = std::find_if(model.begin(), model.end(), [&](const auto &e) { return e.first == tag; });
+        if (it == model.end()) model.emplace_back(tag, value);
+        else it->second = value;
+        ASSERT_EQ(read_bytes(path), serialize(model)) << "step " << step << " tag " << tag;
+    }
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"model.mgp"});
+}
+
+TEST(ManagementFile, RewriteKeepsPermissionsAndLinks) {
+    TempDir dir;
+    std::string path = dir.file("perm.mgp");
+    std::string link = dir.file("link.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    ASSERT_EQ(add(path, 1, "short", err), 1u);
+    ASSERT_EQ(add(path, 2, "tail", err), 1u);
+    ASSERT_EQ(chmod(path.c_str(), 0640), 0);
+    ASSERT_EQ(symlink("perm.mgp", link.c_str()), 0);
+    ASSERT_EQ(add(link, 1, "much longer", err), 1u);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    struct stat st;
+    ASSERT_EQ(stat(path.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(get(path, 1, err), "much longer");
+    EXPECT_EQ(get(path, 2, err), "tail");
+}
+
+// Damaged and hostile files: lengths that run past the end, heads cut short. Nothing is read past the
+// file; tags behind the damage are missing; adds repair the tail.
+TEST(ManagementFile, DamagedFiles) {
+    TempDir dir;
+    std::string path = dir.file("bad.mgp");
+    uint32_t err;
+    const Bytes good = serialize({{0, "0"}, {1, "one"}});
+    struct Case {
+        const char *what;
+        Bytes tail;
+        uint32_t damaged_tag;  // a tag that the damaged part names
+    };
+    const Case cases[] = {
+        {"huge length", {2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'x'}, 2},
+        {"value cut short", {2, 0, 0, 0, 10, 0, 0, 0, 'a', 'b'}, 2},
+        {"length cut short", {2, 0, 0, 0, 10, 0}, 2},
+        {"tag cut short", {2, 0}, 0xFFFFFFFFu},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes file = good;
+        file.insert(file.end(), c.tail.begin(), c.tail.end());
+        write_bytes(path, file);
+        EXPECT_EQ(get(path, 1, err), "one");
+        EXPECT_EQ(get(path, 3, err), "<failed>");
+        EXPECT_EQ(err, OX_ERR_TAG_NOT_FOUND);
+        if (c.damaged_tag != 0xFFFFFFFFu) {
+            EXPECT_EQ(get(path, c.damaged_tag, err), "<failed>");
+            EXPECT_EQ(err, OX_ERROR_HANDLE_EOF);
+        }
+        EXPECT_EQ(read_bytes(path), file);  // reading changes nothing
+
+        // A new tag replaces the cut-off entry; the damaged tag itself is rewritten whole.
+        ASSERT_EQ(add(path, 3, "three", err), 1u);
+        Entries back;
+        ASSERT_TRUE(parse(read_bytes(path), back));
+        EXPECT_EQ(back, (Entries{{0, "0"}, {1, "one"}, {3, "three"}}));
+        write_bytes(path, file);
+        ASSERT_EQ(add(path, 2, "two", err), 1u);
+        ASSERT_TRUE(parse(read_bytes(path), back));
+        EXPECT_EQ(back, (Entries{{0, "0"}, {1, "one"}, {2, "two"}}));
+    }
+    // A huge length in the middle hides everything behind it.
+    write_bytes(path, serialize({{0, "0"}, {1, std::string(3, 'z')}}));
+    Bytes b = read_bytes(path);
+    b[13] = 0x80;  // tag 1's length becomes 0x80000003
+    write_bytes(path, b);
+    EXPECT_EQ(get(path, 1, err), "<failed>");
+    EXPECT_EQ(err, OX_ERROR_HANDLE_EOF);
+}
+
+TEST(ManagementFile, ExclusiveWhileOpen) {
+    TempDir dir;
+    std::string path = dir.file("held.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    ASSERT_EQ(add(path, 1, "v", err), 1u);
+    const Bytes before = read_bytes(path);
+    ox::core::FileGuard held;
+    ASSERT_EQ(oxOpenFile(path.c_str(), held.out(), OX_GENERIC_READ, 0, OX_OPEN_EXISTING, 0x80, 0, 0, &err), 1);
+    EXPECT_EQ(add(path, 1, "longer value", err), 0u);
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(add(path, 2, "new", err), 0u);
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(get(path, 1, err), "<failed>");
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
+    held.close();
+    EXPECT_EQ(read_bytes(path), before);
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"held.mgp"});
+}
+
+// Every write of an add failing half-way in turn (a disk that fills up): the old file stays, byte for
+// byte, and no temporary file is left.
+TEST(ManagementFile, FailedWritesLeaveTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("full.mgp");
+    uint32_t err;
+    Entries entries{{0, "0"}};
+    for (uint32_t t = 1; t < 3000; ++t) entries.emplace_back(t, std::string(t % 30, 'v'));
+    write_bytes(path, serialize(entries));  // over 100 KB: the whole rewrite takes several writes
+    const Bytes before = read_bytes(path);
+    struct Add {
+        uint32_t tag;
+        const char *value;
+    };
+    const Add adds[] = {{5, "a different length"}, {5, ""}, {9999, "appended"}, {2999, "last grows"}};
+    for (const Add &a : adds) {
+        int failures = 0;
+        for (unsigned n = 1; n < 10; ++n) {
+            ox::document::fail_write_for_test(n);
+            uint32_t r = add(path, a.tag, a.value, err);
+            ox::document::fail_write_for_test(0);
+            if (r == 1) {  // fewer than n writes were needed: undo and go on with the next add
+                write_bytes(path, before);
+                break;
+            }
+            ++failures;
+            EXPECT_EQ(err, OX_ERROR_DISK_FULL);
+            ASSERT_EQ(read_bytes(path), before) << a.tag << " write " << n;
+            EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"full.mgp"});
+        }
+        EXPECT_GT(failures, 0) << a.tag;
+    }
+}
+
+// A real write failure: the file size limit of the process cuts the rewrite off half-way.
+TEST(ManagementFile, FileSizeLimitLeavesTheOldFile) {
+    TempDir dir;
+    std::string path = dir.file("limit.mgp");
+    Entries entries{{0, "0"}, {1, "first"}};
+    for (uint32_t t = 2; t < 200; ++t) entries.emplace_back(t, std::string(40, 'w'));
+    write_bytes(path, serialize(entries));
+    const Bytes before = read_bytes(path);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        signal(SIGXFSZ, SIG_IGN);
+        struct rlimit lim {static_cast<rlim_t>(before.size() / 2), RLIM_INFINITY};
+        setrlimit(RLIMIT_FSIZE, &lim);
+        uint32_t e = 0;
+        bool failed = oxManagementFileAddTagString(path.c_str(), 1, "the first, longer", &e) == 0;
+        bool appended = oxManagementFileAddTagString(path.c_str(), 900, "x", &e) == 1;
+        _exit(failed && e == OX_ERROR_FILE_TOO_LARGE && !appended ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(read_bytes(path), before);
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"limit.mgp"});
+}
+
+// A process killed at random moments while it rewrites entries: the file is always a whole sequence whose
+// other entries are intact, with one of the values written.
+TEST(ManagementFile, KilledWriterLeavesAWholeFile) {
+    TempDir dir;
+    std::string path = dir.file("crash.mgp");
+    uint32_t err;
+    Entries entries{{0, "0"}, {1, "a"}, {2, "keep me"}, {3, "and me"}};
+    const std::set<std::string> values{"a", "bb", "cccccccc"};
+    std::mt19937 rng(99);
+    for (int round = 0; round < 10; ++round) {
+        write_bytes(path, serialize(entries));
+        pid_t child = fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            uint32_t e;
+            for (unsigned i = 0;; ++i)
+                oxManagementFileAddTagString(path.c_str(), 1, std::next(values.begin(), i % 3)->c_str(), &e);
+        }
+        usleep(1000 + rng() % 20000);
+        kill(child, SIGKILL);
+        waitpid(child, nullptr, 0);
+        Entries back;
+        ASSERT_TRUE(parse(read_bytes(path), back)) << round;
+        ASSERT_EQ(back.size(), 4u);
+        EXPECT_EQ(back[2].second, "keep me");
+        EXPECT_EQ(back[3].second, "and me");
+        EXPECT_TRUE(values.count(back[1].second)) << back[1].second;
+        EXPECT_EQ(get(path, 1, err), back[1].second);
+    }
+}
+
+// Several processes add their own tags and rewrite one shared tag with changing lengths: every call
+// either works or meets the sharing violation, and every value reported written is in the file.
+TEST(ManagementFile, ConcurrentWriters) {
+    TempDir dir;
+    std::string path = dir.file("shared.mgp");
+    uint32_t err;
+    ASSERT_EQ(oxCreateManagementFile(path.c_str(), 0, &err), 1u);
+    constexpr int kChildren = 6, kTags = 60;
+    int pipes[kChildren][2];
+    std::vector<pid_t> children;
+    for (int c = 0; c < kChildren; ++c) {
+        ASSERT_EQ(pipe(pipes[c]), 0);
+        pid_t pid = fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            // Reports each tag whose add succeeded; exit status 1 for any code other than 32.
+            int bad = 0;
+            for (int t = 0; t < kTags; ++t) {
+                uint32_t tag = 1000u * (c + 1) + t;
+                std::string value = "child " + std::to_string(c) + " tag " + std::to_string(t);
+                std::string shared(1 + (c * kTags + t) % 17, static_cast<char>('a' + c));
+                for (const auto &[tg, v] : {std::pair<uint32_t, std::string>{tag, value}, {1u, shared}}) {
+                    uint32_t e;
+                    for (int attempt = 0; attempt < 100000; ++attempt) {
+                        if (oxManagementFileAddTagString(path.c_str(), tg, v.c_str(), &e)) {
+                            if (tg == tag) (void)!write(pipes[c][1], &tag, sizeof tag);
+                            break;
+                        }
+                        if (e != OX_ERROR_SHARING_VIOLATION) {
+                            bad = 1;
+                            break;
+                        }
+                        sched_yield();
+                    }
+                }
+            }
+            _exit(bad);
+        }
+        close(pipes[c][1]);
+        children.push_back(pid);
+    }
+    std::map<uint32_t, std::string> reported;
+    for (int c = 0; c < kChildren; ++c) {
+        uint32_t tag;
+        while (read(pipes[c][0], &tag, sizeof tag) == sizeof tag)
+            reported[tag] = "child " + std::to_string(c) + " tag " + std::to_string(tag % 1000);
+        close(pipes[c][0]);
+    }
+    for (pid_t pid : children) {
+        int status = 0;
+        waitpid(pid, &status, 0);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    EXPECT_EQ(reported.size(), static_cast<std::size_t>(kChildren * kTags));
+    Entries back;
+    ASSERT_TRUE(parse(read_bytes(path), back));
+    std::map<uint32_t, std::string> found(back.begin(), back.end());
+    EXPECT_EQ(found.size(), back.size());  // no tag twice
+    for (const auto &[tag, value] : reported) EXPECT_EQ(found[tag], value) << tag;
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"shared.mgp"});
+}
+
+}  // namespace
