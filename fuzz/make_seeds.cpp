@@ -5,8 +5,11 @@
 // run past a row's end.
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -91,6 +94,55 @@ void decoder_seeds(const fs::path &dir) {
     }
 }
 
+Bytes read_file(const fs::path &path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Management files written by the library: a fresh one, one with strings, numbers, an empty and a longest
+// value, and copies cut off inside an entry and with a length that runs past the end.
+void management_seeds(const fs::path &dir) {
+    fs::create_directories(dir);
+    uint32_t err;
+    const std::string fresh = (dir / "fresh").string(), full = (dir / "entries").string();
+    oxCreateManagementFile(fresh.c_str(), 0, &err);
+    oxCreateManagementFile(full.c_str(), 0, &err);
+    oxManagementFileAddTagString(full.c_str(), 7, "abc", &err);
+    oxManagementFileAddTagInt(full.c_str(), 0x10000, -12, &err);
+    oxManagementFileAddTagString(full.c_str(), 0xFFFFFFFFu, "", &err);
+    oxManagementFileAddTagString(full.c_str(), 3, std::string(255, 'v').c_str(), &err);
+    oxManagementFileAddTagString(full.c_str(), 8, " 42 apples", &err);
+    oxManagementFileAddTagString(full.c_str(), 7, "a longer value", &err);
+    const Bytes b = read_file(full);
+    write_file(dir, "cut_in_value", Bytes(b.begin(), b.end() - 5));
+    write_file(dir, "cut_in_head", Bytes(b.begin(), b.begin() + 14));
+    Bytes huge = b;
+    huge[16] = 0xFF;  // the second entry's length gains a high byte of 0xFF
+    write_file(dir, "huge_length", huge);
+}
+
+// Colour charts saved by the library (cleared, a palette of random colours and names), and a hand-made
+// low-byte file whose channels sit in the second byte.
+void chart_seeds(const fs::path &dir) {
+    fs::create_directories(dir);
+    auto chart = std::make_unique<OxColorChart>();
+    std::memset(chart.get(), 0, sizeof(OxColorChart));
+    chart->header = 100;
+    oxColorChartClear(chart.get());
+    uint32_t err;
+    oxColorChartSave((dir / "cleared").string().c_str(), chart.get(), 0, &err);
+    std::mt19937 rng(5);
+    for (auto &e : chart->entries) {
+        e.red = rng() & 0xFF, e.green = rng() & 0xFF, e.blue = rng() & 0xFF;
+        std::snprintf(e.name, sizeof e.name, "c%u", static_cast<unsigned>(rng() % 100000));
+    }
+    oxColorChartSave((dir / "palette").string().c_str(), chart.get(), 0, &err);
+    Bytes low = read_file(dir / "palette");
+    for (std::size_t i = 2; i < low.size(); i += 22)
+        for (int c = 0; c < 6; c += 2) low[i + c] = 0;
+    write_file(dir, "low_byte", low);
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -100,5 +152,7 @@ int main(int argc, char **argv) {
     }
     const fs::path root = argv[1];
     decoder_seeds(root / "fuzz_tag_decoder");
+    management_seeds(root / "fuzz_management");
+    chart_seeds(root / "fuzz_color_chart");
     return 0;
 }

@@ -1,0 +1,130 @@
+// The management file reader and writer on arbitrary file contents. The input is the file; the tags asked
+// for come from the input (its first and last four bytes, and 0), and so do the tag and value of one add.
+// Beyond not crashing: every read must agree with a plain walk of the input bytes, and after the add the
+// tag must read back as the value given while the entries in front of it keep their bytes.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/management_file.h"
+#include "ox.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+uint32_t le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+
+// The first entry of `tag` by a walk of the bytes: its offset, and whether its length field and value lie
+// inside the input. Returns false when the walk meets the end (or a cut-off entry) first.
+struct Entry {
+    std::size_t offset;
+    bool complete;
+    uint32_t length;
+};
+bool find(const uint8_t *data, std::size_t size, uint32_t tag, Entry &out) {
+    std::size_t off = 0;
+    while (off + 4 <= size) {
+        bool has_length = off + 8 <= size;
+        uint32_t n = has_length ? le32(data + off + 4) : 0;
+        bool complete = has_length && n <= size - off - 8;
+        if (le32(data + off) == tag) {
+            out = {off, complete, n};
+            return true;
+        }
+        if (!complete) return false;
+        off += 8 + n;
+    }
+    return false;
+}
+
+const std::string &scratch_path() {
+    static const std::string path = "/tmp/oxwutl-fuzz-management-" + std::to_string(getpid());
+    // Registered after `path` exists, so it runs before `path` is destroyed.
+    static const bool cleanup = std::atexit([] { std::remove(path.c_str()); }) == 0;
+    (void)cleanup;
+    return path;
+}
+
+void put_file(const uint8_t *data, std::size_t size) {
+    FILE *f = std::fopen(scratch_path().c_str(), "wb");
+    check(f != nullptr);
+    check(size == 0 || std::fwrite(data, 1, size, f) == size);
+    check(std::fclose(f) == 0);
+}
+
+std::vector<uint8_t> get_file() {
+    std::vector<uint8_t> bytes;
+    FILE *f = std::fopen(scratch_path().c_str(), "rb");
+    check(f != nullptr);
+    for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
+    std::fclose(f);
+    return bytes;
+}
+
+void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {
+    const char *path = scratch_path().c_str();
+    char text[256];
+    uint32_t err = 0;
+    Entry e{};
+    bool found = find(data, size, tag, e);
+    uint32_t ok = oxManagementFileGetTagString(path, tag, text, &err);
+    if (!found) {
+        check(!ok && err == OX_ERR_TAG_NOT_FOUND);
+    } else if (!e.complete) {
+        check(!ok && err == OX_ERROR_HANDLE_EOF);
+    } else if (e.length > ox::document::kMaxValueLength) {
+        check(!ok && err == OX_ERROR_INSUFFICIENT_BUFFER);
+    } else {
+        check(ok && err == 0 && std::memcmp(text, data + e.offset + 8, e.length) == 0 && text[e.length] == 0);
+    }
+    int32_t value = 12345, expect = 12345;
+    int32_t int_ok = oxManagementFileGetTagInt(path, tag, &value, &err);
+    check(int_ok == (found && e.complete && e.length <= ox::document::kMaxIntegerLength ? 1 : 0));
+    if (int_ok) {
+        ox::document::scan_decimal(text, expect);
+        check(value == expect);
+    }
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size > 1 << 20) return 0;
+    put_file(data, size);
+    const char *path = scratch_path().c_str();
+    check_read(data, size, 0);
+    if (size >= 4) {
+        check_read(data, size, le32(data));
+        check_read(data, size, le32(data + size - 4));
+    }
+
+    // One add: the tag from the last four bytes (so that it is often present), the value from the first
+    // bytes up to a zero, at most 40 of them.
+    uint32_t tag = size >= 4 ? le32(data + size - 4) : 7;
+    const char *chars = reinterpret_cast<const char *>(data);
+    std::string value(chars, strnlen(chars, std::min<std::size_t>(size, 40)));
+    Entry before{};
+    bool found = find(data, size, tag, before);
+    uint32_t err = 0;
+    check(oxManagementFileAddTagString(path, tag, value.c_str(), &err) == 1);
+    char text[256];
+    check(oxManagementFileGetTagString(path, tag, text, &err) == 1 && value == text);
+    // Everything in front of the changed (or appended) entry is untouched.
+    std::vector<uint8_t> after = get_file();
+    std::size_t kept = before.offset;
+    if (!found) {  // appended behind the last whole entry
+        kept = 0;
+        while (kept + 8 <= size && le32(data + kept + 4) <= size - kept - 8) kept += 8 + le32(data + kept + 4);
+    }
+    check(after.size() >= kept + 8 + value.size() && std::memcmp(after.data(), data, kept) == 0);
+    return 0;
+}
