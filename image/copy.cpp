@@ -121,6 +121,10 @@ OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err) {
     }
     ScopedImageLock d(*dst);
     if (!d.ok() || !is_supported_depth(d.header().bitCount) || !is_supported_depth(s.header().bitCount)) {
+        if (created) {
+            oxFree(*dst);
+            *dst = 0;
+        }
         *err = 0;
         return 0;
     }

@@ -104,6 +104,10 @@ int32_t image_copy(OxHandle *dst, OxHandle src, uint32_t *err) {
     }
     ScopedImageLock d(*dst);
     if (!d.ok() || !is_supported_depth(d.header().bitCount) || !is_supported_depth(s.header().bitCount)) {
+        if (created) {
+            oxFree(*dst);
+            *dst = 0;
+        }
         *err = 0;
         return 0;
     }

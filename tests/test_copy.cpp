@@ -127,6 +127,13 @@ TEST(ImageCopy, UnsupportedDepthIsRefused) {
     EXPECT_EQ(err, 0u);
     EXPECT_EQ(oxImageCopyEx(dst.get(), 0, 0, 4, 4, src.get(), 0, 0), 0);
     EXPECT_EQ(oxImageCopyEx(src.get(), 0, 0, 4, 4, dst.get(), 0, 0), 0);
+    // A gray-layer source of that depth: the gray layer made for it is freed again.
+    set_layer(dst.get(), OX_LAYER_GRAY);
+    OxHandle made = 0;
+    err = 0xDEAD;
+    EXPECT_EQ(oxImageCopy(&made, dst.get(), &err), 0);
+    EXPECT_EQ(made, 0u);
+    EXPECT_EQ(err, 0u);
 }
 
 TEST(ImageCopyEx, DepthConversions) {
