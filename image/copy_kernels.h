@@ -29,7 +29,7 @@ inline void convert_pixel(const uint8_t *srow, int32_t sx, uint8_t *drow, int32_
         else if constexpr (S == 8)
             level = v;
         else
-            level = gray_fast_b(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
+            level = gray_table_b(v & 0xFF, (v >> 8) & 0xFF, (v >> 16) & 0xFF);
         if constexpr (D == 1)
             PixelCodec<1>::put(drow, dx, threshold_bit(level));
         else if constexpr (D == 8)
@@ -84,13 +84,6 @@ inline constexpr BitExpansion make_bit_expansion() {
     return t;
 }
 inline constexpr BitExpansion kBitExpansion = make_bit_expansion();
-
-// Threshold of the order-B gray value without forming it: above 127 means n / 100 >= 128, and only n = 12800
-// (exactly 128) leaves the decision to the double sum.
-inline uint32_t gray_b_bit(uint32_t r, uint32_t g, uint32_t b) {
-    const uint32_t n = 30 * r + 59 * g + 11 * b;
-    return n > 12800 || (n == 12800 && gray_order_b(r, g, b) > 127) ? 1u : 0u;
-}
 
 // Eight pixels from pixel sx of a source row, as one byte of a 1-bit row.
 template <int S>
@@ -219,7 +212,7 @@ inline void convert_row(const uint8_t *srow, int32_t sx, uint8_t *drow, int32_t 
         constexpr int B = S / 8, R = B - 3;
         const uint8_t *s = srow + static_cast<intptr_t>(sx) * B;
         uint8_t *d = drow + x;
-        for (int32_t i = 0; i < n; ++i, s += B) d[i] = static_cast<uint8_t>(gray_fast_b(s[R], s[R + 1], s[R + 2]));
+        for (int32_t i = 0; i < n; ++i, s += B) d[i] = static_cast<uint8_t>(gray_table_b(s[R], s[R + 1], s[R + 2]));
     }
 }
 

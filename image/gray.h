@@ -28,20 +28,42 @@ inline uint32_t gray_order_b(uint32_t r, uint32_t g, uint32_t b) {
     return static_cast<uint32_t>(static_cast<int32_t>(v));
 }
 
-// The same values with integer arithmetic for almost every pixel. The exact weighted sum is n / 100 with
-// n = 30r + 59g + 11b, and either double sum lies within 1e-12 of it. When n is not a multiple of 100 the
-// exact sum is at least 0.01 away from an integer, so truncating the double gives n / 100; at a multiple of
-// 100 the double may land just below the integer, and only the double evaluation can say.
-inline uint32_t gray_fast_a(uint32_t r, uint32_t g, uint32_t b) {
-    const uint32_t n = 30 * r + 59 * g + 11 * b;
-    const uint32_t q = n / 100;
-    return n - q * 100 ? q : gray_order_a(r, g, b);
+// The products of every channel value with its weight, worked out once: a sum of looked-up products in the
+// same order is the same double as the sum of freshly computed ones (a product of two given doubles has one
+// correctly rounded value, whether the compiler or the processor forms it).
+struct GrayProducts {
+    double r[256], g[256], b[256];
+};
+
+inline constexpr GrayProducts make_gray_products() {
+    GrayProducts t{};
+    for (int v = 0; v < 256; ++v) {
+        t.r[v] = v * kRedWeight;
+        t.g[v] = v * kGreenWeight;
+        t.b[v] = v * kBlueWeight;
+    }
+    return t;
 }
 
-inline uint32_t gray_fast_b(uint32_t r, uint32_t g, uint32_t b) {
+inline constexpr GrayProducts kGrayProducts = make_gray_products();
+
+inline uint32_t gray_table_a(uint32_t r, uint32_t g, uint32_t b) {
+    const GrayProducts &t = kGrayProducts;
+    return static_cast<uint32_t>(static_cast<int32_t>((t.b[b] + t.g[g]) + t.r[r]));
+}
+
+inline uint32_t gray_table_b(uint32_t r, uint32_t g, uint32_t b) {
+    const GrayProducts &t = kGrayProducts;
+    return static_cast<uint32_t>(static_cast<int32_t>((t.r[r] + t.b[b]) + t.g[g]));
+}
+
+// The one-bit threshold of the order-B gray value, mostly without floating point. The exact weighted sum is
+// n / 100 with n = 30r + 59g + 11b, and the double sum lies within 1e-12 of it; so it is above 127 (at least
+// 128) for every n above 12800, below for every n under it, and only at n = 12800 (exactly 128) does the
+// rounding of the double decide.
+inline uint32_t gray_b_bit(uint32_t r, uint32_t g, uint32_t b) {
     const uint32_t n = 30 * r + 59 * g + 11 * b;
-    const uint32_t q = n / 100;
-    return n - q * 100 ? q : gray_order_b(r, g, b);
+    return n > 12800 || (n == 12800 && gray_order_b(r, g, b) > 127) ? 1u : 0u;
 }
 
 // A gray or 8-bit value above 127 sets the bit.
