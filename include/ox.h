@@ -559,6 +559,37 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
 /* (tagged documents: declarations go here) */
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Vectorization                                                                                         */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Traces the ink of a 24- or 32-bit image into outline polygons: every connected area of non-white pixels
+ * (diagonal contact connects) and every hole in one becomes a contour. A pixel is background when the low
+ * 24 bits of its value are all ones; the fourth byte of 32-bit pixels is ignored. The image is only read.
+ *
+ * Returns a new handle holding the outline block, big-endian throughout:
+ *   offset 0  u32  total length of the outline data, this 32-byte header included
+ *   offset 4  u16  number of contours
+ *   offset 6  26 zero bytes
+ *   offset 32 the contours in the order they were found (rows of the image from the top, left to right):
+ *             u16 point count n (at least 1), then n points of u16 x, u16 y. The first point is the
+ *             contour's start point, the others the polygon's vertices in tracing order.
+ * Every point, the start point included, lies inside the image (0 <= x < width, 0 <= y < height). The
+ * handle's page-rounded size exceeds the total length; the rest is zero. Free it with oxFree.
+ *
+ * Failure gives 0; err: set on failure, except where it stays unchanged:
+ *   image 0 (cannot be locked)                                  code 6
+ *   bitCount other than 24 or 32 (1- and 8-bit images are refused), width or height above 65536 (points
+ *   would not fit 16 bits), or a record whose rows do not fit its block                    code 0
+ *   no ink at all: there is no contour                          code unchanged
+ *   more than 65535 contours, or one contour of more than 65535 points: the block's 16-bit counts cannot
+ *   hold the outline, and it is refused rather than cut short                              code 87
+ *   the classification array, the cell grid or the block cannot be allocated                code 8
+ *   a contour's chain cannot be allocated                       code unchanged
+ * One call works at a time: the cell grid is module-wide for the length of a call, and calls from several
+ * threads wait for one another. */
+OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Rectangles and points                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
 
