@@ -39,16 +39,17 @@ void build_grid(const InkMap &ink, const CellGrid &grid) {
         if (last[c]) below[c] = 0x55;
     }
 
+    const auto width = static_cast<std::ptrdiff_t>(rb);
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t *up = ink.row(y - 1) - 1, *cur = ink.row(y) - 1, *dn = ink.row(y + 1) - 1;
         uint8_t *g0 = g + (4 * static_cast<std::size_t>(y) + 2) * rb;
         uint8_t *g1 = g0 + rb, *g2 = g1 + rb, *g3 = g2 + rb;
-        for (std::size_t c = 0; c < rb; c += 8) {
+        for (std::ptrdiff_t c = 0; c < width; c += 8) {
             // Nothing to write where the eight pixels and all their edge neighbours are background. The
-            // test may look into the next row, which only makes it skip less.
+            // test may look into the neighbouring rows, which only makes it skip less.
             if ((load64(up + c) | load64(dn + c) | load64(cur + c - 1) | load64(cur + c + 1)) == 0) continue;
-            const std::size_t end = c + 8 < rb ? c + 8 : rb;
-            for (std::size_t k = c; k < end; ++k) {
+            const std::ptrdiff_t end = c + 8 < width ? c + 8 : width;
+            for (std::ptrdiff_t k = c; k < end; ++k) {
                 if (cur[k]) {
                     g0[k] = g1[k] = g2[k] = g3[k] = 0xFF;
                     continue;

@@ -1,0 +1,105 @@
+// The vectorizer on small images described by the input bytes:
+//   byte 0: width - 1 (mod 64), byte 1: height - 1 (mod 64),
+//   byte 2: bits 0-1 pick the depth (24, 32, 8, 1); bit 2 set: the rest is one bit per pixel, row by row,
+//           1 for black ink and 0 for white (shapes); clear: the rest is the raw pixel bytes (mostly ink).
+//   Pixels the input does not reach are white.
+// Beyond not crashing: 1- and 8-bit images are refused with code 0; an image without ink fails with the
+// code untouched and any other succeeds; the block frames correctly, every polygon ends where it starts and
+// every point lies in the image; and the reference tracer gives the same bytes.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "document/vectorize.h"
+#include "ox.h"
+
+namespace {
+
+constexpr uint32_t kUntouched = 0xC0DE;
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+uint32_t be16(const uint8_t *p) { return (p[0] << 8) | p[1]; }
+
+std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
+    const bool previous = ox::document::use_reference_tracer(reference);
+    *err = kUntouched;
+    const OxHandle block = oxImageToVector(img, err);
+    ox::document::use_reference_tracer(previous);
+    if (block == 0) return {};
+    const auto *p = static_cast<const uint8_t *>(oxLock(block));
+    const uint32_t total = (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    const uint32_t size = oxGetHandleSize(block);
+    check(total >= 32 && total <= size);
+    for (uint32_t i = total; i < size; ++i) check(p[i] == 0);
+    std::vector<uint8_t> bytes(p, p + total);
+    oxFree(block);
+    return bytes;
+}
+
+void check_outline(const std::vector<uint8_t> &b, int32_t w, int32_t h) {
+    for (int i = 6; i < 32; ++i) check(b[i] == 0);
+    const uint32_t contours = be16(b.data() + 4);
+    check(contours >= 1);
+    std::size_t o = 32;
+    for (uint32_t c = 0; c < contours; ++c) {
+        check(o + 2 <= b.size());
+        const uint32_t n = be16(b.data() + o);
+        o += 2;
+        check(n >= 1 && o + 4 * std::size_t{n} <= b.size());
+        for (uint32_t k = 0; k < n; ++k) check(int32_t(be16(b.data() + o + 4 * k)) < w && int32_t(be16(b.data() + o + 4 * k + 2)) < h);
+        check(std::memcmp(b.data() + o, b.data() + o + 4 * (n - 1), 4) == 0);
+        o += 4 * std::size_t{n};
+    }
+    check(o == b.size());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 3) return 0;
+    const int32_t w = 1 + data[0] % 64, h = 1 + data[1] % 64;
+    static constexpr int32_t kDepths[4] = {24, 32, 8, 1};
+    const int32_t bits = kDepths[data[2] & 3];
+    const bool shapes = data[2] & 4;
+    data += 3;
+    size -= 3;
+
+    uint32_t err = 0;
+    const OxHandle img = oxImageCreate(w, h, bits, &err);
+    check(img != 0);
+    OxImageLockRec lock;
+    oxImageLock(img, &lock);
+    std::memset(lock.pixels, 0xFF, lock.header->imageSize);
+    if (shapes) {
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const std::size_t bit = std::size_t(y) * w + x;
+                if (bit / 8 < size && (data[bit / 8] >> (bit % 8)) & 1) oxImagePutPixel(&lock, x, y, 0);
+            }
+    } else {
+        std::memcpy(lock.pixels, data, size < lock.header->imageSize ? size : lock.header->imageSize);
+    }
+    bool ink = false;
+    for (int32_t y = 0; y < h && (bits == 24 || bits == 32); ++y)
+        for (int32_t x = 0; x < w; ++x) ink = ink || (oxImageGetPixel(&lock, x, y) & 0xFFFFFFu) != 0xFFFFFFu;
+    oxImageUnlock(&lock);
+
+    uint32_t fast_err, ref_err;
+    const std::vector<uint8_t> fast = run(img, false, &fast_err);
+    const std::vector<uint8_t> ref = run(img, true, &ref_err);
+    check(fast == ref && fast_err == ref_err);
+    if (bits == 1 || bits == 8) {
+        check(fast.empty() && fast_err == 0);
+    } else if (!ink) {
+        check(fast.empty() && fast_err == kUntouched);
+    } else {
+        check(!fast.empty());
+        check_outline(fast, w, h);
+    }
+    oxFree(img);
+    return 0;
+}
