@@ -18,5 +18,7 @@ enum Exit : int {
 int cmd_version(const Args &args);
 int cmd_selfcheck(const Args &args);
 int cmd_demo(const Args &args);
+int cmd_mgmt(const Args &args);   // management files
+int cmd_chart(const Args &args);  // colour charts
 
 }  // namespace oxdoc

@@ -15,6 +15,8 @@ struct Command {
 
 const Command kCommands[] = {
     {"demo", "demo [DIR]            run the library's road on the bundled picture", oxdoc::cmd_demo},
+    {"mgmt", "mgmt FILE create|ls|get TAG|set TAG VALUE [--int]   management file values", oxdoc::cmd_mgmt},
+    {"chart", "chart FILE dump [--json|--csv]|load FROM|png OUT.png   colour charts", oxdoc::cmd_chart},
     {"selfcheck", "selfcheck             exercise the library quickly and report", oxdoc::cmd_selfcheck},
     {"version", "version               print the library version", oxdoc::cmd_version},
 };
