@@ -1,0 +1,192 @@
+// The built oxdoc's mgmt and chart commands, run as a user would: round trips through the files, the
+// listing of a damaged file, messages that name the file, and the exit codes.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using oxtest::TempDir;
+
+struct Outcome {
+    int exit = -1;
+    std::string out, err;
+};
+
+std::string slurp(const fs::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The oxdoc of this build: tools/oxdoc/oxdoc beside the tests folder.
+fs::path oxdoc_path() {
+    char self[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return {};
+    return fs::path(std::string(self, static_cast<std::size_t>(n))).parent_path().parent_path() / "tools/oxdoc/oxdoc";
+}
+
+std::string quoted(const std::string &s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+class OxdocCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tool_ = oxdoc_path();
+        ASSERT_TRUE(fs::exists(tool_)) << "oxdoc is not built: " << tool_;
+    }
+    Outcome run(const std::vector<std::string> &args) {
+        std::string cmd = "cd " + quoted(dir_.path().string()) + " && " + quoted(tool_.string());
+        for (const auto &a : args) cmd += " " + quoted(a);
+        cmd += " >" + quoted(dir_.file(".out")) + " 2>" + quoted(dir_.file(".err"));
+        int status = std::system(cmd.c_str());
+        Outcome r;
+        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(dir_.file(".out"));
+        r.err = slurp(dir_.file(".err"));
+        return r;
+    }
+    std::string file(const std::string &name) const { return dir_.file(name); }
+
+    TempDir dir_;
+    fs::path tool_;
+};
+
+TEST_F(OxdocCommands, ManagementFileRoundTrips) {
+    ASSERT_EQ(run({"mgmt", "s.mgp", "create"}).exit, 0);
+    EXPECT_EQ(run({"mgmt", "s.mgp", "set", "7", "blue sky"}).exit, 0);
+    EXPECT_EQ(run({"mgmt", "s.mgp", "set", "0xFFFFFFFF", "-12", "--int"}).exit, 0);
+    EXPECT_EQ(run({"mgmt", "s.mgp", "set", "7", "sky"}).exit, 0);  // a shorter value: rewritten whole
+    EXPECT_EQ(run({"mgmt", "s.mgp", "set", "8", "--", "--dashes \"q\""}).exit, 0);
+    Outcome got = run({"mgmt", "s.mgp", "get", "7"});
+    EXPECT_EQ(got.exit, 0);
+    EXPECT_EQ(got.out, "sky\n");
+    got = run({"mgmt", "s.mgp", "get", "4294967295", "--int"});
+    EXPECT_EQ(got.out, "-12\n");
+    Outcome ls = run({"mgmt", "s.mgp", "ls"});
+    EXPECT_EQ(ls.exit, 0);
+    EXPECT_EQ(ls.out,
+              "0x00000000          0  \"0\"\n"
+              "0x00000007          7  \"sky\"\n"
+              "0xFFFFFFFF 4294967295  \"-12\"\n"
+              "0x00000008          8  \"--dashes \\\"q\\\"\"\n");
+
+    Outcome missing = run({"mgmt", "s.mgp", "get", "9"});
+    EXPECT_EQ(missing.exit, 1);
+    EXPECT_NE(missing.err.find("s.mgp"), std::string::npos) << missing.err;
+    EXPECT_NE(missing.err.find("no such tag"), std::string::npos) << missing.err;
+    Outcome not_number = run({"mgmt", "s.mgp", "get", "7", "--int"});
+    EXPECT_EQ(not_number.exit, 1);
+    EXPECT_EQ(run({"mgmt", "s.mgp", "set", "9", std::string(256, 'x')}).exit, 1);
+    EXPECT_EQ(run({"mgmt", "none.mgp", "ls"}).exit, 1);
+    for (const auto &bad : std::vector<std::vector<std::string>>{{"mgmt"},
+                                                                  {"mgmt", "s.mgp", "frob"},
+                                                                  {"mgmt", "s.mgp", "get", "0x"},
+                                                                  {"mgmt", "s.mgp", "get", "4294967296"},
+                                                                  {"mgmt", "s.mgp", "set", "1", "x1", "--int"},
+                                                                  {"mgmt", "s.mgp", "set", "1"},
+                                                                  {"mgmt", "s.mgp", "ls", "--json"}})
+        EXPECT_EQ(run(bad).exit, 2) << bad.back();
+
+    // A damaged file: the entries before the damage are listed, then the reason, and the exit code is 1.
+    std::string bytes = slurp(file("s.mgp"));
+    std::ofstream(file("cut.mgp"), std::ios::binary) << bytes.substr(0, bytes.size() - 3);
+    ls = run({"mgmt", "cut.mgp", "ls"});
+    EXPECT_EQ(ls.exit, 1);
+    EXPECT_EQ(std::count(ls.out.begin(), ls.out.end(), '\n'), 3);
+    EXPECT_NE(ls.err.find("cut.mgp: damaged"), std::string::npos) << ls.err;
+}
+
+// A chart with awkward names (quotes, commas, a line break, bytes outside ASCII, 15 characters) goes
+// through CSV and JSON and comes back the same.
+TEST_F(OxdocCommands, ChartRoundTrips) {
+    auto chart = std::make_unique<OxColorChart>();
+    std::memset(chart.get(), 0x5C, sizeof(OxColorChart));  // name bytes behind the terminators too
+    chart->header = 100;
+    std::mt19937 rng(3);
+    const char *names[] = {"Sky", "say \"hi\"", "a,b", "two\nlines", "\xE9t\xE9", "ABCDEFGHIJKLMNO", ""};
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        auto &e = chart->entries[i];
+        e.red = rng() & 0xFF, e.green = rng() & 0xFF, e.blue = rng() & 0xFF;
+        std::strncpy(e.name, names[i % 7], 16);
+    }
+    uint32_t err;
+    ASSERT_EQ(oxColorChartSave(file("c.pmcc").c_str(), chart.get(), 0, &err), 1u);
+
+    Outcome csv = run({"chart", "c.pmcc", "dump", "--csv"});
+    ASSERT_EQ(csv.exit, 0) << csv.err;
+    auto row = [&](uint32_t i, const std::string &name) {
+        const auto &e = chart->entries[i];
+        return std::to_string(i) + "," + std::to_string(e.red) + "," + std::to_string(e.green) + "," +
+               std::to_string(e.blue) + "," + name + "\n";
+    };
+    EXPECT_EQ(csv.out.substr(0, 26), "index,red,green,blue,name\n");
+    EXPECT_NE(csv.out.find(row(0, "\"Sky\"") + row(1, "\"say \"\"hi\"\"\"") + row(2, "\"a,b\"")), std::string::npos);
+    std::ofstream(file("c.csv"), std::ios::binary) << csv.out;
+    ASSERT_EQ(run({"chart", "from_csv.pmcc", "load", "c.csv"}).exit, 0);
+    EXPECT_EQ(run({"chart", "from_csv.pmcc", "dump", "--csv"}).out, csv.out);
+
+    Outcome json = run({"chart", "c.pmcc", "dump", "--json"});
+    ASSERT_EQ(json.exit, 0);
+    std::ofstream(file("c.json"), std::ios::binary) << json.out;
+    ASSERT_EQ(run({"chart", "from_json.pmcc", "load", "c.json"}).exit, 0);
+    EXPECT_EQ(run({"chart", "from_json.pmcc", "dump", "--json"}).out, json.out);
+    EXPECT_EQ(slurp(file("from_json.pmcc")), slurp(file("from_csv.pmcc")));
+
+    auto back = std::make_unique<OxColorChart>();
+    ASSERT_EQ(oxColorChartLoad(file("from_json.pmcc").c_str(), back.get(), &err), 1u);
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        ASSERT_EQ(back->entries[i].red, chart->entries[i].red);
+        ASSERT_STREQ(back->entries[i].name, names[i % 7]);
+    }
+
+    // The swatch sheet is a PNG of 3072 x 2560.
+    ASSERT_EQ(run({"chart", "c.pmcc", "png", "c.png"}).exit, 0);
+    std::string png = slurp(file("c.png"));
+    ASSERT_GT(png.size(), 24u);
+    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x0C\0\0\0\x0A\0", 8));
+}
+
+TEST_F(OxdocCommands, ChartRefusals) {
+    std::ofstream(file("bad.csv")) << "index,red,green,blue,name\n5,1,2,3,ok\n5,1,2,3,again\n";
+    Outcome r = run({"chart", "out.pmcc", "load", "bad.csv"});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("bad.csv: line 3"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(file("out.pmcc")));
+    std::ofstream(file("long.json")) << R"({"entries": [{"red": 1, "green": 2, "blue": 3, "name": "sixteen chars..."}]})";
+    EXPECT_EQ(run({"chart", "out.pmcc", "load", "long.json"}).exit, 1);
+    EXPECT_FALSE(fs::exists(file("out.pmcc")));
+
+    // Entries left out load as white without a name.
+    std::ofstream(file("one.json")) << R"({"entries": [{"index": 9, "red": 1, "green": 2, "blue": 3, "name": "x"}]})";
+    ASSERT_EQ(run({"chart", "one.pmcc", "load", "one.json"}).exit, 0);
+    Outcome table = run({"chart", "one.pmcc", "dump"});
+    EXPECT_NE(table.out.find("    9    1     2    3  #010203  \"x\""), std::string::npos);
+    EXPECT_NE(table.out.find("   10  255   255  255  #FFFFFF  \"\""), std::string::npos);
+
+    std::ofstream(file("short.pmcc"), std::ios::binary) << std::string("\x00\x64 too short", 13);
+    r = run({"chart", "short.pmcc", "dump"});
+    EXPECT_EQ(r.exit, 1);
+    EXPECT_NE(r.err.find("short.pmcc: not a colour chart"), std::string::npos) << r.err;
+    EXPECT_EQ(run({"chart", "one.pmcc", "dump", "--xml"}).exit, 2);
+    EXPECT_EQ(run({"chart", "one.pmcc", "png"}).exit, 2);
+    EXPECT_EQ(run({"chart", "one.pmcc", "paint"}).exit, 2);
+}
+
+}  // namespace
