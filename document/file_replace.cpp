@@ -59,12 +59,11 @@ void flush_folder(const std::string &folder) {
 void fail_write_for_test(unsigned n) { t_fail_write_countdown = n; }
 
 int32_t open_exclusive(const char *path, FileGuard &file, uint32_t access, uint32_t disposition, uint32_t creator,
-                       uint32_t file_type, uint32_t *err, bool *existed) {
+                       uint32_t file_type, uint32_t *err) {
     for (int round = 0; round < kOpenRounds; ++round) {
         if (!oxOpenFile(path, file.out(), access, OX_FILE_SHARE_EXCLUSIVE, disposition, OX_FILE_ATTRIBUTE_NORMAL,
                         creator, file_type, err))
             return 0;
-        if (existed) *existed = *err == OX_ERROR_ALREADY_EXISTS || disposition == OX_OPEN_EXISTING;
         // Holding the lock, the path must still name the file we hold. If it does not, a replacement renamed
         // a new file over it between our open and our lock: ours is the old one and no longer in use.
         struct stat held, named;
@@ -121,7 +120,7 @@ Replacement::~Replacement() {
 int32_t Replacement::begin(const char *target, uint32_t creator, uint32_t file_type, uint32_t *err) {
     target_ = real_target(target);
     std::string folder = folder_of(target_);
-    std::string base = target_.substr(target_.find_last_of('/') == std::string::npos ? 0 : target_.find_last_of('/') + 1);
+    std::string base = target_.substr(target_.find_last_of('/') + 1);  // npos + 1 == 0: no folder part
     // A name that cannot collide with another replacement: process id and a counter; taken with
     // OX_CREATE_NEW, so a leftover of a crashed process with a recycled id only costs another round.
     for (int round = 0; round < 64; ++round) {

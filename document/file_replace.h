@@ -14,10 +14,9 @@ namespace ox::document {
 // oxOpenFile with share mode 0 and normal attributes, made safe against a concurrent replacement: a
 // replacement renames a new file over the path while it holds the old one locked, so an open that took the
 // lock after that rename may hold the old, unlinked file. The open is then dropped and tried again; after
-// a few rounds of losing that race the result is 0 with 32. On success `*existed` (when given) says whether
-// the file was there before (dispositions that may create). The code follows oxOpenFile.
+// a few rounds of losing that race the result is 0 with 32. The code follows oxOpenFile.
 int32_t open_exclusive(const char *path, core::FileGuard &file, uint32_t access, uint32_t disposition,
-                       uint32_t creator, uint32_t file_type, uint32_t *err, bool *existed = nullptr);
+                       uint32_t creator, uint32_t file_type, uint32_t *err);
 
 // Writes all `count` bytes at the current position through oxWriteFile. A short write without a reason
 // counts as a full disk (112). Returns 1 on success; the code follows oxWriteFile.

@@ -176,9 +176,11 @@ extern "C" {
 OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err) {
     {
         FileGuard file;
-        if (!oxOpenFile(path, file.out(), OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE, OX_CREATE_ALWAYS,
-                        OX_FILE_ATTRIBUTE_NORMAL, creator, kFileType, err))
+        if (!path) {
+            *err = OX_ERROR_INVALID_PARAMETER;
             return 0;
+        }
+        if (!open_exclusive(path, file, OX_GENERIC_WRITE, OX_CREATE_ALWAYS, creator, kFileType, err)) return 0;
     }
     return oxManagementFileAddTagInt(path, 0, 0, err) ? 1u : 0u;
 }
