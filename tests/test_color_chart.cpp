@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
 #include <string>
@@ -16,32 +15,19 @@
 
 #include "core/files.h"
 #include "document/file_replace.h"
+#include "file_bytes.h"
 #include "support.h"
 
 namespace {
 
 using oxtest::TempDir;
-using Bytes = std::vector<uint8_t>;
+using oxtest::Bytes;
+using oxtest::folder_names;
+using oxtest::read_bytes;
+using oxtest::write_bytes;
 
 constexpr uint32_t kGarbage = 0xDEADBEEFu;
 constexpr std::size_t kFileSize = 28162;
-
-Bytes read_bytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string &path, const Bytes &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<std::string> folder_names(const std::filesystem::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 std::unique_ptr<OxColorChart> new_chart(uint8_t fill) {
     auto chart = std::make_unique<OxColorChart>();

@@ -8,7 +8,6 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <random>
 #include <set>
@@ -18,25 +17,19 @@
 #include "core/files.h"
 #include "document/file_replace.h"
 #include "document/management_file.h"
+#include "file_bytes.h"
 #include "support.h"
 
 namespace {
 
 using oxtest::TempDir;
-using Bytes = std::vector<uint8_t>;
+using oxtest::Bytes;
+using oxtest::folder_names;
+using oxtest::read_bytes;
+using oxtest::write_bytes;
 using Entries = std::vector<std::pair<uint32_t, std::string>>;
 
 constexpr uint32_t kGarbage = 0xDEADBEEFu;
-
-Bytes read_bytes(const std::string &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-void write_bytes(const std::string &path, const Bytes &bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
 
 void put32(Bytes &b, uint32_t v) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(v >> (8 * i)));
@@ -66,13 +59,6 @@ bool parse(const Bytes &b, Entries &out) {
         off += 8 + n;
     }
     return true;
-}
-
-std::vector<std::string> folder_names(const std::filesystem::path &dir) {
-    std::vector<std::string> names;
-    for (const auto &e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 uint32_t add(const std::string &path, uint32_t tag, const std::string &value, uint32_t &err) {
