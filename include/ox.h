@@ -556,7 +556,84 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
 #define OX_TAG_IMAGE_24 0xFF04u        /* image tag stored at 24 bits whatever the image's depth */
 #define OX_TAG_VECTOR 0xFF05u          /* raw tag: an outline block */
 
-/* (tagged documents: declarations go here) */
+/* A tagged document ends in a 2568-byte trailer: "KAVEL", 0, a version byte, 0, then a directory of 256
+ * entries of 10 bytes (tag id u16, body size u32, body offset u32, little-endian; an empty entry is all
+ * zero). Each tag record lies in front of the trailer: the id high byte first, then the body. Raw tags
+ * (OX_TAG_RAW, OX_TAG_VECTOR) store a memory block byte for byte; every other id stores an image as a
+ * run-length encoded true-colour TGA file. A body is always a whole handle (a multiple of 4096 bytes; an
+ * image's encoding is followed by zeros), and the size field says so.
+ *
+ * Writing: one start call, any number of oxSetKavelTag, then oxCloseKavelTag. The tag writer is one
+ * module-wide state without a lock: one document at a time, from one thread. While it holds a file open,
+ * nobody else can open that file (the readers fail with 32).
+ *
+ * Error codes of this family: OX_ERR_NOT_TAGGED_DOCUMENT for a file that is no tagged document or holds no
+ * such tag, and for a damaged one (a directory entry whose record does not lie in front of the trailer,
+ * an id in front of the body that differs from the directory's, an image body that does not decode);
+ * otherwise the file calls' codes (2 missing file, 5 denied, 32 file in use, 112 disk full, ...). */
+
+/* The tag directory has no entry left for another id (256 different ids are the most). */
+#define OX_ERROR_NO_MORE_ITEMS 259u
+
+/* Starts tagging `path` in new mode: opens the existing file for writing and puts the tags behind
+ * everything it holds, under an empty directory. A trailer the file already has stays as unreferenced
+ * bytes and its tags are not listed. A file that does not exist is not created.
+ * Decision: a start call while another file is being tagged first closes that file without a trailer
+ * (its tags set since its start call are then listed nowhere); when the new open fails, no file is being
+ * tagged afterwards.
+ * Returns 1; 0 when the file cannot be opened. err: the open's code (0 on success). */
+OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err);
+
+/* Starts tagging `path` in append mode: opens the existing file for reading and writing and keeps the
+ * directory of its trailer, so every tag already in the file stays listed; the first new record is
+ * written over the old trailer. A file of 2569 bytes or more without a valid trailer is taken as untagged
+ * content and gets an empty directory. A second start call behaves as with oxSaveStartKavelFile.
+ * Returns 1; 0 on failure, the file closed again: OX_ERR_NOT_TAGGED_DOCUMENT for a file of 2568 bytes or
+ * less, else the file calls' code. err: 0 on success. */
+OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err);
+
+/* Appends one tag record to the file being tagged and lists it under `id`; an id already listed (set
+ * since the start call or kept by append mode) is pointed at the new record, the old one staying as
+ * unreferenced bytes. For OX_TAG_RAW and OX_TAG_VECTOR `data` is any handle, written whole; for every
+ * other id `data` is an image of 24 or 32 bits, at most 32767 pixels on each side, encoded at its own
+ * depth (24 bits for OX_TAG_IMAGE_24, a 32-bit image losing its fourth channel); the gray image tag takes
+ * 32-bit images only. The caller keeps `data`.
+ * Decisions: the image is encoded and the directory checked before anything is written, so a refused
+ * tag leaves the file and the directory untouched:
+ *   - no file is being tagged: 0 with 6;
+ *   - `id` 0 (it marks empty entries): 0 with code 0;
+ *   - `data` 0 or not a live handle: 0 with 6;
+ *   - an image the encoding cannot hold (1 or 8 bits, wider or taller than 32767, 24 bits under
+ *     OX_TAG_GRAY_IMAGE): 0 with code 0;
+ *   - a new id when all 256 entries are taken: 0 with OX_ERROR_NO_MORE_ITEMS (ids already listed can still
+ *     be replaced);
+ *   - a record that would carry the file past 32-bit positions: 0 with OX_ERROR_FILE_TOO_LARGE.
+ * A failed write leaves its bytes as unreferenced bytes and the directory unchanged; the writer stays
+ * open. Returns 1 on success. err: 0 on success, else the code above or the file calls' code (not
+ * updated when only cutting the file behind the record fails). */
+OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err);
+
+/* Writes the trailer (with `version` as its version byte) behind the last record, ends the file there and
+ * closes it. Returns 1; 0 with 6 when no file is being tagged, 0 with the file calls' code when writing
+ * fails (code not updated when only ending the file fails), in which case the file stays open and the
+ * writer as it was. */
+OX_API int32_t oxCloseKavelTag(uint8_t version, uint32_t *err);
+
+/* Reads the tag with the low 16 bits of `id` from the document at `path`: a new memory block with the
+ * body's bytes (exactly the stored size, page-rounded) for OX_TAG_RAW and OX_TAG_VECTOR, else a new image
+ * (a gray layer for OX_TAG_GRAY_IMAGE, else a normal image of the stored depth, 24 or 32 bits). The
+ * caller frees it with oxFree.
+ * Returns 0 with OX_ERR_NOT_TAGGED_DOCUMENT when the file is 2568 bytes or less, its trailer lacks the
+ * magic, no entry lists the id (id 0 never is), the record does not lie wholly in front of the trailer
+ * (checked before anything is allocated), the id in front of the body differs, or an image body does not
+ * decode (not this encoding, sizes that its bytes cannot fill, a truncated stream). Other failures: 0
+ * with the file calls' code (2 missing, 32 in use, ...) or 8 when memory runs out. The file is always
+ * closed again. err: 0 on success. */
+OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err);
+
+/* 1 when `path` ends in a valid trailer whose directory lists `id`, else 0 (also for a missing file, a
+ * file in use, id 0). The record itself is not visited. */
+OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Vectorization                                                                                         */
