@@ -1,8 +1,9 @@
 // Writes the seed corpora of the fuzz targets, made by the library itself:
-//   fuzz_make_seeds DIR   (DIR/fuzz_tag_decoder/..., DIR/fuzz_tag_reader/...)
+//   fuzz_make_seeds DIR   (one folder per target: DIR/fuzz_<target>/...)
 // The decoder's seeds are encoded images (a leading byte picks the tag id, as the fuzzer reads it),
 // trimmed behind their footer, plus a few hand-made streams that use the other origins and packets that
-// run past a row's end.
+// run past a row's end. The reader's seeds are documents written by the tag writer in both modes, and
+// files without a trailer.
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -143,6 +144,72 @@ void chart_seeds(const fs::path &dir) {
     write_file(dir, "low_byte", low);
 }
 
+// Starts a document with `own` bytes of application content, in new mode.
+void start_document(const fs::path &file, std::size_t own) {
+    Bytes content(own);
+    for (std::size_t i = 0; i < own; ++i) content[i] = static_cast<uint8_t>(i * 13);
+    write_file(file.parent_path(), file.filename().string(), content);
+    uint32_t err;
+    oxSaveStartKavelFile(file.c_str(), &err);
+}
+
+void set_raw(uint16_t id, std::size_t n) {
+    uint32_t err;
+    OxHandle h = oxAlloc(static_cast<uint32_t>(n), 0, &err);
+    auto *p = static_cast<uint8_t *>(oxLock(h));
+    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(i + id);
+    oxSetKavelTag(h, id, &err);
+    oxFree(h);
+}
+
+void set_image(uint16_t id, int32_t w, int32_t h, bool gray) {
+    uint32_t err;
+    OxHandle img = make_image(w, h, gray ? 32 : 24, gray, [](int32_t x, int32_t y, int b) {
+        return static_cast<uint8_t>((x / 4) * 40 + y + b);
+    });
+    oxSetKavelTag(img, id, &err);
+    oxFree(img);
+}
+
+void close_document() {
+    uint32_t err;
+    oxCloseKavelTag(1, &err);
+}
+
+void reader_seeds(const fs::path &dir) {
+    fs::create_directories(dir);
+    start_document(dir / "raw_tag", 40);
+    set_raw(OX_TAG_RAW, 100);
+    close_document();
+
+    start_document(dir / "small_thumbnail", 16);
+    set_image(OX_TAG_SMALL_THUMBNAIL, 16, 12, false);
+    close_document();
+
+    start_document(dir / "gray_and_vector", 8);
+    set_image(OX_TAG_GRAY_IMAGE, 9, 5, true);
+    set_raw(OX_TAG_VECTOR, 60);
+    close_document();
+
+    // A tag replaced in new mode, then one added in append mode over the old trailer.
+    start_document(dir / "replaced_and_appended", 4);
+    set_raw(OX_TAG_RAW, 10);
+    set_raw(OX_TAG_RAW, 20);
+    close_document();
+    uint32_t err;
+    oxAddStartKavelFile((dir / "replaced_and_appended").c_str(), &err);
+    set_image(0x0123, 7, 3, false);
+    close_document();
+
+    // Content without a trailer, just long enough to be read as a document, and a file too short.
+    Bytes untagged(2600);
+    for (std::size_t i = 0; i < untagged.size(); ++i) untagged[i] = static_cast<uint8_t>(i);
+    write_file(dir, "untagged", untagged);
+    write_file(dir, "short", Bytes(untagged.begin(), untagged.begin() + 100));
+    for (const char *name : {"raw_tag", "small_thumbnail", "gray_and_vector", "replaced_and_appended"})
+        std::printf("%s: %ju bytes\n", (dir / name).c_str(), static_cast<uintmax_t>(fs::file_size(dir / name)));
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -154,5 +221,6 @@ int main(int argc, char **argv) {
     decoder_seeds(root / "fuzz_tag_decoder");
     management_seeds(root / "fuzz_management");
     chart_seeds(root / "fuzz_color_chart");
+    reader_seeds(root / "fuzz_tag_reader");
     return 0;
 }

@@ -1,0 +1,100 @@
+// Arbitrary bytes as a document file: written to a temporary file, then read through oxCheckKavelTag and
+// oxGetKavelTag for the ids its directory names (when it has one), the first two bytes and the fixed tag
+// ids. Beyond not crashing: a tag that reads must be listed, and appending a tag in append mode must leave
+// every tag that read before reading the same and make the new one read back.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "ox.h"
+
+namespace {
+
+const std::string &doc_path() {
+    static const std::string path = [] {
+        const char *tmp = std::getenv("TMPDIR");
+        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/oxwutl-fuzz-reader-" + std::to_string(getpid()) + ".doc";
+        std::atexit([] { std::remove(doc_path().c_str()); });
+        return p;
+    }();
+    return path;
+}
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+// The bytes that identify what a tag read gave: a raw block's bytes, an image's header and pixels.
+std::vector<uint8_t> fingerprint(OxHandle h, uint16_t id) {
+    const auto *p = static_cast<const uint8_t *>(oxLock(h));
+    if (id == OX_TAG_RAW || id == OX_TAG_VECTOR) return std::vector<uint8_t>(p, p + oxGetHandleSize(h));
+    const auto *hdr = reinterpret_cast<const OxImageHeader *>(p);
+    check(hdr->width >= 1 && hdr->width <= 32767 && hdr->height >= 1 && hdr->height <= 32767);
+    check(hdr->bitCount == 24 || hdr->bitCount == 32);
+    check(hdr->layer == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
+    return std::vector<uint8_t>(p, p + OX_IMAGE_HEADER_SIZE + hdr->imageSize);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    const std::string &path = doc_path();
+    FILE *f = std::fopen(path.c_str(), "wb");
+    if (!f) return 0;
+    if (size) std::fwrite(data, 1, size, f);
+    std::fclose(f);
+
+    std::vector<uint16_t> ids = {OX_TAG_SMALL_THUMBNAIL, OX_TAG_RAW, OX_TAG_GRAY_IMAGE, OX_TAG_VECTOR, 0};
+    if (size >= 2) ids.push_back(static_cast<uint16_t>(data[0] << 8 | data[1]));
+    if (size > 2568)
+        for (int i = 0; i < 4; ++i) {
+            const uint8_t *e = data + size - 2568 + 8 + 10 * i;
+            ids.push_back(static_cast<uint16_t>(e[0] | e[1] << 8));
+        }
+    std::sort(ids.begin(), ids.end());
+    ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
+
+    std::vector<std::pair<uint16_t, std::vector<uint8_t>>> readable;
+    for (uint16_t id : ids) {
+        const uint32_t listed = oxCheckKavelTag(path.c_str(), id);
+        uint32_t err = 0;
+        OxHandle h = oxGetKavelTag(path.c_str(), id, &err);
+        if (h) {
+            check(listed == 1);
+            readable.emplace_back(id, fingerprint(h, id));
+            oxFree(h);
+        }
+    }
+
+    // Append a small image under the id of the first two bytes (the small thumbnail's when that is no
+    // image id) and read everything back.
+    uint16_t new_id = size >= 2 ? static_cast<uint16_t>(data[0] << 8 | data[1]) : 0;
+    if (new_id == 0 || new_id == OX_TAG_RAW || new_id == OX_TAG_VECTOR) new_id = OX_TAG_SMALL_THUMBNAIL;
+    uint32_t err = 0;
+    if (!oxAddStartKavelFile(path.c_str(), &err)) return 0;
+    OxHandle image = new_id == OX_TAG_GRAY_IMAGE ? oxImageCreateGray(3, 2, &err) : oxImageCreate(3, 2, 24, &err);
+    static_cast<uint8_t *>(oxLock(image))[OX_IMAGE_HEADER_SIZE] = 0x5A;
+    const std::vector<uint8_t> expected = fingerprint(image, new_id);
+    const int32_t set = oxSetKavelTag(image, new_id, &err);
+    check(set || err == OX_ERROR_NO_MORE_ITEMS);
+    check(oxCloseKavelTag(1, &err) == 1);
+    oxFree(image);
+    for (const auto &[id, before] : readable) {
+        if (set && id == new_id) continue;
+        OxHandle h = oxGetKavelTag(path.c_str(), id, &err);
+        check(h != 0 && fingerprint(h, id) == before);
+        oxFree(h);
+    }
+    if (set) {
+        OxHandle h = oxGetKavelTag(path.c_str(), new_id, &err);
+        check(h != 0 && fingerprint(h, new_id) == expected);
+        oxFree(h);
+    }
+    return 0;
+}
