@@ -54,12 +54,12 @@ public:
         return PixelBytesOp(zeros, bytes, bpp);
     }
 
-    // Applies the operation to n bytes from p; p must be the first byte of a pixel. With `stream`, stores
-    // that need not read the old bytes bypass the cache: for fills much larger than the cache, which would
-    // otherwise read every line before writing it.
+    // Applies the operation to n bytes from p; p must be the first byte of a pixel. With `stream`, pattern
+    // stores bypass the cache: for fills much larger than the cache, which would otherwise read every line
+    // before writing it. (A one-byte pattern is a memset, which makes that choice itself.)
     void apply(uint8_t *p, std::size_t n, bool stream = false) const {
 #if defined(__SSE2__)
-        if (stream && store_only_ && n >= 2 * kPeriod) {
+        if (stream && store_only_ && !uniform_ && n >= 2 * kPeriod) {
             store_streaming(p, n);
             return;
         }
