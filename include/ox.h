@@ -410,8 +410,7 @@ OX_API int32_t oxImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, i
 
 /* Inverts the pixels of the clipped box: 8- and 24-bit bytes become 255 - b, 1-bit pixels flip (the spare
  * bits at the end of a row stay), 32-bit pixels get their three colour bytes inverted and their fourth byte
- * set to 0. Returns 1, or 0 when the
- * image cannot be locked. */
+ * set to 0. Returns 1, or 0 when the image cannot be locked. */
 OX_API int32_t oxXorImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h);
 
 /* Stores `value` into one byte of each pixel of the clipped box, the other bytes kept. channel: 0 the
@@ -421,11 +420,12 @@ OX_API int32_t oxXorImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w
 OX_API int32_t oxImageBoxFillEx(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint8_t value,
                                 uint32_t channel);
 
-/* Lines: an error-term walk from (x1, y1) to (x2, y2) over max(|dx|, |dy|) + 1 points (a zero-length line
- * one point), the end point included; x is the major axis when |dx| == |dy|, and an error term of 0 steps
- * the minor axis. At each point a penSize x penSize square is drawn whose top-left pixel is the point
- * (extending right and down); its pixels outside the image are skipped. penSize <= 0 draws nothing. Each
- * pixel covered by the line is drawn once, however many squares cover it. */
+/* Lines: an error-term walk from (x1, y1) to (x2, y2) over max(|dx|, |dy|) + 1 points (one point for a
+ * zero-length line), the end point included; x is the major axis when |dx| == |dy|, and an error term of 0
+ * steps the minor axis. At each point a penSize x penSize square is drawn whose top-left pixel is the point
+ * (extending right and down); its pixels outside the image are skipped. penSize <= 0 draws nothing. End
+ * points may lie anywhere in the 32-bit range. Each pixel covered by the line is drawn once, however many
+ * squares cover it. */
 
 /* Paints the line with `color`: on 24- and 32-bit images its red, green and blue bytes (the fourth byte
  * stays); on 1-bit images color AND 1. 8-bit images are left unchanged. Returns 1, or 0 when the image
