@@ -542,7 +542,45 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
 /* Resampling                                                                                            */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* (resampling: declarations go here) */
+/* Scales the source rectangle (sx, sy, sw, sh) of image `src` into the destination rectangle
+ * (dx, dy, dw, dh) of image `dst`, each axis enlarged or reduced on its own. Both images stay the
+ * caller's; nothing is allocated, nothing is kept, at most about 64 KiB of stack is used. Returns 1, or 0
+ * when an image is 0, cannot be locked or holds a depth other than 1, 8, 24 or 32 (code 0).
+ * err: cleared, then set (the first shortcut reports oxImageCopy's code).
+ *
+ * The first way that applies is taken (the mode is not looked at for equal sizes):
+ *   1. dw == sw, dh == sh and all four offsets 0: oxImageCopy(&dst, src, err), which copies the area the two
+ *      images have in common whatever the rectangles say. The handle `dst` is never replaced or freed.
+ *   2. dw == sw and dh == sh, some offset not 0: oxImageCopyEx(dst, dx, dy, dw, dh, src, sx, sy).
+ *   3. mode 1, or either image 1 bit per pixel: box sampling, in integers, over the four bytes of the pixel
+ *      value (oxImageGetPixel / oxImagePutPixel encodings, so the depths may differ; a 1-bit result is 1
+ *      only where every sample is 1). Destination pixel i starts at source column Xs = i * sw / dw; on
+ *      reduction the run Xs .. Xe - 1 (Xe = (i + 1) * sw / dw) is added on top of that starting pixel,
+ *      which thus counts twice, but only while Xe + sx <= sw. Rows likewise; where both a row run and
+ *      Xe + sx <= sw apply, the plain mean of the block Xs .. Xe - 1 x Ys .. Ye - 1 is taken instead, and
+ *      where only the row run applies, the column Xs is added on top of the starting pixel. A source
+ *      narrower than the destination but taller gives blocks without a column (Xe == Xs): they take the
+ *      column Xs. A source width (height) of 0 stands for the source image's width (height) less one.
+ *      Products and sums are 64-bit and never wrap.
+ *   4. Any other mode: area sampling between 8-, 24- and 32-bit images. Each destination pixel is the
+ *      area-weighted mean of its cell, in double precision; cell edges are running sums of sw / dw and
+ *      sh / dh from the rectangle's corner. Each byte field is limited to 255 and rounded with oxDouble2Int
+ *      (127.5 gives 127). Bytes are read in the source's layout and written in the destination's, so 24
+ *      and 32 bits convert (a missing fourth byte reads 0). Columns and rows at or beyond the source
+ *      image's right and bottom edges are not read, but the divisor stays the whole cell; a source width
+ *      or height of 0 gives cells of area 0, whose sums are not divided. A cell may cover any number of
+ *      source pixels: reduction factors above 99 are sampled like the others.
+ *      Half-size shortcut: when sw == 2 * dw, sh == 2 * dh, all offsets are 0, both images have the same
+ *      depth and the source image is at least twice the destination image in each direction, every pixel
+ *      (x, y) of the whole destination IMAGE (not only the rectangle) becomes the truncated mean of the
+ *      source pixels (2x, 2y) .. (2x + 1, 2y + 1). Calls with those sizes that fail the other conditions
+ *      are area sampled.
+ * dw or dh below 1 writes nothing (result 1). Nothing is clipped: the caller keeps the destination
+ * rectangle inside `dst` and the source rectangle inside `src` (0 <= sx and sx + sw <= width, likewise for
+ * y; a box-sampled size of 0 counts as the image's size less one); only area sampling tolerates a source
+ * rectangle that runs off the right or bottom edge. */
+OX_API int32_t oxImageChangeResolution(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src,
+                                       int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Tagged documents                                                                                      */

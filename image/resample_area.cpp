@@ -1,0 +1,397 @@
+// Area sampling and the half-size shortcut.
+//
+// Area sampling gives every destination pixel the area-weighted mean of the source pixels under its cell,
+// in double precision, rounded with oxDouble2Int. Cell edges are running sums of the scale factor (x1 of
+// one cell plus rx), not multiples of it; the fast path keeps every sum, product and quotient in the order
+// of the per-pixel reference, so the two agree to the bit.
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "image/pixel.h"
+#include "image/resample.h"
+
+namespace ox::image {
+namespace {
+
+// Byte offsets, within one pixel of `bpp` bytes, of the value fields bits 0-7, 8-15, 16-23 and 24-31.
+// Fields that a depth lacks are -1.
+struct FieldBytes {
+    int pos[4];
+};
+
+FieldBytes field_bytes(uint32_t bpp) {
+    if (bpp == 1) return {{0, -1, -1, -1}};
+    uint32_t r, g, b;
+    oxGetChannel(bpp, &r, &g, &b);
+    return {{static_cast<int>(r), static_cast<int>(g), static_cast<int>(b), bpp == 4 ? 0 : -1}};
+}
+
+// Stores value fields into a pixel at p: bits 0-7 always, 8-15 and 16-23 for 3 or 4 bytes per pixel,
+// 24-31 for 4 bytes per pixel.
+void store_fields(uint8_t *p, const FieldBytes &fb, uint32_t v) {
+    for (int f = 0; f < 4; ++f)
+        if (fb.pos[f] >= 0) p[fb.pos[f]] = static_cast<uint8_t>(v >> (8 * f));
+}
+
+}  // namespace
+
+namespace plain {
+namespace {
+
+// The overlaps of the interval [a0, a1) with the unit cells start, start + 1, ...: `count` weights, the
+// first `first`, the last `last` (when count > 1), those between 1.0.
+struct AxisWeights {
+    int64_t start;
+    int64_t count;
+    double first;
+    double last;
+    double operator[](int64_t k) const { return k == 0 ? first : k == count - 1 ? last : 1.0; }
+};
+
+AxisWeights axis_weights(double a0, double a1) {
+    AxisWeights w;
+    w.start = static_cast<int64_t>(a0);
+    double e;  // the next cell boundary
+    if (a0 == std::trunc(a0)) {
+        w.first = 1.0;
+        e = a0 + 1.0;
+    } else {
+        w.first = std::ceil(a0) - a0;
+        e = std::ceil(a0);
+    }
+    w.count = 1;
+    w.last = w.first;
+    if (a0 < a1) {
+        if (e > a1) {
+            w.first -= std::ceil(a1) - a1;  // the interval ends inside its first cell
+        } else {
+            while (e != a1) {
+                e = e + 1.0;
+                ++w.count;
+                if (e > a1) {
+                    w.last = a1 - std::trunc(a1);
+                    break;
+                }
+                w.last = 1.0;
+            }
+        }
+    }
+    return w;
+}
+
+// The value of the cell [x0, x1) x [y0, y1), relative to (sx, sy). Columns and rows outside the image
+// are not read; the divisor stays the whole cell area.
+uint32_t sample_cell(const OxImageLockRec &src, int32_t sx, int32_t sy, double x0, double x1, double y0,
+                     double y1) {
+    const uint32_t bpp = static_cast<uint32_t>(src.header->bitCount) / 8;
+    const FieldBytes fb = field_bytes(bpp);
+    const AxisWeights cols = axis_weights(x0, x1), rows = axis_weights(y0, y1);
+    double sum[4] = {0.0, 0.0, 0.0, 0.0};
+    for (int64_t l = 0; l < rows.count; ++l) {
+        const int64_t y = rows.start + sy + l;
+        if (y > src.maxY) break;
+        for (int64_t k = 0; k < cols.count; ++k) {
+            const int64_t x = cols.start + sx + k;
+            if (x > src.maxX) break;
+            const uint8_t *p = oxImageGetAdr(&src, static_cast<int32_t>(x), static_cast<int32_t>(y));
+            const double w = rows[l] * cols[k];
+            for (int f = 0; f < 4; ++f)
+                if (fb.pos[f] >= 0) sum[f] += p[fb.pos[f]] * w;
+        }
+    }
+    const double area = (x1 - x0) * (y1 - y0);
+    uint32_t v = 0;
+    for (int f = 0; f < 4; ++f) {
+        double s = sum[f];
+        if (area != 0.0) s = s / area;
+        if (s > 255.0) s = 255.0;
+        v |= static_cast<uint32_t>(oxDouble2Int(s)) << (8 * f);
+    }
+    return v;
+}
+
+}  // namespace
+
+void area_sample(const OxImageLockRec &dst, const OxImageLockRec &src, const ResampleRects &r) {
+    const uint32_t bpp = static_cast<uint32_t>(dst.header->bitCount) / 8;
+    const FieldBytes fb = field_bytes(bpp);
+    const double rx = static_cast<double>(r.sw) / r.dw, ry = static_cast<double>(r.sh) / r.dh;
+    double y0 = 0.0, y1 = ry;
+    for (int32_t j = 0; j < r.dh; ++j) {
+        uint8_t *p = oxImageGetAdr(&dst, r.dx, r.dy + j);
+        double x0 = 0.0, x1 = rx;
+        for (int32_t i = 0; i < r.dw; ++i) {
+            store_fields(p, fb, sample_cell(src, r.sx, r.sy, x0, x1, y0, y1));
+            p += bpp;
+            x0 = x1;
+            x1 = x1 + rx;
+        }
+        y0 = y1;
+        y1 = y1 + ry;
+    }
+}
+
+void half_size(const OxImageLockRec &dst, const OxImageLockRec &src) {
+    const uint32_t bpp = static_cast<uint32_t>(src.header->bitCount) / 8;
+    const FieldBytes fb = field_bytes(bpp);
+    for (int32_t y = 0; y <= dst.maxY; ++y) {
+        uint8_t *p = oxImageGetAdr(&dst, 0, y);
+        for (int32_t x = 0; x <= dst.maxX; ++x) {
+            const uint32_t q[4] = {oxImageGetPixel(&src, 2 * x, 2 * y), oxImageGetPixel(&src, 2 * x + 1, 2 * y),
+                                   oxImageGetPixel(&src, 2 * x, 2 * y + 1),
+                                   oxImageGetPixel(&src, 2 * x + 1, 2 * y + 1)};
+            uint32_t v = 0;
+            for (int f = 0; f < 4; ++f) {
+                if (fb.pos[f] < 0) continue;
+                uint32_t s = 0;
+                for (uint32_t e : q) s += (e >> (8 * f)) & 0xFF;
+                v |= (s >> 2) << (8 * f);
+            }
+            store_fields(p, fb, v);
+            p += bpp;
+        }
+    }
+}
+
+}  // namespace plain
+
+namespace {
+
+// One destination column of area sampling: the source columns that its cell covers inside the image.
+struct AreaColumn {
+    int32_t x;      // first source column, absolute
+    int32_t count;  // columns read (those at or beyond the image's width are dropped)
+    double first;   // weight of the first column
+    double last;    // weight of the last column read, when count > 1
+    double width;   // x1 - x0
+};
+
+// Weights of [a0, a1) over unit cells as the reference builds them, in closed form: `count` cells from
+// `start`, the first weighing `first`, the last `last`, all others 1.0.
+struct Span {
+    int64_t start;
+    int64_t count;
+    double first;
+    double last;
+};
+
+Span span_of(double a0, double a1) {
+    Span s;
+    s.start = static_cast<int64_t>(a0);
+    const bool whole = a0 == std::trunc(a0);
+    s.first = whole ? 1.0 : std::ceil(a0) - a0;
+    const double e = whole ? a0 + 1.0 : std::ceil(a0);
+    s.count = 1;
+    s.last = s.first;
+    if (a0 < a1) {
+        if (e > a1) {
+            s.first -= std::ceil(a1) - a1;
+        } else {
+            // Boundaries e, e + 1, ... up to ceil(a1); a whole a1 ends on a boundary with a full cell.
+            s.count = static_cast<int64_t>(std::ceil(a1) - e) + 1;
+            if (s.count > 1) s.last = a1 == std::trunc(a1) ? 1.0 : a1 - std::trunc(a1);
+        }
+    }
+    return s;
+}
+
+// Cuts a span to the cells below `limit` (the image's width or height) from `offset`. The weight of the
+// new last cell is 1.0 unless it is the first.
+Span clip_span(Span s, int64_t offset, int64_t limit) {
+    s.start += offset;
+    const int64_t room = std::max<int64_t>(limit - s.start, 0);
+    if (s.count > room) {
+        s.count = room;
+        s.last = 1.0;
+    }
+    return s;
+}
+
+// Destination columns per column table: 1024 entries of 32 bytes keep the table at 32 KiB of stack.
+constexpr int32_t kAreaColumns = 1024;
+
+template <int SB, int DB>
+class AreaSampler {
+    static constexpr int F = SB == 1 ? 1 : SB;  // fields of a source pixel
+    // Byte of each field in a source pixel, and in a destination pixel (-1: not stored).
+    static constexpr int kSrcPos[4] = {SB == 4 ? 1 : 0, SB == 4 ? 2 : 1, SB == 4 ? 3 : 2, 0};
+    static constexpr int kDstPos[4] = {DB == 4 ? 1 : 0, DB == 1 ? -1 : DB == 4 ? 2 : 1, DB == 1 ? -1 : DB == 4 ? 3 : 2,
+                                       DB == 4 ? 0 : -1};
+
+public:
+    AreaSampler(const OxImageLockRec &dst, const OxImageLockRec &src, const ResampleRects &r)
+        : dst_(dst), src_(src), r_(r) {}
+
+    void run() {
+        const double rx = static_cast<double>(r_.sw) / r_.dw, ry = static_cast<double>(r_.sh) / r_.dh;
+        double x0 = 0.0, x1 = rx;
+        for (int32_t i0 = 0; i0 < r_.dw; i0 += kAreaColumns) {
+            const int32_t n = std::min(kAreaColumns, r_.dw - i0);
+            AreaColumn cols[kAreaColumns];
+            for (int32_t c = 0; c < n; ++c) {
+                const Span s = clip_span(span_of(x0, x1), r_.sx, int64_t{src_.maxX} + 1);
+                cols[c] = {static_cast<int32_t>(s.start), static_cast<int32_t>(s.count), s.first, s.last, x1 - x0};
+                x0 = x1;
+                x1 = x1 + rx;
+            }
+            double y0 = 0.0, y1 = ry;
+            for (int32_t j = 0; j < r_.dh; ++j) {
+                row(j, clip_span(span_of(y0, y1), r_.sy, int64_t{src_.maxY} + 1), y1 - y0, cols, i0, n);
+                y0 = y1;
+                y1 = y1 + ry;
+            }
+        }
+    }
+
+private:
+    // The sums of one cell, one per field of the source, kept in registers.
+    struct Sums {
+        double f0 = 0.0, f1 = 0.0, f2 = 0.0, f3 = 0.0;
+    };
+
+    static void add(Sums &s, const uint8_t *p, double w) {
+        s.f0 += p[kSrcPos[0]] * w;
+        if constexpr (F >= 3) {
+            s.f1 += p[kSrcPos[1]] * w;
+            s.f2 += p[kSrcPos[2]] * w;
+        }
+        if constexpr (F == 4) s.f3 += p[kSrcPos[3]] * w;
+    }
+
+    // oxDouble2Int of the mean, as the reference forms it: divided by a non-zero area, limited to 255.
+    static uint32_t field(double s, double area) {
+        if (area != 0.0) s = s / area;
+        if (s > 255.0) s = 255.0;
+        return static_cast<uint32_t>(round_mean(s));
+    }
+
+    void row(int32_t j, const Span &rows, double height, const AreaColumn *cols, int32_t i0, int32_t n) {
+        uint8_t *out = row_ptr(dst_, r_.dy + j) + (static_cast<int64_t>(r_.dx) + i0) * DB;
+        const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
+        const int64_t stride = src_.rowBytes;
+        for (int32_t c = 0; c < n; ++c, out += DB) {
+            const AreaColumn &col = cols[c];
+            Sums sum;
+            if (col.count >= 1) {
+                const uint8_t *p = first_row + int64_t{col.x} * SB;
+                for (int64_t l = 0; l < rows.count; ++l, p += stride) {
+                    const double wy = l == 0 ? rows.first : l == rows.count - 1 ? rows.last : 1.0;
+                    add(sum, p, wy * col.first);
+                    int32_t k = 1;
+                    for (; k < col.count - 1; ++k) add(sum, p + k * SB, wy);  // wy * 1.0
+                    if (k < col.count) add(sum, p + k * SB, wy * col.last);
+                }
+            }
+            const double area = col.width * height;
+            uint32_t v = field(sum.f0, area);
+            if constexpr (F >= 3) v |= field(sum.f1, area) << 8 | field(sum.f2, area) << 16;
+            if constexpr (F == 4) v |= field(sum.f3, area) << 24;
+            for (int f = 0; f < 4; ++f)
+                if (kDstPos[f] >= 0) out[kDstPos[f]] = static_cast<uint8_t>(v >> (8 * f));
+        }
+    }
+
+    const OxImageLockRec &dst_;
+    const OxImageLockRec &src_;
+    const ResampleRects r_;
+};
+
+// Vectors of the compiler's portable vector extension for the half-size rows.
+typedef uint8_t U8x8 __attribute__((vector_size(8)));
+typedef uint8_t U8x16 __attribute__((vector_size(16)));
+typedef uint16_t U16x8 __attribute__((vector_size(16)));
+
+template <class V>
+V load(const uint8_t *p) {
+    V v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+inline U16x8 widen(const uint8_t *p) { return __builtin_convertvector(load<U8x8>(p), U16x8); }
+
+inline void store_narrow(uint8_t *p, U16x8 v) {
+    const U8x8 b = __builtin_convertvector(v, U8x8);
+    std::memcpy(p, &b, sizeof b);
+}
+
+// Destination bytes [0, n) of one row from source rows a and b, eight at a time where the vectors reach;
+// returns how many were done.
+template <int B>
+int64_t half_size_vector(uint8_t *out, const uint8_t *a, const uint8_t *b, int64_t n) {
+    int64_t e = 0;
+    if constexpr (B == 1) {
+        // Sixteen source bytes give eight: even and odd bytes as the halves of 16-bit lanes.
+        for (; e + 8 <= n; e += 8) {
+            const U16x8 x = load<U16x8>(a + 2 * e), y = load<U16x8>(b + 2 * e);
+            store_narrow(out + e, ((x & 0xFF) + (x >> 8) + (y & 0xFF) + (y >> 8)) >> 2);
+        }
+    } else if constexpr (B == 4) {
+        // Two source pixels per destination pixel; each 16-bit vector holds two pixels of four bytes.
+        for (; e + 8 <= n; e += 8) {
+            const U16x8 lo = widen(a + 2 * e) + widen(b + 2 * e), hi = widen(a + 2 * e + 8) + widen(b + 2 * e + 8);
+            const U16x8 left = __builtin_shuffle(lo, hi, (U16x8){0, 1, 2, 3, 8, 9, 10, 11});
+            const U16x8 right = __builtin_shuffle(lo, hi, (U16x8){4, 5, 6, 7, 12, 13, 14, 15});
+            store_narrow(out + e, (left + right) >> 2);
+        }
+    } else {
+        // Three-byte pixels do not fall on vector lanes: first every source byte position i gets the mean
+        // of a[i], a[i + 3], b[i], b[i + 3] eight at a time, then the three of each six that start a
+        // destination pixel are kept. A chunk of the row at a time, through a buffer on the stack.
+        constexpr int64_t kPixels = 512;
+        uint8_t means[6 * kPixels];
+        while (e < n) {
+            const int64_t pixels = std::min(kPixels, (n - e) / 3);
+            const int64_t m = 6 * pixels - 3;  // positions with a right neighbour in the chunk
+            int64_t i = 0;
+            for (; i + 8 <= m; i += 8)
+                store_narrow(means + i, (widen(a + i) + widen(a + i + 3) + widen(b + i) + widen(b + i + 3)) >> 2);
+            for (; i < m; ++i) means[i] = static_cast<uint8_t>((a[i] + a[i + 3] + b[i] + b[i + 3]) >> 2);
+            for (int64_t x = 0; x < pixels; ++x) std::memcpy(out + e + 3 * x, means + 6 * x, 3);
+            e += 3 * pixels;
+            a += 6 * pixels;
+            b += 6 * pixels;
+        }
+    }
+    return e;
+}
+
+template <int B>
+void half_size_rows(const OxImageLockRec &dst, const OxImageLockRec &src) {
+    const int64_t bytes = (int64_t{dst.maxX} + 1) * B;
+    for (int32_t y = 0; y <= dst.maxY; ++y) {
+        const uint8_t *a = row_ptr(src, 2 * y), *b = row_ptr(src, 2 * y + 1);
+        uint8_t *out = row_ptr(dst, y);
+        int64_t e = half_size_vector<B>(out, a, b, bytes);
+        for (; e < bytes; e += B) {
+            const uint8_t *p = a + 2 * e, *q = b + 2 * e;
+            for (int c = 0; c < B; ++c) out[e + c] = static_cast<uint8_t>((p[c] + p[c + B] + q[c] + q[c + B]) >> 2);
+        }
+    }
+}
+
+template <class F>
+void dispatch_bytes(int32_t bit_count, F &&f) {
+    switch (bit_count) {
+    case 8: f(std::integral_constant<int, 1>{}); break;
+    case 24: f(std::integral_constant<int, 3>{}); break;
+    case 32: f(std::integral_constant<int, 4>{}); break;
+    default: break;
+    }
+}
+
+}  // namespace
+
+void area_sample(const OxImageLockRec &dst, const OxImageLockRec &src, const ResampleRects &r) {
+    dispatch_bytes(src.header->bitCount, [&](auto s) {
+        dispatch_bytes(dst.header->bitCount,
+                       [&](auto d) { AreaSampler<decltype(s)::value, decltype(d)::value>(dst, src, r).run(); });
+    });
+}
+
+void half_size(const OxImageLockRec &dst, const OxImageLockRec &src) {
+    dispatch_bytes(src.header->bitCount, [&](auto b) { half_size_rows<decltype(b)::value>(dst, src); });
+}
+
+}  // namespace ox::image
