@@ -1,0 +1,594 @@
+// oxImageChangeResolution: the ways it chooses, the arithmetic of each, and the fast paths against the
+// per-pixel reference on random images.
+#include <cmath>
+#include <cstring>
+#include <sstream>
+#include <utility>
+#include <vector>
+
+#include "image/resample.h"
+#include "support.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OXTEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OXTEST_ASAN 1
+#endif
+#endif
+#if OXTEST_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
+
+namespace {
+
+using oxtest::fill_random;
+using oxtest::Handle;
+using oxtest::make_image;
+
+uint32_t get(OxHandle img, int32_t x, int32_t y) {
+    uint32_t v = 0xDEADBEEF;
+    EXPECT_EQ(oxImageGetPixelDirect(img, x, y, &v), 1);
+    return v;
+}
+
+void put(OxHandle img, int32_t x, int32_t y, uint32_t v) { ASSERT_EQ(oxImagePutPixelDirect(img, x, y, v), 1); }
+
+// Puts row-major values into an image from its top-left corner.
+void put_rows(OxHandle img, int32_t w, const std::vector<uint32_t> &values) {
+    for (size_t k = 0; k < values.size(); ++k)
+        put(img, static_cast<int32_t>(k % w), static_cast<int32_t>(k / w), values[k]);
+}
+
+std::vector<uint32_t> get_rows(OxHandle img) {
+    std::vector<uint32_t> out;
+    const int32_t w = oxImageGetWidthDirect(img), h = oxImageGetHeightDirect(img);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) out.push_back(get(img, x, y));
+    return out;
+}
+
+std::vector<uint8_t> bytes(OxHandle img) {
+    OxImageLockRec lock;
+    EXPECT_EQ(oxImageLock(img, &lock), 1);
+    std::vector<uint8_t> out(lock.pixels, lock.pixels + lock.header->imageSize);
+    oxImageUnlock(&lock);
+    return out;
+}
+
+Handle clone(OxHandle img) {
+    OxHandle copy = 0;
+    uint32_t err;
+    EXPECT_EQ(oxImageCopy(&copy, img, &err), 1);
+    return Handle(copy);
+}
+
+void fill(OxHandle img, uint8_t byte) {
+    OxImageLockRec lock;
+    ASSERT_EQ(oxImageLock(img, &lock), 1);
+    std::memset(lock.pixels, byte, lock.header->imageSize);
+    oxImageUnlock(&lock);
+}
+
+// The exported call with a check that the error code comes back 0.
+int32_t resample(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src, int32_t sx, int32_t sy,
+                 int32_t sw, int32_t sh, int32_t mode) {
+    uint32_t err = 0xDEAD;
+    const int32_t r = oxImageChangeResolution(dst, dx, dy, dw, dh, src, sx, sy, sw, sh, mode, &err);
+    EXPECT_EQ(err, 0u);
+    return r;
+}
+
+// ---- choosing the way ------------------------------------------------------------------------------------
+
+TEST(ResampleDispatch, MissingImagesFailAndNothingIsMadeOrFreed) {
+    Handle img = make_image(4, 4, 24);
+    std::mt19937 rng(5);
+    fill_random(img.get(), rng);
+    const auto before = bytes(img.get());
+    for (int32_t mode : {0, 1}) {
+        // Equal sizes would be the copy shortcut; other sizes the samplers.
+        for (int32_t size : {4, 2}) {
+            uint32_t err = 0xDEAD;
+            EXPECT_EQ(oxImageChangeResolution(img.get(), 0, 0, size, size, 0, 0, 0, 4, 4, mode, &err), 0);
+            EXPECT_EQ(err, 0u);
+            err = 0xDEAD;
+            EXPECT_EQ(oxImageChangeResolution(0, 0, 0, size, size, img.get(), 0, 0, 4, 4, mode, &err), 0);
+            EXPECT_EQ(err, 0u);
+        }
+    }
+    // The destination is still a live image with its pixels.
+    EXPECT_EQ(oxImageGetWidthDirect(img.get()), 4);
+    EXPECT_EQ(bytes(img.get()), before);
+}
+
+TEST(ResampleDispatch, EqualSizesAreCopiedInEveryMode) {
+    std::mt19937 rng(7);
+    Handle src = make_image(6, 4, 24);
+    Handle dst = make_image(5, 5, 32);
+    fill_random(src.get(), rng);
+    fill_random(dst.get(), rng);
+
+    // Zero offsets: the whole common area, as oxImageCopy copies it, whatever the rectangles say.
+    Handle whole = clone(dst.get());
+    OxHandle h = whole.get();
+    uint32_t err;
+    ASSERT_EQ(oxImageCopy(&h, src.get(), &err), 1);
+    // With an offset: the rectangle, as oxImageCopyEx copies it.
+    Handle block = clone(dst.get());
+    ASSERT_EQ(oxImageCopyEx(block.get(), 1, 2, 3, 2, src.get(), 2, 1), 1);
+
+    for (int32_t mode : {0, 1, 9}) {
+        Handle a = clone(dst.get()), b = clone(dst.get());
+        EXPECT_EQ(resample(a.get(), 0, 0, 2, 3, src.get(), 0, 0, 2, 3, mode), 1);
+        EXPECT_EQ(bytes(a.get()), bytes(whole.get())) << "mode " << mode;
+        EXPECT_EQ(resample(b.get(), 1, 2, 3, 2, src.get(), 2, 1, 3, 2, mode), 1);
+        EXPECT_EQ(bytes(b.get()), bytes(block.get())) << "mode " << mode;
+    }
+}
+
+TEST(ResampleDispatch, EmptyDestinationRectanglesAndUnknownDepths) {
+    std::mt19937 rng(9);
+    Handle src = make_image(8, 8, 8), dst = make_image(4, 4, 8);
+    fill_random(src.get(), rng);
+    fill_random(dst.get(), rng);
+    const auto before = bytes(dst.get());
+    for (int32_t mode : {0, 1}) {
+        EXPECT_EQ(resample(dst.get(), 0, 0, 0, 4, src.get(), 0, 0, 8, 8, mode), 1);
+        EXPECT_EQ(resample(dst.get(), 0, 0, 4, -1, src.get(), 0, 0, 8, 8, mode), 1);
+    }
+    EXPECT_EQ(bytes(dst.get()), before);
+
+    // A header whose depth no constructor makes is refused before any pixel is touched.
+    OxImageLockRec lock;
+    ASSERT_EQ(oxImageLock(src.get(), &lock), 1);
+    lock.header->bitCount = 16;
+    oxImageUnlock(&lock);
+    for (int32_t mode : {0, 1}) {
+        uint32_t err = 0xDEAD;
+        EXPECT_EQ(oxImageChangeResolution(dst.get(), 0, 0, 2, 2, src.get(), 0, 0, 8, 8, mode, &err), 0);
+        EXPECT_EQ(err, 0u);
+    }
+    EXPECT_EQ(bytes(dst.get()), before);
+}
+
+// ---- box sampling ----------------------------------------------------------------------------------------
+
+TEST(BoxSampling, RunsCountTheStartingPixelTwice) {
+    // Halving the width only: (2 P(2i) + P(2i + 1)) / 3 per byte field, not the mean of the pair.
+    Handle src = make_image(4, 1, 24), dst = make_image(2, 1, 24);
+    put_rows(src.get(), 4, {0x102030, 0x405060, 0x000000, 0x0F0F0F});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 1, src.get(), 0, 0, 4, 1, 1), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{0x203040, 0x050505}));
+
+    // Columns without a run (Xe + sx beyond sw) add the column to the starting pixel: (2 P + P') / 3.
+    Handle tall = make_image(3, 4, 8), out = make_image(1, 2, 8);
+    put_rows(tall.get(), 3, {0, 30, 0, 0, 90, 0, 0, 6, 0, 0, 9, 0});
+    EXPECT_EQ(resample(out.get(), 0, 0, 1, 2, tall.get(), 1, 0, 1, 4, 1), 1);
+    EXPECT_EQ(get_rows(out.get()), (std::vector<uint32_t>{50, 7}));
+}
+
+TEST(BoxSampling, BlocksTakeThePlainMean) {
+    // Both axes halved: the truncated mean of each 2 x 2 block, the fourth byte of 32-bit pixels included.
+    Handle src = make_image(4, 2, 32), dst = make_image(2, 1, 32);
+    put_rows(src.get(), 4, {0x01000001, 0x02000002, 0xFF102030, 0xFF102030,  //
+                            0x03000003, 0x03000003, 0xFD102030, 0xFF102031});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 1, src.get(), 0, 0, 4, 2, 1), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{0x02000002, 0xFE102030}));
+
+    // A 1-bit block gives 1 only when all its samples are 1.
+    Handle mask = make_image(4, 2, 1), bits = make_image(2, 1, 1);
+    put_rows(mask.get(), 4, {1, 1, 1, 1, 1, 1, 0, 1});
+    EXPECT_EQ(resample(bits.get(), 0, 0, 2, 1, mask.get(), 0, 0, 4, 2, 1), 1);
+    EXPECT_EQ(get_rows(bits.get()), (std::vector<uint32_t>{1, 0}));
+}
+
+TEST(BoxSampling, RunsStopWhereXePlusSxPassesTheSourceWidth) {
+    // sx = 2, sw = 4 onto 2 pixels: column 0 has Xe + sx = 4 <= 4 and runs over P2, P3; column 1 has
+    // Xe + sx = 6 > 4 and keeps its starting pixel P4 alone, though the rectangle holds P4 and P5.
+    Handle src = make_image(8, 1, 8), dst = make_image(2, 1, 8);
+    put_rows(src.get(), 8, {0, 0, 30, 60, 90, 120, 0, 0});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 1, src.get(), 2, 0, 4, 1, 1), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{40, 90}));
+}
+
+TEST(BoxSampling, EnlargingRepeatsPixelsFromTheTopLeft) {
+    Handle src = make_image(3, 2, 8), dst = make_image(7, 5, 8);
+    put_rows(src.get(), 3, {1, 2, 3, 4, 5, 6});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 7, 5, src.get(), 0, 0, 3, 2, 1), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{1, 1, 1, 2, 2, 3, 3,  //
+                                                          1, 1, 1, 2, 2, 3, 3,  //
+                                                          1, 1, 1, 2, 2, 3, 3,  //
+                                                          4, 4, 4, 5, 5, 6, 6,  //
+                                                          4, 4, 4, 5, 5, 6, 6}));
+}
+
+TEST(BoxSampling, NarrowButTallerSourceTakesTheStartingColumn) {
+    // 2 x 4 onto 4 x 2: destination columns 0 and 2 have no source column of their own (run 0); they take
+    // the column they start on, like their right neighbours.
+    Handle src = make_image(2, 4, 8), dst = make_image(4, 2, 8);
+    put_rows(src.get(), 2, {10, 100, 20, 101, 30, 200, 40, 203});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 4, 2, src.get(), 0, 0, 2, 4, 1), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{15, 15, 100, 100, 35, 35, 201, 201}));
+}
+
+TEST(BoxSampling, SourceSizeZeroStandsForTheImageSizeLessOne) {
+    std::mt19937 rng(11);
+    Handle src = make_image(9, 7, 24);
+    fill_random(src.get(), rng);
+    Handle a = make_image(5, 4, 24), b = make_image(5, 4, 24);
+    EXPECT_EQ(resample(a.get(), 0, 0, 5, 4, src.get(), 0, 0, 0, 0, 1), 1);
+    EXPECT_EQ(resample(b.get(), 0, 0, 5, 4, src.get(), 0, 0, 8, 6, 1), 1);
+    EXPECT_EQ(bytes(a.get()), bytes(b.get()));
+}
+
+TEST(BoxSampling, DepthsMeetThroughPixelValues) {
+    // Means are taken over value fields and stored with the destination's encoding.
+    Handle rgb = make_image(2, 1, 24), argb = make_image(1, 1, 32), gray = make_image(1, 1, 8);
+    put_rows(rgb.get(), 2, {0x306090, 0x306090});
+    EXPECT_EQ(resample(argb.get(), 0, 0, 1, 1, rgb.get(), 0, 0, 2, 1, 1), 1);
+    EXPECT_EQ(get(argb.get(), 0, 0), 0x00306090u);  // no fourth field in a 24-bit source
+    EXPECT_EQ(resample(gray.get(), 0, 0, 1, 1, rgb.get(), 0, 0, 2, 1, 1), 1);
+    EXPECT_EQ(get(gray.get(), 0, 0), 0x90u);  // bits 0-7 only
+
+    // 1-bit images are box sampled in every mode: a 1-bit source gives 0 or 1 to an 8-bit destination.
+    Handle mask = make_image(4, 2, 1), bytes8 = make_image(2, 1, 8), boxed = make_image(2, 1, 8);
+    put_rows(mask.get(), 4, {1, 1, 0, 1, 1, 1, 1, 1});
+    EXPECT_EQ(resample(bytes8.get(), 0, 0, 2, 1, mask.get(), 0, 0, 4, 2, 0), 1);
+    EXPECT_EQ(resample(boxed.get(), 0, 0, 2, 1, mask.get(), 0, 0, 4, 2, 1), 1);
+    EXPECT_EQ(get_rows(bytes8.get()), (std::vector<uint32_t>{1, 0}));
+    EXPECT_EQ(bytes(bytes8.get()), bytes(boxed.get()));
+}
+
+// ---- area sampling and the half-size shortcut ------------------------------------------------------------
+
+TEST(AreaSampling, HalfSizeTruncatesWhileCellsRound) {
+    // At the origin the half-size shortcut takes (0 + 0 + 0 + 3) >> 2 = 0; the same block at offset (1, 1)
+    // goes through the cell means, and 0.75 rounds up.
+    Handle src = make_image(2, 2, 8), dst = make_image(1, 1, 8);
+    put_rows(src.get(), 2, {0, 0, 0, 3});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 0, 0, 2, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 0u);
+
+    Handle off = make_image(3, 3, 8);
+    put_rows(off.get(), 3, {9, 9, 9, 9, 0, 0, 9, 0, 3});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, off.get(), 1, 1, 2, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 1u);
+}
+
+TEST(AreaSampling, AnExactHalfRoundsDown) {
+    Handle src = make_image(2, 1, 24), dst = make_image(1, 1, 24);
+    put_rows(src.get(), 2, {0x00FF00, 0xFF00FF});
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 0, 0, 2, 1, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 0x7F7F7Fu);  // 127.5 -> 127 in every field
+}
+
+TEST(AreaSampling, EnlargingByTwoRepeatsExactValues) {
+    std::mt19937 rng(13);
+    Handle src = make_image(3, 3, 32), dst = make_image(6, 6, 32);
+    fill_random(src.get(), rng);
+    EXPECT_EQ(resample(dst.get(), 0, 0, 6, 6, src.get(), 0, 0, 3, 3, 0), 1);
+    for (int32_t y = 0; y < 6; ++y)
+        for (int32_t x = 0; x < 6; ++x) EXPECT_EQ(get(dst.get(), x, y), get(src.get(), x / 2, y / 2));
+}
+
+TEST(AreaSampling, ConvertsBetween24And32Bits) {
+    std::mt19937 rng(17);
+    Handle rgb = make_image(2, 2, 24), argb = make_image(4, 4, 32), back = make_image(8, 8, 24);
+    fill_random(rgb.get(), rng);
+    fill(argb.get(), 0xAA);
+    EXPECT_EQ(resample(argb.get(), 0, 0, 4, 4, rgb.get(), 0, 0, 2, 2, 0), 1);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x) EXPECT_EQ(get(argb.get(), x, y), get(rgb.get(), x / 2, y / 2));  // byte 0 = 0
+
+    put(argb.get(), 0, 0, 0xEE123456);
+    EXPECT_EQ(resample(back.get(), 0, 0, 8, 8, argb.get(), 0, 0, 4, 4, 0), 1);
+    EXPECT_EQ(get(back.get(), 1, 1), 0x123456u);  // the fourth byte is dropped
+}
+
+TEST(AreaSampling, ZeroSourceSizeLeavesSumsUndivided) {
+    Handle src = make_image(3, 3, 8), dst = make_image(2, 1, 8);
+    put_rows(src.get(), 3, {0, 0, 0, 0, 100, 200, 0, 120, 100});
+    // Width and height 0: cells of area 0 whose one sample has weight 1.
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 1, src.get(), 1, 1, 0, 0, 0), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{100, 100}));
+    // Width 0, height 2: two rows summed and not divided, limited to 255.
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 1, 1, 0, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 220u);
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 2, 1, 0, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 255u);
+}
+
+TEST(AreaSampling, PixelsBeyondTheImageAreNotReadButStillDivide) {
+    // A 2 x 2 source of 200 sampled as 2 x 3: the third row does not exist, the cell keeps area 6.
+    Handle src = make_image(2, 2, 8), dst = make_image(1, 1, 8);
+    fill(src.get(), 200);
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 0, 0, 2, 3, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 133u);
+    // Likewise a column beyond the right edge.
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, src.get(), 1, 0, 4, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 50u);
+}
+
+TEST(AreaSampling, ReductionsBeyondNinetyNineCoverTheWholeCell) {
+    // 300 columns (and 250 rows) per destination pixel: every one is summed, so alternating 10 and 30
+    // average to 20 (a cell cut at 100 columns would give about a third of that).
+    Handle wide = make_image(300, 2, 8), tall = make_image(2, 250, 8), dst = make_image(1, 1, 8);
+    std::vector<uint32_t> values(600);
+    for (size_t k = 0; k < values.size(); ++k) values[k] = k % 2 ? 30 : 10;
+    put_rows(wide.get(), 300, values);
+    put_rows(tall.get(), 2, std::vector<uint32_t>(values.begin(), values.begin() + 500));
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, wide.get(), 0, 0, 300, 2, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 20u);
+    EXPECT_EQ(resample(dst.get(), 0, 0, 1, 1, tall.get(), 0, 0, 2, 250, 0), 1);
+    EXPECT_EQ(get(dst.get(), 0, 0), 20u);
+}
+
+TEST(AreaSampling, HalfSizeShortcutCoversTheWholeDestinationImage) {
+    std::mt19937 rng(19);
+    Handle src = make_image(9, 8, 24), dst = make_image(4, 4, 24);
+    fill_random(src.get(), rng);
+    fill(dst.get(), 0x55);
+    // A 2 x 2 rectangle, yet all 16 destination pixels are written from the 2 x 2 blocks at (2x, 2y).
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 2, src.get(), 0, 0, 4, 4, 0), 1);
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 0; x < 4; ++x) {
+            uint32_t want = 0;
+            for (int f = 0; f < 3; ++f) {
+                uint32_t s = 0;
+                for (int k = 0; k < 4; ++k) s += (get(src.get(), 2 * x + k % 2, 2 * y + k / 2) >> (8 * f)) & 0xFF;
+                want |= (s >> 2) << (8 * f);
+            }
+            EXPECT_EQ(get(dst.get(), x, y), want) << x << "," << y;
+        }
+}
+
+TEST(AreaSampling, HalfSizeCallsOutsideTheShortcutsReachAreCellSampled) {
+    // The shortcut would write 32-bit pixels into 24-bit rows, or read beyond a source smaller than twice
+    // the destination image: such calls take the cell means, inside the rectangles only.
+    Handle argb = make_image(2, 2, 32), rgb = make_image(1, 1, 24);
+    put_rows(argb.get(), 2, {0xFF000000, 0xFF000000, 0xFF000000, 0xFF000003});
+    EXPECT_EQ(resample(rgb.get(), 0, 0, 1, 1, argb.get(), 0, 0, 2, 2, 0), 1);
+    EXPECT_EQ(get(rgb.get(), 0, 0), 0x000001u);  // rounded, not truncated
+
+    Handle small = make_image(4, 4, 8), dst = make_image(4, 4, 8);
+    put_rows(small.get(), 4, {0, 0, 0, 0, 0, 3, 0, 0});
+    fill(dst.get(), 0x55);
+    EXPECT_EQ(resample(dst.get(), 0, 0, 2, 2, small.get(), 0, 0, 4, 4, 0), 1);
+    EXPECT_EQ(get_rows(dst.get()), (std::vector<uint32_t>{1, 0, 0x55, 0x55, 0, 0, 0x55, 0x55,  //
+                                                          0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55, 0x55}));
+}
+
+TEST(AreaSampling, CellEdgesAreRunningSums) {
+    // A row 0, 1, ..., 255, 0, 1, ... of 2000 pixels enlarged to 2211 and to 2057: these two cells have
+    // means within a hair of a rounding boundary, where the accumulated edges x1 = x1 + rx give 108 and 15;
+    // edges computed as i * rx would give 109 and 14.
+    Handle src = make_image(2000, 1, 8);
+    std::vector<uint32_t> ramp(2000);
+    for (size_t k = 0; k < ramp.size(); ++k) ramp[k] = k % 256;
+    put_rows(src.get(), 2000, ramp);
+    Handle a = make_image(2211, 1, 8), b = make_image(2057, 1, 8);
+    EXPECT_EQ(resample(a.get(), 0, 0, 2211, 1, src.get(), 0, 0, 2000, 1, 0), 1);
+    EXPECT_EQ(resample(b.get(), 0, 0, 2057, 1, src.get(), 0, 0, 2000, 1, 0), 1);
+    EXPECT_EQ(get(a.get(), 120, 0), 108u);
+    EXPECT_EQ(get(b.get(), 1858, 0), 15u);
+}
+
+TEST(AreaSampling, InlineRoundingAgreesWithTheLibraryRounding) {
+    // The fast path rounds its means inline; over [0, 255] that must be oxDouble2Int exactly. Near every
+    // thousandths boundary of every whole part (where rounding to thousandths can go either way), and on
+    // random values.
+    for (int whole = 0; whole < 256; ++whole) {
+        for (double frac : {0.0, 0.0005, 0.4995, 0.5, 0.5004, 0.5005, 0.5006, 0.9994, 0.9995, 0.9996}) {
+            double v = whole + frac;
+            for (int k = 0; k < 64; ++k) v = std::nextafter(v, 0.0);
+            for (int k = 0; k < 128 && v <= 255.0; ++k, v = std::nextafter(v, 256.0))
+                ASSERT_EQ(ox::image::round_mean(v), oxDouble2Int(v)) << v;
+        }
+    }
+    std::mt19937_64 rng(1);
+    for (int k = 0; k < 1000000; ++k) {
+        const double v = static_cast<double>(rng() >> 11) * 0x1p-53 * 255.0;
+        ASSERT_EQ(ox::image::round_mean(v), oxDouble2Int(v)) << v;
+    }
+}
+
+// ---- fast paths against the reference ---------------------------------------------------------------------
+
+// One random call: images, rectangles and mode, drawn so that every rectangle lies inside its image (area
+// sampling may also run off the right and bottom edges, which it reads nothing beyond).
+struct Case {
+    int32_t sbits, dbits, sw_img, sh_img, dw_img, dh_img;
+    int32_t dx, dy, dw, dh, sx, sy, sw, sh, mode;
+};
+
+uint32_t below(std::mt19937 &rng, uint32_t n) { return rng() % n; }
+
+// A size for an axis of a destination rectangle from a source size: reduced, enlarged or equal.
+int32_t target_size(std::mt19937 &rng, int32_t s) {
+    switch (below(rng, 6)) {
+    case 0: return s;                                                    // equal (a shortcut on this axis only)
+    case 1: return std::max(1, s / 2);                                   // half
+    case 2: return 1 + static_cast<int32_t>(below(rng, std::max(1, s)));  // reduction
+    default: return 1 + static_cast<int32_t>(below(rng, 3 * s + 4));     // anything, enlargement often
+    }
+}
+
+Case random_case(std::mt19937 &rng) {
+    static const int32_t kDepths[] = {1, 8, 24, 32};
+    Case c{};
+    c.mode = below(rng, 2) ? 1 : static_cast<int32_t>(below(rng, 4)) - 1;  // 1, or -1, 0, 1, 2
+    const bool bytes_only = c.mode != 1 && below(rng, 8) != 0;            // 1-bit images mostly in mode 1
+    do {
+        c.sbits = kDepths[below(rng, 4)];
+        c.dbits = kDepths[below(rng, 4)];
+    } while (bytes_only && (c.sbits == 1 || c.dbits == 1));
+
+    const bool half = c.mode != 1 && below(rng, 5) == 0;
+    c.sw = 1 + static_cast<int32_t>(below(rng, 24));
+    c.sh = 1 + static_cast<int32_t>(below(rng, 24));
+    if (half) {
+        // The half-size test: sizes exactly 2:1 and no offsets; sometimes with a destination image larger
+        // than the rectangle, a source image too small for the shortcut, or two depths.
+        c.dw = std::max(1, c.sw / 2);
+        c.dh = std::max(1, c.sh / 2);
+        c.sw = 2 * c.dw;
+        c.sh = 2 * c.dh;
+        c.dw_img = c.dw + static_cast<int32_t>(below(rng, 3));
+        c.dh_img = c.dh + static_cast<int32_t>(below(rng, 3));
+        c.sw_img = std::max(c.sw, 2 * c.dw_img - static_cast<int32_t>(below(rng, 2))) + static_cast<int32_t>(below(rng, 3));
+        c.sh_img = std::max(c.sh, 2 * c.dh_img - static_cast<int32_t>(below(rng, 2))) + static_cast<int32_t>(below(rng, 3));
+        if (below(rng, 4)) c.dbits = c.sbits;
+        return c;
+    }
+    c.dw = target_size(rng, c.sw);
+    c.dh = target_size(rng, c.sh);
+    if (below(rng, 16) == 0) c.dw = c.sw == 1 ? 2 : c.sw - 1;  // near-equal sizes
+    c.sx = static_cast<int32_t>(below(rng, 4));
+    c.sy = static_cast<int32_t>(below(rng, 4));
+    c.dx = static_cast<int32_t>(below(rng, 4));
+    c.dy = static_cast<int32_t>(below(rng, 4));
+    c.sw_img = c.sx + c.sw + static_cast<int32_t>(below(rng, 3));
+    c.sh_img = c.sy + c.sh + static_cast<int32_t>(below(rng, 3));
+    c.dw_img = c.dx + c.dw + static_cast<int32_t>(below(rng, 3));
+    c.dh_img = c.dy + c.dh + static_cast<int32_t>(below(rng, 3));
+    const bool boxed = c.mode == 1 || c.sbits == 1 || c.dbits == 1;
+    if (boxed && below(rng, 8) == 0) {
+        // Source size 0: the image's size less one, read from sx; sx must stay at most 1 for that.
+        if (below(rng, 2)) {
+            c.sx = static_cast<int32_t>(below(rng, 2));
+            c.sw_img = c.sw + 1;
+            c.sw = 0;
+        } else {
+            c.sy = static_cast<int32_t>(below(rng, 2));
+            c.sh_img = c.sh + 1;
+            c.sh = 0;
+        }
+    } else if (!boxed && below(rng, 8) == 0) {
+        // Running off the right and bottom edges, or a source size of 0 (cells of area 0).
+        if (below(rng, 2)) {
+            c.sw_img = c.sx + std::max(1, c.sw - static_cast<int32_t>(below(rng, 3)));
+            c.sh_img = c.sy + std::max(1, c.sh - static_cast<int32_t>(below(rng, 3)));
+        } else {
+            c.sw = 0;
+        }
+    }
+    return c;
+}
+
+// FNV-1a over a byte string, chained.
+uint64_t fnv(uint64_t h, const std::vector<uint8_t> &data) {
+    for (uint8_t b : data) h = (h ^ b) * 0x100000001B3ull;
+    return h;
+}
+
+// An image whose block, beyond its last pixel row, is marked unaddressable in the sanitizer build: blocks are
+// whole pages, so a read or write past the pixels would otherwise land in slack that nobody checks.
+class GuardedImage {
+public:
+    explicit GuardedImage(Handle img) : img_(std::move(img)) { mark(true); }
+    ~GuardedImage() { mark(false); }
+    GuardedImage(const GuardedImage &) = delete;
+    GuardedImage &operator=(const GuardedImage &) = delete;
+    OxHandle get() const { return img_.get(); }
+
+private:
+    void mark(bool poisoned) {
+#if OXTEST_ASAN
+        auto *base = reinterpret_cast<char *>(img_.get());
+        const size_t used = OX_IMAGE_HEADER_SIZE + reinterpret_cast<const OxImageHeader *>(base)->imageSize;
+        const size_t total = oxGetHandleSize(img_.get());
+        if (poisoned)
+            ASAN_POISON_MEMORY_REGION(base + used, total - used);
+        else
+            ASAN_UNPOISON_MEMORY_REGION(base + used, total - used);
+#else
+        (void)poisoned;
+#endif
+    }
+    Handle img_;
+};
+
+// Whether a case reaches the half-size shortcut, which writes the whole destination image.
+bool takes_half_size(const Case &c) {
+    return c.mode != 1 && c.sbits != 1 && c.dbits != 1 && c.sbits == c.dbits && c.dx == 0 && c.dy == 0 &&
+           c.sx == 0 && c.sy == 0 && c.sw == 2 * c.dw && c.sh == 2 * c.dh && c.sw_img >= 2 * c.dw_img &&
+           c.sh_img >= 2 * c.dh_img;
+}
+
+// Runs one case through both paths on identical destinations; returns the fast path's destination bytes.
+// Also checks that no pixel outside the destination rectangle changed (the half-size shortcut aside).
+std::vector<uint8_t> run_both(const Case &c, std::mt19937 &rng) {
+    GuardedImage src(make_image(c.sw_img, c.sh_img, c.sbits));
+    Handle before = make_image(c.dw_img, c.dh_img, c.dbits);
+    fill_random(src.get(), rng);
+    fill_random(before.get(), rng);
+    GuardedImage fast(clone(before.get())), ref(clone(before.get()));
+    uint32_t e1 = 0xDEAD, e2 = 0xDEAD;
+    const int32_t r1 = oxImageChangeResolution(fast.get(), c.dx, c.dy, c.dw, c.dh, src.get(), c.sx, c.sy, c.sw,
+                                               c.sh, c.mode, &e1);
+    const int32_t r2 = ox::image::plain::change_resolution(ref.get(), c.dx, c.dy, c.dw, c.dh, src.get(), c.sx,
+                                                           c.sy, c.sw, c.sh, c.mode, &e2);
+    EXPECT_EQ(r1, 1);
+    EXPECT_EQ(r2, 1);
+    EXPECT_EQ(e1, 0u);
+    EXPECT_EQ(e2, 0u);
+    std::ostringstream what;
+    what << "depths " << c.sbits << "->" << c.dbits << " mode " << c.mode << " src " << c.sw_img << "x" << c.sh_img
+         << " (" << c.sx << "," << c.sy << " " << c.sw << "x" << c.sh << ") dst " << c.dw_img << "x" << c.dh_img
+         << " (" << c.dx << "," << c.dy << " " << c.dw << "x" << c.dh << ")";
+    auto out = bytes(fast.get());
+    EXPECT_EQ(out, bytes(ref.get())) << what.str();
+    if (!takes_half_size(c) && (c.dw != c.sw || c.dh != c.sh)) {
+        for (int32_t y = 0; y < c.dh_img; ++y)
+            for (int32_t x = 0; x < c.dw_img; ++x) {
+                const bool inside = x >= c.dx && x < c.dx + c.dw && y >= c.dy && y < c.dy + c.dh;
+                if (!inside && get(fast.get(), x, y) != get(before.get(), x, y)) {
+                    ADD_FAILURE() << "pixel " << x << "," << y << " outside the rectangle changed; " << what.str();
+                    return out;
+                }
+            }
+    }
+    return out;
+}
+
+TEST(ResampleFastPath, MatchesThePlainPathOnRandomCases) {
+    std::mt19937 rng(20240611);
+    uint64_t h = 0xCBF29CE484222325ull;
+    for (int n = 0; n < 4000; ++n) {
+        const Case c = random_case(rng);
+        const auto out = run_both(c, rng);
+        // Equal sizes go to the copy functions, whose own tests pin them.
+        if (c.dw != c.sw || c.dh != c.sh) h = fnv(h, out);
+        if (HasFailure()) break;
+    }
+    // Pinned: any change to what the samplers write for these cases shows up here.
+    EXPECT_EQ(h, 7956861771419449600ull);
+}
+
+TEST(ResampleFastPath, MatchesThePlainPathAcrossTableAndBufferLimits) {
+    // Sizes that cross the fast paths' stack limits: more than 1024 destination columns (two column tables),
+    // a box block wider than the column sums hold, vertical runs too long for 16-bit column sums, and
+    // area cells more than 100 pixels across.
+    const Case cases[] = {
+        {24, 24, 1500, 3, 2600, 2, 0, 0, 2600, 2, 0, 0, 1500, 3, 1},
+        {32, 32, 5000, 4, 3, 2, 0, 0, 1, 2, 0, 0, 5000, 4, 1},
+        {8, 8, 20000, 2, 2, 1, 0, 0, 1, 1, 0, 0, 20000, 2, 1},
+        {1, 8, 20000, 2, 3, 1, 0, 0, 1, 1, 0, 0, 20000, 2, 1},
+        {24, 32, 3, 700, 2, 3, 0, 0, 2, 2, 1, 0, 2, 700, 1},
+        {8, 24, 2100, 5, 1100, 2, 3, 0, 1050, 2, 0, 0, 2100, 5, 0},
+        {32, 8, 1200, 3, 1300, 7, 0, 0, 1300, 7, 0, 0, 1200, 3, 0},
+        {24, 24, 900, 400, 3, 2, 0, 0, 3, 2, 0, 0, 900, 400, 0},
+        {32, 32, 2048, 2, 1024, 1, 0, 0, 1024, 1, 0, 0, 2048, 2, 0},
+        {24, 24, 2601, 4, 1300, 2, 0, 0, 1300, 2, 0, 0, 2600, 4, 0},
+        {8, 8, 3000, 2, 1500, 1, 0, 0, 1500, 1, 0, 0, 3000, 2, 0},
+        // Long rows whose running cell edges put some means right at a rounding boundary.
+        {8, 8, 2000, 1, 2057, 1, 0, 0, 2057, 1, 0, 0, 2000, 1, 0},
+        {8, 24, 2000, 3, 2211, 5, 0, 0, 2211, 5, 0, 0, 2000, 3, 2},
+        {32, 32, 2000, 2, 2393, 2, 0, 0, 2393, 1, 0, 1, 2000, 1, 0},
+    };
+    std::mt19937 rng(3);
+    for (const Case &c : cases) run_both(c, rng);
+}
+
+}  // namespace
