@@ -1,0 +1,18 @@
+// PNG files to and from images of the library (libpng).
+#pragma once
+
+#include <string>
+
+#include "ox.h"
+
+namespace oxdoc {
+
+// Reads a PNG of any colour type and depth into a new 24-bit image (alpha is composed over white).
+// Returns 0 and sets `error` on failure. The caller frees the image with oxFree.
+OxHandle read_png(const std::string &path, std::string &error);
+
+// Writes an image as PNG: 24- and 32-bit normal images as RGB, gray layers as 8-bit gray from their
+// fourth channel, 8-bit images as 8-bit gray, 1-bit images as black (0) and white (1).
+bool write_png(const std::string &path, OxHandle image, std::string &error);
+
+}  // namespace oxdoc
