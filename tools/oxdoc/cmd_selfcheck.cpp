@@ -1,4 +1,4 @@
-// `oxdoc version`, `oxdoc selfcheck` and, until the document road is in place, `oxdoc demo`.
+// `oxdoc version` and `oxdoc selfcheck`.
 #include <cstdio>
 #include <functional>
 
@@ -68,11 +68,6 @@ int cmd_selfcheck(const Args &) {
     }
     std::printf("selfcheck: %d passed, %d failed\n", static_cast<int>(std::size(checks)) - failed, failed);
     return failed ? kFailed : kOk;
-}
-
-int cmd_demo(const Args &args) {
-    cmd_version(args);
-    return cmd_selfcheck(args);
 }
 
 }  // namespace oxdoc

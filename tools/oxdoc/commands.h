@@ -20,5 +20,15 @@ int cmd_selfcheck(const Args &args);
 int cmd_demo(const Args &args);
 int cmd_mgmt(const Args &args);   // management files
 int cmd_chart(const Args &args);  // colour charts
+int cmd_ls(const Args &args);
+int cmd_get(const Args &args);
+int cmd_thumbs(const Args &args);
+int cmd_vector(const Args &args);
+int cmd_save(const Args &args);
+int cmd_check(const Args &args);
+
+// The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
+// into `doc_path`, which is created (holding the picture file as its content) when missing.
+bool save_document(const std::string &picture, const std::string &doc_path, std::string &error);
 
 }  // namespace oxdoc

@@ -1,0 +1,51 @@
+// `oxdoc demo [DIR]`: the save-and-browse road on the bundled cel drawing.
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+
+#include "cli.h"
+#include "commands.h"
+
+namespace oxdoc {
+namespace {
+
+// The bundled picture: installed beside the tool (../share/oxwUtl), else in the source tree it was built from.
+std::string find_demo_picture() {
+    std::error_code ec;
+    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) {
+        const auto installed = exe.parent_path().parent_path() / "share" / "oxwUtl" / "demo_cel.png";
+        if (std::filesystem::exists(installed, ec)) return installed.string();
+    }
+    const std::filesystem::path source = OXDOC_SOURCE_ASSETS "/demo_cel.png";
+    if (std::filesystem::exists(source, ec)) return source.string();
+    return {};
+}
+
+}  // namespace
+
+int cmd_demo(const Args &args) {
+    if (args.size() > 1) return fail("demo", "usage: oxdoc demo [DIR]", kUsage);
+    const std::string dir = args.empty() ? "demo-out" : args[0];
+    std::string error;
+    const std::string picture = find_demo_picture();
+    if (picture.empty()) return fail("demo", "the bundled picture demo_cel.png is missing from this installation");
+    if (!ensure_dir(dir, error)) return fail("demo", error);
+
+    const std::string doc = dir + "/demo-cel.doc";
+    std::filesystem::remove(doc);  // each run makes the document anew
+    std::printf("== saving %s as a tagged document\n", picture.c_str());
+    if (!save_document(picture, doc, error)) return fail("demo", error);
+    std::printf("\n== oxdoc ls %s\n", doc.c_str());
+    if (cmd_ls({doc}) != kOk) return kFailed;
+    std::printf("\n== oxdoc check %s\n", doc.c_str());
+    if (cmd_check({doc}) != kOk) return kFailed;
+    std::printf("\n== the browser's side: reading the thumbnails and vectors back\n");
+    if (cmd_thumbs({doc, "-o", dir}) != kOk) return kFailed;
+    if (cmd_vector({doc, "-o", dir + "/vectors.svg"}) != kOk) return kFailed;
+    std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg\n", dir.c_str());
+    return kOk;
+}
+
+}  // namespace oxdoc

@@ -1,0 +1,44 @@
+// oxdoc's own read-only view of a tagged document: the trailer and its directory, read and checked
+// without trusting any field, for listing and checking (the library reads one tag at a time).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace oxdoc {
+
+constexpr uint32_t kTrailerSize = 2568;
+constexpr int kDirectoryEntries = 256;
+
+struct TagEntry {
+    int slot;         // position in the directory, 0..255
+    uint16_t id;
+    uint32_t size;    // body bytes, the 2 id bytes in front not counted
+    uint32_t offset;  // file position of the 2-byte big-endian id in front of the body
+};
+
+struct DocFile {
+    uint64_t file_size = 0;
+    uint8_t version = 0;
+    std::vector<TagEntry> tags;  // the non-empty directory entries, in directory order
+};
+
+// Reads the trailer of `path`. Returns false with a message when the file cannot be read or is not a tagged
+// document (too short, no magic).
+bool read_doc(const std::string &path, DocFile &doc, std::string &error);
+
+// Well-known tag ids and their names; nullptr for an ordinary image tag.
+const char *tag_name(uint16_t id);
+bool is_raw_tag(uint16_t id);
+
+// "0xFF02" style.
+std::string hex_id(uint32_t id);
+
+// Parses "0xFF02", "ff02" (hex) or "65282" (decimal); false when it is no 16-bit id.
+bool parse_tag_id(const std::string &text, uint16_t &id);
+
+// A library error code as text: the library's own codes by name, system codes with their description.
+std::string describe_error(uint32_t code);
+
+}  // namespace oxdoc

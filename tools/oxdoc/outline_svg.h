@@ -1,0 +1,25 @@
+// The outline block of a vector tag, parsed without trusting it, and drawn as SVG.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace oxdoc {
+
+struct Outline {
+    struct Point {
+        uint16_t x, y;
+    };
+    std::vector<std::vector<Point>> contours;  // first point: the start point, then the polygon's vertices
+};
+
+// Parses an outline block of `size` bytes (big-endian header: total length, contour count; contours of a
+// point count and x, y pairs). Returns false with a message when a length or count points past the data.
+bool parse_outline(const uint8_t *block, uint64_t size, Outline &out, std::string &error);
+
+// An SVG drawing of the contours as closed polygons (even-odd fill), `width` x `height` pixels; 0 for
+// either takes the extent of the points.
+std::string outline_to_svg(const Outline &outline, uint32_t width, uint32_t height);
+
+}  // namespace oxdoc
