@@ -1,5 +1,8 @@
 // `oxdoc version` and `oxdoc selfcheck`.
+#include <unistd.h>
+
 #include <cstdio>
+#include <cstdlib>
 #include <functional>
 
 #include "commands.h"
@@ -35,6 +38,29 @@ bool check_pixels() {
     return true;
 }
 
+bool check_files() {
+    char path[] = "/tmp/oxdoc-selfcheck-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return false;
+    close(fd);
+    uint32_t err = 0, done = 0;
+    OxFileHandle f = OX_INVALID_FILE, other = OX_INVALID_FILE;
+    bool ok = oxOpenFile(path, &f, OX_GENERIC_READ | OX_GENERIC_WRITE, 0, OX_CREATE_ALWAYS, OX_FILE_ATTRIBUTE_NORMAL,
+                         0, 0, &err) &&
+              err == OX_ERROR_ALREADY_EXISTS;
+    // A second exclusive open of the same file is refused while the first is held.
+    ok = ok && !oxOpenFile(path, &other, OX_GENERIC_READ, 0, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err) &&
+         err == OX_ERROR_SHARING_VIOLATION;
+    char buf[8] = {};
+    ok = ok && oxWriteFile(f, "oxwUtl", 6, &done, &err) && done == 6 && oxSeekFile(f, -2, 2, &err) &&
+         oxReadFile(f, buf, sizeof buf, &done, &err) && done == 2 && buf[0] == 't' && buf[1] == 'l' &&
+         oxGetFileSize(f) == 6;
+    if (f != OX_INVALID_FILE) oxCloseFile(f);
+    ok = ok && oxDeleteFile(path, &err);
+    if (!ok) unlink(path);
+    return ok;
+}
+
 bool check_geometry() {
     OxRect a, b, u;
     oxSetRect(&a, 0, 0, 10, 10);
@@ -58,6 +84,7 @@ int cmd_selfcheck(const Args &) {
     const Check checks[] = {
         {"memory handles", check_memory},
         {"pixels at 1, 8, 24, 32 bits", check_pixels},
+        {"files and exclusive opens", check_files},
         {"rectangles", check_geometry},
     };
     int failed = 0;
