@@ -673,6 +673,24 @@ OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err);
  * file in use, id 0). The record itself is not visited. */
 OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id);
 
+/* The standard tags of a saved document, written through the open tag writer (call between
+ * oxSaveStartKavelFile/oxAddStartKavelFile and oxCloseKavelTag). */
+
+/* Fits a source of srcWidth x srcHeight into the box *boxWidth x *boxHeight, keeping proportions and never
+ * enlarging; the fitted size replaces the box. Double arithmetic: when the box is wider in proportion the
+ * height is srcHeight / (srcWidth / boxWidth), else the width is srcWidth / (srcHeight / boxHeight). */
+OX_API void oxCalcThumbSize(double srcWidth, double srcHeight, double *boxWidth, double *boxHeight);
+
+/* Stores the small (64x48, tag 0xFF00) and large (160x120, tag 0xFF02) thumbnails of `image` (any depth):
+ * white 24-bit images with the whole picture box-sampled into their centre, fitted by oxCalcThumbSize (sizes
+ * and offsets truncated). The large one is stored only when the small one was. The image is not changed.
+ * 1 when both were stored; 0 otherwise with the constructor's or oxSetKavelTag's code. */
+OX_API uint32_t oxSetFileThumbnailTag(OxHandle image, uint32_t *err);
+
+/* Stores the outline block of oxImageToVector(image) as the raw tag 0xFF05. 1 when stored; 0 with
+ * oxImageToVector's or oxSetKavelTag's code (a picture without ink has no outline and stores nothing). */
+OX_API int32_t oxSetFileVectorTag(OxHandle image, uint32_t *err);
+
 /* ---------------------------------------------------------------------------------------------------- */
 /* Vectorization                                                                                         */
 /* ---------------------------------------------------------------------------------------------------- */

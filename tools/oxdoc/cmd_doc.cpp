@@ -16,6 +16,7 @@
 #include "outline_svg.h"
 #include "png_io.h"
 #include "progress.h"
+#include "store_cli.h"
 
 namespace oxdoc {
 namespace {
@@ -25,7 +26,7 @@ bool export_tag(const std::string &doc, uint16_t id, const std::string &out, std
     uint32_t err = 0;
     OwnedHandle tag(oxGetKavelTag(doc.c_str(), id, &err));
     if (!tag) {
-        error = doc + ": cannot read tag " + hex_id(id) + ": " + describe_error(err);
+        error = doc + ": cannot read tag " + hex_id(id) + ": " + store::error_text(err);
         return false;
     }
     if (is_raw_tag(id)) {
@@ -41,7 +42,7 @@ bool read_outline(const std::string &doc, Outline &outline, std::string &error) 
     uint32_t err = 0;
     OwnedHandle block(oxGetKavelTag(doc.c_str(), 0xFF05, &err));
     if (!block) {
-        error = doc + ": cannot read the vector tag: " + describe_error(err);
+        error = doc + ": cannot read the vector tag: " + store::error_text(err);
         return false;
     }
     const auto *bytes = static_cast<const uint8_t *>(oxLock(block.get()));
@@ -152,21 +153,21 @@ bool save_document(const std::string &picture, const std::string &doc_path, std:
     // A tagged document keeps its directory (append mode); any other file gets a new one behind its content.
     const uint32_t started = tagged ? oxAddStartKavelFile(doc_path.c_str(), &err) : oxSaveStartKavelFile(doc_path.c_str(), &err);
     if (!started) {
-        error = doc_path + ": cannot start tagging: " + describe_error(err);
+        error = doc_path + ": cannot start tagging: " + store::error_text(err);
         return false;
     }
     const int32_t w = oxImageGetWidthDirect(image.get()), h = oxImageGetHeightDirect(image.get());
     bool ok = oxSetFileThumbnailTag(image.get(), &err) != 0;
-    if (!ok) error = "cannot store the thumbnails: " + describe_error(err);
+    if (!ok) error = "cannot store the thumbnails: " + store::error_text(err);
     if (ok) {
         Progress progress("vectorizing " + std::to_string(w) + "x" + std::to_string(h));
         ok = oxSetFileVectorTag(image.get(), &err) != 0;
         progress.done();
-        if (!ok) error = "cannot store the vector tag (a picture without ink has none): " + describe_error(err);
+        if (!ok) error = "cannot store the vector tag (a picture without ink has none): " + store::error_text(err);
     }
     // The trailer is written in every case, so the tags stored so far stay readable.
     if (!oxCloseKavelTag(1, &err)) {
-        error = (ok ? "" : error + "; ") + "cannot close the document: " + describe_error(err);
+        error = (ok ? "" : error + "; ") + "cannot close the document: " + store::error_text(err);
         return false;
     }
     return ok;
@@ -217,7 +218,7 @@ int cmd_check(const Args &args) {
         }
         uint32_t err = 0;
         OwnedHandle body(oxGetKavelTag(path.c_str(), t.id, &err));
-        if (!body) problem(t, is_raw_tag(t.id) ? "cannot be read: " + describe_error(err) : "image does not decode: " + describe_error(err));
+        if (!body) problem(t, is_raw_tag(t.id) ? "cannot be read: " + store::error_text(err) : "image does not decode: " + store::error_text(err));
         else if (t.id == 0xFF05) {
             Outline outline;
             std::string why;

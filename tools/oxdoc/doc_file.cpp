@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "ox.h"
+#include "store_cli.h"
 
 namespace oxdoc {
 namespace {
@@ -80,45 +81,10 @@ std::string hex_id(uint32_t id) {
 }
 
 bool parse_tag_id(const std::string &text, uint16_t &id) {
-    if (text.empty()) return false;
-    const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char *digits = text.c_str() + (hex ? 2 : 0);
-    char *end = nullptr;
-    errno = 0;
-    const unsigned long v = std::strtoul(digits, &end, hex ? 16 : 10);
-    if (errno || *end || end == digits || v == 0 || v > 0xFFFF) {
-        // A bare run of hex digits such as "ff02" is accepted as hex too.
-        if (hex) return false;
-        end = nullptr;
-        const unsigned long h = std::strtoul(text.c_str(), &end, 16);
-        if (*end || h == 0 || h > 0xFFFF) return false;
-        id = static_cast<uint16_t>(h);
-        return true;
-    }
+    uint32_t v = 0;
+    if (!store::parse_u32(text, v) || v == 0 || v > 0xFFFF) return false;
     id = static_cast<uint16_t>(v);
     return true;
-}
-
-std::string describe_error(uint32_t code) {
-    switch (code) {
-    case 0: return "no error code";
-    case OX_ERR_NOT_TAGGED_DOCUMENT: return "0x20010001: not a tagged document, or the tag is not in it";
-    case OX_ERR_CHART_HEADER: return "0x20010002: the colour chart has a wrong header";
-    case OX_ERR_CHART_SIZE: return "0x20010003: the colour chart is not 28162 bytes long";
-    case OX_ERR_POLYGON_TOO_SMALL: return "0x20010005: the polygon is too small";
-    case OX_ERR_TAG_NOT_FOUND: return "0x20010006: the tag is not in the management file";
-    case OX_ERROR_FILE_NOT_FOUND: return "2: file not found";
-    case OX_ERROR_PATH_NOT_FOUND: return "3: folder not found";
-    case OX_ERROR_ACCESS_DENIED: return "5: access denied (or the file is read-only)";
-    case OX_ERROR_INVALID_HANDLE: return "6: invalid handle";
-    case OX_ERROR_NOT_ENOUGH_MEMORY: return "8: not enough memory";
-    case OX_ERROR_SHARING_VIOLATION: return "32: the file is open elsewhere";
-    case OX_ERROR_FILE_EXISTS: return "80: the file exists";
-    case OX_ERROR_INVALID_PARAMETER: return "87: invalid parameter";
-    case OX_ERROR_DISK_FULL: return "112: the disk is full";
-    case OX_ERROR_ALREADY_EXISTS: return "183: already exists";
-    default: return "error code " + std::to_string(code) + " (" + hex_id(code) + ")";
-    }
 }
 
 }  // namespace oxdoc

@@ -35,10 +35,7 @@ bool is_raw_tag(uint16_t id);
 // "0xFF02" style.
 std::string hex_id(uint32_t id);
 
-// Parses "0xFF02", "ff02" (hex) or "65282" (decimal); false when it is no 16-bit id.
+// Parses "0xFF02" (hex) or "65282" (decimal); false when it is not an id from 1 to 0xFFFF.
 bool parse_tag_id(const std::string &text, uint16_t &id);
-
-// A library error code as text: the library's own codes by name, system codes with their description.
-std::string describe_error(uint32_t code);
 
 }  // namespace oxdoc

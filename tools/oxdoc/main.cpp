@@ -9,28 +9,32 @@ namespace {
 
 struct Command {
     const char *name;
-    const char *synopsis;
+    const char *args;
+    const char *help;
     int (*run)(const oxdoc::Args &);
 };
 
 const Command kCommands[] = {
-    {"ls", "ls DOC [--json]              list the tags of a document", oxdoc::cmd_ls},
-    {"get", "get DOC ID -o OUT            write one tag: an image tag as PNG, a raw tag as bytes", oxdoc::cmd_get},
-    {"thumbs", "thumbs DOC -o DIR            write both thumbnails as PNG", oxdoc::cmd_thumbs},
-    {"vector", "vector DOC -o OUT.svg        draw the outline vectors as SVG", oxdoc::cmd_vector},
-    {"save", "save PICTURE.png DOC         store thumbnails and vectors into DOC (created if new)", oxdoc::cmd_save},
-    {"check", "check DOC                    verify the trailer and every tag record", oxdoc::cmd_check},
-    {"mgmt", "mgmt FILE create|ls|get TAG|set TAG VALUE [--int]   management file values", oxdoc::cmd_mgmt},
-    {"chart", "chart FILE dump [--json|--csv]|load FROM|png OUT.png   colour charts", oxdoc::cmd_chart},
-    {"demo", "demo [DIR]                   run the save-and-browse road on the bundled picture", oxdoc::cmd_demo},
-    {"selfcheck", "selfcheck                    exercise the library quickly and report", oxdoc::cmd_selfcheck},
-    {"version", "version                      print the library version", oxdoc::cmd_version},
+    {"ls", "DOC [--json]", "list the tags of a document", oxdoc::cmd_ls},
+    {"get", "DOC ID -o OUT", "write one tag: an image tag as PNG, a raw tag as its bytes", oxdoc::cmd_get},
+    {"thumbs", "DOC -o DIR", "write both thumbnails as PNG", oxdoc::cmd_thumbs},
+    {"vector", "DOC -o OUT.svg", "draw the outline vectors as SVG", oxdoc::cmd_vector},
+    {"save", "PICTURE.png DOC", "store thumbnails and vectors into DOC (created when new)", oxdoc::cmd_save},
+    {"check", "DOC", "verify the trailer and every tag record", oxdoc::cmd_check},
+    {"mgmt", "FILE create|ls|get TAG|set TAG VALUE [--int]", "management file values", oxdoc::cmd_mgmt},
+    {"chart", "FILE dump [--json|--csv]|load FROM|png OUT.png", "colour charts", oxdoc::cmd_chart},
+    {"demo", "[DIR]", "run the save-and-browse road on the bundled picture", oxdoc::cmd_demo},
+    {"selfcheck", "", "exercise the library quickly and report", oxdoc::cmd_selfcheck},
+    {"version", "", "print the library version", oxdoc::cmd_version},
 };
 
 void usage(FILE *to) {
     std::fprintf(to, "usage: oxdoc COMMAND [ARGS...]\n\ncommands:\n");
-    for (const auto &c : kCommands) std::fprintf(to, "  oxdoc %s\n", c.synopsis);
-    std::fprintf(to, "\nTag ids are hex (0xFF02, ff02) or decimal.\n"
+    for (const auto &c : kCommands) {
+        const std::string line = std::string(c.name) + " " + c.args;
+        std::fprintf(to, "  oxdoc %-50s %s\n", line.c_str(), c.help);
+    }
+    std::fprintf(to, "\nTag ids are decimal or 0x hex (0xFF02).\n"
                      "exit codes: 0 success, 1 the operation failed, 2 usage error\n");
 }
 

@@ -43,9 +43,15 @@ std::string error_text(uint32_t code) {
     case OX_ERROR_DISK_FULL: what = "the disk is full"; break;
     case OX_ERROR_INSUFFICIENT_BUFFER: what = "the stored value is too long to read"; break;
     case OX_ERROR_FILE_TOO_LARGE: what = "file size limit reached"; break;
+    case OX_ERROR_INVALID_HANDLE: what = "invalid handle"; break;
+    case OX_ERROR_NOT_ENOUGH_MEMORY: what = "not enough memory"; break;
+    case OX_ERROR_FILE_EXISTS:
+    case OX_ERROR_ALREADY_EXISTS: what = "already exists"; break;
+    case OX_ERR_NOT_TAGGED_DOCUMENT: what = "not a tagged document, or the tag is not in it"; break;
     case OX_ERR_TAG_NOT_FOUND: what = "no such tag in the file"; break;
     case OX_ERR_CHART_SIZE: what = "not a colour chart: the file is not 28162 bytes long"; break;
     case OX_ERR_CHART_HEADER: what = "not a colour chart: the file does not begin with 00 64"; break;
+    case 0: what = "no reason given (invalid input, such as an unsupported image)"; break;
     default: what = "failed"; break;
     }
     char buf[160];
