@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the demo cel (assets/demo_cel.png): hard-edged ink outlines with flat paint, as a cel is painted.
+"""Draws the demo cel (assets/demo_cel.png): hard-edged ink lines on white, some areas painted flat, as a cel
+looks while it is being painted.
 
 Pure Python, no imaging library: shapes are tested per pixel and the PNG is written with zlib.
 Run it again only to change the picture; the PNG it writes is committed.
@@ -11,7 +12,7 @@ import zlib
 
 W, H = 320, 240
 WHITE, INK = (255, 255, 255), (20, 20, 28)
-SKIN, HAIR, SHIRT, CHEEK, SKY = (252, 220, 190), (70, 50, 140), (230, 80, 60), (245, 160, 160), (200, 230, 250)
+HAIR, SHIRT, CHEEK = (70, 50, 140), (230, 80, 60), (245, 160, 160)
 
 
 def ellipse(cx, cy, rx, ry):
@@ -40,9 +41,7 @@ def star(cx, cy, r_out, r_in, points=5):
 
 # Painted regions, back to front: (shape, paint colour).
 regions = [
-    (rect(0, 0, W, 150), SKY),
     (ellipse(160, 250, 95, 80), SHIRT),
-    (ellipse(160, 105, 62, 68), SKIN),
     (lambda x, y: ellipse(160, 80, 66, 50)(x, y) and y < 78, HAIR),
     (ellipse(128, 128, 10, 6), CHEEK),
     (ellipse(192, 128, 10, 6), CHEEK),

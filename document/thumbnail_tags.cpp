@@ -19,8 +19,9 @@ void draw_thumbnail(OxHandle thumb, const ThumbBox &box, OxHandle source, double
     oxCalcThumbSize(src_w, src_h, &w, &h);
     const auto fit_w = static_cast<int32_t>(w), fit_h = static_cast<int32_t>(h);
     oxImageBoxFill(thumb, 0, 0, box.width, box.height, 0xFFFFFF);
+    uint32_t ignored = 0;
     oxImageChangeResolution(thumb, (box.width - fit_w) / 2, (box.height - fit_h) / 2, fit_w, fit_h, source, 0, 0,
-                            static_cast<int32_t>(src_w), static_cast<int32_t>(src_h), 1);
+                            static_cast<int32_t>(src_w), static_cast<int32_t>(src_h), 1, &ignored);
 }
 
 }  // namespace

@@ -13,59 +13,15 @@
 #include <string>
 #include <vector>
 
+#include "oxdoc_runner.h"
 #include "support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using oxtest::TempDir;
-
-struct Outcome {
-    int exit = -1;
-    std::string out, err;
-};
-
-std::string slurp(const fs::path &p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// The oxdoc of this build: tools/oxdoc/oxdoc beside the tests folder.
-fs::path oxdoc_path() {
-    char self[PATH_MAX] = {};
-    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
-    if (n <= 0) return {};
-    return fs::path(std::string(self, static_cast<std::size_t>(n))).parent_path().parent_path() / "tools/oxdoc/oxdoc";
-}
-
-std::string quoted(const std::string &s) {
-    std::string q = "'";
-    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-class OxdocCommands : public ::testing::Test {
-protected:
-    void SetUp() override {
-        tool_ = oxdoc_path();
-        ASSERT_TRUE(fs::exists(tool_)) << "oxdoc is not built: " << tool_;
-    }
-    Outcome run(const std::vector<std::string> &args) {
-        std::string cmd = "cd " + quoted(dir_.path().string()) + " && " + quoted(tool_.string());
-        for (const auto &a : args) cmd += " " + quoted(a);
-        cmd += " >" + quoted(dir_.file(".out")) + " 2>" + quoted(dir_.file(".err"));
-        int status = std::system(cmd.c_str());
-        Outcome r;
-        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        r.out = slurp(dir_.file(".out"));
-        r.err = slurp(dir_.file(".err"));
-        return r;
-    }
-    std::string file(const std::string &name) const { return dir_.file(name); }
-
-    TempDir dir_;
-    fs::path tool_;
-};
+using oxtest::OxdocCommands;
+using oxtest::Outcome;
+using oxtest::slurp;
 
 TEST_F(OxdocCommands, ManagementFileRoundTrips) {
     ASSERT_EQ(run({"mgmt", "s.mgp", "create"}).exit, 0);

@@ -2,6 +2,7 @@
 // whole save-and-browse road through a document file.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 #include <string>
 

@@ -1,0 +1,70 @@
+// Runs the oxdoc of this build as a user would, in a fresh folder, capturing exit code and output.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "support.h"
+
+namespace oxtest {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+    int exit = -1;
+    std::string out, err;
+};
+
+inline std::string slurp(const fs::path &p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The oxdoc of this build: tools/oxdoc/oxdoc beside the tests folder.
+inline fs::path oxdoc_path() {
+    char self[PATH_MAX] = {};
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return {};
+    return fs::path(std::string(self, static_cast<std::size_t>(n))).parent_path().parent_path() / "tools/oxdoc/oxdoc";
+}
+
+inline std::string quoted(const std::string &s) {
+    std::string q = "'";
+    for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+// Fixture: run({...}) executes oxdoc with those arguments inside dir_.
+class OxdocCommands : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tool_ = oxdoc_path();
+        ASSERT_TRUE(fs::exists(tool_)) << "oxdoc is not built: " << tool_;
+    }
+    Outcome run(const std::vector<std::string> &args) {
+        std::string cmd = "cd " + quoted(dir_.path().string()) + " && " + quoted(tool_.string());
+        for (const auto &a : args) cmd += " " + quoted(a);
+        cmd += " >" + quoted(dir_.file(".out")) + " 2>" + quoted(dir_.file(".err"));
+        int status = std::system(cmd.c_str());
+        Outcome r;
+        r.exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        r.out = slurp(dir_.file(".out"));
+        r.err = slurp(dir_.file(".err"));
+        return r;
+    }
+    std::string file(const std::string &name) const { return dir_.file(name); }
+
+    TempDir dir_;
+    fs::path tool_;
+};
+
+}  // namespace oxtest
