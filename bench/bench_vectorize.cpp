@@ -1,12 +1,16 @@
 // Tracing a generated line drawing (brush strokes, curves, ellipses and closed polygons, about 7% ink) with
 // oxImageToVector, at 4096x3072 and 1920x1080, beside the plain reference tracer on the same pictures.
 // Counters: the ink fraction, the contours and bytes of the outline, and the work memory of one call
-// (classification array plus cell grid).
+// (classification array plus cell grid). BM_SaveRoad times the whole save road of a host for the same
+// picture: start tagging a document, store both thumbnails and the vector tag, close the trailer.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstring>
+#include <fstream>
 #include <map>
+#include <string>
 #include <memory>
 #include <random>
 #include <utility>
@@ -148,9 +152,31 @@ void run(benchmark::State &state, bool reference) {
     state.counters["Mpixel/s"] = benchmark::Counter(double(w) * h / 1e6, benchmark::Counter::kIsIterationInvariantRate);
 }
 
+// The document's own content is a small file rewritten before each save, so every iteration tags a file of
+// the same size in new mode.
+void BM_SaveRoad(benchmark::State &state) {
+    const Picture &pic = picture(int32_t(state.range(0)), int32_t(state.range(1)));
+    const std::string path = "/tmp/oxwutl-bench-road-" + std::to_string(getpid()) + ".doc";
+    for (auto _ : state) {
+        state.PauseTiming();
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(4096, 'c');
+        state.ResumeTiming();
+        uint32_t err = 0;
+        const bool ok = oxSaveStartKavelFile(path.c_str(), &err) && oxSetFileThumbnailTag(pic.image, &err) &&
+                        oxSetFileVectorTag(pic.image, &err) && oxCloseKavelTag(1, &err);
+        if (!ok) {
+            state.SkipWithError("the save road failed");
+            break;
+        }
+    }
+    unlink(path.c_str());
+    state.counters["ink_%"] = 100 * pic.ink;
+}
+
 void BM_Vectorize(benchmark::State &state) { run(state, false); }
 void BM_VectorizeReference(benchmark::State &state) { run(state, true); }
 
+BENCHMARK(BM_SaveRoad)->Args({4096, 3072})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_Vectorize)->Args({4096, 3072})->Args({1920, 1080})->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(BM_VectorizeReference)->Args({4096, 3072})->Args({1920, 1080})->Unit(benchmark::kMillisecond)
     ->UseRealTime()->Iterations(2);
