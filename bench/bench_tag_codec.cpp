@@ -47,7 +47,8 @@ void make_picture(Picture &p, int32_t w, int32_t h, int32_t bits, bool photo) {
             const double g = 128 + 100 * std::sin(x * 0.003) * std::cos(y * 0.004);
             const bool flat = g > 200 || g < 50;
             for (int c = 0; c < bpp; ++c) {
-                const int v = flat ? (g > 200 ? 250 : 20) : static_cast<int>(g) + c * 7 + static_cast<int>(rng() % 9) - 4;
+                const int v =
+                    flat ? (g > 200 ? 250 : 20) : static_cast<int>(g) + c * 7 + static_cast<int>(rng() % 9) - 4;
                 px[c] = static_cast<uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
             }
         }

@@ -15,8 +15,9 @@
 namespace ox::document {
 namespace {
 
-constexpr uint8_t kFooter[kTgaFooterSize] = {0, 0, 0, 0, 0, 0, 0, 0, 'T', 'R', 'U', 'E', 'V', 'I', 'S',
-                                             'I', 'O', 'N', '-', 'X', 'F', 'I', 'L', 'E', '.', 0};
+// Extension and developer area offsets (none), the signature, ".", 0.
+constexpr uint8_t kFooter[kTgaFooterSize] = {0, 0, 0, 0, 0, 0, 0, 0, 'T', 'R', 'U', 'E', 'V', 'I', 'S', 'I', 'O', 'N', '-',
+                                             'X', 'F', 'I', 'L', 'E', '.', 0};
 constexpr uint8_t kImageTypeRleTrueColour = 10;
 constexpr uint8_t kOriginRight = 0x10;
 constexpr uint8_t kOriginTop = 0x20;
@@ -38,9 +39,8 @@ bool check_source(OxHandle image, uint32_t id, Source &src) {
     // The gray image tag is read back as a 32-bit gray layer, so only 32-bit images may be stored in it.
     const int32_t depth = id == OX_TAG_IMAGE_24 ? 24 : hdr.bitCount;
     const bool ok = hdr.headerSize == OX_IMAGE_HEADER_SIZE && (hdr.bitCount == 24 || hdr.bitCount == 32) &&
-                    (id != OX_TAG_GRAY_IMAGE || depth == 32) &&
-                    hdr.width >= 1 && hdr.width <= kMaxTagImageSide && hdr.height >= 1 &&
-                    hdr.height <= kMaxTagImageSide &&
+                    (id != OX_TAG_GRAY_IMAGE || depth == 32) && hdr.width >= 1 && hdr.width <= kMaxTagImageSide &&
+                    hdr.height >= 1 && hdr.height <= kMaxTagImageSide &&
                     hdr.rowBytes == static_cast<uint32_t>(hdr.width) * (hdr.bitCount / 8) &&
                     static_cast<uint64_t>(hdr.rowBytes) * hdr.height == hdr.imageSize &&
                     hdr.imageSize <= length - OX_IMAGE_HEADER_SIZE;
@@ -319,7 +319,8 @@ OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err) {
     // writes it straight into the final block. Recomputing is cheaper than faulting in a work block of the
     // stream's worst-case size, and only the final block is ever touched. No row grows by more than one
     // header byte per pixel.
-    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow) uint8_t[static_cast<std::size_t>(src.width) * (src.depth / 8 + 1)]);
+    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow)
+                                           uint8_t[static_cast<std::size_t>(src.width) * (src.depth / 8 + 1)]);
     OxHandle block = 0;
     if (!scratch) {
         *err = OX_ERROR_NOT_ENOUGH_MEMORY;

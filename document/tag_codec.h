@@ -24,7 +24,9 @@ inline bool is_raw_tag(uint32_t id) { return id == OX_TAG_RAW || id == OX_TAG_VE
 OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err);
 
 // A new image decoded from `size` bytes at `data`: a gray image for OX_TAG_GRAY_IMAGE (32-bit streams
-// only), else a normal image of the stored depth. Nothing outside [data, data + size) is read. Returns
+// only), else a normal image of the stored depth. The origin bits of the image descriptor are honoured,
+// an image ID field is skipped, the footer is not looked at. Nothing outside [data, data + size) is
+// read, and the stream must be long enough to fill the image it claims before the image is made. Returns
 // 0 with OX_ERR_NOT_TAGGED_DOCUMENT for a block that is no such encoding (short header, image type other
 // than 10, a colour map, a depth other than 24 or 32, a width or height below 1, a stream too short for
 // the image it claims, a truncated stream); 0 with the image constructor's code when it fails.

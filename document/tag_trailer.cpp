@@ -117,8 +117,8 @@ extern "C" {
 OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err) {
     drop_open_file();
     OxFileHandle file = OX_INVALID_FILE;
-    if (!oxOpenFile(path, &file, OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE, OX_OPEN_EXISTING,
-                    OX_FILE_ATTRIBUTE_NORMAL, 0, 0, err))
+    if (!oxOpenFile(path, &file, OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL,
+                    0, 0, err))
         return 0;
     g_writer.file = file;
     g_writer.mode = kModeNew;
@@ -133,8 +133,8 @@ OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err) {
 OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err) {
     drop_open_file();
     ox::core::FileGuard file;
-    if (!oxOpenFile(path, file.out(), OX_GENERIC_READ | OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE,
-                    OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, err))
+    if (!oxOpenFile(path, file.out(), OX_GENERIC_READ | OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE, OX_OPEN_EXISTING,
+                    OX_FILE_ATTRIBUTE_NORMAL, 0, 0, err))
         return 0;
     TrailerImage trailer;
     if (!read_trailer(file.get(), trailer, err)) return 0;  // the guard closes the file
@@ -278,10 +278,8 @@ OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id) {
     uint32_t err = 0;
     ox::core::FileGuard file;
     TrailerImage trailer;
-    return open_for_reading(path, file, &err) && read_trailer(file.get(), trailer, &err) &&
-                   trailer_is_valid(trailer) && find_entry(trailer, id) >= 0
-               ? 1
-               : 0;
+    if (!open_for_reading(path, file, &err) || !read_trailer(file.get(), trailer, &err)) return 0;
+    return trailer_is_valid(trailer) && find_entry(trailer, id) >= 0 ? 1 : 0;
 }
 
 }  // extern "C"

@@ -14,8 +14,7 @@ namespace {
 bool same_image(OxHandle a, OxHandle b) {
     const auto *ha = static_cast<const OxImageHeader *>(oxLock(a));
     const auto *hb = static_cast<const OxImageHeader *>(oxLock(b));
-    return std::memcmp(ha, hb, sizeof(OxImageHeader)) == 0 &&
-           std::memcmp(ha + 1, hb + 1, ha->imageSize) == 0;
+    return std::memcmp(ha, hb, sizeof(OxImageHeader)) == 0 && std::memcmp(ha + 1, hb + 1, ha->imageSize) == 0;
 }
 
 void check(bool ok) {

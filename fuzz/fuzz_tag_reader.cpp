@@ -9,21 +9,23 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "ox.h"
 
 namespace {
 
-const std::string &doc_path() {
-    static const std::string path = [] {
+// One temporary file per process, removed at exit.
+char g_path[4096];
+
+const char *doc_path() {
+    if (!g_path[0]) {
         const char *tmp = std::getenv("TMPDIR");
-        std::string p = std::string(tmp && *tmp ? tmp : "/tmp") + "/oxwutl-fuzz-reader-" + std::to_string(getpid()) + ".doc";
-        std::atexit([] { std::remove(doc_path().c_str()); });
-        return p;
-    }();
-    return path;
+        std::snprintf(g_path, sizeof g_path, "%s/oxwutl-fuzz-reader-%d.doc", tmp && *tmp ? tmp : "/tmp",
+                      static_cast<int>(getpid()));
+        std::atexit([] { std::remove(g_path); });
+    }
+    return g_path;
 }
 
 void check(bool ok) {
@@ -44,8 +46,8 @@ std::vector<uint8_t> fingerprint(OxHandle h, uint16_t id) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const std::string &path = doc_path();
-    FILE *f = std::fopen(path.c_str(), "wb");
+    const char *path = doc_path();
+    FILE *f = std::fopen(path, "wb");
     if (!f) return 0;
     if (size) std::fwrite(data, 1, size, f);
     std::fclose(f);
@@ -62,9 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     std::vector<std::pair<uint16_t, std::vector<uint8_t>>> readable;
     for (uint16_t id : ids) {
-        const uint32_t listed = oxCheckKavelTag(path.c_str(), id);
+        const uint32_t listed = oxCheckKavelTag(path, id);
         uint32_t err = 0;
-        OxHandle h = oxGetKavelTag(path.c_str(), id, &err);
+        OxHandle h = oxGetKavelTag(path, id, &err);
         if (h) {
             check(listed == 1);
             readable.emplace_back(id, fingerprint(h, id));
@@ -77,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint16_t new_id = size >= 2 ? static_cast<uint16_t>(data[0] << 8 | data[1]) : 0;
     if (new_id == 0 || new_id == OX_TAG_RAW || new_id == OX_TAG_VECTOR) new_id = OX_TAG_SMALL_THUMBNAIL;
     uint32_t err = 0;
-    if (!oxAddStartKavelFile(path.c_str(), &err)) return 0;
+    if (!oxAddStartKavelFile(path, &err)) return 0;
     OxHandle image = new_id == OX_TAG_GRAY_IMAGE ? oxImageCreateGray(3, 2, &err) : oxImageCreate(3, 2, 24, &err);
     static_cast<uint8_t *>(oxLock(image))[OX_IMAGE_HEADER_SIZE] = 0x5A;
     const std::vector<uint8_t> expected = fingerprint(image, new_id);
@@ -87,12 +89,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     oxFree(image);
     for (const auto &[id, before] : readable) {
         if (set && id == new_id) continue;
-        OxHandle h = oxGetKavelTag(path.c_str(), id, &err);
+        OxHandle h = oxGetKavelTag(path, id, &err);
         check(h != 0 && fingerprint(h, id) == before);
         oxFree(h);
     }
     if (set) {
-        OxHandle h = oxGetKavelTag(path.c_str(), new_id, &err);
+        OxHandle h = oxGetKavelTag(path, new_id, &err);
         check(h != 0 && fingerprint(h, new_id) == expected);
         oxFree(h);
     }

@@ -657,8 +657,8 @@ OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err);
  * writer as it was. */
 OX_API int32_t oxCloseKavelTag(uint8_t version, uint32_t *err);
 
-/* Reads the tag with the low 16 bits of `id` from the document at `path`: a new memory block with the
- * body's bytes (exactly the stored size, page-rounded) for OX_TAG_RAW and OX_TAG_VECTOR, else a new image
+/* Reads the tag with the low 16 bits of `id` from the document at `path`: a new memory block of the
+ * stored size (page-rounded) holding the body's bytes for OX_TAG_RAW and OX_TAG_VECTOR, else a new image
  * (a gray layer for OX_TAG_GRAY_IMAGE, else a normal image of the stored depth, 24 or 32 bits). The
  * caller frees it with oxFree.
  * Returns 0 with OX_ERR_NOT_TAGGED_DOCUMENT when the file is 2568 bytes or less, its trailer lacks the

@@ -35,8 +35,24 @@ const Codec kCodecs[] = {{"fast", encode_tag_image, decode_tag_image},
 Bytes stream_of(OxHandle block, int32_t w, int32_t h, int depth) {
     const auto *b = static_cast<const uint8_t *>(oxLock(block));
     const uint32_t size = oxGetHandleSize(block);
-    const uint8_t header[18] = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8),
-                                static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(depth), 0};
+    const uint8_t header[18] = {0,
+                                0,
+                                10,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0,
+                                static_cast<uint8_t>(w),
+                                static_cast<uint8_t>(w >> 8),
+                                static_cast<uint8_t>(h),
+                                static_cast<uint8_t>(h >> 8),
+                                static_cast<uint8_t>(depth),
+                                0};
     EXPECT_EQ(Bytes(b, b + 18), Bytes(header, header + 18));
     // The footer ends the block's meaningful bytes; the rest of the page is zero.
     static const char footer_sig[] = "TRUEVISION-XFILE.";
@@ -62,7 +78,9 @@ Handle row_image(const std::vector<uint32_t> &values, int bits = 24) {
 }
 
 // Stored bytes of a 24-bit value: blue, green, red.
-Bytes px24(uint32_t v) { return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)}; }
+Bytes px24(uint32_t v) {
+    return {static_cast<uint8_t>(v >> 16), static_cast<uint8_t>(v >> 8), static_cast<uint8_t>(v)};
+}
 
 Bytes cat(std::initializer_list<Bytes> parts) {
     Bytes out;
@@ -125,7 +143,10 @@ void fill_runs(OxHandle image, std::mt19937 &rng) {
         for (int32_t x = 0; x < w; ++x) {
             if (left-- <= 0) {
                 const int kind = rng() % 4;
-                left = kind == 0 ? 1 + rng() % 3 : kind == 1 ? 120 + rng() % 20 : kind == 2 ? 250 + rng() % 20 : rng() % 40;
+                left = kind == 0   ? 1 + rng() % 3
+                       : kind == 1 ? 120 + rng() % 20
+                       : kind == 2 ? 250 + rng() % 20
+                                   : rng() % 40;
                 noisy = rng() % 3 == 0;
                 v = palette[rng() % 6];
             }
@@ -185,7 +206,8 @@ TEST(TagEncode, FlatThumbnailIsOneRunPerRowBottomRowFirst) {
         ASSERT_EQ(s.size(), 192u);  // 48 packets of a header and one pixel: a 236-byte block before rounding
         EXPECT_EQ(oxGetHandleSize(block.get()), 4096u);
         EXPECT_EQ(Bytes(s.begin(), s.begin() + 4), cat({hdr(0xBF), px24(0x0000FF)}));  // the bottom row
-        for (int r = 1; r < 48; ++r) EXPECT_EQ(Bytes(s.begin() + 4 * r, s.begin() + 4 * r + 4), cat({hdr(0xBF), px24(0xC0FFEE)}));
+        for (int r = 1; r < 48; ++r)
+            EXPECT_EQ(Bytes(s.begin() + 4 * r, s.begin() + 4 * r + 4), cat({hdr(0xBF), px24(0xC0FFEE)}));
     }
 }
 
@@ -276,13 +298,14 @@ TEST(TagCodec, RoundTripsExactlyAtEveryDepthAndKind) {
         {32, OX_LAYER_GRAY, kPlainId, 32, OX_LAYER_NORMAL},
         {32, OX_LAYER_NORMAL, OX_TAG_IMAGE_24, 24, OX_LAYER_NORMAL},
     };
-    const int32_t sizes[][2] = {{1, 1}, {1, 7}, {3, 2}, {127, 3}, {128, 2}, {129, 3}, {255, 2}, {257, 5}, {300, 4}, {1023, 3}};
+    const int32_t sizes[][2] = {{1, 1},   {1, 7},   {3, 2},   {127, 3}, {128, 2},
+                                {129, 3}, {255, 2}, {257, 5}, {300, 4}, {1023, 3}};
     std::mt19937 rng(7);
     for (const RoundTrip &k : kinds)
         for (const auto &sz : sizes)
             for (int fill = 0; fill < 3; ++fill) {
-                SCOPED_TRACE(testing::Message() << sz[0] << "x" << sz[1] << " bits " << k.bits << " id " << std::hex << k.id
-                                                << " fill " << fill);
+                SCOPED_TRACE(testing::Message() << sz[0] << "x" << sz[1] << " bits " << k.bits << " id " << std::hex
+                                                << k.id << " fill " << fill);
                 Handle img = make_image(sz[0], sz[1], k.bits, k.layer);
                 if (fill == 0) oxtest::fill_random(img.get(), rng);
                 if (fill == 1) fill_runs(img.get(), rng);  // fill 2: flat zero
@@ -310,7 +333,8 @@ TEST(TagCodec, RoundTripsExactlyAtEveryDepthAndKind) {
                         oxImageLock(back.get(), &b);
                         for (int32_t y = 0; y < sz[1]; ++y)
                             for (int32_t x = 0; x < sz[0]; ++x)
-                                ASSERT_EQ(oxImageGetPixel(&b, x, y), oxImageGetPixel(&a, x, y) & 0xFFFFFF) << x << "," << y;
+                                ASSERT_EQ(oxImageGetPixel(&b, x, y), oxImageGetPixel(&a, x, y) & 0xFFFFFF)
+                                    << x << "," << y;
                         oxImageUnlock(&a);
                         oxImageUnlock(&b);
                     }
@@ -335,8 +359,24 @@ TEST(TagCodec, FastPathsMatchReferenceOnManyRandomImages) {
 
 // A block with the given header fields and packet bytes (no footer: the decoder does not need one).
 Bytes tga(int32_t w, int32_t h, int depth, uint8_t descriptor, const Bytes &packets) {
-    Bytes b = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, static_cast<uint8_t>(w), static_cast<uint8_t>(w >> 8),
-               static_cast<uint8_t>(h), static_cast<uint8_t>(h >> 8), static_cast<uint8_t>(depth), descriptor};
+    Bytes b = {0,
+               0,
+               10,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               0,
+               static_cast<uint8_t>(w),
+               static_cast<uint8_t>(w >> 8),
+               static_cast<uint8_t>(h),
+               static_cast<uint8_t>(h >> 8),
+               static_cast<uint8_t>(depth),
+               descriptor};
     b.insert(b.end(), packets.begin(), packets.end());
     return b;
 }
@@ -358,9 +398,9 @@ TEST(TagDecode, OriginBitsPlaceTheFirstStoredRow) {
         uint8_t descriptor;
         std::vector<uint32_t> top_down;
     };
-    const Case cases[] = {{0x00, {4, 5, 6, 1, 2, 3}},  {0x10, {6, 5, 4, 3, 2, 1}}, {0x20, {1, 2, 3, 4, 5, 6}},
-                          {0x30, {3, 2, 1, 6, 5, 4}},  {0x28, {1, 2, 3, 4, 5, 6}},  // alpha bits are ignored
-                          {0xE0, {1, 2, 3, 4, 5, 6}}};  // so are the bits above the origin
+    const Case cases[] = {{0x00, {4, 5, 6, 1, 2, 3}}, {0x10, {6, 5, 4, 3, 2, 1}}, {0x20, {1, 2, 3, 4, 5, 6}},
+                          {0x30, {3, 2, 1, 6, 5, 4}}, {0x28, {1, 2, 3, 4, 5, 6}},  // alpha bits are ignored
+                          {0xE0, {1, 2, 3, 4, 5, 6}}};                             // so are the bits above the origin
     for (const Codec &codec : kCodecs)
         for (const Case &c : cases) {
             SCOPED_TRACE(testing::Message() << codec.name << " descriptor " << std::hex << int(c.descriptor));

@@ -50,7 +50,9 @@ Bytes block_bytes(OxHandle h, std::size_t n) {
 }
 
 uint32_t le16(const Bytes &b, std::size_t at) { return b[at] | b[at + 1] << 8; }
-uint32_t le32(const Bytes &b, std::size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24; }
+uint32_t le32(const Bytes &b, std::size_t at) {
+    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | uint32_t(b[at + 3]) << 24;
+}
 
 struct Entry {
     uint32_t id, size, offset;
@@ -131,7 +133,7 @@ TEST_F(TagTrailer, NewModeLayoutOfOneRawTag) {
     const Bytes file = read_bytes(doc);
     ASSERT_EQ(file.size(), 1000u + 2 + 4096 + kTrailer);
     EXPECT_EQ(Bytes(file.begin(), file.begin() + 1000), own);  // the application's content is untouched
-    EXPECT_EQ(file[1000], 0xFF);  // the id in front of the body, high byte first
+    EXPECT_EQ(file[1000], 0xFF);                               // the id in front of the body, high byte first
     EXPECT_EQ(file[1001], 0x01);
     EXPECT_EQ(Bytes(file.begin() + 1002, file.begin() + 1102), body);
     for (std::size_t i = 1102; i < 1002 + 4096; ++i) ASSERT_EQ(file[i], 0) << i;  // the rest of the page
@@ -152,7 +154,8 @@ TEST_F(TagTrailer, NewModeLayoutOfOneRawTag) {
 TEST_F(TagTrailer, ImageTagsRoundTripWithTheirKind) {
     write_bytes(doc, content(10));
     std::mt19937 rng(3);
-    Handle small = make_image(64, 48, 24), large = make_image(160, 120, 24), gray = make_image(33, 7, 32, OX_LAYER_GRAY);
+    Handle small = make_image(64, 48, 24), large = make_image(160, 120, 24),
+           gray = make_image(33, 7, 32, OX_LAYER_GRAY);
     Handle wide = make_image(200, 3, 32), odd = make_image(129, 5, 24);
     for (OxHandle h : {small.get(), large.get(), gray.get(), wide.get(), odd.get()}) oxtest::fill_random(h, rng);
     uint32_t err;
@@ -287,7 +290,8 @@ TEST_F(TagTrailer, FilesOfAtMost2568BytesAreNotTaggedDocuments) {
     EXPECT_EQ(err, OX_ERR_NOT_TAGGED_DOCUMENT);
     // The failed start closed the file again, and left no writer behind.
     OxFileHandle f;
-    ASSERT_EQ(oxOpenFile(doc.c_str(), &f, OX_GENERIC_READ, 0, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err), 1);
+    ASSERT_EQ(oxOpenFile(doc.c_str(), &f, OX_GENERIC_READ, 0, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err),
+              1);
     oxCloseFile(f);
     EXPECT_EQ(oxSetKavelTag(block_with({1}).get(), OX_TAG_RAW, &err), 0);
     EXPECT_EQ(err, OX_ERROR_INVALID_HANDLE);
@@ -359,13 +363,14 @@ TEST_F(TagTrailer, RefusedTagsLeaveFileAndDirectoryUntouched) {
         uint16_t id;
         uint32_t code;
     };
-    const Bad bad[] = {{"id 0", rgb.get(), 0, 0},
-                       {"no data", 0, OX_TAG_RAW, OX_ERROR_INVALID_HANDLE},
-                       {"not a handle", reinterpret_cast<OxHandle>(&on_stack), OX_TAG_SMALL_THUMBNAIL, OX_ERROR_INVALID_HANDLE},
-                       {"1-bit image", mask.get(), 0x0100, 0},
-                       {"8-bit image", bits8.get(), OX_TAG_IMAGE_24, 0},
-                       {"24 bits as gray", rgb.get(), OX_TAG_GRAY_IMAGE, 0},
-                       {"32768 wide", too_wide.get(), 0x0100, 0}};
+    const Bad bad[] = {
+        {"id 0", rgb.get(), 0, 0},
+        {"no data", 0, OX_TAG_RAW, OX_ERROR_INVALID_HANDLE},
+        {"not a handle", reinterpret_cast<OxHandle>(&on_stack), OX_TAG_SMALL_THUMBNAIL, OX_ERROR_INVALID_HANDLE},
+        {"1-bit image", mask.get(), 0x0100, 0},
+        {"8-bit image", bits8.get(), OX_TAG_IMAGE_24, 0},
+        {"24 bits as gray", rgb.get(), OX_TAG_GRAY_IMAGE, 0},
+        {"32768 wide", too_wide.get(), 0x0100, 0}};
     for (const Bad &b : bad) {
         SCOPED_TRACE(b.what);
         err = 0xDEAD;
@@ -440,7 +445,24 @@ TEST_F(TagTrailer, HostileDocumentsAreRefused) {
     auto record = [](uint16_t id, const Bytes &body) { return cat({{uint8_t(id >> 8), uint8_t(id)}, body}); };
     // A valid 2x1 24-bit image body (one run per row), and variants of it.
     auto tga = [](int w, int h, int depth, const Bytes &packets) {
-        Bytes b = {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), uint8_t(depth), 0};
+        Bytes b = {0,
+                   0,
+                   10,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   0,
+                   uint8_t(w),
+                   uint8_t(w >> 8),
+                   uint8_t(h),
+                   uint8_t(h >> 8),
+                   uint8_t(depth),
+                   0};
         return cat({b, packets});
     };
     const Bytes good_image = tga(2, 1, 24, {0x81, 1, 2, 3});
@@ -451,23 +473,35 @@ TEST_F(TagTrailer, HostileDocumentsAreRefused) {
         uint16_t id;
     };
     const Case cases[] = {
-        {"offset past the end", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 50, 1u << 20}})}), OX_TAG_RAW},
-        {"offset 0xFFFFFFFF", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 50, 0xFFFFFFFFu}})}), OX_TAG_RAW},
-        {"size past the end", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 0x7FFFFFF0u, at}})}), OX_TAG_RAW},
-        {"size 0xFFFFFFFF", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 0xFFFFFFFFu, at}})}), OX_TAG_RAW},
-        {"body runs into the trailer", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 51, at}})}), OX_TAG_RAW},
+        {"offset past the end", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 50, 1u << 20}})}),
+         OX_TAG_RAW},
+        {"offset 0xFFFFFFFF",
+         cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 50, 0xFFFFFFFFu}})}), OX_TAG_RAW},
+        {"size past the end",
+         cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 0x7FFFFFF0u, at}})}), OX_TAG_RAW},
+        {"size 0xFFFFFFFF", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 0xFFFFFFFFu, at}})}),
+         OX_TAG_RAW},
+        {"body runs into the trailer",
+         cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 51, at}})}), OX_TAG_RAW},
         {"size 0", cat({own, record(OX_TAG_RAW, content(50)), trailer_with({{OX_TAG_RAW, 0, at}})}), OX_TAG_RAW},
         {"offset inside the trailer", cat({own, trailer_with({{OX_TAG_RAW, 4, 102}})}), OX_TAG_RAW},
-        {"image body is no encoding", cat({own, record(0x0100, content(64)), trailer_with({{0x0100, 64, at}})}), 0x0100},
-        {"image claims 32767 x 32767", cat({own, record(0x0100, tga(32767, 32767, 32, {0xFF, 1, 2, 3, 4})),
-                                            trailer_with({{0x0100, 23, at}})}), 0x0100},
-        {"image stream truncated", cat({own, record(0x0100, tga(2, 2, 24, {0x81, 1, 2, 3, 0x81, 4, 5})),
-                                        trailer_with({{0x0100, 25, at}})}), 0x0100},
-        {"image of zero width", cat({own, record(0x0100, tga(0, 1, 24, {0x81, 1, 2, 3})), trailer_with({{0x0100, 22, at}})}), 0x0100},
-        {"image of depth 16", cat({own, record(0x0100, tga(2, 1, 16, {0x81, 1, 2, 3})), trailer_with({{0x0100, 22, at}})}), 0x0100},
-        {"24-bit body under the gray tag", cat({own, record(OX_TAG_GRAY_IMAGE, good_image), trailer_with({{OX_TAG_GRAY_IMAGE, 22, at}})}),
+        {"image body is no encoding", cat({own, record(0x0100, content(64)), trailer_with({{0x0100, 64, at}})}),
+         0x0100},
+        {"image claims 32767 x 32767",
+         cat({own, record(0x0100, tga(32767, 32767, 32, {0xFF, 1, 2, 3, 4})), trailer_with({{0x0100, 23, at}})}),
+         0x0100},
+        {"image stream truncated",
+         cat({own, record(0x0100, tga(2, 2, 24, {0x81, 1, 2, 3, 0x81, 4, 5})), trailer_with({{0x0100, 25, at}})}),
+         0x0100},
+        {"image of zero width",
+         cat({own, record(0x0100, tga(0, 1, 24, {0x81, 1, 2, 3})), trailer_with({{0x0100, 22, at}})}), 0x0100},
+        {"image of depth 16",
+         cat({own, record(0x0100, tga(2, 1, 16, {0x81, 1, 2, 3})), trailer_with({{0x0100, 22, at}})}), 0x0100},
+        {"24-bit body under the gray tag",
+         cat({own, record(OX_TAG_GRAY_IMAGE, good_image), trailer_with({{OX_TAG_GRAY_IMAGE, 22, at}})}),
          OX_TAG_GRAY_IMAGE},
-        {"image size field cuts the header", cat({own, record(0x0100, good_image), trailer_with({{0x0100, 10, at}})}), 0x0100},
+        {"image size field cuts the header", cat({own, record(0x0100, good_image), trailer_with({{0x0100, 10, at}})}),
+         0x0100},
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.what);
