@@ -208,8 +208,20 @@ Span clip_span(Span s, int64_t offset, int64_t limit) {
     return s;
 }
 
-// Destination columns per column table: 1024 entries of 32 bytes keep the table at 32 KiB of stack.
+// Bytes as doubles, looked up rather than converted: a load is cheaper than an integer conversion.
+struct ByteValues {
+    double v[256];
+    constexpr ByteValues() : v() {
+        for (int b = 0; b < 256; ++b) v[b] = b;
+    }
+    double operator[](uint8_t b) const { return v[b]; }
+};
+constexpr ByteValues kByteValue;
+
+// Destination columns per column table: 1024 entries of 32 bytes keep the table at 32 KiB of stack; the
+// windowed tables hold at most 512 x (4 + 8 x 8 + 8) bytes, 38 KiB.
 constexpr int32_t kAreaColumns = 1024;
+constexpr int32_t kWindowColumns = 512;
 
 template <int SB, int DB>
 class AreaSampler {
@@ -225,6 +237,32 @@ public:
 
     void run() {
         const double rx = static_cast<double>(r_.sw) / r_.dw, ry = static_cast<double>(r_.sh) / r_.dh;
+        // The widest cell (in source columns read) chooses the loop: narrow cells are all read through a
+        // window of that many columns, a fixed-length loop with zero weights where a cell is narrower.
+        const int64_t width = int64_t{src_.maxX} + 1;
+        int64_t widest = 0;
+        double x0 = 0.0, x1 = rx;
+        for (int32_t i = 0; i < r_.dw; ++i) {
+            widest = std::max(widest, clip_span(span_of(x0, x1), r_.sx, width).count);
+            x0 = x1;
+            x1 = x1 + rx;
+        }
+        switch (widest >= 1 && widest <= width ? widest : 0) {
+        case 1: run_window<1>(rx, ry); break;
+        case 2: run_window<2>(rx, ry); break;
+        case 3: run_window<3>(rx, ry); break;
+        case 4: run_window<4>(rx, ry); break;
+        case 5: run_window<5>(rx, ry); break;
+        case 6: run_window<6>(rx, ry); break;
+        case 7: run_window<7>(rx, ry); break;
+        case 8: run_window<8>(rx, ry); break;
+        default: run_spans(rx, ry); break;
+        }
+    }
+
+private:
+    // Cells of any width: first, middle and last columns of each cell in turn.
+    __attribute__((noinline)) void run_spans(double rx, double ry) {
         double x0 = 0.0, x1 = rx;
         for (int32_t i0 = 0; i0 < r_.dw; i0 += kAreaColumns) {
             const int32_t n = std::min(kAreaColumns, r_.dw - i0);
@@ -244,19 +282,86 @@ public:
         }
     }
 
-private:
+    // Cells of at most K columns, each read through a window of K image columns that holds it. The
+    // window's other columns weigh 0.0: they add +0.0 to sums that are never -0.0, which changes nothing,
+    // so the sums stay those of the reference.
+    template <int K>
+    __attribute__((noinline)) void run_window(double rx, double ry) {
+        const int64_t width = int64_t{src_.maxX} + 1;
+        double x0 = 0.0, x1 = rx;
+        for (int32_t i0 = 0; i0 < r_.dw; i0 += kWindowColumns) {
+            const int32_t n = std::min(kWindowColumns, r_.dw - i0);
+            int32_t xs[kWindowColumns];
+            double weights[kWindowColumns * K];
+            double widths[kWindowColumns];
+            for (int32_t c = 0; c < n; ++c) {
+                const Span s = clip_span(span_of(x0, x1), r_.sx, width);
+                const int64_t x = std::min<int64_t>(s.start, width - K);
+                double *w = weights + c * K;
+                std::fill(w, w + K, 0.0);
+                for (int64_t k = 0; k < s.count; ++k)
+                    w[s.start - x + k] = k == 0 ? s.first : k == s.count - 1 ? s.last : 1.0;
+                xs[c] = static_cast<int32_t>(x);
+                widths[c] = x1 - x0;
+                x0 = x1;
+                x1 = x1 + rx;
+            }
+            double y0 = 0.0, y1 = ry;
+            for (int32_t j = 0; j < r_.dh; ++j) {
+                window_row<K>(j, clip_span(span_of(y0, y1), r_.sy, int64_t{src_.maxY} + 1), y1 - y0, xs, weights,
+                              widths, i0, n);
+                y0 = y1;
+                y1 = y1 + ry;
+            }
+        }
+    }
+
+    template <int K>
+    void window_row(int32_t j, const Span &rows, double height, const int32_t *xs, const double *weights,
+                    const double *widths, int32_t i0, int32_t n) {
+        uint8_t *out = row_ptr(dst_, r_.dy + j) + (static_cast<int64_t>(r_.dx) + i0) * DB;
+        const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
+        const int64_t stride = src_.rowBytes;
+        int32_t c = 0;
+        // Two cells at a time: their sums are independent chains of additions, which keeps the adders busy.
+        for (; c + 2 <= n; c += 2, out += 2 * DB) {
+            const double *wa = weights + c * K, *wb = wa + K;
+            Sums a, b;
+            const uint8_t *pa = first_row + int64_t{xs[c]} * SB, *pb = first_row + int64_t{xs[c + 1]} * SB;
+            for (int64_t l = 0; l < rows.count; ++l, pa += stride, pb += stride) {
+                const double wy = l == 0 ? rows.first : l == rows.count - 1 ? rows.last : 1.0;
+                for (int k = 0; k < K; ++k) {
+                    add(a, pa + k * SB, wy * wa[k]);
+                    add(b, pb + k * SB, wy * wb[k]);
+                }
+            }
+            store(out, a, widths[c] * height);
+            store(out + DB, b, widths[c + 1] * height);
+        }
+        for (; c < n; ++c, out += DB) {
+            const double *w = weights + c * K;
+            Sums sum;
+            const uint8_t *p = first_row + int64_t{xs[c]} * SB;
+            for (int64_t l = 0; l < rows.count; ++l, p += stride) {
+                const double wy = l == 0 ? rows.first : l == rows.count - 1 ? rows.last : 1.0;
+                for (int k = 0; k < K; ++k) add(sum, p + k * SB, wy * w[k]);
+            }
+            store(out, sum, widths[c] * height);
+        }
+    }
+
     // The sums of one cell, one per field of the source, kept in registers.
     struct Sums {
         double f0 = 0.0, f1 = 0.0, f2 = 0.0, f3 = 0.0;
     };
 
     static void add(Sums &s, const uint8_t *p, double w) {
-        s.f0 += p[kSrcPos[0]] * w;
+        s.f0 += kByteValue[p[kSrcPos[0]]] * w;
         if constexpr (F >= 3) {
-            s.f1 += p[kSrcPos[1]] * w;
-            s.f2 += p[kSrcPos[2]] * w;
+            s.f1 += kByteValue[p[kSrcPos[1]]] * w;
+            s.f2 += kByteValue[p[kSrcPos[2]]] * w;
         }
-        if constexpr (F == 4) s.f3 += p[kSrcPos[3]] * w;
+        if constexpr (F == 4) s.f3 += kByteValue[p[kSrcPos[3]]] * w;
     }
 
     // oxDouble2Int of the mean, as the reference forms it: divided by a non-zero area, limited to 255.
@@ -283,13 +388,17 @@ private:
                     if (k < col.count) add(sum, p + k * SB, wy * col.last);
                 }
             }
-            const double area = col.width * height;
-            uint32_t v = field(sum.f0, area);
-            if constexpr (F >= 3) v |= field(sum.f1, area) << 8 | field(sum.f2, area) << 16;
-            if constexpr (F == 4) v |= field(sum.f3, area) << 24;
-            for (int f = 0; f < 4; ++f)
-                if (kDstPos[f] >= 0) out[kDstPos[f]] = static_cast<uint8_t>(v >> (8 * f));
+            store(out, sum, col.width * height);
         }
+    }
+
+    // The cell's value from its sums, stored in the destination's byte layout.
+    static void store(uint8_t *out, const Sums &sum, double area) {
+        uint32_t v = field(sum.f0, area);
+        if constexpr (F >= 3) v |= field(sum.f1, area) << 8 | field(sum.f2, area) << 16;
+        if constexpr (F == 4) v |= field(sum.f3, area) << 24;
+        for (int f = 0; f < 4; ++f)
+            if (kDstPos[f] >= 0) out[kDstPos[f]] = static_cast<uint8_t>(v >> (8 * f));
     }
 
     const OxImageLockRec &dst_;
