@@ -410,6 +410,7 @@ private:
 typedef uint8_t U8x8 __attribute__((vector_size(8)));
 typedef uint8_t U8x16 __attribute__((vector_size(16)));
 typedef uint16_t U16x8 __attribute__((vector_size(16)));
+typedef uint64_t U64x2 __attribute__((vector_size(16)));
 
 template <class V>
 V load(const uint8_t *p) {
@@ -440,9 +441,10 @@ int64_t half_size_vector(uint8_t *out, const uint8_t *a, const uint8_t *b, int64
         // Two source pixels per destination pixel; each 16-bit vector holds two pixels of four bytes.
         for (; e + 8 <= n; e += 8) {
             const U16x8 lo = widen(a + 2 * e) + widen(b + 2 * e), hi = widen(a + 2 * e + 8) + widen(b + 2 * e + 8);
-            const U16x8 left = __builtin_shuffle(lo, hi, (U16x8){0, 1, 2, 3, 8, 9, 10, 11});
-            const U16x8 right = __builtin_shuffle(lo, hi, (U16x8){4, 5, 6, 7, 12, 13, 14, 15});
-            store_narrow(out + e, (left + right) >> 2);
+            // Even pixels (the low halves) plus odd pixels (the high halves).
+            const U64x2 l = (U64x2)lo, h = (U64x2)hi;  // vector casts keep the bits
+            const U64x2 even = {l[0], h[0]}, odd = {l[1], h[1]};
+            store_narrow(out + e, ((U16x8)even + (U16x8)odd) >> 2);
         }
     } else {
         // Three-byte pixels do not fall on vector lanes: first every source byte position i gets the mean
