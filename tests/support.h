@@ -76,6 +76,20 @@ inline Handle make_image(int32_t w, int32_t h, int32_t bits, int32_t layer = OX_
     return Handle(img);
 }
 
+// Holds an image locked for a scope; get() is the lock record the pixel calls take.
+class Locked {
+public:
+    explicit Locked(OxHandle image) { EXPECT_EQ(oxImageLock(image, &rec_), 1); }
+    ~Locked() { oxImageUnlock(&rec_); }
+    Locked(const Locked &) = delete;
+    Locked &operator=(const Locked &) = delete;
+    const OxImageLockRec *get() const { return &rec_; }
+    const OxImageLockRec *operator->() const { return &rec_; }
+
+private:
+    OxImageLockRec rec_{};
+};
+
 // Fills every pixel byte of an image with random bytes.
 inline void fill_random(OxHandle image, std::mt19937 &rng) {
     OxImageLockRec lock;
