@@ -39,7 +39,8 @@ int32_t change_resolution(OxHandle dst, const ResampleRects &r, OxHandle src, in
         return 1;
     }
 
-    if (r.dw == 0 || r.dh == 0) return 1;  // no cells (and no scale factor)
+    // No cells. (Negative sizes in a 1:2 ratio would otherwise pass the half-size test below.)
+    if (r.dw < 1 || r.dh < 1) return 1;
     const double rx = static_cast<double>(r.sw) / r.dw, ry = static_cast<double>(r.sh) / r.dh;
     // The half-size shortcut writes the whole destination image from the source's top-left corner; it is
     // taken only when that stays inside both images, which needs one depth for both.

@@ -575,10 +575,10 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
  *      (x, y) of the whole destination IMAGE (not only the rectangle) becomes the truncated mean of the
  *      source pixels (2x, 2y) .. (2x + 1, 2y + 1). Calls with those sizes that fail the other conditions
  *      are area sampled.
- * dw or dh below 1 writes nothing (result 1). Nothing is clipped: the caller keeps the destination
- * rectangle inside `dst` and the source rectangle inside `src` (0 <= sx and sx + sw <= width, likewise for
- * y; a box-sampled size of 0 counts as the image's size less one); only area sampling tolerates a source
- * rectangle that runs off the right or bottom edge. */
+ * Outside the shortcuts, dw or dh below 1 writes nothing (result 1). Nothing is clipped: the caller keeps
+ * the destination rectangle inside `dst` and the source rectangle inside `src` (0 <= sx and
+ * sx + sw <= width, likewise for y; a box-sampled size of 0 counts as the image's size less one); only
+ * area sampling tolerates a source rectangle that runs off the right or bottom edge. */
 OX_API int32_t oxImageChangeResolution(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src,
                                        int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err);
 
