@@ -95,7 +95,8 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &r : runs)
-            if (!r.error_occurred) seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
+            if (!r.error_occurred)
+                seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
     }
     std::map<std::string, double> seconds;
 };
@@ -117,8 +118,10 @@ void print_ratios(const std::map<std::string, double> &t) {
     for (int bits : {24, 32}) {
         const double mem = find("BM_Memcpy/" + std::to_string(bits));
         for (auto [dw, dh] : {std::pair{160, 120}, std::pair{64, 48}}) {
-            const double fast = find(resample_name(bits, dw, dh, 1, 0)), plain = find(resample_name(bits, dw, dh, 1, 1));
-            const std::string what = "box " + std::to_string(bits) + " bit to " + std::to_string(dw) + "x" + std::to_string(dh);
+            const double fast = find(resample_name(bits, dw, dh, 1, 0));
+            const double plain = find(resample_name(bits, dw, dh, 1, 1));
+            const std::string what =
+                "box " + std::to_string(bits) + " bit to " + std::to_string(dw) + "x" + std::to_string(dh);
             if (fast > 0) {
                 line((what + " vs memcpy").c_str(), fast, mem, mem / fast, ">=0.25");
                 line((what + " vs plain").c_str(), fast, plain, plain / fast, ">=10");
@@ -130,13 +133,15 @@ void print_ratios(const std::map<std::string, double> &t) {
         const std::string what = "area 24 bit to " + std::to_string(dw) + "x" + std::to_string(dh) + " vs plain";
         if (fast > 0) {
             line(what.c_str(), fast, plain, plain / fast, ">=5");
-            std::printf("%-36s %.1f destination MP/s, %.1f source MP/s (plain %.1f / %.1f)\n", "", dw * double(dh) / fast / 1e6,
-                        kW * double(kH) / fast / 1e6, dw * double(dh) / plain / 1e6, kW * double(kH) / plain / 1e6);
+            const double dst_mp = dw * double(dh) / 1e6, src_mp = kW * double(kH) / 1e6;
+            std::printf("%-36s %.1f destination MP/s, %.1f source MP/s (plain %.1f / %.1f)\n", "", dst_mp / fast,
+                        src_mp / fast, dst_mp / plain, src_mp / plain);
         }
     }
     for (int bits : {24, 32}) {
         const double mem = find("BM_Memcpy/" + std::to_string(bits));
-        const double fast = find(resample_name(bits, 2048, 1536, 0, 0)), plain = find(resample_name(bits, 2048, 1536, 0, 1));
+        const double fast = find(resample_name(bits, 2048, 1536, 0, 0));
+        const double plain = find(resample_name(bits, 2048, 1536, 0, 1));
         const std::string what = "half size " + std::to_string(bits) + " bit";
         if (fast > 0) {
             line((what + " vs memcpy").c_str(), fast, mem, mem / fast, ">=0.30");
