@@ -15,6 +15,18 @@ constexpr int32_t kDepths[] = {1, 8, 24, 32};
 
 uint32_t rgb(uint32_t r, uint32_t g, uint32_t b) { return r | g << 8 | b << 16; }
 
+TEST(Convert, HandleZeroGivesZero) {
+    Handle mask = make_image(1, 1, 1, OX_LAYER_MASK);
+    const OxRect box{0, 0, 1, 1};
+    uint32_t err = 0xDEAD;
+    oxImageConvertNormaltoGray(0);
+    oxImageConvertGraytoNormal(0);
+    EXPECT_EQ(oxImageCheckMask(0) + oxImageCheckWhite(0) + oxImageReverse(0, 0, 0, 1, 1), 0);
+    EXPECT_EQ(oxImageRevertMask(0, mask.get(), mask.get(), &box), 0);
+    EXPECT_EQ(oxImageFullColorToGrayScale(0, &err) + oxImageGetChannel(0, 1, &err), 0u);
+    EXPECT_EQ(err, 0xDEADu);
+}
+
 TEST(Gray, OrdersTruncateAndTheShortcutsAgreeForEveryColour) {
     using namespace ox::image;
     EXPECT_EQ(gray_order_a(23, 23, 23), 22u);
@@ -29,7 +41,8 @@ TEST(Gray, OrdersTruncateAndTheShortcutsAgreeForEveryColour) {
         for (uint32_t g = 0; g < 256; ++g)
             for (uint32_t b = 0; b < 256; ++b) {
                 const uint32_t a = gray_order_a(r, g, b), bb = gray_order_b(r, g, b);
-                if (gray_table_a(r, g, b) != a || gray_table_b(r, g, b) != bb || gray_b_bit(r, g, b) != threshold_bit(bb))
+                if (gray_table_a(r, g, b) != a || gray_table_b(r, g, b) != bb ||
+                    gray_b_bit(r, g, b) != threshold_bit(bb))
                     FAIL() << "colour " << r << "," << g << "," << b;
             }
 }
@@ -217,14 +230,19 @@ TEST(ConvertDifferential, FastPathsMatchThePlainVersions) {
             const OxHandle d = changed.get();
             const OxRect &b = c.box;
             switch (c.op) {
-            case 0: o.code = (fast ? oxImageCheckMask : plain::image_check_mask)(img) * 2 +
-                             (fast ? oxImageCheckWhite : plain::image_check_white)(img);
+            case 0:
+                o.code = (fast ? oxImageCheckMask : plain::image_check_mask)(img) * 2 +
+                         (fast ? oxImageCheckWhite : plain::image_check_white)(img);
                 break;
-            case 1: made = Handle((fast ? oxImageFullColorToGrayScale : plain::image_full_color_to_gray_scale)(img, &err)); break;
+            case 1:
+                made = Handle((fast ? oxImageFullColorToGrayScale : plain::image_full_color_to_gray_scale)(img, &err));
+                break;
             case 2: made = Handle((fast ? oxImageGetChannel : plain::image_get_channel)(img, c.channel, &err)); break;
             case 3: (fast ? oxImageConvertNormaltoGray : plain::image_convert_normal_to_gray)(d); break;
             case 4: (fast ? oxImageConvertGraytoNormal : plain::image_convert_gray_to_normal)(d); break;
-            case 5: o.code = (fast ? oxImageRevertMask : plain::image_revert_mask)(d, c.mask.get(), c.src.get(), &b); break;
+            case 5:
+                o.code = (fast ? oxImageRevertMask : plain::image_revert_mask)(d, c.mask.get(), c.src.get(), &b);
+                break;
             default: o.code = (fast ? oxImageReverse : plain::image_reverse)(d, b.left, b.top, b.right, b.bottom);
             }
             o.code = o.code * 0x100000000ll + err;

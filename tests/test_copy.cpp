@@ -40,23 +40,17 @@ TEST(ImageCopy, DuplicatesEveryKindAndFreesForASourceOfZero) {
     EXPECT_EQ(err, 0u);
 }
 
-TEST(ImageCopy, IntoAnImageOfAnotherSizeTheCommonAreasColourBytes) {
-    std::mt19937 rng(11);
-    Handle src = make_image(5, 3, 24), dst = make_image(7, 4, 32, OX_LAYER_GRAY);
-    fill_random(src.get(), rng);
-    fill_random(dst.get(), rng);
-    const Values s = values(src.get());
-    Values want = values(dst.get());
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        uint32_t &d = want[i % 5 + 7 * (i / 5)];
-        d = (d & 0xFF000000u) | s[i];
-    }
+// Into an existing image of another size: the colour bytes of the common area (2 x 1 here); the fourth
+// channel, the other pixels, the depth and the layer stay.
+TEST(ImageCopy, IntoAnImageOfAnotherSize) {
+    Handle src = image_with(24, 2, {0x010203, 0x040506, 0x070809, 0x0A0B0C});
+    Handle dst = image_with(32, 3, {0x11AAAAAA, 0x22BBBBBB, 0x33CCCCCC}, OX_LAYER_GRAY);
     OxHandle h = dst.get();
     uint32_t err = 0xDEAD;
     ASSERT_EQ(oxImageCopy(&h, src.get(), &err), 1);
     EXPECT_EQ(h, dst.get());
     EXPECT_EQ(err, 0u);
-    EXPECT_EQ(values(dst.get()), want);
+    EXPECT_EQ(values(dst.get()), (Values{0x11010203, 0x22040506, 0x33CCCCCC}));
     EXPECT_EQ(header_of(dst.get()).layer, OX_LAYER_GRAY);
 }
 
@@ -127,18 +121,10 @@ TEST(ImageCopyEx, LimitsAndRefusals) {
 }
 
 TEST(ImageSwap, ExchangesColourBytesOfEqualSizes) {
-    std::mt19937 rng(3);
-    Handle a = make_image(5, 3, 24), b = make_image(5, 3, 32, OX_LAYER_GRAY);
-    fill_random(a.get(), rng);
-    fill_random(b.get(), rng);
-    Values want_a = values(b.get()), want_b = values(a.get());
-    for (std::size_t i = 0; i < want_a.size(); ++i) {
-        want_b[i] |= want_a[i] & 0xFF000000u;  // the fourth channel stays
-        want_a[i] &= 0xFFFFFFu;
-    }
+    Handle a = image_with(24, 2, {0x010203, 0x040506}), b = image_with(32, 2, {0x11AAAAAA, 0x22BBBBBB}, OX_LAYER_GRAY);
     ASSERT_EQ(oxSwapImage(a.get(), b.get()), 1);
-    EXPECT_EQ(values(a.get()), want_a);
-    EXPECT_EQ(values(b.get()), want_b);
+    EXPECT_EQ(values(a.get()), (Values{0xAAAAAA, 0xBBBBBB}));
+    EXPECT_EQ(values(b.get()), (Values{0x11010203, 0x22040506}));  // the fourth channel and the layer stay
     EXPECT_EQ(header_of(b.get()).layer, OX_LAYER_GRAY);
 
     // Other sizes, a handle of 0, and a colour image with an 8-bit one: refused, nothing changes.
@@ -164,17 +150,17 @@ TEST(CopyDifferential, FastPathsMatchThePlainVersions) {
         } c{static_cast<int>(rng() % 3), false, false, 0, 0, 0, 0, 0, 0, {}, {}};
         c.src = random_image(rng, kDepths[rng() % 4], 45);
         c.same = c.op == 0 && rng() % 4 == 0;
-        const int32_t dbits = kDepths[rng() % 4];
-        c.dst = c.same ? clone(c.src.get())
-                : c.op == 2 && rng() % 5 ? make_image(header_of(c.src.get()).width, header_of(c.src.get()).height, dbits)
+        const int32_t dbits = kDepths[rng() % 4], sw = header_of(c.src.get()).width, sh = header_of(c.src.get()).height;
+        c.dst = c.same                   ? clone(c.src.get())
+                : c.op == 2 && rng() % 5 ? make_image(sw, sh, dbits)  // swaps need equal sizes
                                          : random_image(rng, dbits, 45);
         if (c.op == 2) fill_random(c.dst.get(), rng);
         c.fresh = c.op == 1 && rng() % 5 == 0;
         const OxImageHeader &dh = header_of(c.dst.get());
         auto pick = [&](int32_t side) { return in(rng, -6, side + 5); };
         c.dx = pick(dh.width), c.dy = pick(dh.height), c.w = in(rng, -2, 57), c.h = in(rng, -2, 27);
-        c.sx = c.same ? c.dx + in(rng, -9, 9) : pick(header_of(c.src.get()).width);
-        c.sy = c.same ? c.dy + in(rng, -1, 1) : pick(header_of(c.src.get()).height);
+        c.sx = c.same ? c.dx + in(rng, -9, 9) : pick(sw);
+        c.sy = c.same ? c.dy + in(rng, -1, 1) : pick(sh);
         if (rng() % 4 == 0) c.dx = c.dy = c.sx = c.sy = 0, c.w = c.h = 1000;  // well inside, the common use
         what << "op " << c.op << ", " << header_of(c.src.get()).bitCount << " -> " << dh.bitCount << " bits"
              << (c.same ? " within one image" : "") << ", block " << c.dx << "," << c.dy << " " << c.w << "x" << c.h

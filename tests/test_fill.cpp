@@ -31,12 +31,9 @@ Ints rect(int32_t width, int32_t x0, int32_t y0, int32_t x1, int32_t y1) {
 
 TEST(Fill, HandleZeroGivesZero) {
     oxImageErase(0);
-    EXPECT_EQ(oxImageBoxFill(0, 0, 0, 0, 0, 1), 0);
-    EXPECT_EQ(oxXorImageBoxFill(0, 0, 0, 0, 0), 0);
-    EXPECT_EQ(oxImageBoxFillEx(0, 0, 0, 0, 0, 7, 1), 0);
-    EXPECT_EQ(oxImageLine(0, 0, 0, 5, 5, 1, 1), 0);
-    EXPECT_EQ(oxImageLineEx(0, 0, 0, 5, 5, 1, 1, 0, 1), 0);
-    EXPECT_EQ(oxXorImageLine(0, 0, 0, 5, 5, 1), 0);
+    EXPECT_EQ(oxImageBoxFill(0, 0, 0, 0, 0, 1) + oxXorImageBoxFill(0, 0, 0, 0, 0), 0);
+    EXPECT_EQ(oxImageBoxFillEx(0, 0, 0, 0, 0, 7, 1) + oxImageLine(0, 0, 0, 5, 5, 1, 1), 0);
+    EXPECT_EQ(oxImageLineEx(0, 0, 0, 5, 5, 1, 1, 0, 1) + oxXorImageLine(0, 0, 0, 5, 5, 1), 0);
 }
 
 // Plain and fast fills share the clipping, so only these examples hold it.
@@ -50,9 +47,10 @@ TEST(BoxFill, Clipping) {
 
     // Empty after clipping: result 1, nothing drawn. The last three wrap around in 32-bit sums.
     Handle blank = make_image(6, 5, 8);
-    const int32_t empty[][4] = {{0, 0, 0, 5},         {0, 0, 6, 0},           {6, 0, 3, 3},
-                                {0, 5, 3, 3},         {-3, 0, 3, 5},          {-1, -1, -4, 3},
-                                {INT32_MAX, 0, INT32_MAX, 5}, {INT32_MIN, 0, -1, 5}, {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}};
+    const int32_t empty[][4] = {{0, 0, 0, 5},  {0, 0, 6, 0},  {6, 0, 3, 3},
+                                {0, 5, 3, 3},  {-3, 0, 3, 5}, {-1, -1, -4, 3},
+                                {INT32_MAX, 0, INT32_MAX, 5}, {INT32_MIN, 0, -1, 5},
+                                {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}};
     for (const auto &b : empty) {
         EXPECT_EQ(oxImageBoxFill(blank.get(), b[0], b[1], b[2], b[3], 0xFF), 1);
         EXPECT_EQ(oxXorImageBoxFill(blank.get(), b[0], b[1], b[2], b[3]), 1);
@@ -71,8 +69,6 @@ TEST(BoxFill, PatternsPerDepth) {
     EXPECT_EQ(pixels(argb.get()), (Bytes{0xA1, 0xD4, 0xC3, 0xB2, 0xA1, 0xD4, 0xC3, 0xB2}));
     oxImageBoxFill(g8.get(), 1, 0, 2, 1, 0x1234);
     EXPECT_EQ(pixels(g8.get()), (Bytes{0, 0x34, 0x34, 0}));
-    oxImageErase(g8.get());
-    EXPECT_EQ(pixels(g8.get()), Bytes(4, 0xFF));
 
     // White gains the fourth channel on gray layers only, in whole and partial fills.
     for (int32_t w : {0, 2}) {
@@ -286,7 +282,8 @@ int32_t run_step(const Step &s, OxHandle image, bool fast) {
     case 2: return (fast ? oxXorImageBoxFill : plain::xor_box_fill)(image, a[0], a[1], a[2], a[3]);
     case 3: return (fast ? oxImageBoxFillEx : plain::box_fill_ex)(image, a[0], a[1], a[2], a[3], s.value, s.mode);
     case 4: return (fast ? oxImageLine : plain::line)(image, a[0], a[1], a[2], a[3], s.pen, s.color);
-    case 5: return (fast ? oxImageLineEx : plain::line_ex)(image, a[0], a[1], a[2], a[3], s.pen, s.color, s.key, s.mode);
+    case 5:
+        return (fast ? oxImageLineEx : plain::line_ex)(image, a[0], a[1], a[2], a[3], s.pen, s.color, s.key, s.mode);
     default: return (fast ? oxXorImageLine : plain::xor_line)(image, a[0], a[1], a[2], a[3], s.pen);
     }
 }
