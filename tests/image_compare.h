@@ -93,11 +93,9 @@ inline Handle random_image(std::mt19937 &rng, int32_t bits, int32_t max_side) {
     fill_random(img.get(), rng);
     if (rng() % 2) {
         const uint32_t palette[3] = {static_cast<uint32_t>(rng()), static_cast<uint32_t>(rng()), 0x00FFFFFF};
-        OxImageLockRec lock;
-        oxImageLock(img.get(), &lock);
+        const Locked lock(img.get());
         for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) oxImagePutPixel(&lock, x, y, palette[rng() % 3]);
-        oxImageUnlock(&lock);
+            for (int32_t x = 0; x < w; ++x) oxImagePutPixel(lock.get(), x, y, palette[rng() % 3]);
     }
     return img;
 }
