@@ -13,6 +13,7 @@
 
 #include "image/copy_kernels.h"
 #include "image/gray.h"
+#include "image/gray_kernels.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
 
@@ -35,13 +36,6 @@ int32_t has_non_white(const uint8_t *p, size_t pixels) {
     for (; i < bytes; ++i)
         if (p[i] != 0xFF && (B == 3 || i % 4 != 0)) return 1;
     return 0;
-}
-
-template <int B>
-void gray_order_a_rows(const OxImageLockRec &s, uint8_t *out) {
-    const uint8_t *p = s.pixels + (B - 3);  // red byte of the first pixel
-    const size_t n = pixel_count(s);
-    for (size_t i = 0; i < n; ++i, p += B) out[i] = static_cast<uint8_t>(gray_table_a(p[0], p[1], p[2]));
 }
 
 // The colour bytes of a non-white gray-layer pixel for every fourth channel a and colour byte c, worked out once
@@ -151,10 +145,7 @@ OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err) {
     const OxHandle gray = oxImageCreate(s.header().width, s.header().height, 8, err);
     if (gray == 0) return 0;
     ScopedImageLock d(gray);
-    if (bits == 24)
-        gray_order_a_rows<3>(s.rec(), d.rec().pixels);
-    else
-        gray_order_a_rows<4>(s.rec(), d.rec().pixels);
+    gray_order_a_run(s.rec().pixels, pixel_count(s.rec()), bits / 8, d.rec().pixels);
     *err = 0;
     return gray;
 }

@@ -5,6 +5,7 @@
 
 #include "image/convert.h"
 #include "image/gray.h"
+#include "image/gray_kernels.h"
 #include "image_compare.h"
 
 using namespace oxtest;
@@ -45,6 +46,32 @@ TEST(Gray, OrdersTruncateAndTheShortcutsAgreeForEveryColour) {
                     gray_b_bit(r, g, b) != threshold_bit(bb))
                     FAIL() << "colour " << r << "," << g << "," << b;
             }
+}
+
+// The integer gray kernels over every colour, as a run that starts one pixel in (odd vector tails).
+TEST(GrayKernels, EqualTheDoubleFormulaForEveryColour) {
+    using namespace ox::image;
+    constexpr std::size_t kColours = std::size_t{1} << 24;
+    using AKernel = void (*)(const uint8_t *, std::size_t, int, uint8_t *);
+    std::vector<AKernel> a_kernels{kernels::gray_order_a_scalar};
+    if (kernels::has_ssse3()) a_kernels.push_back(kernels::gray_order_a_ssse3);
+    for (int bpp : {3, 4}) {
+        std::vector<uint8_t> px(kColours * bpp), out(kColours);
+        for (std::size_t i = 0; i < kColours; ++i) {
+            uint8_t *p = &px[i * bpp + (bpp - 3)];
+            p[0] = static_cast<uint8_t>(i >> 16), p[1] = static_cast<uint8_t>(i >> 8), p[2] = static_cast<uint8_t>(i);
+            if (bpp == 4) px[i * 4] = static_cast<uint8_t>(i * 7);  // the fourth channel plays no part
+        }
+        for (std::size_t k = 0; k < a_kernels.size(); ++k) {
+            std::fill(out.begin(), out.end(), 0xEE);
+            a_kernels[k](px.data() + bpp, kColours - 1, bpp, out.data() + 1);
+            a_kernels[k](px.data(), 1, bpp, out.data());
+            for (std::size_t i = 0; i < kColours; ++i)
+                if (out[i] != gray_order_a(i >> 16, (i >> 8) & 0xFF, i & 0xFF))
+                    FAIL() << "kernel " << k << ", " << bpp << " bytes, colour 0x" << std::hex << i;
+        }
+    }
+
 }
 
 TEST(FullColorToGrayScale, NewEightBitImageInOrderA) {

@@ -1,0 +1,108 @@
+// The order-A gray value in integers; see gray_kernels.h for why it equals the double formula.
+#include "image/gray_kernels.h"
+
+#if defined(__x86_64__)
+#include <emmintrin.h>
+#include <tmmintrin.h>
+#define OX_GRAY_X86 1
+#endif
+
+#include "image/gray.h"
+
+namespace ox::image {
+namespace {
+
+// n / 100 for every n up to 30 x 255 + 59 x 255 + 11 x 255 = 25500, as a multiply and a shift.
+constexpr uint32_t kDiv100Mul = 41944, kDiv100Shift = 22;
+static_assert((25500 * kDiv100Mul) >> kDiv100Shift == 255);
+
+inline uint32_t gray_a_pixel(const uint8_t *p) {
+    const uint32_t r = p[0], g = p[1], b = p[2];
+    const uint32_t n = 30 * r + 59 * g + 11 * b, q = (n * kDiv100Mul) >> kDiv100Shift;
+    return q * 100 != n ? q : gray_table_a(r, g, b);
+}
+
+}  // namespace
+
+namespace kernels {
+
+void gray_order_a_scalar(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
+    const uint8_t *p = pixels + (bpp - 3);
+    for (std::size_t i = 0; i < n; ++i, p += bpp) out[i] = static_cast<uint8_t>(gray_a_pixel(p));
+}
+
+#if OX_GRAY_X86
+
+bool has_ssse3() {
+    static const bool yes = __builtin_cpu_supports("ssse3");
+    return yes;
+}
+
+// Eight pixels a step: each half of four pixels is shuffled into (r, g) and (b, 0) byte pairs, multiplied
+// and added pairwise into 30r + 59g and 11b, and the two halves' pairs summed into n for all eight.
+__attribute__((target("ssse3"))) void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp,
+                                                          uint8_t *out) {
+    const int red = bpp - 3;
+    alignas(16) int8_t pick[16];
+    for (int k = 0; k < 4; ++k) {
+        pick[4 * k + 0] = static_cast<int8_t>(bpp * k + red);
+        pick[4 * k + 1] = static_cast<int8_t>(bpp * k + red + 1);
+        pick[4 * k + 2] = static_cast<int8_t>(bpp * k + red + 2);
+        pick[4 * k + 3] = -128;  // a zero byte
+    }
+    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i *>(pick));
+    const __m128i weights = _mm_set1_epi32(30 | 59 << 8 | 11 << 16);
+    const __m128i div_mul = _mm_set1_epi16(static_cast<int16_t>(kDiv100Mul)), hundred = _mm_set1_epi16(100);
+    // Each load reads 16 bytes from the start of four pixels: for 3-byte pixels that is 4 bytes beyond
+    // them, so the vector loop stops while two more pixels remain.
+    const std::size_t stride = 4 * static_cast<std::size_t>(bpp), spare = bpp == 3 ? 2 : 0;
+    // Steps with a multiple of 100 among their sums are noted without a branch and redone after every
+    // block of steps: about one step in twelve has one, too often and too irregularly to branch on.
+    constexpr std::size_t kSteps = 256;
+    std::size_t noted_at[kSteps];
+    int noted_mask[kSteps];
+    std::size_t i = 0;
+    while (i + 8 + spare <= n) {
+        std::size_t noted = 0;
+        for (std::size_t step = 0; step < kSteps && i + 8 + spare <= n; ++step, i += 8) {
+            const uint8_t *p = pixels + i * bpp;
+            const __m128i lo = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), shuffle);
+            const __m128i hi =
+                _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + stride)), shuffle);
+            const __m128i sums = _mm_hadd_epi16(_mm_maddubs_epi16(lo, weights), _mm_maddubs_epi16(hi, weights));
+            const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(sums, div_mul), kDiv100Shift - 16);
+            _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q, q));
+            const int whole = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_mullo_epi16(q, hundred), sums));
+            noted_at[noted] = i;
+            noted_mask[noted] = whole;
+            noted += whole != 0;
+        }
+        for (std::size_t k = 0; k < noted; ++k)
+            for (int j = 0; j < 8; ++j)
+                if (noted_mask[k] >> (2 * j) & 1) {
+                    const uint8_t *c = pixels + (noted_at[k] + j) * bpp + red;
+                    out[noted_at[k] + j] = static_cast<uint8_t>(gray_table_a(c[0], c[1], c[2]));
+                }
+    }
+    gray_order_a_scalar(pixels + i * bpp, n - i, bpp, out + i);
+}
+
+#else
+
+bool has_ssse3() { return false; }
+void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
+    gray_order_a_scalar(pixels, n, bpp, out);
+}
+
+#endif
+
+}  // namespace kernels
+
+void gray_order_a_run(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
+    if (kernels::has_ssse3())
+        kernels::gray_order_a_ssse3(pixels, n, bpp, out);
+    else
+        kernels::gray_order_a_scalar(pixels, n, bpp, out);
+}
+
+}  // namespace ox::image
