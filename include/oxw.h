@@ -18,6 +18,131 @@ typedef uintptr_t OxwDC;
 typedef uintptr_t OxwBitmap;
 typedef uintptr_t OxwGlobal;
 
+/* ---------------------------------------------------------------------------------------------------- */
+/* Global memory blocks (host side)                                                                      */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Movable blocks, as DIB blocks travel between the library, the host and the clipboard. The handle is an
+ * opaque value, not an address: the address holds only between oxwGlobalLock and oxwGlobalUnlock, and a
+ * block may move while it is unlocked. Every call checks its handle: 0, a freed handle or any value not
+ * made here is refused. */
+
+/* A new zero-filled block of `size` bytes. 0 on failure: size 0 gives 87, no memory 8. err: set on failure.
+ * Release with oxwGlobalFree. */
+OX_API OxwGlobal oxwGlobalAlloc(uint32_t size, uint32_t *err);
+/* The block's address, counting one lock more; 0 for a refused handle. */
+OX_API void *oxwGlobalLock(OxwGlobal block);
+/* Counts one lock less (never below 0). Returns the locks still held: 0 when the block is now unlocked
+ * and for a refused handle. */
+OX_API int32_t oxwGlobalUnlock(OxwGlobal block);
+/* The size asked for at allocation or resize; 0 for a refused handle. */
+OX_API uint32_t oxwGlobalSize(OxwGlobal block);
+/* Resizes the block, keeping its handle: contents kept up to the smaller size, a grown part zero-filled;
+ * the block may move. 1 on success; 0 with 6 (refused handle), 33 (the block is locked), 87 (size 0) or 8
+ * (no memory), the block then unchanged. err: set on failure. */
+OX_API int32_t oxwGlobalReAlloc(OxwGlobal block, uint32_t size, uint32_t *err);
+/* Releases a block, locked or not (addresses from its locks become invalid). 1, or 0 for a refused
+ * handle. */
+OX_API int32_t oxwGlobalFree(OxwGlobal block);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Device-independent bitmaps                                                                            */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* A DIB block is a global memory block holding a packed device-independent bitmap: this 40-byte header
+ * (host-endian), a colour table of 4-byte entries (blue, green, red, 0) and pixel rows padded to 32 bits,
+ * the bottom row of the picture first; 24-bit pixels are stored blue, green, red. The functions here take
+ * top-down coordinates (y = 0 is the top row) and hide the bottom-up storage. Blocks they return are
+ * unlocked and owned by the caller, who frees them with oxwGlobalFree. */
+typedef struct OxwBitmapInfoHeader {
+    uint32_t biSize; /* 40 in blocks made here */
+    int32_t biWidth;
+    int32_t biHeight; /* positive: rows stored bottom-up */
+    uint16_t biPlanes;
+    uint16_t biBitCount;
+    uint32_t biCompression; /* 0: uncompressed */
+    uint32_t biSizeImage;
+    int32_t biXPelsPerMeter;
+    int32_t biYPelsPerMeter;
+    uint32_t biClrUsed;
+    uint32_t biClrImportant;
+} OxwBitmapInfoHeader;
+
+/* A block made elsewhere (the clipboard, a file) is read only when it holds up: biSize from 40 up to the
+ * block's size; width and height from 1 up; depth 1, 4, 8 or 24; no compression; a colour table of
+ * biClrUsed entries when that is non-zero (at most 256), else 2, 16, 256 or 0 by depth; and the table
+ * (read at block start + 40) and the rows (starting at block start + biSize + 4 x entries) inside the
+ * block. A colour index at or beyond the table's entry count reads as black. */
+
+/* What oxwDibLock returns, in a small global block of its own (field `self`). Pointer-sized fields hold
+ * addresses and handles; the record stays valid until oxwDibUnlock. */
+typedef struct OxwDibLockRec {
+    OxwGlobal dib;                /* the locked DIB block */
+    OxwGlobal self;               /* the block holding this record, freed by oxwDibUnlock */
+    OxwBitmapInfoHeader *header;  /* the locked header */
+    OxwBitmapInfoHeader *info;    /* the header again: the pixel functions read size and depth here */
+    uint8_t *afterHeader;         /* header + 44; not read by the library */
+    uint8_t *bits;                /* the first stored row: the bottom row of the picture */
+    uint32_t rowBytes;            /* bytes per stored row, a multiple of 4 */
+    uint32_t colors;              /* colour-table entries */
+} OxwDibLockRec;
+
+/* The colour a 1-bit block's pixel functions use for a set bit (a clear bit reads 0xFFFFFF), whatever the
+ * block's colour table says. */
+#define OXW_DIB_MARK_COLOR 0x7F7F7Fu
+
+/* A new white-on-nothing block: all pixels 0, header as above (biSizeImage = row bytes x height, the rest
+ * 0). Depth 1 gets the table black, white; depth 8 the gray ramp (entry i = i, i, i) when `gray` is
+ * non-zero, else the library's fixed 256-colour palette; 24 and 32 no table. Depth 4 returns 0 with `err`
+ * untouched; any other depth, and a width or height below 1 or a block above 4 GiB, return 0 with code 0.
+ * No memory: 0 with 8. err: set on failure. */
+OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int32_t gray, uint32_t *err);
+
+/* Locks a block for the pixel functions: both the block and the record's own block stay locked until
+ * oxwDibUnlock. 0 for a handle of 0, a refused handle, or a block that does not hold up (see above;
+ * depth 32 is refused). */
+OX_API OxwDibLockRec *oxwDibLock(OxwGlobal dib);
+/* Frees the record's block and unlocks the DIB block. 1 (also for a record of 0, which does nothing). */
+OX_API int32_t oxwDibUnlock(OxwDibLockRec *lock);
+
+/* One pixel as a colour value 0x00BBGGRR (depth 8: the colour-table index). Outside the picture nothing
+ * is written and reads give 0xFFFFFF. Depth 1: writing OXW_DIB_MARK_COLOR sets the bit and any other
+ * colour clears it; reading gives OXW_DIB_MARK_COLOR or 0xFFFFFF. Depth 4 writes nothing and reads 0. */
+OX_API void oxwPutDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y, uint32_t color);
+OX_API uint32_t oxwGetDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y);
+/* Lock, read one pixel, unlock; 0 when the block cannot be locked. */
+OX_API uint32_t oxwGetPixelDIB(OxwGlobal dib, int32_t x, int32_t y);
+/* Writes 0xFFFFFF to every pixel (clear bits, index 255, white). 1, or 0 when the block cannot be locked. */
+OX_API int32_t oxwEraseDIB(OxwGlobal dib);
+
+/* biWidth / biHeight; 0 for a handle of 0, a refused handle or a block shorter than 12 bytes. */
+OX_API int32_t oxwDIBWidth(OxwGlobal dib);
+OX_API int32_t oxwDIBHeight(OxwGlobal dib);
+
+/* n rounded up to a multiple of 4 / of 32 (modulo 2^32). */
+OX_API uint32_t oxwDIB_WIDTH_BYTE(uint32_t n);
+OX_API uint32_t oxwDIB_WIDTH_BIT(uint32_t n);
+
+/* A new image of `depth` 1, 8 or 24 from the block. A handle of 0 or another depth: 0 with `err`
+ * untouched. A block that cannot be locked or does not hold up: 0 with 13. Same depths 1 and 8 copy the
+ * rows (bits and indices, the colour table ignored); otherwise each pixel becomes its colour (the table
+ * entry of its index, or the stored blue, green, red), the gray of it, or a bit set when that gray is
+ * above 127. Gray of a table entry: (0.59 g + 0.3 r) + 0.11 b; of a 24-bit pixel (0.11 b + 0.59 g) + 0.3 r;
+ * both in double precision, truncated. Image creation failures leave its code. err: set on failure.
+ * Free with oxFree. */
+OX_API OxHandle oxwDibToImage(OxwGlobal dib, uint32_t depth, uint32_t *err);
+
+/* A new block from an image: depth 1 gives a 1-bit block (black, white) with the same bits, 8 an 8-bit
+ * block with the gray ramp and the same bytes, 24 and 32 a 24-bit block (the fourth byte of 32-bit pixels
+ * dropped). Rows are turned bottom-up; padding bytes are 0. 0 when the image cannot be locked (`err`
+ * untouched), for another depth (0) or without memory (8). err: set on failure. */
+OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err);
+
+/* A new 32-bit image (a gray layer when `gray` is non-zero) with each pixel's colour from the block:
+ * bytes red, green, blue at 1..3, byte 0 left 0. A handle of 0 or a block that cannot be locked or does
+ * not hold up: 0 with 13 (0 untouched for a handle of 0). err: set on failure. Free with oxFree. */
+OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err);
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,0 +1,65 @@
+// Helpers of the bitmap tests: owned global blocks, DIB blocks built byte by byte, and their bytes.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "oxw.h"
+
+namespace oxtest {
+
+// Owns a global memory block.
+class Global {
+public:
+    explicit Global(OxwGlobal g = 0) : g_(g) {}
+    ~Global() {
+        if (g_) oxwGlobalFree(g_);
+    }
+    Global(Global &&o) noexcept : g_(o.g_) { o.g_ = 0; }
+    Global(const Global &) = delete;
+    Global &operator=(const Global &) = delete;
+    OxwGlobal get() const { return g_; }
+    explicit operator bool() const { return g_ != 0; }
+
+private:
+    OxwGlobal g_;
+};
+
+// The whole content of a block.
+inline std::vector<uint8_t> block_bytes(OxwGlobal g) {
+    const auto *p = static_cast<const uint8_t *>(oxwGlobalLock(g));
+    std::vector<uint8_t> out(p, p + oxwGlobalSize(g));
+    oxwGlobalUnlock(g);
+    return out;
+}
+
+// A block holding exactly `bytes`.
+inline Global block_of(const std::vector<uint8_t> &bytes) {
+    uint32_t err = 0;
+    Global g(oxwGlobalAlloc(static_cast<uint32_t>(bytes.size()), &err));
+    EXPECT_TRUE(g);
+    std::memcpy(oxwGlobalLock(g.get()), bytes.data(), bytes.size());
+    oxwGlobalUnlock(g.get());
+    return g;
+}
+
+// A packed DIB: a 40-byte header, `colors` table entries (given as 0xRRGGBB) and `rows` as stored.
+inline std::vector<uint8_t> dib_bytes(int32_t w, int32_t h, uint16_t depth, const std::vector<uint32_t> &colors,
+                                      const std::vector<uint8_t> &rows, uint32_t clr_used = 0) {
+    OxwBitmapInfoHeader hdr{};
+    hdr.biSize = 40;
+    hdr.biWidth = w;
+    hdr.biHeight = h;
+    hdr.biPlanes = 1;
+    hdr.biBitCount = depth;
+    hdr.biClrUsed = clr_used;
+    std::vector<uint8_t> out(sizeof hdr);
+    std::memcpy(out.data(), &hdr, sizeof hdr);
+    for (uint32_t c : colors) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
+    out.insert(out.end(), rows.begin(), rows.end());
+    return out;
+}
+
+}  // namespace oxtest

@@ -1,0 +1,334 @@
+// Global memory blocks, DIB blocks and their conversions to and from images: the layout and tables of new
+// blocks, the top-down pixel functions, the documented conversion examples, the refusal of blocks that do
+// not hold up, and the row kernels held to the per-pixel reference on random images and blocks.
+#include <array>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "dib_blocks.h"
+#include "image_compare.h"
+#include "win/dib_convert.h"
+
+using namespace oxtest;
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+OxwBitmapInfoHeader header_of_block(OxwGlobal g) {
+    OxwBitmapInfoHeader h;
+    std::memcpy(&h, block_bytes(g).data(), sizeof h);
+    return h;
+}
+
+// Table entry i of a block, as 0xRRGGBB.
+uint32_t table_entry(OxwGlobal g, uint32_t i) {
+    const Bytes b = block_bytes(g);
+    const uint8_t *e = b.data() + 40 + 4 * i;
+    EXPECT_EQ(e[3], 0);
+    return uint32_t{e[2]} << 16 | uint32_t{e[1]} << 8 | e[0];
+}
+
+TEST(GlobalMemory, LocksCountResizeKeepsHandleAndStaleHandlesAreRefused) {
+    uint32_t err = 0;
+    EXPECT_EQ(oxwGlobalAlloc(0, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
+    OxwGlobal g = oxwGlobalAlloc(10, &err);
+    ASSERT_NE(g, 0u);
+    EXPECT_EQ(oxwGlobalSize(g), 10u);
+    auto *p = static_cast<uint8_t *>(oxwGlobalLock(g));
+    EXPECT_EQ(Bytes(p, p + 10), Bytes(10, 0));
+    p[9] = 7;
+    EXPECT_EQ(oxwGlobalLock(g), p);
+    EXPECT_EQ(oxwGlobalReAlloc(g, 20, &err), 0);  // locked twice
+    EXPECT_EQ(err, OX_ERROR_LOCK_VIOLATION);
+    EXPECT_EQ(oxwGlobalUnlock(g), 1);
+    EXPECT_EQ(oxwGlobalUnlock(g), 0);
+    EXPECT_EQ(oxwGlobalUnlock(g), 0);  // not below 0
+    ASSERT_EQ(oxwGlobalReAlloc(g, 2 << 20, &err), 1);  // onto a mapping of its own
+    EXPECT_EQ(oxwGlobalSize(g), 2u << 20);
+    const Bytes grown = block_bytes(g);
+    EXPECT_EQ(grown[9], 7);
+    EXPECT_EQ(grown.back(), 0);
+    ASSERT_EQ(oxwGlobalReAlloc(g, 10, &err), 1);
+    EXPECT_EQ(block_bytes(g)[9], 7);
+    EXPECT_EQ(oxwGlobalFree(g), 1);
+    // The freed handle, its slot reused, and values never handed out.
+    Global other(oxwGlobalAlloc(4, &err));
+    for (OxwGlobal bad : {g, OxwGlobal{0}, OxwGlobal{1}, g + 1, reinterpret_cast<OxwGlobal>(&err)}) {
+        EXPECT_EQ(oxwGlobalLock(bad), nullptr);
+        EXPECT_EQ(oxwGlobalSize(bad), 0u);
+        EXPECT_EQ(oxwGlobalFree(bad), 0);
+        EXPECT_EQ(oxwGlobalReAlloc(bad, 4, &err), 0);
+        EXPECT_EQ(err, OX_ERROR_INVALID_HANDLE);
+    }
+    EXPECT_EQ(oxwGlobalSize(other.get()), 4u);
+}
+
+TEST(CreateDIB, HeaderRowPaddingAndTables) {
+    struct Case {
+        int32_t w, h;
+        uint32_t depth;
+        int32_t gray;
+        uint32_t row_bytes, entries;
+    };
+    for (const Case &c : {Case{3, 2, 24, 0, 12, 0}, Case{1, 5, 1, 0, 4, 2}, Case{33, 1, 1, 1, 8, 2},
+                          Case{5, 3, 8, 0, 8, 256}, Case{5, 3, 8, 1, 8, 256}, Case{3, 2, 32, 0, 12, 0}}) {
+        uint32_t err = 0xDEAD;
+        Global dib(oxwCreateDIB(c.w, c.h, c.depth, c.gray, &err));
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(oxwGlobalSize(dib.get()), 40 + 4 * c.entries + c.row_bytes * c.h);
+        const OxwBitmapInfoHeader h = header_of_block(dib.get());
+        EXPECT_EQ(h.biSize, 40u);
+        EXPECT_EQ(h.biWidth, c.w);
+        EXPECT_EQ(h.biHeight, c.h);
+        EXPECT_EQ(h.biPlanes, 1);
+        EXPECT_EQ(h.biBitCount, c.depth);
+        EXPECT_EQ(h.biSizeImage, c.row_bytes * c.h);
+        EXPECT_EQ(h.biCompression | h.biClrUsed | h.biClrImportant | uint32_t(h.biXPelsPerMeter | h.biYPelsPerMeter), 0u);
+        const Bytes all = block_bytes(dib.get());
+        EXPECT_EQ(Bytes(all.begin() + 40 + 4 * c.entries, all.end()), Bytes(c.row_bytes * c.h, 0));
+        EXPECT_EQ(oxwDIBWidth(dib.get()), c.w);
+        EXPECT_EQ(oxwDIBHeight(dib.get()), c.h);
+    }
+    uint32_t err = 0;
+    Global bw(oxwCreateDIB(1, 1, 1, 1, &err)), ramp(oxwCreateDIB(1, 1, 8, 1, &err)), fixed(oxwCreateDIB(1, 1, 8, 0, &err));
+    EXPECT_EQ(table_entry(bw.get(), 0), 0x000000u);
+    EXPECT_EQ(table_entry(bw.get(), 1), 0xFFFFFFu);
+    for (uint32_t i : {0u, 1u, 23u, 255u}) EXPECT_EQ(table_entry(ramp.get(), i), i * 0x010101u);
+    // The fixed palette, its unusual entries included.
+    const std::pair<uint32_t, uint32_t> fixed_entries[] = {{0, 0x000000}, {7, 0x808080},   {8, 0xC0DC81},
+                                                           {9, 0xA6CA00}, {10, 0x2A3FFF},  {135, 0xAABF00},
+                                                           {181, 0xFF00AA}, {182, 0xFF1FFF}, {212, 0xCCFF55},
+                                                           {246, 0xFF0000}, {247, 0xA0A0A4}, {248, 0xA08080},
+                                                           {249, 0xA00000}, {254, 0x00FFFF}, {255, 0xFFFFFF}};
+    for (auto [i, rgb] : fixed_entries) EXPECT_EQ(table_entry(fixed.get(), i), rgb) << i;
+
+    // Depth 4 leaves the code alone; other depths and empty sizes write 0.
+    err = 0xDEAD;
+    EXPECT_EQ(oxwCreateDIB(4, 4, 4, 0, &err), 0u);
+    EXPECT_EQ(err, 0xDEADu);
+    for (auto [w, h, d] : {std::tuple{4, 4, 16u}, std::tuple{0, 4, 24u}, std::tuple{4, -1, 8u}}) {
+        err = 0xDEAD;
+        EXPECT_EQ(oxwCreateDIB(w, h, d, 0, &err), 0u);
+        EXPECT_EQ(err, 0u);
+    }
+    EXPECT_EQ(oxwDIB_WIDTH_BYTE(9), 12u);
+    EXPECT_EQ(oxwDIB_WIDTH_BYTE(12), 12u);
+    EXPECT_EQ(oxwDIB_WIDTH_BIT(33), 64u);
+    EXPECT_EQ(oxwDIB_WIDTH_BIT(0), 0u);
+}
+
+TEST(DibPixels, TopDownCoordinatesOverBottomUpRowsAndTheMarkColour) {
+    uint32_t err;
+    Global c24(oxwCreateDIB(3, 2, 24, 0, &err)), c1(oxwCreateDIB(10, 2, 1, 0, &err)), c8(oxwCreateDIB(2, 2, 8, 0, &err));
+    OxwDibLockRec *l24 = oxwDibLock(c24.get());
+    ASSERT_NE(l24, nullptr);
+    EXPECT_EQ(l24->rowBytes, 12u);
+    EXPECT_EQ(l24->colors, 0u);
+    EXPECT_EQ(l24->afterHeader, reinterpret_cast<uint8_t *>(l24->header) + 44);
+    EXPECT_EQ(oxwGlobalLock(l24->self), l24);
+    oxwGlobalUnlock(l24->self);
+    oxwPutDibPixel(l24, 1, 0, 0x112233);  // top row: the last stored one
+    for (auto [x, y] : {std::pair{3, 0}, std::pair{0, 2}, std::pair{-1, 0}, std::pair{0, -1}}) {
+        oxwPutDibPixel(l24, x, y, 0x445566);
+        EXPECT_EQ(oxwGetDibPixel(l24, x, y), 0xFFFFFFu);
+    }
+    EXPECT_EQ(oxwGetDibPixel(l24, 1, 0), 0x112233u);
+    EXPECT_EQ(oxwDibUnlock(l24), 1);
+    oxwGlobalLock(c24.get());
+    EXPECT_EQ(oxwGlobalUnlock(c24.get()), 0);  // the DIB lock let go of the block
+    const Bytes got = block_bytes(c24.get());
+    EXPECT_EQ(Bytes(got.begin() + 40, got.end()),
+              (Bytes{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0x11, 0x22, 0x33, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(oxwGetPixelDIB(c24.get(), 1, 0), 0x112233u);
+
+    OxwDibLockRec *l1 = oxwDibLock(c1.get());
+    oxwPutDibPixel(l1, 9, 1, OXW_DIB_MARK_COLOR);
+    oxwPutDibPixel(l1, 0, 1, OXW_DIB_MARK_COLOR);
+    oxwPutDibPixel(l1, 0, 1, 0x000000);  // black clears like white
+    oxwPutDibPixel(l1, 1, 1, 0x7F7F7E);
+    EXPECT_EQ(l1->bits[0], 0x00);
+    EXPECT_EQ(l1->bits[1], 0x40);
+    EXPECT_EQ(oxwGetDibPixel(l1, 9, 1), OXW_DIB_MARK_COLOR);
+    EXPECT_EQ(oxwGetDibPixel(l1, 8, 1), 0xFFFFFFu);
+    oxwDibUnlock(l1);
+
+    // Erase: clear bits, index 255, white; the padding stays 0.
+    for (OxwGlobal g : {c24.get(), c1.get(), c8.get()}) EXPECT_EQ(oxwEraseDIB(g), 1);
+    EXPECT_EQ(block_bytes(c24.get()).back(), 0);
+    EXPECT_EQ(block_bytes(c24.get())[40 + 8], 0xFF);
+    EXPECT_EQ(block_bytes(c1.get())[48 + 1], 0x00);
+    EXPECT_EQ(block_bytes(c8.get())[40 + 1024], 0xFF);
+    EXPECT_EQ(block_bytes(c8.get())[40 + 1024 + 2], 0);
+    EXPECT_EQ(oxwGetPixelDIB(c8.get(), 1, 1), 255u);
+
+    // Depth 32 is made and kept, but not locked.
+    Global c32(oxwCreateDIB(2, 2, 32, 0, &err));
+    EXPECT_EQ(oxwDibLock(c32.get()), nullptr);
+    EXPECT_EQ(oxwEraseDIB(c32.get()), 0);
+    EXPECT_EQ(oxwGetPixelDIB(c32.get(), 0, 0), 0u);
+    EXPECT_EQ(oxwGlobalUnlock(c32.get()), 0);
+    EXPECT_EQ(oxwDibLock(0), nullptr);
+    EXPECT_EQ(oxwDIBWidth(0) + oxwDIBHeight(0), 0);
+}
+
+TEST(DibToImage, ConversionExamplesAndTheTwoGrayOrders) {
+    uint32_t err;
+    // The fixed palette: raw indices at 8 bits, palette colours at 24.
+    Global pal(oxwCreateDIB(2, 1, 8, 0, &err));
+    OxwDibLockRec *l = oxwDibLock(pal.get());
+    oxwPutDibPixel(l, 0, 0, 8);
+    oxwPutDibPixel(l, 1, 0, 249);
+    oxwDibUnlock(l);
+    Handle i8(oxwDibToImage(pal.get(), 8, &err)), i24(oxwDibToImage(pal.get(), 24, &err));
+    EXPECT_EQ(values(i8.get()), (Values{8, 249}));
+    EXPECT_EQ(values(i24.get()), (Values{0x81DCC0, 0x0000A0}));
+
+    // A 24-bit pixel's gray is (0.11 b + 0.59 g) + 0.3 r, a table entry's (0.59 g + 0.3 r) + 0.11 b: the
+    // neutral levels 1, 23 and 128 come out 1, 22 and 128 from a pixel but 0, 23 and 127 from an entry, so
+    // (128, 128, 128) sets the bit only as a pixel.
+    const Bytes rows24 = {1, 1, 1, 23, 23, 23, 255, 255, 255, 128, 128, 128, 127, 127, 127, 0, 0, 0, 0, 0};
+    Global px(block_of(dib_bytes(5, 1, 24, {}, rows24)));
+    Global entries(block_of(dib_bytes(5, 1, 4, {0x010101, 0x171717, 0xFFFFFF, 0x808080, 0x7F7F7F}, {0x01, 0x23, 0x40, 0, 0, 0, 0, 0}, 5)));
+    for (OxwGlobal g : {px.get(), entries.get()}) {
+        Handle gray(oxwDibToImage(g, 8, &err)), bits(oxwDibToImage(g, 1, &err)), colour(oxwDibToImage(g, 24, &err));
+        const bool from_table = g == entries.get();
+        EXPECT_EQ(values(gray.get()), from_table ? (Values{0, 23, 255, 127, 127}) : (Values{1, 22, 255, 128, 127}));
+        EXPECT_EQ(values(bits.get()), (Values{0, 0, 1, from_table ? 0u : 1u, 0}));
+        EXPECT_EQ(values(colour.get()), (Values{0x010101, 0x171717, 0xFFFFFF, 0x808080, 0x7F7F7F}));
+    }
+    // A 1-bit block copies its bits (the table ignored); at 24 bits each bit takes its entry.
+    Global one(block_of(dib_bytes(3, 2, 1, {0x0000FF, 0x00FF00}, {0x40, 0, 0, 0, 0xA0, 0, 0, 0})));
+    Handle same(oxwDibToImage(one.get(), 1, &err)), wide(oxwDibToImage(one.get(), 24, &err));
+    EXPECT_EQ(values(same.get()), (Values{1, 0, 1, 0, 1, 0}));  // top row: the second stored one
+    EXPECT_EQ(values(wide.get()), (Values{0x00FF00, 0xFF0000, 0x00FF00, 0xFF0000, 0x00FF00, 0xFF0000}));
+
+    err = 0xDEAD;
+    EXPECT_EQ(oxwDibToImage(0, 24, &err), 0u);
+    EXPECT_EQ(oxwDibToImage(pal.get(), 32, &err), 0u);
+    EXPECT_EQ(err, 0xDEADu);
+}
+
+TEST(ImageToDib, RoundTripsAndTheDroppedFourthByte) {
+    std::mt19937 rng(3);
+    for (int32_t bits : {1, 8, 24, 32}) {
+        Handle img = random_image(rng, bits, 37);
+        uint32_t err = 0xDEAD;
+        Global dib(oxwImageToDib(img.get(), &err));
+        ASSERT_TRUE(dib);
+        EXPECT_EQ(err, 0xDEADu);
+        const OxwBitmapInfoHeader h = header_of_block(dib.get());
+        EXPECT_EQ(h.biBitCount, bits == 32 ? 24 : bits);
+        if (bits == 8) {
+            EXPECT_EQ(table_entry(dib.get(), 200), 0xC8C8C8u);
+        }
+        Handle back(oxwDibToImage(dib.get(), bits == 32 ? 24 : static_cast<uint32_t>(bits), &err));
+        const Values v = values(img.get()), w = values(back.get());
+        ASSERT_EQ(v.size(), w.size());
+        for (std::size_t i = 0; i < v.size(); ++i) ASSERT_EQ(w[i], bits == 32 ? v[i] & 0xFFFFFF : v[i]) << bits << " " << i;
+        // Through the clipboard conversion every depth comes back as 32-bit colour with byte 0 clear.
+        Handle clip(oxwCreateClipBoardImage(dib.get(), 1, &err));
+        EXPECT_EQ(oxImageGetLayerDirect(clip.get()), OX_LAYER_GRAY);
+        const Values c = values(clip.get());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            const uint32_t want = bits == 1 ? (v[i] ? 0xFFFFFF : 0) : bits == 8 ? v[i] * 0x010101u : v[i] & 0xFFFFFF;
+            ASSERT_EQ(c[i], want) << bits << " " << i;
+        }
+    }
+    uint32_t err = 0xDEAD;
+    EXPECT_EQ(oxwImageToDib(0, &err), 0u);
+    EXPECT_EQ(err, 0xDEADu);
+}
+
+// Blocks that do not hold up: each is refused by the lock and by both conversions with code 13, and
+// nothing outside the block is read (the sanitizer build checks that part).
+TEST(DibBlocks, BlocksThatDoNotHoldUpAreRefused) {
+    const Bytes good = dib_bytes(5, 3, 8, std::vector<uint32_t>(256, 0x123456), Bytes(8 * 3, 1));
+    auto with = [&](std::size_t off, std::vector<uint8_t> bytes) {
+        Bytes b = good;
+        std::memcpy(b.data() + off, bytes.data(), bytes.size());
+        return b;
+    };
+    const std::pair<const char *, Bytes> cases[] = {
+        {"short header", Bytes(good.begin(), good.begin() + 39)},
+        {"biSize 39", with(0, {39, 0, 0, 0})},
+        {"biSize beyond the block", with(0, {0, 0x10, 0, 0})},
+        {"width 0", with(4, {0, 0, 0, 0})},
+        {"negative height (top-down)", with(8, {0xFD, 0xFF, 0xFF, 0xFF})},
+        {"depth 16", with(14, {16, 0})},
+        {"depth 32", with(14, {32, 0})},
+        {"compressed", with(16, {1, 0, 0, 0})},
+        {"biClrUsed 257", with(32, {1, 1, 0, 0})},
+        {"huge width", with(4, {0xFF, 0xFF, 0xFF, 0x7F})},
+        {"one row short", Bytes(good.begin(), good.end() - 1)},
+        {"table runs out", Bytes(good.begin(), good.begin() + 40 + 1000)},
+        {"biSize pushes rows out", with(0, {44, 0, 0, 0})},
+    };
+    for (const auto &[what, bytes] : cases) {
+        Global g(block_of(bytes));
+        uint32_t err = 0;
+        EXPECT_EQ(oxwDibLock(g.get()), nullptr) << what;
+        EXPECT_EQ(oxwDibToImage(g.get(), 24, &err), 0u) << what;
+        EXPECT_EQ(err, OX_ERROR_INVALID_DATA) << what;
+        err = 0;
+        EXPECT_EQ(oxwCreateClipBoardImage(g.get(), 0, &err), 0u) << what;
+        EXPECT_EQ(err, OX_ERROR_INVALID_DATA) << what;
+        EXPECT_EQ(oxwGlobalUnlock(g.get()), 0) << what;  // every path let go of the block
+    }
+    // A short table (biClrUsed 2) and an index beyond it: black, read from nowhere outside the table.
+    Global few(block_of(dib_bytes(2, 1, 8, {0xFFFFFF, 0x808080}, {1, 200, 0, 0}, 2)));
+    uint32_t err = 0;
+    Handle img(oxwDibToImage(few.get(), 24, &err));
+    EXPECT_EQ(values(img.get()), (Values{0x808080, 0}));
+    const OxwGlobal stale = oxwCreateDIB(1, 1, 24, 0, &err);
+    oxwGlobalFree(stale);
+    EXPECT_EQ(oxwDibToImage(stale, 24, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INVALID_HANDLE);
+}
+
+// Random images and random blocks (every depth, short and long tables, odd widths, now and then a field
+// that breaks the block) through the row kernels and the per-pixel reference: equal results, codes and
+// bytes.
+TEST(DibConvert, RowKernelsMatchTheReference) {
+    std::mt19937 rng(77);
+    for (int i = 0; i < 600; ++i) {
+        const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
+        Handle img = random_image(rng, bits, 70);
+        uint32_t e1 = 1, e2 = 1;
+        Global a(oxwImageToDib(img.get(), &e1)), b(ox::win::plain::image_to_dib(img.get(), &e2));
+        ASSERT_EQ(block_bytes(a.get()), block_bytes(b.get())) << "image to block, case " << i << " depth " << bits;
+        ASSERT_EQ(e1, e2);
+    }
+    for (int i = 0; i < 1500; ++i) {
+        const uint16_t depth = std::array<uint16_t, 4>{1, 4, 8, 24}[rng() % 4];
+        const int32_t w = 1 + static_cast<int32_t>(rng() % 70), h = 1 + static_cast<int32_t>(rng() % 9);
+        const uint32_t used = rng() % 3 == 0 ? rng() % 257 : 0;
+        const uint32_t entries = used ? used : depth == 24 ? 0 : 1u << depth;
+        std::vector<uint32_t> table(entries);
+        for (uint32_t &c : table) c = rng() & 0xFFFFFF;
+        Bytes rows(static_cast<std::size_t>((w * depth + 31) / 32 * 4) * h);
+        for (uint8_t &v : rows) v = static_cast<uint8_t>(rng());
+        Bytes bytes = dib_bytes(w, h, depth, table, rows, used);
+        if (rng() % 10 == 0) bytes[rng() % 40] ^= static_cast<uint8_t>(1u << (rng() % 8));
+        if (rng() % 10 == 0) bytes.resize(bytes.size() - 1 - rng() % 8);
+        Global g(block_of(bytes));
+        for (uint32_t target : {1u, 8u, 24u, 32u, 33u}) {
+            uint32_t e1 = 0xA, e2 = 0xA;
+            Handle x, y;
+            if (target >= 32) {
+                x = Handle(oxwCreateClipBoardImage(g.get(), target == 33, &e1));
+                y = Handle(ox::win::plain::create_clipboard_image(g.get(), target == 33, &e2));
+            } else {
+                x = Handle(oxwDibToImage(g.get(), target, &e1));
+                y = Handle(ox::win::plain::dib_to_image(g.get(), target, &e2));
+            }
+            ASSERT_EQ(image_bytes(x.get()), image_bytes(y.get())) << "block to image, case " << i << " depth " << depth
+                                                                  << " target " << target;
+            ASSERT_EQ(e1, e2);
+        }
+    }
+}
+
+}  // namespace

@@ -1,0 +1,247 @@
+// Conversions between DIB blocks and image records, a stored row at a time. A DIB row and an image row
+// differ in padding (32 bits against none), order (bottom-up against top-down) and, at 24 bits, in the
+// order of the colour bytes (blue, green, red against red, green, blue).
+#include "win/dib_convert.h"
+
+#include <cstring>
+
+#include "image/gray.h"
+#include "image/image_record.h"
+#include "platform/global_memory.h"
+#include "win/dib.h"
+
+namespace ox::win {
+namespace {
+
+inline uint32_t load32(const uint8_t *p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+inline void store32(uint8_t *p, uint32_t v) { std::memcpy(p, &v, 4); }
+inline uint64_t load64(const uint8_t *p) {
+    uint64_t v;
+    std::memcpy(&v, p, 8);
+    return v;
+}
+inline void store64(uint8_t *p, uint64_t v) { std::memcpy(p, &v, 8); }
+
+// Masks of the bytes at positions 0, 1 and 2 modulo 3 in each of the three words of 24 bytes.
+struct Thirds {
+    uint64_t m[3][3];  // m[residue][word]
+};
+constexpr Thirds make_thirds() {
+    Thirds t{};
+    for (int i = 0; i < 24; ++i) t.m[i % 3][i / 8] |= uint64_t{0xFF} << (8 * (i % 8));
+    return t;
+}
+constexpr Thirds kThirds = make_thirds();
+
+// n 3-byte pixels with their first and third bytes swapped (red, green, blue <-> blue, green, red). Eight
+// pixels are three words: the first byte of each pixel comes from two bytes on (the words shifted right
+// by 16 bits), the third from two bytes back.
+void swap_24(const uint8_t *src, uint8_t *dst, int32_t n) {
+    int32_t i = 0;
+    for (; i + 8 <= n; i += 8) {
+        const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
+        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
+        const uint64_t w0 = load64(s), w1 = load64(s + 8), w2 = load64(s + 16);
+        const uint64_t r0 = (w0 >> 16) | (w1 << 48), r1 = (w1 >> 16) | (w2 << 48), r2 = w2 >> 16;
+        const uint64_t l0 = w0 << 16, l1 = (w1 << 16) | (w0 >> 48), l2 = (w2 << 16) | (w1 >> 48);
+        const auto &m = kThirds.m;
+        store64(d, (r0 & m[0][0]) | (w0 & m[1][0]) | (l0 & m[2][0]));
+        store64(d + 8, (r1 & m[0][1]) | (w1 & m[1][1]) | (l1 & m[2][1]));
+        store64(d + 16, (r2 & m[0][2]) | (w2 & m[1][2]) | (l2 & m[2][2]));
+    }
+    for (; i < n; ++i) {
+        const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
+        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
+        const uint8_t a = s[0], b = s[1], c = s[2];
+        d[0] = c;
+        d[1] = b;
+        d[2] = a;
+    }
+}
+
+// n 32-bit image pixels (fourth, red, green, blue) to DIB pixels (blue, green, red). Each 4-byte store
+// runs one byte into the next pixel, which that pixel's store then covers; the last pixel is stored bytewise.
+void pixels_32_to_24(const uint8_t *src, uint8_t *dst, int32_t n) {
+    int32_t i = 0;
+    for (; i + 1 < n; ++i) store32(dst + 3 * static_cast<std::size_t>(i), __builtin_bswap32(load32(src + 4 * static_cast<std::size_t>(i))));
+    if (i < n) {
+        const uint8_t *s = src + 4 * static_cast<std::size_t>(i);
+        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
+        d[0] = s[3];
+        d[1] = s[2];
+        d[2] = s[1];
+    }
+}
+
+// n DIB pixels (blue, green, red) into 32-bit image pixels, keeping their fourth byte.
+void pixels_24_to_32(const uint8_t *src, uint8_t *dst, int32_t n) {
+    for (int32_t i = 0; i < n; ++i) {
+        const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
+        uint8_t *d = dst + 4 * static_cast<std::size_t>(i);
+        const uint32_t v = d[0] | uint32_t{s[2]} << 8 | uint32_t{s[1]} << 16 | uint32_t{s[0]} << 24;
+        store32(d, v);
+    }
+}
+
+// The bit of a 24-bit DIB pixel's gray value. The exact weighted sum is n / 100 with n = 30r + 59g + 11b,
+// and the double sum lies within 1e-12 of it: above 127 for every n above 12800, not for any below, and at
+// exactly 12800 the double's rounding decides.
+inline uint32_t pixel_gray_bit(uint32_t r, uint32_t g, uint32_t b) {
+    const uint32_t n = 30 * r + 59 * g + 11 * b;
+    return n > 12800 || (n == 12800 && pixel_gray(r, g, b) > 127) ? 1u : 0u;
+}
+
+// Pixels of an image row at depth 1 from a function of x, a byte (eight pixels) at a time.
+template <class F>
+void pack_bits(uint8_t *dst, int32_t n, F bit_of) {
+    int32_t x = 0;
+    for (; x + 8 <= n; x += 8) {
+        uint32_t byte = 0;
+        for (int k = 0; k < 8; ++k) byte = byte << 1 | bit_of(x + k);
+        dst[x >> 3] = static_cast<uint8_t>(byte);
+    }
+    if (x < n) {
+        uint32_t byte = 0;
+        for (int k = 0; k < 8; ++k) byte = byte << 1 | (x + k < n ? bit_of(x + k) : 0u);
+        // Bits beyond the width keep what the image held.
+        const uint8_t keep = static_cast<uint8_t>(0xFFu >> (n - x));
+        dst[x >> 3] = static_cast<uint8_t>((dst[x >> 3] & keep) | byte);
+    }
+}
+
+// One stored DIB row into image row `dst` of `depth`, when the two depths differ or are 24.
+void dib_row_to_image(const DibLayout &d, const EntryColors &e, const uint8_t *src, uint8_t *dst, uint32_t depth) {
+    const int32_t w = d.width;
+    if (d.depth == 24) {
+        if (depth == 24) {
+            swap_24(src, dst, w);
+        } else if (depth == 8) {
+            for (int32_t x = 0; x < w; ++x) {
+                const uint8_t *p = src + 3 * static_cast<std::size_t>(x);
+                dst[x] = static_cast<uint8_t>(ox::image::gray_table_a(p[2], p[1], p[0]));
+            }
+        } else {
+            pack_bits(dst, w, [&](int32_t x) {
+                const uint8_t *p = src + 3 * static_cast<std::size_t>(x);
+                return pixel_gray_bit(p[2], p[1], p[0]);
+            });
+        }
+        return;
+    }
+    const uint32_t bits = d.depth;
+    if (depth == 24) {
+        for (int32_t x = 0; x < w; ++x) std::memcpy(dst + 3 * static_cast<std::size_t>(x), e.rgb[dib_index(src, x, bits)], 3);
+    } else if (depth == 8) {
+        for (int32_t x = 0; x < w; ++x) dst[x] = e.gray[dib_index(src, x, bits)];
+    } else {
+        pack_bits(dst, w, [&](int32_t x) { return uint32_t{e.bit[dib_index(src, x, bits)]}; });
+    }
+}
+
+// Locks `dib` and reads its layout; on failure sets the code (6: not a block, 13: does not hold up).
+bool open_block(ox::platform::GlobalLock &mem, DibLayout *d, uint32_t *err) {
+    if (!mem) {
+        *err = OX_ERROR_INVALID_HANDLE;
+        return false;
+    }
+    if (!read_dib_layout(mem.data(), mem.size(), d)) {
+        *err = OX_ERROR_INVALID_DATA;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace ox::win
+
+using namespace ox::win;
+
+extern "C" {
+
+OX_API OxHandle oxwDibToImage(OxwGlobal dib, uint32_t depth, uint32_t *err) {
+    if (dib == 0 || (depth != 1 && depth != 8 && depth != 24)) return 0;
+    ox::platform::GlobalLock mem(dib);
+    DibLayout d;
+    if (!open_block(mem, &d, err)) return 0;
+    OxHandle image = oxImageCreate(d.width, d.height, static_cast<int32_t>(depth), err);
+    ox::image::ScopedImageLock img(image);
+    if (!img.ok()) return 0;
+    const OxImageLockRec &l = img.rec();
+    EntryColors entries;
+    if (d.depth != 24 && d.depth != depth) read_entry_colors(d, &entries);
+    for (int32_t i = 0; i < d.height; ++i) {
+        const uint8_t *src = d.bits + static_cast<std::size_t>(i) * d.row_bytes;
+        uint8_t *dst = l.pixels + static_cast<std::size_t>(d.height - 1 - i) * l.rowBytes;
+        if (d.depth == depth && depth != 24)
+            std::memcpy(dst, src, l.rowBytes);
+        else
+            dib_row_to_image(d, entries, src, dst, depth);
+    }
+    return image;
+}
+
+OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err) {
+    ox::image::ScopedImageLock img(image);
+    if (!img.ok()) return 0;
+    const OxImageLockRec &l = img.rec();
+    const int32_t bits = l.header->bitCount;
+    if (bits != 1 && bits != 8 && bits != 24 && bits != 32) {
+        *err = 0;
+        return 0;
+    }
+    const int32_t w = l.maxX + 1, h = l.maxY + 1;
+    ox::platform::GlobalOwner dib(oxwCreateDIB(w, h, bits == 32 ? 24 : static_cast<uint32_t>(bits), 1, err));
+    if (dib.get() == 0) return 0;
+    {
+        ox::platform::GlobalLock mem(dib.get());
+        DibLayout d;
+        read_dib_layout(mem.data(), mem.size(), &d, true);
+        for (int32_t y = 0; y < h; ++y) {
+            const uint8_t *src = l.pixels + static_cast<std::size_t>(y) * l.rowBytes;
+            uint8_t *dst = d.bits + static_cast<std::size_t>(h - 1 - y) * d.row_bytes;
+            switch (bits) {
+            case 1:
+                // Whole bytes, then the bits of the last one that lie inside the width.
+                std::memcpy(dst, src, static_cast<std::size_t>(w) / 8);
+                if (w & 7) dst[w / 8] = static_cast<uint8_t>(src[w / 8] & ~(0xFFu >> (w & 7)));
+                break;
+            case 8: std::memcpy(dst, src, static_cast<std::size_t>(w)); break;
+            case 24: swap_24(src, dst, w); break;
+            default: pixels_32_to_24(src, dst, w); break;
+            }
+        }
+    }
+    return dib.release();
+}
+
+OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err) {
+    if (dib == 0) return 0;
+    ox::platform::GlobalLock mem(dib);
+    DibLayout d;
+    if (!open_block(mem, &d, err)) return 0;
+    OxHandle image = gray ? oxImageCreateGray(d.width, d.height, err) : oxImageCreate(d.width, d.height, 32, err);
+    ox::image::ScopedImageLock img(image);
+    if (!img.ok()) return 0;
+    const OxImageLockRec &l = img.rec();
+    EntryColors entries;
+    if (d.depth != 24) read_entry_colors(d, &entries);
+    for (int32_t i = 0; i < d.height; ++i) {
+        const uint8_t *src = d.bits + static_cast<std::size_t>(i) * d.row_bytes;
+        uint8_t *dst = l.pixels + static_cast<std::size_t>(d.height - 1 - i) * l.rowBytes;
+        if (d.depth == 24) {
+            pixels_24_to_32(src, dst, d.width);
+        } else {
+            for (int32_t x = 0; x < d.width; ++x) {
+                const uint8_t *c = entries.rgb[dib_index(src, x, d.depth)];
+                std::memcpy(dst + 4 * static_cast<std::size_t>(x) + 1, c, 3);
+            }
+        }
+    }
+    return image;
+}
+
+}  // extern "C"
