@@ -143,6 +143,48 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err);
  * not hold up: 0 with 13 (0 untouched for a handle of 0). err: set on failure. Free with oxFree. */
 OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err);
 
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Host side: the calls a host makes in place of the window system                                      */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* The library draws into windows and bitmaps of its own headless display layer: every window and bitmap
+ * is a pixel surface in memory. A host creates windows and takes their contexts with these calls, reads
+ * the pixels back, and releases what the library's functions hand it. They are not part of the library's
+ * documented drawing functions and follow none of their error patterns beyond what each says here.
+ * Handles are checked: 0, a destroyed or deleted handle, or a made-up value is refused (result 0), never
+ * dereferenced. Colour values are 0x00BBGGRR (red in bits 0-7). One thread at a time. */
+
+/* A window at (x, y) of the parent's client area (of the screen for a parent of 0) with a client area of
+ * width x height pixels (0..16384 each), filled white; there is no frame. `visible` non-zero shows it.
+ * 0 for a refused parent or size. Destroy with oxwHostDestroyWindow. */
+OX_API OxwWindow oxwHostCreateWindow(OxwWindow parent, int32_t x, int32_t y, int32_t width, int32_t height,
+                                     uint32_t visible);
+/* Destroys the window and its children. Contexts taken from them draw nothing from then on and are still
+ * released with oxwHostReleaseDC. 1, or 0 for a refused handle. */
+OX_API int32_t oxwHostDestroyWindow(OxwWindow window);
+
+/* The window's drawing context (window 0: a screen context that has no pixels, so drawing on it does
+ * nothing). Pair every call with oxwHostReleaseDC. 0 for a refused window. */
+OX_API OxwDC oxwHostGetDC(OxwWindow window);
+/* Releases a context from oxwHostGetDC for the same window. 1, or 0 for anything else. */
+OX_API int32_t oxwHostReleaseDC(OxwWindow window, OxwDC dc);
+
+/* Copies a rectangle of a window's client area (or of a bitmap) into `dst`: width x height colour values,
+ * top row first. Monochrome bitmap pixels read 0 (black) or 0xFFFFFF (white). 1, or 0 with nothing
+ * written for a refused handle, a `dst` of 0, a non-positive size or a rectangle that is not inside. */
+OX_API int32_t oxwHostReadWindowPixels(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height,
+                                       OxColorRef *dst);
+OX_API int32_t oxwHostReadBitmapPixels(OxwBitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
+                                       OxColorRef *dst);
+/* A bitmap's pixel size and bits per pixel (32 colour, 1 monochrome); each out-pointer may be 0. 1, or 0
+ * for a refused handle. */
+OX_API int32_t oxwHostGetBitmapSize(OxwBitmap bitmap, int32_t *width, int32_t *height, int32_t *bitCount);
+
+/* Deletes a drawing object the library handed out (a bitmap, pen, brush or palette). 1 on success (also
+ * for a stock object, which stays); 0 for a refused handle or an object still selected into a context. */
+OX_API int32_t oxwHostDeleteObject(uintptr_t object);
+
 #ifdef __cplusplus
 }
 #endif

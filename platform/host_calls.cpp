@@ -1,0 +1,43 @@
+// The host-side calls of oxw.h: what a host does in place of the window system, forwarded to the platform
+// stand-in.
+#include "oxw.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+
+using namespace ox::platform;
+
+extern "C" {
+
+OX_API OxwWindow oxwHostCreateWindow(OxwWindow parent, int32_t x, int32_t y, int32_t width, int32_t height,
+                                     uint32_t visible) {
+    return create_window(parent, x, y, width, height, visible != 0);
+}
+
+OX_API int32_t oxwHostDestroyWindow(OxwWindow window) { return destroy_window(window) ? 1 : 0; }
+
+OX_API OxwDC oxwHostGetDC(OxwWindow window) { return get_dc(window); }
+
+OX_API int32_t oxwHostReleaseDC(OxwWindow window, OxwDC dc) { return release_dc(window, dc) ? 1 : 0; }
+
+OX_API int32_t oxwHostReadWindowPixels(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height,
+                                       OxColorRef *dst) {
+    return read_window_pixels(window, x, y, width, height, dst) ? 1 : 0;
+}
+
+OX_API int32_t oxwHostReadBitmapPixels(OxwBitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height,
+                                       OxColorRef *dst) {
+    return read_bitmap_pixels(bitmap, x, y, width, height, dst) ? 1 : 0;
+}
+
+OX_API int32_t oxwHostGetBitmapSize(OxwBitmap bitmap, int32_t *width, int32_t *height, int32_t *bitCount) {
+    BitmapSize size;
+    if (!get_bitmap_size(bitmap, &size)) return 0;
+    if (width) *width = size.width;
+    if (height) *height = size.height;
+    if (bitCount) *bitCount = size.bits_per_pixel;
+    return 1;
+}
+
+OX_API int32_t oxwHostDeleteObject(uintptr_t object) { return delete_object(object) ? 1 : 0; }
+
+}  // extern "C"

@@ -1,0 +1,305 @@
+// The headless drawing layer: raster-operation copies, stretching, rectangles, polygons and DIB transfer,
+// checked pixel by pixel through the host's read-back calls.
+#include <cstring>
+#include <random>
+#include <tuple>
+#include <vector>
+
+#include "oxw.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+#include "support.h"
+
+namespace {
+
+using namespace ox::platform;
+
+std::vector<uint32_t> pixels_of(OxwBitmap bmp) {
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(oxwHostGetBitmapSize(bmp, &w, &h, nullptr), 1);
+    std::vector<uint32_t> px(static_cast<std::size_t>(w) * h);
+    EXPECT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()), 1);
+    return px;
+}
+
+// A colour bitmap of random pixels selected into its own memory context; both released at scope end.
+struct Canvas {
+    OxwBitmap bmp;
+    OxwDC dc;
+    GdiObject old;
+    Canvas(int32_t w, int32_t h, std::mt19937 *rng = nullptr, int bits = 32) {
+        bmp = create_bitmap(w, h, bits);
+        dc = create_compatible_dc(0);
+        old = select_object(dc, bmp);
+        EXPECT_NE(old, 0u);
+        for (int32_t y = 0; rng && y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) set_bitmap_pixel(bmp, x, y, (*rng)() & 0xFFFFFF);
+    }
+    ~Canvas() {
+        select_object(dc, old);
+        EXPECT_TRUE(delete_dc(dc));
+        EXPECT_TRUE(delete_object(bmp));
+    }
+    uint32_t at(int32_t x, int32_t y) const {
+        uint32_t c = 0xDEADBEEF;
+        get_bitmap_pixel(bmp, x, y, &c);
+        return c;
+    }
+};
+
+// Every operation, offsets partly outside both surfaces: each destination pixel is the operation on the
+// source pixel it lines up with, untouched where the source or destination lies outside.
+TEST(PlatformBlit, RasterOperationsAndClipping) {
+    std::mt19937 rng(7);
+    const uint32_t brush_color = 0x3366CC;
+    const struct {
+        uint32_t rop;
+        uint32_t (*op)(uint32_t p, uint32_t s, uint32_t d);
+    } ops[] = {
+        {kSrcCopy, [](uint32_t, uint32_t s, uint32_t) { return s; }},
+        {kSrcAnd, [](uint32_t, uint32_t s, uint32_t d) { return s & d; }},
+        {kSrcPaint, [](uint32_t, uint32_t s, uint32_t d) { return s | d; }},
+        {kSrcInvert, [](uint32_t, uint32_t s, uint32_t d) { return s ^ d; }},
+        {kDstInvert, [](uint32_t, uint32_t, uint32_t d) { return ~d & 0xFFFFFF; }},
+        {kNotSrcCopy, [](uint32_t, uint32_t s, uint32_t) { return ~s & 0xFFFFFF; }},
+        {kPatCopy, [](uint32_t p, uint32_t, uint32_t) { return p; }},
+        {0x00B80000, [](uint32_t p, uint32_t s, uint32_t d) { return ((s & d) | (~s & p)) & 0xFFFFFF; }},  // general path
+    };
+    const int size_before = static_cast<int>(live_object_count());
+    for (const auto &o : ops) {
+        Canvas src(9, 7, &rng), dst(8, 6, &rng);
+        const GdiObject brush = create_solid_brush(brush_color);
+        const GdiObject old_brush = select_object(dst.dc, brush);
+        const std::vector<uint32_t> before = pixels_of(dst.bmp);
+        const int32_t x = -2, y = 3, sx = 4, sy = -1, w = 9, h = 6;  // the operations not reading the source
+                                                                  // are not clipped by it
+        ASSERT_TRUE(bit_blt(dst.dc, x, y, w, h, src.dc, sx, sy, o.rop));
+        for (int32_t dy = 0; dy < 6; ++dy)
+            for (int32_t dx = 0; dx < 8; ++dx) {
+                const int32_t X = dx - x, Y = dy - y, px = sx + X, py = sy + Y;
+                const bool src_in = !rop_uses_source(o.rop) || (px >= 0 && px < 9 && py >= 0 && py < 7);
+                const bool hit = X >= 0 && X < w && Y >= 0 && Y < h && src_in;
+                const uint32_t d = before[dy * 8 + dx];
+                const uint32_t want = hit ? o.op(brush_color, src.at(px, py), d) : d;
+                ASSERT_EQ(dst.at(dx, dy), want) << std::hex << o.rop << " at " << std::dec << dx << "," << dy;
+            }
+        select_object(dst.dc, old_brush);
+        EXPECT_TRUE(delete_object(brush));
+    }
+    EXPECT_EQ(static_cast<int>(live_object_count()), size_before);
+}
+
+// Overlapping copy within one surface reads the source as it was; monochrome and colour meet through the
+// contexts' text and background colours.
+TEST(PlatformBlit, OverlapAndMonochromeConversion) {
+    std::mt19937 rng(3);
+    Canvas c(10, 4, &rng);
+    const std::vector<uint32_t> before = pixels_of(c.bmp);
+    ASSERT_TRUE(bit_blt(c.dc, 2, 0, 8, 4, c.dc, 0, 0, kSrcCopy));
+    for (int32_t y = 0; y < 4; ++y)
+        for (int32_t x = 2; x < 10; ++x) EXPECT_EQ(c.at(x, y), before[y * 10 + x - 2]);
+
+    Canvas mono(4, 1, nullptr, 1), color(4, 1);
+    set_bitmap_pixel(mono.bmp, 1, 0, 0xFFFFFF);
+    set_bitmap_pixel(mono.bmp, 3, 0, 0xFFFFFF);
+    set_text_color(color.dc, 0x0000FF);
+    set_bk_color(color.dc, 0x00FF00);
+    ASSERT_TRUE(bit_blt(color.dc, 0, 0, 4, 1, mono.dc, 0, 0, kSrcCopy));  // 0 bits: text colour, 1: background
+    EXPECT_EQ(pixels_of(color.bmp), (std::vector<uint32_t>{0x0000FF, 0x00FF00, 0x0000FF, 0x00FF00}));
+    set_bk_color(color.dc, 0x0000FF);  // colour to monochrome: the source's background colour becomes white
+    ASSERT_TRUE(bit_blt(mono.dc, 0, 0, 4, 1, color.dc, 0, 0, kSrcCopy));
+    EXPECT_EQ(pixels_of(mono.bmp), (std::vector<uint32_t>{0xFFFFFF, 0, 0xFFFFFF, 0}));
+}
+
+TEST(PlatformBlit, StretchSamplesNearestPixel) {
+    std::mt19937 rng(11);
+    Canvas src(5, 4, &rng);
+    for (const auto &[w, h, sw, sh] : {std::tuple{7, 9, 3, 4}, {2, 2, 5, 4}, {10, 8, 5, 4}, {4, 3, 4, 3}}) {
+        Canvas dst(12, 10);
+        ASSERT_TRUE(stretch_blt(dst.dc, 1, 1, w, h, src.dc, 1, 0, sw, sh, kSrcCopy));
+        for (int32_t y = 0; y < 10; ++y)
+            for (int32_t x = 0; x < 12; ++x) {
+                const int32_t px = 1 + (x - 1) * sw / w, py = (y - 1) * sh / h;  // source pixels past x 4 skipped
+                const bool in = x >= 1 && x < 1 + w && y >= 1 && y < 1 + h && px < 5;
+                const uint32_t want = in ? src.at(px, py) : 0xFFFFFF;
+                ASSERT_EQ(dst.at(x, y), want) << w << "x" << h << " from " << sw << "x" << sh << " at " << x << "," << y;
+            }
+    }
+    Canvas dst(4, 4);
+    EXPECT_FALSE(stretch_blt(dst.dc, 0, 0, -4, 4, src.dc, 0, 0, 4, 4, kSrcCopy));  // no mirroring
+}
+
+// Picture of a canvas: '#' black, '.' white.
+std::string picture(const Canvas &c, int32_t w, int32_t h) {
+    std::string s;
+    for (int32_t y = 0; y < h; ++y) {
+        for (int32_t x = 0; x < w; ++x) s += c.at(x, y) == 0 ? '#' : c.at(x, y) == 0xFFFFFF ? '.' : '?';
+        s += '\n';
+    }
+    return s;
+}
+
+TEST(PlatformShapes, RectangleOutlineFillAndNullPen) {
+    Canvas c(8, 6);
+    const GdiObject old_brush = select_object(c.dc, get_stock_object(kNullBrush));
+    ASSERT_TRUE(rectangle(c.dc, 6, 5, 1, 1));  // corners normalised; outline on left..right-1, top..bottom-1
+    EXPECT_EQ(picture(c, 8, 6), "........\n.#####..\n.#...#..\n.#...#..\n.#####..\n........\n");
+
+    const GdiObject brush = create_solid_brush(0);
+    select_object(c.dc, brush);
+    const GdiObject old_pen = select_object(c.dc, get_stock_object(kNullPen));
+    ASSERT_TRUE(fill_rect(c.dc, {0, 0, 8, 6}, get_stock_object(kWhiteBrush)));
+    ASSERT_TRUE(rectangle(c.dc, 1, 1, 6, 5));  // null pen: one pixel less on the right and at the bottom
+    EXPECT_EQ(picture(c, 8, 6), "........\n.####...\n.####...\n.####...\n........\n........\n");
+
+    const GdiObject wide = create_pen(kPenSolid, 2, 0);
+    select_object(c.dc, wide);
+    select_object(c.dc, get_stock_object(kNullBrush));
+    ASSERT_TRUE(fill_rect(c.dc, {0, 0, 8, 6}, get_stock_object(kWhiteBrush)));
+    ASSERT_TRUE(rectangle(c.dc, 2, 2, 7, 5));  // width 2: one pixel outward
+    EXPECT_EQ(picture(c, 8, 6), "........\n.#######\n.#######\n.##...##\n.#######\n.#######\n");
+    EXPECT_FALSE(delete_object(wide));  // still selected
+    select_object(c.dc, old_pen);
+    select_object(c.dc, old_brush);
+    EXPECT_TRUE(delete_object(wide));
+    EXPECT_TRUE(delete_object(brush));
+}
+
+// Even-odd interior with top-left ownership, then the one-pixel outline through every vertex.
+TEST(PlatformShapes, PolygonEvenOddAndOutline) {
+    Canvas c(11, 11);
+    const GdiObject black = create_solid_brush(0);
+    const GdiObject old_brush = select_object(c.dc, black);
+    const GdiObject old_pen = select_object(c.dc, get_stock_object(kNullPen));
+    const OxPoint square[] = {{1, 1}, {5, 1}, {5, 4}, {1, 4}};
+    ASSERT_TRUE(polygon(c.dc, square));
+    EXPECT_EQ(picture(c, 7, 6), ".......\n.####..\n.####..\n.####..\n.......\n.......\n");
+
+    select_object(c.dc, get_stock_object(kBlackPen));
+    select_object(c.dc, get_stock_object(kNullBrush));
+    ASSERT_TRUE(fill_rect(c.dc, {0, 0, 11, 11}, get_stock_object(kWhiteBrush)));
+    const OxPoint triangle[] = {{0, 0}, {6, 3}, {0, 5}};
+    ASSERT_TRUE(polygon(c.dc, triangle));
+    EXPECT_EQ(picture(c, 7, 6), "#......\n###....\n#..##..\n#....##\n#.###..\n##.....\n");
+
+    // A bow tie crossing itself: both lobes are inside, its hole between two crossings stays white. A
+    // five-pointed star keeps its centre white by the even-odd rule.
+    select_object(c.dc, black);
+    select_object(c.dc, get_stock_object(kNullPen));
+    ASSERT_TRUE(fill_rect(c.dc, {0, 0, 11, 11}, get_stock_object(kWhiteBrush)));
+    const OxPoint star[] = {{5, 0}, {8, 10}, {0, 3}, {10, 3}, {2, 10}};
+    ASSERT_TRUE(polygon(c.dc, star));
+    EXPECT_EQ(c.at(5, 5), 0xFFFFFFu);  // the centre pentagon, crossed twice
+    EXPECT_EQ(c.at(5, 2), 0u);         // the top point
+    EXPECT_EQ(c.at(1, 3), 0u);         // the left point
+    EXPECT_EQ(c.at(7, 8), 0u);         // the lower right point
+
+    // Far-away vertices cost nothing and still give the visible edge pixels.
+    select_object(c.dc, get_stock_object(kBlackPen));
+    const OxPoint far[] = {{-2000000000, 5}, {2000000000, 5}, {0, 2000000000}};
+    ASSERT_TRUE(polygon(c.dc, far));
+    for (int32_t x = 0; x < 11; ++x) EXPECT_EQ(c.at(x, 5), 0u) << x;
+    select_object(c.dc, old_pen);
+    select_object(c.dc, old_brush);
+    EXPECT_TRUE(delete_object(black));
+}
+
+// Bitmap -> packed DIB -> bitmap keeps every pixel at 24 and 32 bits; the DIB is bottom-up with padded
+// rows; a monochrome bitmap goes through 1 bit with the black, white table.
+TEST(PlatformDib, PackedRoundTripAndLayout) {
+    std::mt19937 rng(5);
+    Canvas c(3, 2, &rng);
+    for (int bits : {24, 32}) {
+        const std::size_t n = write_packed_dib(c.bmp, bits, nullptr, 0);
+        ASSERT_EQ(n, 40u + (bits == 24 ? 12u : 12u) * 2u);
+        std::vector<uint8_t> dib(n);
+        ASSERT_EQ(write_packed_dib(c.bmp, bits, dib.data(), dib.size()), n);
+        const uint32_t bottom_left = c.at(0, 1);
+        EXPECT_EQ(dib[40], (bottom_left >> 16) & 0xFF);  // first stored row is the bottom row, blue first
+        EXPECT_EQ(dib[42], bottom_left & 0xFF);
+        if (bits == 24) {
+            EXPECT_EQ(dib[40 + 9] | dib[40 + 10] | dib[40 + 11], 0);  // row padding
+        }
+        DibView v;
+        ASSERT_TRUE(parse_packed_dib(dib.data(), dib.size(), &v));
+        const OxwBitmap back = create_bitmap_from_dib(v);
+        EXPECT_EQ(pixels_of(back), pixels_of(c.bmp));
+        EXPECT_TRUE(delete_object(back));
+        EXPECT_FALSE(parse_packed_dib(dib.data(), dib.size() - 1, &v));  // rows run past the block
+    }
+    Canvas mono(33, 2, nullptr, 1);
+    set_bitmap_pixel(mono.bmp, 32, 0, 0xFFFFFF);
+    std::vector<uint8_t> dib(write_packed_dib(mono.bmp, 1, nullptr, 0));
+    ASSERT_EQ(dib.size(), 40u + 8u + 8u * 2u);
+    write_packed_dib(mono.bmp, 1, dib.data(), dib.size());
+    EXPECT_EQ(dib[48 + 8 + 4], 0x80);  // top row stored second: bit 32 is the first bit of its fifth byte
+    DibView v;
+    ASSERT_TRUE(parse_packed_dib(dib.data(), dib.size(), &v));
+    Canvas out(33, 2);
+    ASSERT_TRUE(set_dib_bits_to_device(out.dc, 0, 0, 33, 2, 0, 0, v));
+    EXPECT_EQ(pixels_of(out.bmp), pixels_of(mono.bmp));
+}
+
+// A source rectangle of a bottom-up DIB is named from its lower-left corner, and zoomed by repetition;
+// a tile that uses the lowest rows of a taller buffer lands as drawn.
+TEST(PlatformDib, StretchFromLowerLeftOrigin) {
+    // 2 x 3 at 8 bits with a gray table: stored rows (bottom first) hold 10 11 / 20 21 / 30 31.
+    std::vector<uint8_t> colors(256 * 4);
+    for (int i = 0; i < 256; ++i) colors[4 * i] = colors[4 * i + 1] = colors[4 * i + 2] = static_cast<uint8_t>(i);
+    const uint8_t bits[] = {10, 11, 0, 0, 20, 21, 0, 0, 30, 31, 0, 0};
+    const DibView v{2, 3, 8, colors.data(), 256, bits, sizeof bits};
+    Canvas c(4, 4);
+    ASSERT_TRUE(stretch_dib_bits(c.dc, 0, 0, 4, 4, 0, 1, 2, 2, v, kSrcCopy));  // stored rows 1..2, doubled
+    const uint32_t g20 = 0x141414, g21 = 0x151515, g30 = 0x1E1E1E, g31 = 0x1F1F1F;
+    EXPECT_EQ(pixels_of(c.bmp), (std::vector<uint32_t>{g30, g30, g31, g31, g30, g30, g31, g31, g20, g20, g21,
+                                                       g21, g20, g20, g21, g21}));
+    const DibView short_view{2, 3, 8, colors.data(), 256, bits, sizeof bits - 1};
+    EXPECT_FALSE(stretch_dib_bits(c.dc, 0, 0, 4, 4, 0, 0, 2, 3, short_view, kSrcCopy));
+}
+
+// Stale and made-up handles are refused everywhere; selected objects cannot be deleted.
+TEST(PlatformHandles, RefusedHandles) {
+    const OxwBitmap bmp = create_bitmap(4, 4, 32);
+    const OxwDC dc = create_compatible_dc(0);
+    ASSERT_NE(select_object(dc, bmp), 0u);
+    EXPECT_FALSE(delete_object(bmp));
+    const OxwDC other = create_compatible_dc(dc);
+    EXPECT_EQ(select_object(other, bmp), 0u);  // one context at a time
+    EXPECT_TRUE(delete_dc(other));
+    EXPECT_TRUE(delete_dc(dc));
+    EXPECT_TRUE(delete_object(bmp));
+    for (uintptr_t h : {uintptr_t{bmp}, uintptr_t{dc}, uintptr_t{0}, uintptr_t{12345}, ~uintptr_t{0}}) {
+        EXPECT_FALSE(delete_object(h));
+        EXPECT_FALSE(delete_dc(h));
+        EXPECT_EQ(select_object(h, get_stock_object(kBlackPen)), 0u);
+        EXPECT_FALSE(bit_blt(h, 0, 0, 1, 1, h, 0, 0, kSrcCopy));
+        EXPECT_FALSE(rectangle(h, 0, 0, 2, 2));
+        EXPECT_FALSE(invert_rect(h, {0, 0, 2, 2}));
+        EXPECT_EQ(oxwHostGetBitmapSize(h, nullptr, nullptr, nullptr), 0);
+        EXPECT_EQ(oxwHostReleaseDC(0, h), 0);
+    }
+    EXPECT_EQ(create_bitmap(0, 5, 32), 0u);
+    EXPECT_EQ(create_bitmap(70000, 1, 32), 0u);
+    EXPECT_TRUE(delete_object(get_stock_object(kWhiteBrush)));  // stock objects stay
+    EXPECT_TRUE(is_object(get_stock_object(kWhiteBrush)));
+}
+
+// A window's context draws into the client area that the host reads back.
+TEST(PlatformHost, WindowContextPixels) {
+    const OxwWindow w = oxwHostCreateWindow(0, 10, 20, 5, 3, 1);
+    ASSERT_NE(w, 0u);
+    const OxwDC dc = oxwHostGetDC(w);
+    ASSERT_TRUE(invert_rect(dc, {3, 1, 9, 9}));
+    uint32_t px[15];
+    ASSERT_EQ(oxwHostReadWindowPixels(w, 0, 0, 5, 3, px), 1);
+    for (int i = 0; i < 15; ++i) EXPECT_EQ(px[i], (i % 5 >= 3 && i / 5 >= 1) ? 0u : 0xFFFFFFu) << i;
+    EXPECT_EQ(oxwHostReadWindowPixels(w, 1, 0, 5, 3, px), 0);  // not inside
+    EXPECT_EQ(oxwHostReleaseDC(w + 1, dc), 0);
+    EXPECT_EQ(oxwHostDestroyWindow(w), 1);
+    EXPECT_FALSE(invert_rect(dc, {0, 0, 1, 1}));  // the window is gone; the context is still released
+    EXPECT_EQ(oxwHostReleaseDC(w, dc), 1);
+    EXPECT_EQ(oxwHostReadWindowPixels(w, 0, 0, 1, 1, px), 0);
+    EXPECT_EQ(oxwHostCreateWindow(w, 0, 0, 1, 1, 1), 0u);  // stale parent
+}
+
+}  // namespace
