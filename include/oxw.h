@@ -143,7 +143,6 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err);
  * not hold up: 0 with 13 (0 untouched for a handle of 0). err: set on failure. Free with oxFree. */
 OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err);
 
-
 /* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
 /* ---------------------------------------------------------------------------------------------------- */
