@@ -1,7 +1,9 @@
-// Points on a quadratic curve for the drawing tools.
+// Points for the drawing tools: a quadratic curve, and the Shift snap of a dragged line.
+#include <cmath>
 #include <cstdint>
 
 #include "ox.h"
+#include "platform/input.h"
 
 namespace {
 
@@ -13,6 +15,12 @@ int32_t curve_coordinate(int32_t control, int32_t start, int32_t end, double t) 
     return static_cast<int16_t>(static_cast<uint16_t>(oxDouble2Int(v)));
 }
 
+// Slides a diagonal end back toward the start by k steps; (sx, sy) is the forward step.
+void slide_back(OxPoint *end, int64_t k, int sx, int sy) {
+    end->x = static_cast<int32_t>(end->x - sx * k);
+    end->y = static_cast<int32_t>(end->y - sy * k);
+}
+
 }  // namespace
 
 extern "C" {
@@ -21,6 +29,36 @@ OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x
                        OxPoint *result) {
     result->x = curve_coordinate(cx, x1, x2, t);
     result->y = curve_coordinate(cy, y1, y2, t);
+}
+
+OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t width, int32_t height) {
+    if (!(ox::platform::get_key_state(ox::platform::kVkShift) & 0x8000)) return;
+    const int64_t dx = int64_t{end->x} - start->x, dy = int64_t{end->y} - start->y;
+    const double s = dx == 0 ? 100.0 : static_cast<double>(dy) / static_cast<double>(dx);
+    const double pi = 3.14159265358979323846;
+    const double t_m1 = std::tan(-pi / 8), t_1 = std::tan(pi / 8), t_3 = std::tan(3 * pi / 8),
+                 t_5 = std::tan(5 * pi / 8);
+    if (t_m1 < s && s <= t_1) {
+        end->y = start->y;
+        return;
+    }
+    if (s > t_3 || s < t_5) {
+        end->x = start->x;
+        return;
+    }
+    // Falling (+1, +1) for t1 < s <= t3, otherwise rising (+1, -1).
+    const int sy = s > t_1 ? 1 : -1;
+    const int64_t d = static_cast<int64_t>(std::sqrt((static_cast<double>(dx) * dx + static_cast<double>(dy) * dy) * 0.5));
+    const bool forward = end->x > start->x;
+    const int64_t k = forward ? d : -d;
+    end->x = static_cast<int32_t>(start->x + k);
+    end->y = static_cast<int32_t>(start->y + sy * k);
+    // Back along the diagonal, toward the start: only the limits this direction can cross, x first.
+    const int step_x = forward ? 1 : -1, step_y = forward ? sy : -sy;
+    if (forward ? end->x >= width : end->x < 0)
+        slide_back(end, forward ? int64_t{end->x} - width + 1 : -int64_t{end->x}, step_x, step_y);
+    if (step_y > 0 ? end->y >= height : end->y < 0)
+        slide_back(end, step_y > 0 ? int64_t{end->y} - height + 1 : -int64_t{end->y}, step_x, step_y);
 }
 
 }  // extern "C"

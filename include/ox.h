@@ -154,6 +154,10 @@ OX_API uint32_t oxGetPtrSize(void *ptr);
 /* Releases a heap block; 0 is ignored. */
 OX_API void oxFreePtr(void *ptr);
 
+/* 1 while the Escape key (virtual key 27) is held down, else 0: the key state of the display layer, which
+ * the host sets (oxwHostSetKeyState in oxw.h); no keyboard message is read or removed. */
+OX_API uint32_t oxAbort(void);
+
 /* ---------------------------------------------------------------------------------------------------- */
 /* Files                                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
@@ -314,6 +318,22 @@ OX_API uint32_t oxReverseDword(uint32_t value);
  * oxDouble2Short is the same function under a second name: the same 32-bit result, not clamped. */
 OX_API int32_t oxDouble2Int(double value);
 OX_API int32_t oxDouble2Short(double value);
+
+/* Services of the display layer (see the host-side calls in oxw.h). Windows, contexts and modules are the
+ * OxwWindow, OxwDC and OxwModule handles of oxw.h, passed here as plain pointer-sized values. */
+
+/* Makes the wait cursor (system cursor 32514) the current cursor. */
+OX_API void oxTimeCursor(void);
+/* Records a beep of the given sound type (0xFFFFFFFF simple beep, 0 default, 0x10/0x20/0x30/0x40 the icon
+ * sounds; any value is accepted) and rings the terminal bell when stderr is a terminal. */
+OX_API void oxMessageBeep(uint32_t type);
+/* Copies string `id` of `module`'s string table (module 0: the library's own) into `buffer`, at most
+ * size - 1 bytes and a terminator, never half of a double-byte character of the active code page. Returns
+ * the bytes copied; 0 for a missing string or a refused module (the buffer then holds an empty string).
+ * `ignored` is ignored. A buffer of 0 or a size below 1 writes nothing and returns 0. */
+OX_API int32_t oxLoadString(uintptr_t module, uint32_t id, uint32_t ignored, char *buffer, int32_t size);
+/* 1 while the key with this virtual key code (0..255) is held down, else 0 (also for other codes). */
+OX_API int32_t oxGetKeyState(int32_t virtualKey);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Image record and pixel access                                                                         */
@@ -746,6 +766,19 @@ OX_API int32_t oxEqualRect(const OxRect *a, const OxRect *b);
 /* Grows an inclusive bounding box so that it takes in `point`. */
 OX_API void oxGetRegion(const OxPoint *point, OxRect *rect);
 
+/* Window operations of the display layer; `window` is an OxwWindow, `dc` an OxwDC (oxw.h). Each returns 1
+ * on success and 0 for a refused handle (0 included) or, where a rect is required, a rect of 0. */
+/* The client rectangle: (0, 0, client width, client height). `rect` is untouched on failure. */
+OX_API int32_t oxPortRect(uintptr_t window, OxRect *rect);
+/* Adds `rect` (0: the whole client area), clipped to the client area, to the window's update region; the
+ * background is not to be erased. */
+OX_API int32_t oxInvalidateRect(uintptr_t window, const OxRect *rect);
+/* Removes `rect` (0: the whole client area) from the update region. */
+OX_API int32_t oxValidateRect(uintptr_t window, const OxRect *rect);
+/* Inverts the colours (every bit of the pixel) of `rect`, clipped to what the context draws into; an empty
+ * or inverted rect inverts nothing and succeeds. A context without pixels (the screen's) succeeds too. */
+OX_API int32_t oxInvertRect(uintptr_t dc, const OxRect *rect);
+
 /* ---------------------------------------------------------------------------------------------------- */
 /* Curve and line points                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
@@ -756,6 +789,14 @@ OX_API void oxGetRegion(const OxPoint *point, OxRect *rect);
  * (40000 -> -25536). t is not limited to 0..1; a NaN t gives (0, 0). */
 OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x2, int32_t y2, double t,
                        OxPoint *result);
+
+/* While Shift (virtual key 16) is held down, snaps `end` to the horizontal, vertical or 45-degree line
+ * through `start` that is nearest the dragged direction (slope dy / dx against tan(pi/8) and tan(3pi/8);
+ * dx = 0 counts as slope 100). Horizontal and vertical keep the dragged coordinate. A diagonal keeps the
+ * length: d = trunc(sqrt((dx^2 + dy^2) / 2)) steps toward the side of end.x (backward when end.x <= start.x),
+ * then the end slides back along the diagonal until 0 <= x < width and 0 <= y < height (testing only the
+ * two limits its direction can cross, x first). With Shift up nothing changes. */
+OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t width, int32_t height);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Management file and colour chart                                                                      */

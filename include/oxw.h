@@ -17,6 +17,8 @@ typedef uintptr_t OxwWindow;
 typedef uintptr_t OxwDC;
 typedef uintptr_t OxwBitmap;
 typedef uintptr_t OxwGlobal;
+/* A module whose resources (strings, bitmaps) the library reads; 0 = the library's own module. */
+typedef uintptr_t OxwModule;
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Global memory blocks (host side)                                                                      */
@@ -183,6 +185,35 @@ OX_API int32_t oxwHostGetBitmapSize(OxwBitmap bitmap, int32_t *width, int32_t *h
 /* Deletes a drawing object the library handed out (a bitmap, pen, brush or palette). 1 on success (also
  * for a stock object, which stays); 0 for a refused handle or an object still selected into a context. */
 OX_API int32_t oxwHostDeleteObject(uintptr_t object);
+
+/* The update region of a window: its bounding box into `rect` (all zeros when empty). 1 when the region is
+ * not empty, 0 when it is or for a refused handle. */
+OX_API int32_t oxwHostGetUpdateRect(OxwWindow window, OxRect *rect);
+
+/* Registers a folder of resources as a module for the functions that take one:
+ *   strings.txt  one string a line: "<id> <text>", the id 0..65535 in decimal, one space or tab, then the
+ *                text (bytes in the code page) to the end of the line; \n, \t and \\ stand for a line
+ *                feed, a tab and a backslash; empty lines and lines starting with '#' are skipped; the file
+ *                may be missing;
+ *   NAME.bmp     bitmap files: NAME of decimal digits (1..65535) is the resource number, another NAME the
+ *                resource name (ASCII case ignored); other files are ignored.
+ * Everything is read at once. 0 on failure: folder 0 (87), a missing folder (3), an unreadable file (its
+ * code), a malformed line, a repeated id or name, or a .bmp file without "BM", shorter than 54 bytes or
+ * longer than 256 MiB (13). err: set on failure. Forget it with oxwHostUnregisterModule. */
+OX_API OxwModule oxwHostRegisterModule(const char *folder, uint32_t *err);
+/* 1, or 0 for a refused module and for 0 (the library's own module cannot be forgotten). */
+OX_API int32_t oxwHostUnregisterModule(OxwModule module);
+
+/* Marks the key with virtual key code `virtualKey` (0..255) as held down (`down` non-zero) or released; the
+ * library's key polls (oxGetKeyState, oxAbort, the Shift snap) read this state. 1, or 0 for another code. */
+OX_API int32_t oxwHostSetKeyState(int32_t virtualKey, int32_t down);
+
+/* The resource number of the current cursor (32512 arrow, 32514 wait, ...), 0 when none was set. */
+OX_API uint32_t oxwHostGetCursor(void);
+
+/* The number of beeps since the last call, with the sound types of the first min(count, capacity, 256)
+ * copied to `types` (0 allowed when capacity is 0); the record is then cleared. */
+OX_API uint32_t oxwHostTakeBeeps(uint32_t *types, uint32_t capacity);
 
 #ifdef __cplusplus
 }

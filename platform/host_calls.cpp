@@ -2,6 +2,8 @@
 // stand-in.
 #include "oxw.h"
 #include "platform/gdi.h"
+#include "platform/input.h"
+#include "platform/resources.h"
 #include "platform/window.h"
 
 using namespace ox::platform;
@@ -39,5 +41,24 @@ OX_API int32_t oxwHostGetBitmapSize(OxwBitmap bitmap, int32_t *width, int32_t *h
 }
 
 OX_API int32_t oxwHostDeleteObject(uintptr_t object) { return delete_object(object) ? 1 : 0; }
+
+OX_API int32_t oxwHostGetUpdateRect(OxwWindow window, OxRect *rect) {
+    OxRect box{};
+    const bool any = get_update_rect(window, &box);
+    if (rect) *rect = box;
+    return any ? 1 : 0;
+}
+
+OX_API OxwModule oxwHostRegisterModule(const char *folder, uint32_t *err) { return register_module(folder, err); }
+
+OX_API int32_t oxwHostUnregisterModule(OxwModule module) { return unregister_module(module) ? 1 : 0; }
+
+OX_API int32_t oxwHostSetKeyState(int32_t virtualKey, int32_t down) {
+    return set_key_state(virtualKey, down != 0) ? 1 : 0;
+}
+
+OX_API uint32_t oxwHostGetCursor(void) { return cursor_id(current_cursor()); }
+
+OX_API uint32_t oxwHostTakeBeeps(uint32_t *types, uint32_t capacity) { return take_beeps(types, capacity); }
 
 }  // extern "C"

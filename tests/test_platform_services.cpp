@@ -1,0 +1,196 @@
+// The display layer's services seen through the library's functions: update regions, string and bitmap
+// resources, key state, cursor, beeps, inversion and the Shift snap of a dragged line.
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "oxw.h"
+#include "platform/resources.h"
+#include "platform/window.h"
+#include "support.h"
+
+namespace {
+
+TEST(PlatformWindow, ClientRectAndUpdateRegion) {
+    const OxwWindow w = oxwHostCreateWindow(0, 40, 30, 20, 10, 1);
+    ASSERT_NE(w, 0u);
+    OxRect r{9, 9, 9, 9};
+    ASSERT_EQ(oxPortRect(w, &r), 1);
+    EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == 20 && r.bottom == 10);
+
+    EXPECT_EQ(oxwHostGetUpdateRect(w, &r), 0);
+    const OxRect a{-5, 2, 4, 6}, b{15, 8, 30, 30}, hole{0, 3, 4, 6};
+    ASSERT_EQ(oxInvalidateRect(w, &a), 1);  // clipped to the client area
+    ASSERT_EQ(oxInvalidateRect(w, &b), 1);
+    ASSERT_EQ(oxwHostGetUpdateRect(w, &r), 1);
+    EXPECT_TRUE(r.left == 0 && r.top == 2 && r.right == 20 && r.bottom == 10) << r.left << r.top << r.right << r.bottom;
+    ASSERT_EQ(oxValidateRect(w, &hole), 1);  // leaves row 2 of a, and b
+    EXPECT_TRUE(ox::platform::update_region_contains(w, 3, 2));
+    EXPECT_FALSE(ox::platform::update_region_contains(w, 3, 3));
+    EXPECT_FALSE(ox::platform::update_region_contains(w, 10, 8));  // between the two
+    EXPECT_TRUE(ox::platform::update_region_contains(w, 19, 9));
+    ASSERT_EQ(oxValidateRect(w, nullptr), 1);
+    EXPECT_EQ(oxwHostGetUpdateRect(w, &r), 0);
+    ASSERT_EQ(oxInvalidateRect(w, nullptr), 1);
+    ASSERT_EQ(oxwHostGetUpdateRect(w, &r), 1);
+    EXPECT_TRUE(r.left == 0 && r.top == 0 && r.right == 20 && r.bottom == 10);
+
+    EXPECT_EQ(oxwHostDestroyWindow(w), 1);
+    for (uintptr_t bad : {uintptr_t{0}, uintptr_t{w}, uintptr_t{777}}) {
+        EXPECT_EQ(oxPortRect(bad, &r), 0);
+        EXPECT_EQ(oxInvalidateRect(bad, nullptr), 0);
+        EXPECT_EQ(oxValidateRect(bad, nullptr), 0);
+    }
+}
+
+// Inverting twice restores the pixels; only the rectangle's clipped part changes.
+TEST(PlatformWindow, InvertRect) {
+    const OxwWindow w = oxwHostCreateWindow(0, 0, 0, 4, 3, 1);
+    const OxwDC dc = oxwHostGetDC(w);
+    const OxRect r{2, -1, 10, 2};
+    ASSERT_EQ(oxInvertRect(dc, &r), 1);
+    uint32_t px[12];
+    ASSERT_EQ(oxwHostReadWindowPixels(w, 0, 0, 4, 3, px), 1);
+    for (int i = 0; i < 12; ++i) EXPECT_EQ(px[i], (i % 4 >= 2 && i / 4 < 2) ? 0u : 0xFFFFFFu) << i;
+    ASSERT_EQ(oxInvertRect(dc, &r), 1);
+    ASSERT_EQ(oxwHostReadWindowPixels(w, 0, 0, 4, 3, px), 1);
+    for (uint32_t p : px) EXPECT_EQ(p, 0xFFFFFFu);
+    EXPECT_EQ(oxInvertRect(dc, nullptr), 0);
+    EXPECT_EQ(oxInvertRect(0, &r), 0);
+    EXPECT_EQ(oxwHostReleaseDC(w, dc), 1);
+    EXPECT_EQ(oxInvertRect(dc, &r), 0);  // released
+    oxwHostDestroyWindow(w);
+}
+
+class CodePage {
+public:
+    explicit CodePage(uint32_t page) { oxSetCodePage(page); }
+    ~CodePage() { oxSetCodePage(0); }
+};
+
+// The library's own face names, and a host module's strings and bitmaps from a folder.
+TEST(PlatformResources, StringsAndBitmaps) {
+    char buf[64];
+    EXPECT_EQ(oxLoadString(0, 2, 0, buf, sizeof buf), 13);
+    EXPECT_STREQ(buf, "MS Sans Serif");
+    EXPECT_EQ(oxLoadString(0, 3, 0, buf, sizeof buf), 4);  // GBK bytes of the Chinese face
+    EXPECT_EQ(std::string(buf), "\xCB\xCE\xCC\xE5");
+    EXPECT_EQ(oxLoadString(0, 2, 0, buf, 5), 4);
+    EXPECT_STREQ(buf, "MS S");
+    EXPECT_EQ(oxLoadString(0, 99, 0, buf, sizeof buf), 0);
+    EXPECT_STREQ(buf, "");
+    {
+        CodePage sjis(932);  // "MS" in full-width letters: a cut never splits a character
+        EXPECT_EQ(oxLoadString(0, 1, 0, buf, 4), 2);
+        EXPECT_EQ(std::string(buf), "\x82\x6C");
+    }
+
+    oxtest::TempDir dir;
+    std::ofstream(dir.file("strings.txt"), std::ios::binary)
+        << "# host strings\r\n100 Cut\\tPaste\r\n\n7\tline\\none\\\\\n8\n";
+    std::vector<char> bmp(60, 0);
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    bmp[14] = 40;
+    std::ofstream(dir.file("12.bmp"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    bmp[18] = 9;
+    std::ofstream(dir.file("Palette.BMP"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    std::ofstream(dir.file("notes.txt")) << "ignored";
+    uint32_t err = 0xDEAD;
+    const OxwModule m = oxwHostRegisterModule(dir.path().c_str(), &err);
+    ASSERT_NE(m, 0u) << err;
+    EXPECT_EQ(oxLoadString(m, 100, 0, buf, sizeof buf), 9);
+    EXPECT_STREQ(buf, "Cut\tPaste");
+    EXPECT_EQ(oxLoadString(m, 7, 0, buf, sizeof buf), 9);
+    EXPECT_STREQ(buf, "line\none\\");
+    EXPECT_EQ(oxLoadString(m, 8, 0, buf, sizeof buf), 0);
+    EXPECT_EQ(oxLoadString(m, 2, 0, buf, sizeof buf), 0);  // the library's strings are not the host's
+
+    using ox::platform::find_bitmap_resource;
+    const auto by_id = find_bitmap_resource(m, ox::platform::make_int_resource(12));
+    ASSERT_TRUE(by_id);
+    EXPECT_EQ(by_id->size(), 46u);  // the file without its 14-byte file header
+    EXPECT_EQ((*by_id)[0], 40);
+    EXPECT_TRUE(find_bitmap_resource(m, "#12"));
+    const auto by_name = find_bitmap_resource(m, "palette");
+    ASSERT_TRUE(by_name);
+    EXPECT_EQ((*by_name)[4], 9);
+    EXPECT_FALSE(find_bitmap_resource(m, "notes"));
+    EXPECT_FALSE(find_bitmap_resource(0, "palette"));
+
+    EXPECT_EQ(oxwHostUnregisterModule(m), 1);
+    EXPECT_EQ(oxLoadString(m, 100, 0, buf, sizeof buf), 0);
+    EXPECT_EQ((*by_name)[4], 9);  // what was handed out stays readable
+    EXPECT_EQ(oxwHostUnregisterModule(0), 0);
+
+    // Refusals: a missing folder, a malformed line, a bitmap file without its signature.
+    err = 0;
+    EXPECT_EQ(oxwHostRegisterModule(dir.file("missing").c_str(), &err), 0u);
+    EXPECT_EQ(err, 3u);
+    std::ofstream(dir.file("strings.txt"), std::ios::binary) << "x1 bad id\n";
+    EXPECT_EQ(oxwHostRegisterModule(dir.path().c_str(), &err), 0u);
+    EXPECT_EQ(err, 13u);
+    std::ofstream(dir.file("strings.txt"), std::ios::binary) << "1 a\n";
+    bmp[0] = 'X';
+    std::ofstream(dir.file("13.bmp"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    err = 0;
+    EXPECT_EQ(oxwHostRegisterModule(dir.path().c_str(), &err), 0u);
+    EXPECT_EQ(err, 13u);
+}
+
+TEST(PlatformInput, KeysCursorAndBeeps) {
+    EXPECT_EQ(oxAbort(), 0u);
+    ASSERT_EQ(oxwHostSetKeyState(27, 1), 1);
+    EXPECT_EQ(oxAbort(), 1u);
+    EXPECT_EQ(oxGetKeyState(27), 1);
+    EXPECT_EQ(oxGetKeyState(65), 0);
+    ASSERT_EQ(oxwHostSetKeyState(27, 0), 1);
+    EXPECT_EQ(oxAbort(), 0u);
+    EXPECT_EQ(oxwHostSetKeyState(256, 1), 0);
+    EXPECT_EQ(oxGetKeyState(-1), 0);
+
+    oxTimeCursor();
+    EXPECT_EQ(oxwHostGetCursor(), 32514u);
+
+    oxwHostTakeBeeps(nullptr, 0);
+    oxMessageBeep(0x30);
+    oxMessageBeep(0xFFFFFFFF);
+    uint32_t types[4] = {};
+    EXPECT_EQ(oxwHostTakeBeeps(types, 4), 2u);
+    EXPECT_EQ(types[0], 0x30u);
+    EXPECT_EQ(types[1], 0xFFFFFFFFu);
+    EXPECT_EQ(oxwHostTakeBeeps(types, 4), 0u);
+}
+
+// The documented snaps, with Shift down; with Shift up nothing moves.
+TEST(PlatformInput, ShiftLinePoint) {
+    const struct {
+        OxPoint start, end;
+        int32_t width, height;
+        OxPoint want;
+    } cases[] = {
+        {{10, 10}, {20, 12}, 100, 100, {20, 10}},  // horizontal
+        {{10, 10}, {20, 19}, 100, 100, {19, 19}},  // falling diagonal, d = 9
+        {{10, 10}, {11, 40}, 100, 100, {10, 40}},  // vertical
+        {{10, 10}, {10, 0}, 100, 100, {10, 0}},    // dx = 0
+        {{5, 5}, {15, 16}, 10, 100, {9, 9}},       // slides back by 6 at the right edge
+        {{2, 5}, {-3, 10}, 100, 100, {0, 7}},      // rising, backward, slides at the left edge
+        {{5, 5}, {9, -1}, 100, 100, {10, 0}},      // rising, forward: d = 5, no slide
+        {{1, 1}, {-5, -6}, 100, 100, {0, 0}},      // falling, backward: d = 6 to (-5, -5), back by 5 at x
+        {{90, 3}, {99, -6}, 96, 100, {93, 0}},     // rising, forward, past x then y: (95, -2), then (93, 0)
+        {{50, 50}, {300, 40}, 100, 100, {300, 50}},  // horizontal and vertical results are not limited
+    };
+    for (const auto &c : cases) {
+        OxPoint end = c.end;
+        oxwHostSetKeyState(16, 0);
+        oxGetShiftLinePoint(&c.start, &end, c.width, c.height);
+        EXPECT_TRUE(end.x == c.end.x && end.y == c.end.y);
+        oxwHostSetKeyState(16, 1);
+        oxGetShiftLinePoint(&c.start, &end, c.width, c.height);
+        EXPECT_TRUE(end.x == c.want.x && end.y == c.want.y)
+            << c.end.x << "," << c.end.y << " gave " << end.x << "," << end.y;
+    }
+    oxwHostSetKeyState(16, 0);
+}
+
+}  // namespace
