@@ -131,6 +131,19 @@ bool get_dc_size(OxwDC dc, int32_t *width, int32_t *height);
 // One pixel of what a context draws into, as a colour value; false outside or without pixels.
 bool get_dc_pixel(OxwDC dc, int32_t x, int32_t y, uint32_t *color);
 
+// ---- The display's fixed properties ------------------------------------------------------------------------
+
+// The system colour of an index (0..30) in the classic gray scheme (15, the button face, is 0xC8D0D4);
+// 0 for other indices.
+uint32_t get_sys_color(int index);
+// Device capabilities: 8 / 10 the width / height of the context's pixels (of the nominal screen for a
+// context without pixels), 12 bits per pixel (32, 1 for a monochrome bitmap), 14 planes (1), 88 / 90 pixels
+// per logical inch (96). 0 for other indices and refused contexts.
+int32_t get_device_caps(OxwDC dc, int index);
+// The nominal screen: 0 / 1 its width and height (1920 x 1080). 0 for other indices.
+int32_t get_system_metrics(int index);
+inline constexpr int32_t kScreenWidth = 1920, kScreenHeight = 1080;
+
 // ---- Raster-operation copies (gdi_blit.cpp) ---------------------------------------------------------------
 
 // Ternary raster operations: bits 16-23 give the result for each combination of pattern (the selected

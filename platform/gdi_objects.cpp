@@ -383,6 +383,35 @@ bool get_dc_pixel(OxwDC dc, int32_t x, int32_t y, uint32_t *color) {
     return true;
 }
 
+uint32_t get_sys_color(int index) {
+    // Colour values (red low): the classic scheme's grays, blues and text colours.
+    static constexpr uint32_t kColors[31] = {
+        0xC8D0D4, 0xA56E3A, 0x6A240A, 0x808080, 0xC8D0D4, 0xFFFFFF, 0x000000, 0x000000, 0x000000, 0xFFFFFF,
+        0xC8D0D4, 0xC8D0D4, 0x808080, 0x6A240A, 0xFFFFFF, 0xC8D0D4, 0x808080, 0x808080, 0x000000, 0xC8D0D4,
+        0xFFFFFF, 0x404040, 0xC8D0D4, 0x000000, 0xE1FFFF, 0x000000, 0x800000, 0xF0CAA6, 0xC0C0C0, 0x6A240A,
+        0xC8D0D4};
+    return index >= 0 && index < 31 ? kColors[index] : 0;
+}
+
+int32_t get_device_caps(OxwDC dc, int index) {
+    State &s = state();
+    Guard g(s.mutex);
+    DcRecord *d = s.dcs.find(dc);
+    if (!d) return 0;
+    const Surface *surf = dc_surface(s, *d);
+    switch (index) {
+    case 8: return surf ? surf->width : kScreenWidth;
+    case 10: return surf ? surf->height : kScreenHeight;
+    case 12: return surf ? surf->bits : 32;
+    case 14: return 1;
+    case 88:
+    case 90: return 96;
+    default: return 0;
+    }
+}
+
+int32_t get_system_metrics(int index) { return index == 0 ? kScreenWidth : index == 1 ? kScreenHeight : 0; }
+
 std::size_t live_object_count() {
     State &s = state();
     Guard g(s.mutex);
