@@ -17,6 +17,7 @@
 
 #include "document/tag_codec.h"
 #include "ox.h"
+#include "oxw.h"
 
 namespace {
 
@@ -144,6 +145,36 @@ void chart_seeds(const fs::path &dir) {
     write_file(dir, "low_byte", low);
 }
 
+// DIB blocks made by the library from small images of every depth and from blocks of its own, plus a 4-bit
+// block with a short table and one whose header is longer than 40 bytes.
+void dib_block_seeds(const fs::path &dir) {
+    auto block = [](OxwGlobal g) {
+        const auto *p = static_cast<const uint8_t *>(oxwGlobalLock(g));
+        Bytes out(p, p + oxwGlobalSize(g));
+        oxwGlobalUnlock(g);
+        oxwGlobalFree(g);
+        return out;
+    };
+    uint32_t err;
+    const int32_t depths[] = {1, 8, 24, 32};
+    for (int32_t bits : depths) {
+        OxHandle img = make_image(13, 5, bits, false, [](int32_t x, int32_t y, int b) {
+            return static_cast<uint8_t>(x * 37 + y * 101 + b * 59);
+        });
+        write_file(dir, "image_" + std::to_string(bits), block(oxwImageToDib(img, &err)));
+        oxFree(img);
+    }
+    write_file(dir, "fixed_palette_8", block(oxwCreateDIB(6, 3, 8, 0, &err)));
+    Bytes four = block(oxwCreateDIB(7, 2, 24, 0, &err));
+    four[14] = 4;                 // depth 4 over the 24-bit block's rows
+    four[32] = 3;                 // three table entries
+    write_file(dir, "four_bit_short_table", four);
+    Bytes longer = block(oxwCreateDIB(3, 3, 24, 0, &err));
+    longer[0] = 44;
+    longer.insert(longer.end(), 4, 0);
+    write_file(dir, "header_44", longer);
+}
+
 // Starts a document with `own` bytes of application content, in new mode.
 void start_document(const fs::path &file, std::size_t own) {
     Bytes content(own);
@@ -222,5 +253,6 @@ int main(int argc, char **argv) {
     management_seeds(root / "fuzz_management");
     chart_seeds(root / "fuzz_color_chart");
     reader_seeds(root / "fuzz_tag_reader");
+    dib_block_seeds(root / "fuzz_dib_block");
     return 0;
 }

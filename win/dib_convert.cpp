@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "image/bgr_kernels.h"
 #include "image/gray.h"
 #include "image/image_record.h"
 #include "platform/global_memory.h"
@@ -13,69 +14,9 @@
 namespace ox::win {
 namespace {
 
-inline uint32_t load32(const uint8_t *p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void store32(uint8_t *p, uint32_t v) { std::memcpy(p, &v, 4); }
-inline uint64_t load64(const uint8_t *p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-inline void store64(uint8_t *p, uint64_t v) { std::memcpy(p, &v, 8); }
-
-// Masks of the bytes at positions 0, 1 and 2 modulo 3 in each of the three words of 24 bytes.
-struct Thirds {
-    uint64_t m[3][3];  // m[residue][word]
-};
-constexpr Thirds make_thirds() {
-    Thirds t{};
-    for (int i = 0; i < 24; ++i) t.m[i % 3][i / 8] |= uint64_t{0xFF} << (8 * (i % 8));
-    return t;
-}
-constexpr Thirds kThirds = make_thirds();
-
-// n 3-byte pixels with their first and third bytes swapped (red, green, blue <-> blue, green, red). Eight
-// pixels are three words: the first byte of each pixel comes from two bytes on (the words shifted right
-// by 16 bits), the third from two bytes back.
-void swap_24(const uint8_t *src, uint8_t *dst, int32_t n) {
-    int32_t i = 0;
-    for (; i + 8 <= n; i += 8) {
-        const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
-        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
-        const uint64_t w0 = load64(s), w1 = load64(s + 8), w2 = load64(s + 16);
-        const uint64_t r0 = (w0 >> 16) | (w1 << 48), r1 = (w1 >> 16) | (w2 << 48), r2 = w2 >> 16;
-        const uint64_t l0 = w0 << 16, l1 = (w1 << 16) | (w0 >> 48), l2 = (w2 << 16) | (w1 >> 48);
-        const auto &m = kThirds.m;
-        store64(d, (r0 & m[0][0]) | (w0 & m[1][0]) | (l0 & m[2][0]));
-        store64(d + 8, (r1 & m[0][1]) | (w1 & m[1][1]) | (l1 & m[2][1]));
-        store64(d + 16, (r2 & m[0][2]) | (w2 & m[1][2]) | (l2 & m[2][2]));
-    }
-    for (; i < n; ++i) {
-        const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
-        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
-        const uint8_t a = s[0], b = s[1], c = s[2];
-        d[0] = c;
-        d[1] = b;
-        d[2] = a;
-    }
-}
-
-// n 32-bit image pixels (fourth, red, green, blue) to DIB pixels (blue, green, red). Each 4-byte store
-// runs one byte into the next pixel, which that pixel's store then covers; the last pixel is stored bytewise.
-void pixels_32_to_24(const uint8_t *src, uint8_t *dst, int32_t n) {
-    int32_t i = 0;
-    for (; i + 1 < n; ++i) store32(dst + 3 * static_cast<std::size_t>(i), __builtin_bswap32(load32(src + 4 * static_cast<std::size_t>(i))));
-    if (i < n) {
-        const uint8_t *s = src + 4 * static_cast<std::size_t>(i);
-        uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
-        d[0] = s[3];
-        d[1] = s[2];
-        d[2] = s[1];
-    }
-}
+using ox::image::bgr::bgr_from_32;
+using ox::image::bgr::store32;
+using ox::image::bgr::swap_24;
 
 // n DIB pixels (blue, green, red) into 32-bit image pixels, keeping their fourth byte.
 void pixels_24_to_32(const uint8_t *src, uint8_t *dst, int32_t n) {
@@ -211,7 +152,7 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err) {
                 break;
             case 8: std::memcpy(dst, src, static_cast<std::size_t>(w)); break;
             case 24: swap_24(src, dst, w); break;
-            default: pixels_32_to_24(src, dst, w); break;
+            default: bgr_from_32(src, dst, w); break;
             }
         }
     }

@@ -1,0 +1,194 @@
+// Drawing images as 128 x 128 tiles: the tile layout, the four ways and their sampling, the position
+// checks, and the row kernels held to the per-pixel reference tile for tile.
+#include <array>
+#include <random>
+#include <vector>
+
+#include "image/draw.h"
+#include "image_compare.h"
+
+using namespace oxtest;
+using ox::image::DrawArgs;
+using ox::image::Tile;
+
+namespace {
+
+// A tile as drawn: where, how large, the colour-table flag and its used bytes, top row first.
+struct DrawnTile {
+    int32_t x, y, w, h;
+    uint32_t color_use;
+    Bytes rows;
+    bool operator==(const DrawnTile &) const = default;
+};
+
+struct Recording {
+    std::vector<DrawnTile> tiles;
+
+    static void sink(void *context, const Tile &t) {
+        DrawnTile d{t.x, t.y, t.width, t.height, t.color_use, {}};
+        for (int32_t r = t.height - 1; r >= 0; --r) {
+            const uint8_t *row = t.bits + static_cast<std::size_t>(r) * ox::image::kTileRowBytes;
+            d.rows.insert(d.rows.end(), row, row + 3 * t.width);
+        }
+        static_cast<Recording *>(context)->tiles.push_back(std::move(d));
+    }
+
+    // The colour value 0xRRGGBB at device (x, y), from the last tile that covers it; -1 if none does.
+    int64_t at(int32_t x, int32_t y) const {
+        int64_t v = -1;
+        for (const DrawnTile &t : tiles)
+            if (x >= t.x && x < t.x + t.w && y >= t.y && y < t.y + t.h) {
+                const uint8_t *p = t.rows.data() + 3 * (static_cast<std::size_t>(y - t.y) * t.w + (x - t.x));
+                v = p[0] << 16 | p[1] << 8 | p[2];  // stored blue, green, red
+            }
+        return v;
+    }
+};
+
+Recording draw(const DrawArgs &a, bool fast = true, int32_t *result = nullptr) {
+    Recording rec;
+    const int32_t r = fast ? ox::image::image_draw(a, Recording::sink, &rec)
+                           : ox::image::plain::image_draw(a, Recording::sink, &rec);
+    if (result) *result = r;
+    return rec;
+}
+
+// A 24-bit image whose pixel (x, y) is red x, green y, blue x ^ y.
+Handle coordinates(int32_t w, int32_t h) {
+    Handle img = make_image(w, h, 24);
+    const Locked l(img.get());
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) oxImagePutPixel(l.get(), x, y, (x & 0xFF) | (y & 0xFF) << 8 | ((x ^ y) & 0xFF) << 16);
+    return img;
+}
+
+// The colour value 0x00BBGGRR of that pixel, as the tiles show it.
+uint32_t coord_colour(int32_t x, int32_t y) { return ((x ^ y) & 0xFF) << 16 | (y & 0xFF) << 8 | (x & 0xFF); }
+
+TEST(ImageDraw, TilesAreCutFromTheTopLeftBandByBand) {
+    Handle img = coordinates(300, 300);
+    const Recording r = draw({5, 7, 200, 130, img.get(), 0, 0, 200, 130, 0});
+    ASSERT_EQ(r.tiles.size(), 4u);
+    const std::array<std::array<int32_t, 4>, 4> want = {{{5, 7, 128, 128}, {133, 7, 72, 128}, {5, 135, 128, 2}, {133, 135, 72, 2}}};
+    for (std::size_t i = 0; i < 4; ++i)
+        EXPECT_EQ((std::array{r.tiles[i].x, r.tiles[i].y, r.tiles[i].w, r.tiles[i].h}), want[i]) << i;
+    EXPECT_EQ(r.tiles[0].color_use, 1u);
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{199, 129}, std::pair{128, 127}, std::pair{127, 128}})
+        EXPECT_EQ(r.at(5 + x, 7 + y), coord_colour(x, y));
+
+    // Enlargement by 2: four tiles, colour-table flag 0, every source pixel a 2 x 2 block.
+    const Recording e = draw({-3, 0, 256, 256, img.get(), 10, 20, 128, 128, 0});
+    ASSERT_EQ(e.tiles.size(), 4u);
+    EXPECT_EQ((std::array{e.tiles[3].x, e.tiles[3].y}), (std::array{125, 128}));
+    for (const DrawnTile &t : e.tiles) EXPECT_EQ(t.color_use, 0u);
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{1, 1}, std::pair{2, 1}, std::pair{255, 254}, std::pair{128, 129}})
+        EXPECT_EQ(e.at(-3 + x, y), coord_colour(10 + x / 2, 20 + y / 2));
+}
+
+TEST(ImageDraw, WaysAndTheirSampling) {
+    Handle img = coordinates(40, 40);
+    // Reduction by 4 averages the pixels at offsets 0 and 2 of each 4 x 4 block.
+    const Recording q = draw({0, 0, 10, 10, img.get(), 0, 0, 0, 0, 0});
+    for (auto [x, y] : {std::pair{0, 0}, std::pair{3, 7}, std::pair{9, 9}}) {
+        const uint32_t X = 4 * x, Y = 4 * y;
+        const uint32_t red = (X + X + 2 + X + X + 2) >> 2, green = (Y + Y + Y + 2 + Y + 2) >> 2;
+        const uint32_t blue = ((X ^ Y) + ((X + 2) ^ Y) + (X ^ (Y + 2)) + ((X + 2) ^ (Y + 2))) >> 2;
+        EXPECT_EQ(q.at(x, y), blue << 16 | green << 8 | red) << x << "," << y;
+    }
+    // Reduction by 2 of a block whose red fields are 0, 0, 0, 3 truncates to 0.
+    Handle block = image_with(24, 2, {0, 0, 0, 3});
+    EXPECT_EQ(draw({0, 0, 1, 1, block.get(), 0, 0, 2, 2, 0}).at(0, 0), 0);
+    // Reduction by 3 reads offsets 0 and 1 of each 3 x 3 block (the samples never leave the source
+    // rectangle: the last block starts n pixels before its end and d = n / 2 is less than n).
+    Handle three = image_with(24, 3, {0x10, 0x20, 0xF0, 0x30, 0x40, 0xF0, 0xF0, 0xF0, 0xF0});
+    EXPECT_EQ(draw({0, 0, 1, 1, three.get(), 0, 0, 0, 0, 0}).at(0, 0), (0x10 + 0x20 + 0x30 + 0x40) >> 2);
+    // No whole factor: 3 x 3 into 2 x 2 samples pixels 0 and 1 each way; scales 2 and 3 also sample.
+    const Recording n = draw({0, 0, 2, 2, img.get(), 0, 0, 3, 3, 0});
+    EXPECT_EQ(n.at(1, 1), coord_colour(1, 1));
+    const Recording m = draw({0, 0, 6, 9, img.get(), 0, 0, 3, 3, 0});
+    EXPECT_EQ(m.tiles[0].color_use, 1u);
+    EXPECT_EQ(m.at(5, 8), coord_colour(2, 2));
+    EXPECT_EQ(m.at(2, 5), coord_colour(1, 1));
+
+    // Gray layers: byte 0 as gray with the flag, the colour bytes without it (here in a reduction).
+    Handle gray = image_with(32, 2, {0x40112233, 0x80112233, 0x00112233, 0x00112233}, OX_LAYER_GRAY);
+    EXPECT_EQ(draw({0, 0, 1, 1, gray.get(), 0, 0, 0, 0, 1}).at(0, 0), 0x303030);
+    EXPECT_EQ(draw({0, 0, 1, 1, gray.get(), 0, 0, 0, 0, 0}).at(0, 0), 0x112233);
+    EXPECT_EQ(draw({0, 0, 2, 2, gray.get(), 0, 0, 0, 0, 1}).at(1, 0), 0x808080);
+    // Masks show 0 black and 1 white; 8-bit pixels as their gray; the flag is not looked at.
+    Handle mask = image_with(1, 2, {0, 1}, OX_LAYER_MASK);
+    const Recording mk = draw({0, 0, 4, 1, mask.get(), 0, 0, 0, 0, 1});
+    EXPECT_EQ((std::array{mk.at(0, 0), mk.at(1, 0), mk.at(2, 0), mk.at(3, 0)}), (std::array<int64_t, 4>{0, 0, 0xFFFFFF, 0xFFFFFF}));
+    Handle eight = image_with(8, 1, {0x5A});
+    EXPECT_EQ(draw({0, 0, 0, 0, eight.get(), 0, 0, 0, 0, 1}).at(0, 0), 0x5A5A5A);
+}
+
+TEST(ImageDraw, SourcePositionChecks) {
+    Handle img = coordinates(8, 6);
+    int32_t result = -1;
+    EXPECT_TRUE(draw({0, 0, 4, 4, img.get(), 8, 0, 0, 0, 0}, true, &result).tiles.empty());
+    EXPECT_EQ(result, 1);  // at the edge: an empty source, nothing drawn
+    EXPECT_TRUE(draw({0, 0, 4, 4, img.get(), 0, 6, 0, 0, 0}, true, &result).tiles.empty());
+    EXPECT_EQ(result, 1);
+    for (auto [sx, sy] : {std::pair{9, 0}, std::pair{0, 7}, std::pair{-1, 0}, std::pair{0, -1}}) {
+        EXPECT_TRUE(draw({0, 0, 4, 4, img.get(), sx, sy, 0, 0, 0}, true, &result).tiles.empty());
+        EXPECT_EQ(result, 0);
+    }
+    EXPECT_TRUE(draw({0, 0, 4, 4, 0, 0, 0, 0, 0, 0}, true, &result).tiles.empty());
+    EXPECT_EQ(result, 0);
+    // A source running past the image is limited to it; zero sizes stand for the image's.
+    const Recording r = draw({0, 0, 0, 0, img.get(), 5, 4, 100, 100, 0});
+    ASSERT_EQ(r.tiles.size(), 1u);
+    EXPECT_EQ((std::array{r.tiles[0].w, r.tiles[0].h}), (std::array{8, 6}));
+    EXPECT_EQ(r.at(7, 5), coord_colour(5 + 7 * 3 / 8, 4 + 5 * 2 / 6));
+}
+
+// Random images, rectangles and scales (whole factors up and down, equal and unequal axes, sources
+// running off the image) through the row kernels and the per-pixel reference: the same tiles.
+TEST(ImageDraw, RowKernelsMatchTheReference) {
+    std::mt19937 rng(9);
+    for (int i = 0; i < 700; ++i) {
+        const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
+        Handle img = random_image(rng, bits, 150);
+        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
+        DrawArgs a{in(rng, -50, 50), in(rng, -50, 50), 0, 0, img.get(), in(rng, 0, w), in(rng, 0, h),
+                   in(rng, 0, w + 5), in(rng, 0, h + 5), static_cast<uint32_t>(rng() % 2)};
+        const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
+        const int32_t k = in(rng, 1, 5);
+        switch (rng() % 4) {
+        case 0: a.dw = sw * k, a.dh = sh * k; break;               // enlargement (or one to one)
+        case 1: a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1); break;  // reduction where it divides
+        case 2: a.dw = sw, a.dh = sh * k; break;                   // unequal axes
+        default: a.dw = in(rng, 0, 300), a.dh = in(rng, 0, 300); break;
+        }
+        if (rng() % 8 == 0) a.sx = in(rng, -2, w + 2);
+        int32_t r1 = -1, r2 = -2;
+        const Recording fast = draw(a, true, &r1), plain = draw(a, false, &r2);
+        ASSERT_EQ(r1, r2) << "case " << i;
+        ASSERT_EQ(fast.tiles.size(), plain.tiles.size()) << "case " << i;
+        for (std::size_t t = 0; t < fast.tiles.size(); ++t)
+            ASSERT_TRUE(fast.tiles[t] == plain.tiles[t]) << "case " << i << " depth " << bits << " tile " << t;
+    }
+}
+
+TEST(ImageDraw, TilesOutsideTheDeviceAreLeftOut) {
+    Handle img = coordinates(600, 400);
+    const DrawArgs a{-300, 50, 600, 400, img.get(), 0, 0, 0, 0, 0};
+    const Recording all = draw(a);
+    Recording seen;
+    const OxRect device{0, 0, 100, 200};
+    ASSERT_EQ(ox::image::image_draw_visible(a, &device, Recording::sink, &seen), 1);
+    std::vector<DrawnTile> want;
+    for (const DrawnTile &t : all.tiles)
+        if (t.x < device.right && t.x + t.w > device.left && t.y < device.bottom && t.y + t.h > device.top)
+            want.push_back(t);
+    EXPECT_EQ(want.size(), 4u);
+    EXPECT_TRUE(seen.tiles == want);
+    // A destination of two billion pixels a side costs only the tiles that meet the device.
+    Recording huge;
+    const DrawArgs big{-5, -5, 2000000000, 2000000000, img.get(), 0, 0, 0, 0, 0};
+    ASSERT_EQ(ox::image::image_draw_visible(big, &device, Recording::sink, &huge), 1);
+    EXPECT_EQ(huge.tiles.size(), 2u);
+}
+
+}  // namespace
