@@ -12,6 +12,7 @@
 #include "image/bgr_kernels.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
+#include "platform/gdi.h"
 
 namespace ox::image {
 namespace {
@@ -183,3 +184,37 @@ int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink si
 int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) { return image_draw_visible(a, nullptr, sink, context); }
 
 }  // namespace ox::image
+
+using namespace ox::image;
+
+namespace {
+
+// Puts a tile on the context: the tile's rows as a bottom-up 24-bit DIB 128 pixels wide and `height`
+// rows high, its lowest rows the tile's (scan lines 0 to height - 1), drawn without scaling.
+void put_tile(void *context, const Tile &t) {
+    ox::platform::DibView view;
+    view.width = kTileSide;
+    view.height = t.height;
+    view.bit_count = 24;
+    view.bits = t.bits;
+    view.bits_size = static_cast<std::size_t>(t.height) * kTileRowBytes;
+    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0,
+                                         view);
+}
+
+}  // namespace
+
+extern "C" {
+
+OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle image, int32_t sx,
+                           int32_t sy, int32_t sw, int32_t sh, uint32_t grayFlag) {
+    const DrawArgs args{dx, dy, dw, dh, image, sx, sy, sw, sh, grayFlag};
+    // Tiles that miss the context's pixels would put nothing there; a context without pixels gets none.
+    int32_t w = 0, h = 0;
+    ox::platform::get_dc_size(dc, &w, &h);
+    const OxRect visible{0, 0, w, h};
+    OxwDC target = dc;
+    return image_draw_visible(args, &visible, put_tile, &target);
+}
+
+}  // extern "C"

@@ -603,6 +603,28 @@ OX_API int32_t oxImageChangeResolution(OxHandle dst, int32_t dx, int32_t dy, int
                                        int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Drawing images to a device context                                                                    */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Draws the source rectangle (sx, sy, sw, sh) of `image` into the destination rectangle (dx, dy, dw, dh)
+ * of the device context `dc` (an OxwDC of oxw.h), as 24-bit tiles of at most 128 x 128 pixels cut from the
+ * destination's top left, band by band. A size of 0 stands for the image's width or height (for the
+ * destination too). The source rectangle is limited to the image. Destination pixel (X, Y) (offsets in
+ * the destination rectangle) shows the source pixel (sx + X * sw / dw, sy + Y * sh / dh), integer
+ * division, except in the reduction below. Ways:
+ *   1- and 8-bit images: always that nearest pixel; bit 1 white, bit 0 black, 8-bit value v as gray v.
+ *   24- and 32-bit images, when both axes have the same whole scale: one to one; enlargement by n (each
+ *   source pixel an n x n block); reduction by n, where each field is the truncated mean of the four
+ *   pixels (x, y), (x + d, y), (x, y + d), (x + d, y + d) with d = n / 2 around the nearest pixel (x, y).
+ *   Otherwise (no whole factor, or different ones) the nearest pixel.
+ * With a 32-bit image and `grayFlag` non-zero the fourth byte (a gray layer's level) shows as gray;
+ * otherwise red, green and blue show. Nothing is drawn outside the context's pixels, and tiles wholly
+ * outside them are not built. 1 when the drawing ran (also when there was nothing to draw: an empty source
+ * or destination); 0 when the image cannot be locked or sx, sy lie outside 0..width, 0..height. */
+OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle image, int32_t sx,
+                           int32_t sy, int32_t sw, int32_t sh, uint32_t grayFlag);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Tagged documents                                                                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 

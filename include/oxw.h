@@ -117,6 +117,15 @@ OX_API uint32_t oxwGetPixelDIB(OxwGlobal dib, int32_t x, int32_t y);
 /* Writes 0xFFFFFF to every pixel (clear bits, index 255, white). 1, or 0 when the block cannot be locked. */
 OX_API int32_t oxwEraseDIB(OxwGlobal dib);
 
+/* Draws the top-down source rectangle (sx, sy, width / z x height / z) of the block at (dx, dy) of the
+ * context, scaled by the integer zoom z: for z > 1 the destination width and height are first rounded up
+ * to multiples of z and each source pixel becomes a z x z block; z = 1 copies; z <= 0 takes |z| x width by
+ * |z| x height source pixels into width x height (nearest pixel; z = 0 takes none and draws nothing). Any
+ * depth a block holds up with, 32 included. 1, or 0 for a handle of 0, a refused handle or a block that
+ * does not hold up. */
+OX_API int32_t oxwDrawDIB(OxwDC dc, int32_t dx, int32_t dy, OxwGlobal dib, int32_t sx, int32_t sy, int32_t width,
+                          int32_t height, int32_t zoom);
+
 /* biWidth / biHeight; 0 for a handle of 0, a refused handle or a block shorter than 12 bytes. */
 OX_API int32_t oxwDIBWidth(OxwGlobal dib);
 OX_API int32_t oxwDIBHeight(OxwGlobal dib);

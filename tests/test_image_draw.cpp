@@ -6,6 +6,7 @@
 
 #include "image/draw.h"
 #include "image_compare.h"
+#include "oxw.h"
 
 using namespace oxtest;
 using ox::image::DrawArgs;
@@ -189,6 +190,49 @@ TEST(ImageDraw, TilesOutsideTheDeviceAreLeftOut) {
     const DrawArgs big{-5, -5, 2000000000, 2000000000, img.get(), 0, 0, 0, 0, 0};
     ASSERT_EQ(ox::image::image_draw_visible(big, &device, Recording::sink, &huge), 1);
     EXPECT_EQ(huge.tiles.size(), 2u);
+}
+
+}  // namespace
+
+namespace {
+
+// A window with its context, released and destroyed at the end of scope.
+struct Window {
+    Window(int32_t w, int32_t h) : wnd(oxwHostCreateWindow(0, 0, 0, w, h, 1)), dc(oxwHostGetDC(wnd)), width(w), height(h) {}
+    ~Window() {
+        oxwHostReleaseDC(wnd, dc);
+        oxwHostDestroyWindow(wnd);
+    }
+    std::vector<OxColorRef> pixels() const {
+        std::vector<OxColorRef> out(static_cast<std::size_t>(width) * height);
+        EXPECT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, width, height, out.data()), 1);
+        return out;
+    }
+    OxwWindow wnd;
+    OxwDC dc;
+    int32_t width, height;
+};
+
+// The device gets exactly what the tiles hold, clipped to its pixels; the rest stays white.
+TEST(ImageDraw, OnAWindowThroughTheHostCalls) {
+    Handle img = coordinates(400, 300);
+    for (const DrawArgs &a : {DrawArgs{-20, 10, 300, 200, img.get(), 7, 3, 300, 200, 0},
+                              DrawArgs{5, -9, 200, 150, img.get(), 0, 0, 0, 0, 0},
+                              DrawArgs{0, 0, 290, 190, img.get(), 1, 1, 97, 63, 0}}) {
+        Window win(257, 131);
+        ASSERT_EQ(oxImageDraw(win.dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
+        const Recording r = draw(a);
+        const std::vector<OxColorRef> got = win.pixels();
+        for (int32_t y = 0; y < win.height; ++y)
+            for (int32_t x = 0; x < win.width; ++x) {
+                const int64_t want = r.at(x, y);
+                ASSERT_EQ(got[static_cast<std::size_t>(y) * win.width + x], want < 0 ? 0xFFFFFFu : want)
+                    << x << "," << y;
+            }
+    }
+    Window win(4, 4);
+    EXPECT_EQ(oxImageDraw(win.dc, 0, 0, 0, 0, img.get(), 401, 0, 0, 0, 0), 0);
+    EXPECT_EQ(oxImageDraw(0, 0, 0, 0, 0, img.get(), 0, 0, 0, 0, 0), 1);  // no context: nothing to put tiles on
 }
 
 }  // namespace
