@@ -76,6 +76,11 @@ typedef struct OxwBitmapInfoHeader {
  * (read at block start + 40) and the rows (starting at block start + biSize + 4 x entries) inside the
  * block. A colour index at or beyond the table's entry count reads as black. */
 
+/* The code of a block or bitmap file that does not hold up (the system's "invalid data"). */
+#ifndef OX_ERROR_INVALID_DATA
+#define OX_ERROR_INVALID_DATA 13u
+#endif
+
 /* What oxwDibLock returns, in a small global block of its own (field `self`). Pointer-sized fields hold
  * addresses and handles; the record stays valid until oxwDibUnlock. */
 typedef struct OxwDibLockRec {
@@ -153,6 +158,73 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err);
  * bytes red, green, blue at 1..3, byte 0 left 0. A handle of 0 or a block that cannot be locked or does
  * not hold up: 0 with 13 (0 untouched for a handle of 0). err: set on failure. Free with oxFree. */
 OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Device-dependent bitmaps                                                                              */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Bitmaps in the display's own format. The caller owns every bitmap returned here and deletes it with
+ * oxwHostDeleteObject. Bitmaps made by oxwCreateDDB and oxwOpenFileDDB carry their width and height as a
+ * recorded size: the copy functions take it as the default source size and oxGetPictRect reports it.
+ * Drawing and copying functions take a window and a context: a context of 0 means the window's, taken
+ * and released within the call; a bitmap of 0 means the context itself, any other bitmap is drawn on
+ * through a memory context made for the call. They report nothing: what the drawing layer refuses is not
+ * drawn. `palette` (a logical palette, 0 for none) is selected into the context around a copy. */
+
+/* A bitmap of width x height filled white (depth 1, 4, 8, 16, 24 or 32 describes it; the pixels take the
+ * display's format). 0 on failure: another depth gives 87, a size the display refuses its code (87 for a
+ * side below 1), no memory 8. err: set on failure. */
+OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t height, int32_t depth,
+                              uint32_t *err);
+
+/* A bitmap from a bitmap file: "BM" and 12 more header bytes (their offset field is not used), then a
+ * packed DIB whose rows follow its colour table. The DIB must hold up as for DIB blocks (header size,
+ * width and height from 1, depth 1, 4, 8 or 24, no compression, at most 256 table entries, table and rows
+ * inside the file); nothing outside the file is read. 0 on failure: the open's code (2, 3, 5 ...), 5 for a
+ * folder, 13 for a file that is shorter than 14 bytes, lacks "BM" or whose DIB does not hold up, 30 when
+ * the file ends before its size, 8 without memory. err: set on failure. */
+OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, uint32_t *err);
+
+/* Copies width x height pixels from (sx, sy) of `src` to (x, y) of `dst`; width and height both 0 take the
+ * source's recorded size. Four cases: dst 0 copies from the source bitmap onto the context; src 0 from the
+ * context into the destination bitmap; two bitmaps from one to the other; the same bitmap within itself.
+ * Both 0 copy within the context. */
+OX_API void oxwCopyDDB(OxwWindow window, OxwDC dc, OxwBitmap dst, int32_t x, int32_t y, int32_t width,
+                       int32_t height, OxwBitmap src, int32_t sx, int32_t sy, uintptr_t palette);
+/* The same cases, stretching the source rectangle (sx, sy, sw, sh) onto (x, y, width, height) by the
+ * nearest pixel; sw and sh both 0 take the source's recorded size. */
+OX_API void oxwCopyDDBEx(OxwWindow window, OxwDC dc, OxwBitmap dst, int32_t x, int32_t y, int32_t width,
+                         int32_t height, OxwBitmap src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
+                         uintptr_t palette);
+
+/* The outline of (left, top, right, bottom) with a solid pen of `penWidth` and `color`, interior untouched:
+ * the pixels from left to right - 1 and top to bottom - 1, a wider pen adding pixels outward first. */
+OX_API void oxwDrawBoxDDB(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t left, int32_t top, int32_t right,
+                          int32_t bottom, int32_t penWidth, OxColorRef color);
+/* The interior of (left, top, right, bottom) in `color`, without outline: [left, right - 1) x
+ * [top, bottom - 1). */
+OX_API void oxwDrawFillDDB(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t left, int32_t top, int32_t right,
+                           int32_t bottom, OxColorRef color);
+
+/* Puts the source context's rectangle on the destination through `mask`: the mask (lying over the source,
+ * read from (sx, sy) as the source is) is ANDed onto the destination rectangle, then the source ORed. The
+ * mask is white where the destination shows through and black under the picture; the picture must be
+ * black where the mask is white. 1 when the temporary context was deleted; 0 when it could not be made. */
+OX_API int32_t oxwTransparentBlt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, OxwDC src,
+                                 int32_t sx, int32_t sy, OxwBitmap mask);
+
+/* (0, 0, recorded width, recorded height) into `rect` (all 0 for a bitmap without a recorded size or a
+ * refused handle); returns `rect`. */
+OX_API OxRect *oxGetPictRect(OxwBitmap bitmap, OxRect *rect);
+
+/* Marks a polygon in a 1-bit image: the vertices' bounding box, clipped to the image, is rasterised (even-odd
+ * interior plus a one-pixel outline) and every covered pixel of the image becomes 1 with mode 2 and 0 with
+ * any other mode; pixels not covered keep their value. The vertex array is changed: each vertex is moved by
+ * minus the box's top-left corner, negative results becoming 0. 0 when the image cannot be locked (err
+ * untouched); 0 with 0x20010005 when the clipped box is narrower or lower than 2 pixels; 0 with the
+ * bitmap's or the block's code when they cannot be made. err: set on failure. */
+OX_API int32_t oxwPolygonFill(OxwWindow window, OxHandle image, OxPoint *points, int32_t count, int32_t mode,
+                              uint32_t *err);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */

@@ -7,11 +7,6 @@
 
 #include "oxw.h"
 
-// A block that does not hold up (see oxw.h). Same value as the system code for invalid data.
-#ifndef OX_ERROR_INVALID_DATA
-#define OX_ERROR_INVALID_DATA 13u
-#endif
-
 namespace ox::win {
 
 // Gray of a 24-bit DIB pixel, (0.11 b + 0.59 g) + 0.3 r truncated, and its one-bit threshold.

@@ -1,0 +1,286 @@
+// Device-dependent bitmaps: the recorded size, bitmap files (and the files that are refused), the four
+// copy cases, boxes, fills, masked transfer and the polygon marked into a mask, read back pixel by pixel
+// through the host calls; every call releases the contexts and objects it made.
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "dib_blocks.h"
+#include "image_compare.h"
+#include "oxw.h"
+#include "platform/gdi.h"
+
+using namespace oxtest;
+
+namespace {
+
+using Pixels = std::vector<OxColorRef>;
+
+Pixels pixels_of(OxwBitmap bmp) {
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(oxwHostGetBitmapSize(bmp, &w, &h, nullptr), 1);
+    Pixels px(static_cast<std::size_t>(w) * h);
+    EXPECT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()), 1);
+    return px;
+}
+
+// Checks at scope end that the calls in between left no context or drawing object behind.
+struct NoLeaks {
+    std::size_t objects = ox::platform::live_object_count(), dcs = ox::platform::live_dc_count();
+    ~NoLeaks() {
+        EXPECT_EQ(ox::platform::live_object_count(), objects);
+        EXPECT_EQ(ox::platform::live_dc_count(), dcs);
+    }
+};
+
+// A bitmap owned by the test.
+struct Bitmap {
+    explicit Bitmap(OxwBitmap b) : h(b) {}
+    ~Bitmap() {
+        if (h) {
+            EXPECT_EQ(oxwHostDeleteObject(h), 1);
+        }
+    }
+    OxwBitmap h;
+};
+
+// A bitmap of w x h whose pixel (x, y) is `colour(x, y)`, drawn with oxwDrawFillDDB one pixel at a time.
+template <class F>
+OxwBitmap painted(int32_t w, int32_t h, F colour) {
+    uint32_t err = 0;
+    const OxwBitmap b = oxwCreateDDB(0, 0, w, h, 24, &err);
+    EXPECT_NE(b, 0u);
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) oxwDrawFillDDB(0, 0, b, x, y, x + 2, y + 2, colour(x, y));
+    return b;
+}
+
+OxColorRef tag(int32_t x, int32_t y) { return static_cast<OxColorRef>(0x010000 * (x + 1) + 0x100 * (y + 1) + 7); }
+
+TEST(Ddb, CreateRecordsTheSizeAndFillsWhite) {
+    NoLeaks guard;
+    uint32_t err = 0xDEAD;
+    Bitmap b(oxwCreateDDB(0, 0, 40, 30, 24, &err));
+    ASSERT_NE(b.h, 0u);
+    EXPECT_EQ(err, 0xDEADu);
+    OxRect r{9, 9, 9, 9};
+    EXPECT_EQ(oxGetPictRect(b.h, &r), &r);
+    EXPECT_EQ((std::vector{r.left, r.top, r.right, r.bottom}), (std::vector{0, 0, 40, 30}));
+    EXPECT_EQ(pixels_of(b.h), Pixels(40 * 30, 0xFFFFFF));
+    for (auto [w, h, d, code] : {std::tuple{4, 4, 7, OX_ERROR_INVALID_PARAMETER}, std::tuple{0, 4, 24, OX_ERROR_INVALID_PARAMETER}}) {
+        EXPECT_EQ(oxwCreateDDB(0, 0, w, h, d, &err), 0u);
+        EXPECT_EQ(err, code);
+    }
+    EXPECT_EQ(oxGetPictRect(0, &r), &r);
+    EXPECT_EQ(r.right | r.bottom, 0);
+}
+
+// A bitmap file made from a DIB block.
+std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &dib) {
+    Bytes file = {'B', 'M'};
+    const uint32_t size = static_cast<uint32_t>(14 + dib.size());
+    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    file.resize(14, 0);  // reserved words and an offset field the loader does not read
+    file.insert(file.end(), dib.begin(), dib.end());
+    const std::string path = dir.file(name);
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
+    return path;
+}
+
+TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
+    NoLeaks guard;
+    TempDir dir;
+    std::mt19937 rng(4);
+    uint32_t err = 0;
+    for (int32_t bits : {1, 8, 24}) {
+        Handle img = random_image(rng, bits, 40);
+        Global dib(oxwImageToDib(img.get(), &err));
+        const std::string path = write_bmp(dir, "p" + std::to_string(bits) + ".bmp", block_bytes(dib.get()));
+        Bitmap b(oxwOpenFileDDB(0, 0, path.c_str(), &err));
+        ASSERT_NE(b.h, 0u) << bits;
+        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
+        OxRect r;
+        oxGetPictRect(b.h, &r);
+        EXPECT_EQ((std::vector{r.right, r.bottom}), (std::vector{w, h}));
+        const Pixels px = pixels_of(b.h);
+        const Values v = values(img.get());
+        for (std::size_t i = 0; i < v.size(); ++i) {
+            const uint32_t want = bits == 1 ? (v[i] ? 0xFFFFFF : 0) : bits == 8 ? v[i] * 0x010101 : v[i];
+            ASSERT_EQ(px[i], want) << bits << " " << i;
+        }
+    }
+    // A 4-bit file with a short table: nibbles beyond it are black.
+    Bitmap four(oxwOpenFileDDB(0, 0, write_bmp(dir, "four.bmp", dib_bytes(3, 1, 4, {0x112233, 0x445566}, {0x01, 0x50, 0, 0}, 2)).c_str(), &err));
+    EXPECT_EQ(pixels_of(four.h), (Pixels{0x332211, 0x665544, 0}));
+
+    const Bytes good = dib_bytes(5, 3, 8, std::vector<uint32_t>(256, 0x808080), Bytes(24, 9));
+    Bytes no_bm = good;
+    const struct {
+        const char *what;
+        std::string path;
+        uint32_t code;
+    } refused[] = {
+        {"missing", dir.file("none.bmp"), OX_ERROR_FILE_NOT_FOUND},
+        {"missing folder", dir.file("none/x.bmp"), OX_ERROR_PATH_NOT_FOUND},
+        {"folder", dir.path().string(), OX_ERROR_ACCESS_DENIED},
+        {"header only", write_bmp(dir, "head.bmp", {}), OX_ERROR_INVALID_DATA},
+        {"one row short", write_bmp(dir, "short.bmp", Bytes(good.begin(), good.end() - 1)), OX_ERROR_INVALID_DATA},
+        {"biClrUsed 300", write_bmp(dir, "clr.bmp", dib_bytes(2, 2, 8, {}, Bytes(2000, 0), 300)), OX_ERROR_INVALID_DATA},
+        {"depth 32", write_bmp(dir, "d32.bmp", dib_bytes(2, 2, 32, {}, Bytes(16, 0))), OX_ERROR_INVALID_DATA},
+    };
+    for (const auto &c : refused) {
+        err = 0;
+        EXPECT_EQ(oxwOpenFileDDB(0, 0, c.path.c_str(), &err), 0u) << c.what;
+        EXPECT_EQ(err, c.code) << c.what;
+    }
+    for (const Bytes &bytes : {Bytes{'B', 'M', 0, 0}, Bytes(200, 'A')}) {
+        const std::string path = dir.file("raw.bin");
+        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        err = 0;
+        EXPECT_EQ(oxwOpenFileDDB(0, 0, path.c_str(), &err), 0u);
+        EXPECT_EQ(err, OX_ERROR_INVALID_DATA);
+    }
+}
+
+TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
+    NoLeaks guard;
+    const OxwWindow wnd = oxwHostCreateWindow(0, 0, 0, 12, 10, 1);
+    Bitmap src(painted(6, 5, tag));
+    uint32_t err;
+    Bitmap dst(oxwCreateDDB(0, 0, 8, 8, 24, &err));
+    // Bitmap onto the window's context, at the recorded size.
+    oxwCopyDDB(wnd, 0, 0, 3, 4, 0, 0, src.h, 0, 0, 0);
+    Pixels win(120);
+    ASSERT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, 12, 10, win.data()), 1);
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 12; ++x) {
+            const bool in = x >= 3 && x < 9 && y >= 4 && y < 9;
+            ASSERT_EQ(win[y * 12 + x], in ? tag(x - 3, y - 4) : 0xFFFFFFu) << x << "," << y;
+        }
+    // From the context into a bitmap; bitmap to bitmap; within one bitmap (overlapping).
+    oxwCopyDDB(wnd, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
+    EXPECT_EQ(pixels_of(dst.h)[0], tag(1, 1));
+    oxwCopyDDB(wnd, 0, dst.h, 5, 5, 3, 3, src.h, 2, 1, 0);
+    EXPECT_EQ(pixels_of(dst.h)[7 * 8 + 7], tag(4, 3));
+    oxwCopyDDB(wnd, 0, src.h, 1, 0, 5, 5, src.h, 0, 0, 0);
+    EXPECT_EQ(pixels_of(src.h)[2 * 6 + 5], tag(4, 2));
+    // Stretching from the recorded size: 6 x 5 onto 12 x 10.
+    Bitmap big(oxwCreateDDB(0, 0, 12, 10, 24, &err));
+    Bitmap fresh(painted(6, 5, tag));
+    oxwCopyDDBEx(wnd, 0, big.h, 0, 0, 12, 10, fresh.h, 0, 0, 0, 0, 0);
+    const Pixels b = pixels_of(big.h);
+    for (int32_t y = 0; y < 10; ++y)
+        for (int32_t x = 0; x < 12; ++x) ASSERT_EQ(b[y * 12 + x], tag(x / 2, y / 2));
+    // A bitmap without a recorded size copies nothing at size 0.
+    Bitmap plain(ox::platform::create_bitmap(4, 4, 32));
+    Bitmap before(painted(4, 4, tag));
+    oxwCopyDDB(0, 0, before.h, 0, 0, 0, 0, plain.h, 0, 0, 0);
+    EXPECT_EQ(pixels_of(before.h)[0], tag(0, 0));
+    oxwHostDestroyWindow(wnd);
+}
+
+TEST(Ddb, BoxFillAndMaskedTransfer) {
+    NoLeaks guard;
+    uint32_t err;
+    Bitmap b(oxwCreateDDB(0, 0, 8, 7, 24, &err));
+    oxwDrawFillDDB(0, 0, b.h, 1, 1, 6, 5, 0x0000FF);
+    oxwDrawBoxDDB(0, 0, b.h, 2, 2, 7, 6, 1, 0x00FF00);
+    const Pixels px = pixels_of(b.h);
+    for (int32_t y = 0; y < 7; ++y)
+        for (int32_t x = 0; x < 8; ++x) {
+            const bool box = x >= 2 && x <= 6 && y >= 2 && y <= 5 && (x == 2 || x == 6 || y == 2 || y == 5);
+            const bool fill = x >= 1 && x < 5 && y >= 1 && y < 4;  // no outline: one pixel short each way
+            ASSERT_EQ(px[y * 8 + x], box ? 0x00FF00u : fill ? 0x0000FFu : 0xFFFFFFu) << x << "," << y;
+        }
+    // The mask is white where the destination shows through; the picture black there.
+    Bitmap mask(ox::platform::create_bitmap(2, 1, 1));
+    ox::platform::set_bitmap_pixel(mask.h, 1, 0, 0xFFFFFF);
+    Bitmap pic(painted(2, 1, [](int32_t x, int32_t) { return x ? 0u : 0x123456u; }));
+    Bitmap dst(painted(2, 1, [](int32_t, int32_t) { return 0xABCDEFu; }));
+    const OxwDC pdc = ox::platform::create_compatible_dc(0), ddc = ox::platform::create_compatible_dc(0);
+    const auto p_old = ox::platform::select_object(pdc, pic.h), d_old = ox::platform::select_object(ddc, dst.h);
+    EXPECT_EQ(oxwTransparentBlt(ddc, 0, 0, 2, 1, pdc, 0, 0, mask.h), 1);
+    ox::platform::select_object(pdc, p_old);
+    ox::platform::select_object(ddc, d_old);
+    ox::platform::delete_dc(pdc);
+    ox::platform::delete_dc(ddc);
+    EXPECT_EQ(pixels_of(dst.h), (Pixels{0x123456, 0xABCDEF}));
+}
+
+// The mask bits a polygon marks, worked out by drawing the same polygon, moved into its clipped box, with
+// the drawing layer directly (black brush and pen on white).
+std::vector<uint8_t> expected_marks(int32_t iw, int32_t ih, std::vector<OxPoint> pts) {
+    int32_t l = 10000, t = 10000, r = -10000, b = -10000;
+    for (const OxPoint &p : pts) l = std::min(l, p.x), t = std::min(t, p.y), r = std::max(r, p.x), b = std::max(b, p.y);
+    l = std::max(l, 0), t = std::max(t, 0), r = std::min(r, iw - 1), b = std::min(b, ih - 1);
+    std::vector<uint8_t> marks(static_cast<std::size_t>(iw) * ih, 0);
+    if (r - l + 1 < 2 || b - t + 1 < 2) return marks;
+    for (OxPoint &p : pts) p.x = std::max(p.x - l, 0), p.y = std::max(p.y - t, 0);
+    using namespace ox::platform;
+    const OxwBitmap bmp = create_bitmap(r - l + 1, b - t + 1, 32);
+    const OxwDC dc = create_compatible_dc(0);
+    const GdiObject brush = create_solid_brush(0);
+    const GdiObject ob = select_object(dc, bmp), obr = select_object(dc, brush), op = select_object(dc, get_stock_object(kBlackPen));
+    polygon(dc, pts);
+    for (int32_t y = t; y <= b; ++y)
+        for (int32_t x = l; x <= r; ++x) {
+            uint32_t c = 1;
+            get_bitmap_pixel(bmp, x - l, y - t, &c);
+            marks[static_cast<std::size_t>(y) * iw + x] = c == 0;
+        }
+    select_object(dc, op), select_object(dc, obr), select_object(dc, ob);
+    delete_dc(dc), delete_object(brush), delete_object(bmp);
+    return marks;
+}
+
+TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
+    NoLeaks guard;
+    // A square: outline and interior, x 2..6 and y 2..5, set with mode 2 and cleared with any other.
+    Handle mask = make_image(10, 8, 1, OX_LAYER_MASK);
+    std::vector<OxPoint> sq = {{2, 2}, {6, 2}, {6, 5}, {2, 5}};
+    uint32_t err = 0xDEAD;
+    ASSERT_EQ(oxwPolygonFill(0, mask.get(), sq.data(), 4, 2, &err), 1);
+    EXPECT_EQ(err, 0xDEADu);
+    EXPECT_EQ((std::vector<int32_t>{sq[0].x, sq[0].y, sq[2].x, sq[2].y}), (std::vector<int32_t>{0, 0, 4, 3}));
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(get(mask.get(), x, y), x >= 2 && x <= 6 && y >= 2 && y <= 5 ? 1u : 0u);
+    oxImageErase(mask.get());
+    std::vector<OxPoint> tri = {{-5, 1}, {8, 3}, {1, 20}};  // partly outside: only pixels inside are marked
+    const std::vector<uint8_t> want = expected_marks(10, 8, tri);
+    ASSERT_EQ(oxwPolygonFill(0, mask.get(), tri.data(), 3, 0, &err), 1);
+    for (int32_t y = 0; y < 8; ++y)
+        for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(get(mask.get(), x, y), want[y * 10 + x] ? 0u : 1u) << x << "," << y;
+    EXPECT_EQ((std::vector<int32_t>{tri[0].x, tri[0].y, tri[1].x}), (std::vector<int32_t>{0, 0, 8}));
+
+    // Boxes under 2 pixels: all vertices at one point, a line one pixel wide, a polygon beside the image.
+    for (std::vector<OxPoint> pts : {std::vector<OxPoint>{{3, 3}, {3, 3}, {3, 3}}, std::vector<OxPoint>{{4, 0}, {4, 7}, {4, 3}},
+                                     std::vector<OxPoint>{{20, 1}, {30, 5}, {25, 9}}}) {
+        err = 0;
+        EXPECT_EQ(oxwPolygonFill(0, mask.get(), pts.data(), 3, 2, &err), 0);
+        EXPECT_EQ(err, OX_ERR_POLYGON_TOO_SMALL);
+    }
+    EXPECT_EQ(oxwPolygonFill(0, 0, sq.data(), 4, 2, &err), 0);
+}
+
+// Random polygons over a mask, some reaching outside it: the marks are the drawing layer's pixels.
+TEST(PolygonFill, RandomPolygonsMatchTheDrawingLayer) {
+    std::mt19937 rng(21);
+    for (int i = 0; i < 150; ++i) {
+        const int32_t w = in(rng, 2, 40), h = in(rng, 2, 40);
+        Handle mask = make_image(w, h, 1, OX_LAYER_MASK);
+        std::vector<OxPoint> pts(static_cast<std::size_t>(in(rng, 3, 8)));
+        for (OxPoint &p : pts) p = {in(rng, -10, w + 10), in(rng, -10, h + 10)};
+        const std::vector<uint8_t> want = expected_marks(w, h, pts);
+        uint32_t err = 0;
+        const int32_t r = oxwPolygonFill(0, mask.get(), pts.data(), static_cast<int32_t>(pts.size()), 2, &err);
+        if (r == 0) {
+            ASSERT_EQ(err, OX_ERR_POLYGON_TOO_SMALL);
+            continue;
+        }
+        for (int32_t y = 0; y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) ASSERT_EQ(get(mask.get(), x, y), want[y * w + x]) << "case " << i << " " << x << "," << y;
+    }
+}
+
+}  // namespace
