@@ -175,6 +175,35 @@ void dib_block_seeds(const fs::path &dir) {
     write_file(dir, "header_44", longer);
 }
 
+// Bitmap files: "BM", the file size and an offset field, then DIB blocks the library made from images of
+// every depth it writes, and a 4-bit one with a short table.
+void bitmap_file_seeds(const fs::path &dir) {
+    auto file_of = [](OxwGlobal g) {
+        const auto *p = static_cast<const uint8_t *>(oxwGlobalLock(g));
+        const uint32_t n = oxwGlobalSize(g);
+        Bytes out = {'B', 'M'};
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((n + 14) >> (8 * i)));
+        out.resize(10, 0);
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(54u >> (8 * i)));
+        out.insert(out.end(), p, p + n);
+        oxwGlobalUnlock(g);
+        oxwGlobalFree(g);
+        return out;
+    };
+    uint32_t err;
+    for (int32_t bits : {1, 8, 24}) {
+        OxHandle img = make_image(11, 4, bits, false, [](int32_t x, int32_t y, int b) {
+            return static_cast<uint8_t>(x * 29 + y * 83 + b * 41);
+        });
+        write_file(dir, "image_" + std::to_string(bits) + ".bmp", file_of(oxwImageToDib(img, &err)));
+        oxFree(img);
+    }
+    Bytes four = file_of(oxwCreateDIB(5, 2, 24, 0, &err));
+    four[14 + 14] = 4;
+    four[14 + 32] = 5;
+    write_file(dir, "four_bit.bmp", four);
+}
+
 // Starts a document with `own` bytes of application content, in new mode.
 void start_document(const fs::path &file, std::size_t own) {
     Bytes content(own);
@@ -254,5 +283,6 @@ int main(int argc, char **argv) {
     chart_seeds(root / "fuzz_color_chart");
     reader_seeds(root / "fuzz_tag_reader");
     dib_block_seeds(root / "fuzz_dib_block");
+    bitmap_file_seeds(root / "fuzz_bitmap_file");
     return 0;
 }
