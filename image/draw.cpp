@@ -86,6 +86,16 @@ void reduce_row(const uint8_t *a, const uint8_t *b, const int32_t *xs, const int
     }
 }
 
+// Asks for the cache lines that a tile row reads from source row `src` (at most 64 of them: a row
+// sampled more sparsely reads a line per pixel anyway).
+template <int Bits>
+inline void prefetch_row(const uint8_t *src, const int32_t *xs, int32_t n) {
+    const uintptr_t first = reinterpret_cast<uintptr_t>(src) + static_cast<std::size_t>(xs[0]) * Bits / 8;
+    const uintptr_t last = reinterpret_cast<uintptr_t>(src) + static_cast<std::size_t>(xs[n - 1] + 1) * Bits / 8;
+    for (uintptr_t p = first & ~uintptr_t{63}; p <= last && p - first < 64 * 64; p += 64)
+        __builtin_prefetch(reinterpret_cast<const void *>(p));
+}
+
 // The tiles of one call, for one depth and gray setting.
 template <int Bits, bool Gray>
 class TileBuilder {
@@ -93,10 +103,20 @@ public:
     TileBuilder(const OxImageLockRec &l, const DrawPlan &p) : l_(l), p_(p), d_(p.factor / 2) {}
 
     void build(int64_t tx, int64_t ty, int32_t tw, int32_t th, uint8_t *buffer) const {
+        // Source columns by a running quotient and remainder of (tx + i) * sw / dw.
         int32_t xs[kTileSide], xs2[kTileSide];
+        const int64_t start = tx * p_.sw;
+        int64_t q = start / p_.dw, rem = start % p_.dw;
+        const int64_t step_q = p_.sw / p_.dw, step_r = p_.sw % p_.dw;
         for (int32_t i = 0; i < tw; ++i) {
-            xs[i] = static_cast<int32_t>(p_.sx + (tx + i) * p_.sw / p_.dw);
+            xs[i] = static_cast<int32_t>(p_.sx + q);
             xs2[i] = xs[i] + d_;
+            q += step_q;
+            rem += step_r;
+            if (rem >= p_.dw) {
+                rem -= p_.dw;
+                ++q;
+            }
         }
         int32_t below = -1;  // source row of the tile row built last (the one below)
         for (int32_t j = th - 1; j >= 0; --j) {
@@ -108,6 +128,13 @@ public:
             }
             below = y;
             const uint8_t *src = row_ptr(l_, y);
+            // The tile's rows lie a whole image row apart, too many streams for the hardware to follow:
+            // ask for the next tile row's source bytes while this one is built.
+            if (j > 0) {
+                const int32_t next = static_cast<int32_t>(p_.sy + (ty + j - 1) * p_.sh / p_.dh);
+                prefetch_row<Bits>(row_ptr(l_, next), xs, tw);
+                if (p_.way == DrawWay::reduce) prefetch_row<Bits>(row_ptr(l_, next + d_), xs2, tw);
+            }
             if (p_.way == DrawWay::reduce) {
                 if constexpr (Bits >= 24) reduce_row<Bits, Gray>(src, row_ptr(l_, y + d_), xs, xs2, tw, row);
             } else if (Bits >= 24 && p_.way == DrawWay::one_to_one) {

@@ -1,0 +1,191 @@
+// Drawing a 4096x3072 picture into a 1920x1080 window with oxImageDraw, against the per-pixel reference
+// path putting the same tiles on the same window, at one to one, enlargement by 2, reduction by 2 and 4
+// and a scale without a whole factor; and the 24-bit conversions between images and DIB blocks against
+// memcpy of the same bytes. Each benchmark times its reference and its operation in turn inside one loop,
+// so that both meet the same load on the machine, and reports "x_ref" (the operation's speed over the
+// reference's); a summary with the targets follows the table.
+#include <benchmark/benchmark.h>
+
+#include <time.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "image/draw.h"
+#include "ox.h"
+#include "oxw.h"
+#include "platform/gdi.h"
+
+namespace {
+
+constexpr int32_t kW = 4096, kH = 3072;
+constexpr int32_t kWinW = 1920, kWinH = 1080;
+
+// One picture per depth, made and touched once so that page faults stay out of the timings.
+OxHandle picture(int32_t bits) {
+    static std::map<int32_t, OxHandle> pictures;
+    auto it = pictures.find(bits);
+    if (it == pictures.end()) {
+        uint32_t err;
+        OxHandle h = oxImageCreate(kW, kH, bits, &err);
+        OxImageLockRec lock;
+        oxImageLock(h, &lock);
+        for (uint32_t i = 0; i < lock.header->imageSize; ++i) lock.pixels[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
+        oxImageUnlock(&lock);
+        it = pictures.emplace(bits, h).first;
+    }
+    return it->second;
+}
+
+struct Window {
+    OxwWindow wnd = oxwHostCreateWindow(0, 0, 0, kWinW, kWinH, 1);
+    OxwDC dc = oxwHostGetDC(wnd);
+};
+Window &window() {
+    static Window w;
+    return w;
+}
+
+double cpu_seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// Runs the reference once and the operation `reps` times per iteration, each timed on its own (this
+// thread's CPU time). Reports the operation's rate (`work` units per call), the reference's, and x_ref.
+void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op,
+            int reps, double work) {
+    double t_ref = 0, t_op = 0;
+    for (auto _ : state) {
+        double t0 = cpu_seconds();
+        reference();
+        benchmark::ClobberMemory();
+        double t1 = cpu_seconds();
+        for (int i = 0; i < reps; ++i) op();
+        benchmark::ClobberMemory();
+        double t2 = cpu_seconds();
+        t_ref += t1 - t0;
+        t_op += t2 - t1;
+    }
+    const double calls = static_cast<double>(state.iterations()) * reps;
+    state.counters["x_ref"] = (t_ref / static_cast<double>(state.iterations())) / (t_op / calls);
+    state.counters["rate"] = calls * work / t_op;
+    state.counters["ref_rate"] = static_cast<double>(state.iterations()) * work / t_ref;
+}
+
+// The reference path's tiles go onto the window exactly as oxImageDraw puts its own.
+void put_tile(void *context, const ox::image::Tile &t) {
+    ox::platform::DibView view;
+    view.width = ox::image::kTileSide;
+    view.height = t.height;
+    view.bit_count = 24;
+    view.bits = t.bits;
+    view.bits_size = static_cast<std::size_t>(t.height) * ox::image::kTileRowBytes;
+    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
+}
+
+// range(0): depth; range(1): the case.
+struct DrawCase {
+    const char *name;
+    ox::image::DrawArgs args;  // image filled in per depth
+};
+const DrawCase kCases[] = {
+    {"1:1", {0, 0, kWinW, kWinH, 0, 1000, 900, kWinW, kWinH, 0}},
+    {"enlarge x2", {0, 0, kWinW, kWinH, 0, 1000, 900, kWinW / 2, kWinH / 2, 0}},
+    {"reduce /2", {0, 0, kWinW, kWinH, 0, 100, 200, 2 * kWinW, 2 * kWinH, 0}},
+    {"reduce /4", {0, 0, kW / 4, kH / 4, 0, 0, 0, 0, 0, 0}},
+    {"whole picture to 1440x1080", {0, 0, 1440, kWinH, 0, 0, 0, 0, 0, 0}},
+};
+
+void BM_ImageDraw(benchmark::State &state) {
+    ox::image::DrawArgs a = kCases[state.range(1)].args;
+    a.image = picture(static_cast<int32_t>(state.range(0)));
+    OxwDC dc = window().dc;
+    paired(
+        state, [&] { ox::image::plain::image_draw(a, put_tile, &dc); },
+        [&] { oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray); }, 8, 1.0);
+}
+
+// Conversions at 24 bits against memcpy of the image's pixel bytes into a buffer touched beforehand. The
+// conversions include making (and here freeing) their result, as a caller pays for it.
+void BM_ImageToDib(benchmark::State &state) {
+    const OxHandle img = picture(24);
+    static std::vector<uint8_t> buffer(static_cast<std::size_t>(kW) * kH * 3, 1);
+    const auto *pixels = static_cast<const uint8_t *>(oxLock(img)) + OX_IMAGE_HEADER_SIZE;
+    uint32_t err;
+    paired(
+        state, [&] { std::memcpy(buffer.data(), pixels, buffer.size()); },
+        [&] { oxwGlobalFree(oxwImageToDib(img, &err)); }, 2, static_cast<double>(buffer.size()));
+}
+
+void BM_DibToImage(benchmark::State &state) {
+    uint32_t err;
+    static const OxwGlobal dib = oxwImageToDib(picture(24), &err);
+    static std::vector<uint8_t> buffer(static_cast<std::size_t>(kW) * kH * 3, 1);
+    const auto *bits = static_cast<const uint8_t *>(oxwGlobalLock(dib)) + 40;
+    oxwGlobalUnlock(dib);
+    paired(
+        state, [&] { std::memcpy(buffer.data(), bits, buffer.size()); },
+        [&] { oxFree(oxwDibToImage(dib, 24, &err)); }, 2, static_cast<double>(buffer.size()));
+}
+
+BENCHMARK(BM_ImageDraw)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageToDib)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_DibToImage)->Unit(benchmark::kMillisecond);
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &r : runs) {
+            if (r.error_occurred) continue;
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
+            auto &slot = r.run_type == Run::RT_Aggregate ? median_[r.run_name.str()] : last_[r.run_name.str()];
+            for (const auto &[name, counter] : r.counters) slot[name] = counter.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double get(const std::string &run, const std::string &counter) const {
+        const auto &from = median_.count(run) ? median_ : last_;
+        auto it = from.find(run);
+        if (it == from.end()) return 0;
+        auto jt = it->second.find(counter);
+        return jt == it->second.end() ? 0 : jt->second;
+    }
+
+private:
+    std::map<std::string, std::map<std::string, double>> last_, median_;
+};
+
+void line_out(const SummaryReporter &rep, const std::string &run, const std::string &what, double target,
+              const char *unit, double scale) {
+    const double ratio = rep.get(run, "x_ref");
+    if (ratio == 0) return;  // filtered out
+    std::printf("  %-40s %8.2fx  %-5s (target %.2fx)  %10.1f %s (reference %.1f)\n", what.c_str(), ratio,
+                ratio >= target ? "ok" : "BELOW", target, rep.get(run, "rate") / scale, unit,
+                rep.get(run, "ref_rate") / scale);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    SummaryReporter rep;
+    benchmark::RunSpecifiedBenchmarks(&rep);
+    std::printf("\noxImageDraw of a %dx%d picture into a %dx%d window, against the per-pixel path "
+                "(thread CPU time; frames per second):\n", kW, kH, kWinW, kWinH);
+    for (const char *d : {"24", "32"})
+        for (int c = 0; c < 5; ++c)
+            line_out(rep, std::string("BM_ImageDraw/") + d + "/" + std::to_string(c),
+                     std::string(d) + "-bit " + kCases[c].name, 10, "fps", 1);
+    std::printf("24-bit conversions of the same picture against memcpy of its %d bytes:\n", kW * kH * 3);
+    line_out(rep, "BM_ImageToDib", "oxwImageToDib", 0.25, "GB/s", 1e9);
+    line_out(rep, "BM_DibToImage", "oxwDibToImage", 0.25, "GB/s", 1e9);
+    benchmark::Shutdown();
+    return 0;
+}
