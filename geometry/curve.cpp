@@ -48,7 +48,8 @@ OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t widt
     }
     // Falling (+1, +1) for t1 < s <= t3, otherwise rising (+1, -1).
     const int sy = s > t_1 ? 1 : -1;
-    const int64_t d = static_cast<int64_t>(std::sqrt((static_cast<double>(dx) * dx + static_cast<double>(dy) * dy) * 0.5));
+    const double fx = static_cast<double>(dx), fy = static_cast<double>(dy);
+    const int64_t d = static_cast<int64_t>(std::sqrt((fx * fx + fy * fy) * 0.5));
     const bool forward = end->x > start->x;
     const int64_t k = forward ? d : -d;
     end->x = static_cast<int32_t>(start->x + k);

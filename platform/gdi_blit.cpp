@@ -108,7 +108,8 @@ bool bit_blt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, Oxw
     Surface snapshot;
     const Surface *ss = nullptr;
     if (needs_src) {
-        const Span scx = clip_offsets(width, sx, sr->surface->width), scy = clip_offsets(height, sy, sr->surface->height);
+        const Span scx = clip_offsets(width, sx, sr->surface->width);
+        const Span scy = clip_offsets(height, sy, sr->surface->height);
         cx = {std::max(cx.lo, scx.lo), std::min(cx.hi, scx.hi)};
         cy = {std::max(cy.lo, scy.lo), std::min(cy.hi, scy.hi)};
         ss = sr->surface;
@@ -283,7 +284,8 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
         const uint8_t *row = dib.bits + static_cast<std::size_t>(stored) * row_bytes;
         const int32_t dy = static_cast<int32_t>(y + Y);
         if (plain) {  // one to one into colour pixels: no division and no operation per pixel
-            const int64_t lo = std::max<int64_t>(cx.lo, -int64_t{sx}), hi = std::min<int64_t>(cx.hi, dib.width - int64_t{sx});
+            const int64_t lo = std::max<int64_t>(cx.lo, -int64_t{sx});
+            const int64_t hi = std::min<int64_t>(cx.hi, dib.width - int64_t{sx});
             uint32_t *out = ds.row32(dy);
             if (dib.bit_count == 24) {
                 for (int64_t X = lo; X < hi; ++X) {

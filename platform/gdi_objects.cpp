@@ -343,10 +343,12 @@ T with_text_state(OxwDC dc, T refused, F f) {
 }  // namespace
 
 uint32_t set_text_color(OxwDC dc, uint32_t color) {
-    return with_text_state(dc, kInvalidColor, [&](TextState &t) { return std::exchange(t.text_color, color & 0xFFFFFF); });
+    return with_text_state(dc, kInvalidColor,
+                           [&](TextState &t) { return std::exchange(t.text_color, color & 0xFFFFFF); });
 }
 uint32_t set_bk_color(OxwDC dc, uint32_t color) {
-    return with_text_state(dc, kInvalidColor, [&](TextState &t) { return std::exchange(t.bk_color, color & 0xFFFFFF); });
+    return with_text_state(dc, kInvalidColor,
+                           [&](TextState &t) { return std::exchange(t.bk_color, color & 0xFFFFFF); });
 }
 int set_bk_mode(OxwDC dc, int mode) {
     if (mode != kTransparent && mode != kOpaque) return 0;

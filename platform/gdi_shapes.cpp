@@ -84,7 +84,8 @@ bool fill_rect(OxwDC dc, const OxRect &rect, GdiObject brush) {
     Surface *surf = d ? dc_surface(s, *d) : nullptr;
     const GdiRecord *b = find_object(s, brush, ObjectKind::brush);
     if (!surf || !b) return false;
-    if (b->style == 0) fill_box(*surf, rect.left, rect.top, int64_t{rect.right} - 1, int64_t{rect.bottom} - 1, b->color);
+    if (b->style == 0)
+        fill_box(*surf, rect.left, rect.top, int64_t{rect.right} - 1, int64_t{rect.bottom} - 1, b->color);
     return true;
 }
 

@@ -279,7 +279,8 @@ bool read_pixels(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t 
 }  // namespace
 
 bool read_window_pixels(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t *dst) {
-    return with_window(window, false, [&](WindowRecord &w) { return read_pixels(w.surface, x, y, width, height, dst); });
+    return with_window(window, false,
+                       [&](WindowRecord &w) { return read_pixels(w.surface, x, y, width, height, dst); });
 }
 
 bool read_bitmap_pixels(OxwBitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t *dst) {

@@ -92,9 +92,12 @@ TEST(PlatformResources, StringsAndBitmaps) {
     bmp[0] = 'B';
     bmp[1] = 'M';
     bmp[14] = 40;
-    std::ofstream(dir.file("12.bmp"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    const auto write = [&](const char *name) {
+        std::ofstream(dir.file(name), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    };
+    write("12.bmp");
     bmp[18] = 9;
-    std::ofstream(dir.file("Palette.BMP"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    write("Palette.BMP");
     std::ofstream(dir.file("notes.txt")) << "ignored";
     uint32_t err = 0xDEAD;
     const OxwModule m = oxwHostRegisterModule(dir.path().c_str(), &err);
@@ -132,7 +135,7 @@ TEST(PlatformResources, StringsAndBitmaps) {
     EXPECT_EQ(err, 13u);
     std::ofstream(dir.file("strings.txt"), std::ios::binary) << "1 a\n";
     bmp[0] = 'X';
-    std::ofstream(dir.file("13.bmp"), std::ios::binary).write(bmp.data(), static_cast<std::streamsize>(bmp.size()));
+    write("13.bmp");
     err = 0;
     EXPECT_EQ(oxwHostRegisterModule(dir.path().c_str(), &err), 0u);
     EXPECT_EQ(err, 13u);
