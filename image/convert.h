@@ -5,8 +5,11 @@
 // fast paths to, byte for byte.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
+#include "image/image_record.h"
+#include "image/pixel.h"
 #include "ox.h"
 
 namespace ox::image {
@@ -20,6 +23,27 @@ inline uint8_t gray_layer_byte(uint32_t a, uint32_t c) {
     if (f == 1.0) return 255;
     if (f == 0.0) return 0;
     return static_cast<uint8_t>(static_cast<int32_t>(static_cast<double>(c) * (1.0 - f) + f * 255.0));
+}
+
+inline bool is_mask(const OxImageLockRec &l) { return l.layer == OX_LAYER_MASK && l.header->bitCount == 1; }
+
+// Whether oxImageRevertMask runs on these locked images: all three locked, the box given, the mask a 1-bit
+// mask layer, and the depths equal or both 24/32 bits.
+inline bool revert_mask_accepts(const ScopedImageLock &d, const ScopedImageLock &k, const ScopedImageLock &s,
+                                const OxRect *rect) {
+    if (!d.ok() || !k.ok() || !s.ok() || rect == nullptr || !is_mask(k.rec())) return false;
+    const int32_t dbits = d.header().bitCount, sbits = s.header().bitCount;
+    if (!is_supported_depth(dbits) || !is_supported_depth(sbits)) return false;
+    return dbits == sbits || (dbits >= 24 && sbits >= 24);
+}
+
+// Clamps the box of pixels left..right-1 x top..bottom-1 to the image; it is empty when left >= right or
+// top >= bottom.
+inline void clamp_box(const OxImageLockRec &r, int32_t &left, int32_t &top, int32_t &right, int32_t &bottom) {
+    left = std::max(left, 0);
+    top = std::max(top, 0);
+    right = std::min(right, r.maxX + 1);
+    bottom = std::min(bottom, r.maxY + 1);
 }
 
 }  // namespace ox::image

@@ -1,32 +1,13 @@
 // Per-pixel reference versions of the conversions, tests, mask and channel operations: one pixel at a time
 // through the lock record, the pixel accessors and the channel maps.
-#include <algorithm>
-
 #include "image/convert.h"
 #include "image/gray.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
+#include "image/plain_pixels.h"
 
 namespace ox::image::plain {
 namespace {
-
-struct ChannelMap {
-    uint32_t r, g, b;
-};
-
-uint32_t bytes_per_pixel(const OxImageLockRec &l) { return static_cast<uint32_t>(l.header->bitCount) / 8; }
-
-ChannelMap channel_map(const OxImageLockRec &l) {
-    ChannelMap m{};
-    oxGetChannel(bytes_per_pixel(l), &m.r, &m.g, &m.b);
-    return m;
-}
-
-bool is_mask(const OxImageLockRec &l) { return l.layer == OX_LAYER_MASK && l.header->bitCount == 1; }
-
-bool inside(const OxImageLockRec &l, int64_t x, int64_t y) {
-    return x >= 0 && y >= 0 && x <= l.maxX && y <= l.maxY;
-}
 
 bool is_white(const uint8_t *p, const ChannelMap &m) { return p[m.r] == 255 && p[m.g] == 255 && p[m.b] == 255; }
 
@@ -105,12 +86,10 @@ void image_convert_gray_to_normal(OxHandle image) {
 
 int32_t image_revert_mask(OxHandle dst, OxHandle mask, OxHandle src, const OxRect *rect) {
     ScopedImageLock d(dst), k(mask), s(src);
-    if (!d.ok() || !k.ok() || !s.ok() || rect == nullptr || !is_mask(k.rec())) return 0;
+    if (!revert_mask_accepts(d, k, s, rect)) return 0;
     const OxImageLockRec &dr = d.rec(), &kr = k.rec(), &sr = s.rec();
-    const int32_t dbits = dr.header->bitCount, sbits = sr.header->bitCount;
-    if (!is_supported_depth(dbits) || !is_supported_depth(sbits)) return 0;
-    const bool colour = dbits >= 24 && sbits >= 24;
-    if (!colour && dbits != sbits) return 0;
+    const int32_t dbits = dr.header->bitCount;
+    const bool colour = dbits >= 24;  // the source is then 24 or 32 bits too
     int64_t left = rect->left, top = rect->top;
     int64_t w = int64_t{rect->right} - left, h = int64_t{rect->bottom} - top;
     if (left < 0) w += left, left = 0;
@@ -159,10 +138,7 @@ int32_t image_reverse(OxHandle mask, int32_t left, int32_t top, int32_t right, i
     ScopedImageLock l(mask);
     if (!l.ok() || !is_mask(l.rec())) return 0;
     const OxImageLockRec &r = l.rec();
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, r.maxX + 1);
-    bottom = std::min(bottom, r.maxY + 1);
+    clamp_box(r, left, top, right, bottom);
     for (int32_t y = top; y < bottom; ++y)
         for (int32_t x = left; x < right; ++x) oxImagePutPixel(&r, x, y, oxImageGetPixel(&r, x, y) ^ 1u);
     return 1;

@@ -40,9 +40,10 @@ RowKernel kernel_for(int32_t src_bits, int32_t dst_bits) {
     }
 }
 
-// Copies the w x h block whose first pixels are (dx, dy) in d and (sx, sy) in s, clipped to both images.
+// The BlockCopier of the row-pointer path: clips once, then runs one row kernel per row.
 void copy_block(const OxImageLockRec &d, int64_t dx, int64_t dy, const OxImageLockRec &s, int64_t sx, int64_t sy,
-                int64_t w, int64_t h) {
+                int32_t width, int32_t height) {
+    int64_t w = width, h = height;
     const bool same = d.handle == s.handle;
     const bool back = same && copy_backwards(dx, dy, sx, sy);
     // Clipping moves both starts by the same amount, so the direction decided above still holds.
@@ -96,13 +97,9 @@ bool swap_pixels(const OxImageLockRec &a, const OxImageLockRec &b) {
 }
 
 }  // namespace
-}  // namespace ox::image
 
-using namespace ox::image;
-
-extern "C" {
-
-OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err) {
+// A whole-image copy between images of one size and bytes per pixel is one memcpy on either path.
+int32_t image_copy_with(BlockCopier copy_block, OxHandle *dst, OxHandle src, uint32_t *err) {
     if (src == 0) {
         if (*dst) oxFree(*dst);
         *dst = 0;
@@ -138,8 +135,8 @@ OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err) {
     return 1;
 }
 
-OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h, OxHandle src, int32_t sx,
-                             int32_t sy) {
+int32_t image_copy_ex_with(BlockCopier copy_block, OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+                           OxHandle src, int32_t sx, int32_t sy) {
     ScopedImageLock d(dst);
     if (!d.ok()) return 0;
     ScopedImageLock s(src);
@@ -150,6 +147,21 @@ OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, in
     h = std::min({h, dh.height, sh.height});
     copy_block(d.rec(), block_origin_x(dh.bitCount, dx), dy, s.rec(), block_origin_x(sh.bitCount, sx), sy, w, h);
     return 1;
+}
+
+}  // namespace ox::image
+
+using namespace ox::image;
+
+extern "C" {
+
+OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err) {
+    return image_copy_with(copy_block, dst, src, err);
+}
+
+OX_API int32_t oxImageCopyEx(OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h, OxHandle src, int32_t sx,
+                             int32_t sy) {
+    return image_copy_ex_with(copy_block, dst, dx, dy, w, h, src, sx, sy);
 }
 
 OX_API int32_t oxSwapImage(OxHandle a, OxHandle b) {

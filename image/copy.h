@@ -33,6 +33,16 @@ inline OxHandle create_like(const OxImageHeader &like, uint32_t *err) {
     }
 }
 
+// Copies the w x h block whose first pixels are (dx, dy) in d and (sx, sy) in s, clipped to both images.
+using BlockCopier = void (*)(const OxImageLockRec &d, int64_t dx, int64_t dy, const OxImageLockRec &s, int64_t sx,
+                             int64_t sy, int32_t w, int32_t h);
+
+// oxImageCopy and oxImageCopyEx with the block copier given; the fast and the per-pixel paths differ only
+// in it.
+int32_t image_copy_with(BlockCopier copy_block, OxHandle *dst, OxHandle src, uint32_t *err);
+int32_t image_copy_ex_with(BlockCopier copy_block, OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h,
+                           OxHandle src, int32_t sx, int32_t sy);
+
 }  // namespace ox::image
 
 namespace ox::image::plain {

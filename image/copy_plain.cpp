@@ -1,31 +1,15 @@
 // Per-pixel reference versions of the block copies: one pixel at a time through the lock record, the pixel
 // accessors and the channel maps, in the order the algorithms give.
-#include <algorithm>
-#include <cstring>
+#include <utility>
 
 #include "image/copy.h"
 #include "image/gray.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
+#include "image/plain_pixels.h"
 
 namespace ox::image::plain {
 namespace {
-
-struct ChannelMap {
-    uint32_t r, g, b;
-};
-
-uint32_t bytes_per_pixel(const OxImageLockRec &l) { return static_cast<uint32_t>(l.header->bitCount) / 8; }
-
-ChannelMap channel_map(const OxImageLockRec &l) {
-    ChannelMap m{};
-    oxGetChannel(bytes_per_pixel(l), &m.r, &m.g, &m.b);
-    return m;
-}
-
-bool inside(const OxImageLockRec &l, int64_t x, int64_t y) {
-    return x >= 0 && y >= 0 && x <= l.maxX && y <= l.maxY;
-}
 
 // One pixel from (sx, sy) of s to (dx, dy) of d, converted to the destination's depth.
 void copy_pixel(const OxImageLockRec &d, int32_t dx, int32_t dy, const OxImageLockRec &s, int32_t sx, int32_t sy) {
@@ -85,54 +69,11 @@ void copy_block(const OxImageLockRec &d, int64_t dx, int64_t dy, const OxImageLo
 
 }  // namespace
 
-int32_t image_copy(OxHandle *dst, OxHandle src, uint32_t *err) {
-    if (src == 0) {
-        if (*dst) oxFree(*dst);
-        *dst = 0;
-        *err = 0;
-        return 1;
-    }
-    ScopedImageLock s(src);
-    if (!s.ok()) {
-        *err = 0;
-        return 0;
-    }
-    const bool created = *dst == 0;
-    if (created) {
-        *dst = create_like(s.header(), err);
-        if (*dst == 0) return 0;
-    }
-    ScopedImageLock d(*dst);
-    if (!d.ok() || !is_supported_depth(d.header().bitCount) || !is_supported_depth(s.header().bitCount)) {
-        if (created) {
-            oxFree(*dst);
-            *dst = 0;
-        }
-        *err = 0;
-        return 0;
-    }
-    const OxImageHeader &dh = d.header(), &sh = s.header();
-    if (dh.bitCount / 8 == sh.bitCount / 8 && dh.width == sh.width && dh.height == sh.height) {
-        if (*dst != src) std::memcpy(d.rec().pixels, s.rec().pixels, static_cast<size_t>(dh.height) * dh.rowBytes);
-    } else {
-        copy_block(d.rec(), 0, 0, s.rec(), 0, 0, std::min(dh.width, sh.width), std::min(dh.height, sh.height));
-    }
-    *err = 0;
-    return 1;
-}
+int32_t image_copy(OxHandle *dst, OxHandle src, uint32_t *err) { return image_copy_with(copy_block, dst, src, err); }
 
 int32_t image_copy_ex(OxHandle dst, int32_t dx, int32_t dy, int32_t w, int32_t h, OxHandle src, int32_t sx,
                       int32_t sy) {
-    ScopedImageLock d(dst);
-    if (!d.ok()) return 0;
-    ScopedImageLock s(src);
-    if (!s.ok()) return 0;
-    const OxImageHeader &dh = d.header(), &sh = s.header();
-    if (!is_supported_depth(dh.bitCount) || !is_supported_depth(sh.bitCount)) return 0;
-    w = std::min({w, dh.width, sh.width});
-    h = std::min({h, dh.height, sh.height});
-    copy_block(d.rec(), block_origin_x(dh.bitCount, dx), dy, s.rec(), block_origin_x(sh.bitCount, sx), sy, w, h);
-    return 1;
+    return image_copy_ex_with(copy_block, dst, dx, dy, w, h, src, sx, sy);
 }
 
 int32_t swap_image(OxHandle a, OxHandle b) {

@@ -10,8 +10,6 @@
 namespace ox::image {
 namespace {
 
-bool is_mask(const OxImageLockRec &l) { return l.layer == OX_LAYER_MASK && l.header->bitCount == 1; }
-
 // Bits left..right-1 of one byte of a 1-bit row (bit 7 is the byte's first pixel), for 0 <= left < right <= 8.
 uint8_t bit_span(int32_t left, int32_t right) {
     return static_cast<uint8_t>((0xFFu >> left) & (0xFFu << (8 - right)));
@@ -121,12 +119,9 @@ OX_API int32_t oxImageCheckMask(OxHandle image) {
 
 OX_API int32_t oxImageRevertMask(OxHandle dst, OxHandle mask, OxHandle src, const OxRect *rect) {
     ScopedImageLock dl(dst), kl(mask), sl(src);
-    if (!dl.ok() || !kl.ok() || !sl.ok() || rect == nullptr || !is_mask(kl.rec())) return 0;
+    if (!revert_mask_accepts(dl, kl, sl, rect)) return 0;
     const OxImageLockRec &d = dl.rec(), &k = kl.rec(), &s = sl.rec();
     const int32_t dbits = d.header->bitCount, sbits = s.header->bitCount;
-    if (!is_supported_depth(dbits) || !is_supported_depth(sbits)) return 0;
-    const bool colour = dbits >= 24 && sbits >= 24;
-    if (!colour && dbits != sbits) return 0;
     // The box, clipped to all three images.
     const int64_t left = std::max<int64_t>(rect->left, 0), top = std::max<int64_t>(rect->top, 0);
     const int64_t right = std::min<int64_t>({rect->right, int64_t{d.maxX} + 1, int64_t{s.maxX} + 1, int64_t{k.maxX} + 1});
@@ -157,10 +152,7 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
     ScopedImageLock l(mask);
     if (!l.ok() || !is_mask(l.rec())) return 0;
     const OxImageLockRec &r = l.rec();
-    left = std::max(left, 0);
-    top = std::max(top, 0);
-    right = std::min(right, r.maxX + 1);
-    bottom = std::min(bottom, r.maxY + 1);
+    clamp_box(r, left, top, right, bottom);
     if (left >= right || top >= bottom) return 1;
     const int32_t first = left >> 3, last = (right - 1) >> 3;
     const uint8_t head = bit_span(left & 7, 8), tail = bit_span(0, right - 8 * last);
