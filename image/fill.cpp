@@ -46,6 +46,24 @@ bool clip_box(int32_t width, int32_t height, int32_t x, int32_t y, int32_t w, in
     return true;
 }
 
+// Locks the image and runs f(rec, box) on the caller's box clipped to it. 0 when the image cannot be
+// locked, otherwise 1 (also when nothing of the box is left).
+template <class F>
+int32_t with_clipped_box(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, F f) {
+    ScopedImageLock lock(image);
+    if (!lock.ok()) return 0;
+    Box b;
+    if (clip_box(lock.header().width, lock.header().height, x, y, w, h, &b)) f(lock.rec(), *lock.rec().header, b);
+    return 1;
+}
+
+// f(x, y) for every pixel of the box, row by row.
+template <class F>
+void for_each_pixel(const Box &b, F f) {
+    for (int32_t py = b.y; py < b.y + b.h; ++py)
+        for (int32_t px = b.x; px < b.x + b.w; ++px) f(px, py);
+}
+
 // The value a box fill stores with the per-pixel accessors: 1-bit images take any non-zero colour as 1; a
 // 32-bit gray layer takes 0xFFFFFF as white with the fourth channel (0xFFFFFFFF).
 uint32_t box_fill_value(int32_t bit_count, int32_t layer, uint32_t color) {
@@ -103,48 +121,32 @@ void erase(OxHandle image) {
 }
 
 int32_t box_fill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    const OxImageHeader &hdr = lock.header();
-    Box b;
-    if (!clip_box(hdr.width, hdr.height, x, y, w, h, &b)) return 1;
-    if (hdr.bitCount == 1 && b.w == hdr.width && b.h == hdr.height) {
-        // A whole 1-bit image is filled byte by byte, the spare bits at the end of each row included.
-        const std::size_t size = static_cast<std::size_t>(hdr.height) * rec.rowBytes;
-        for (std::size_t i = 0; i < size; ++i) rec.pixels[i] = color != 0 ? 0xFF : 0x00;
-        return 1;
-    }
-    const uint32_t v = box_fill_value(hdr.bitCount, rec.layer, color);
-    for (int32_t py = b.y; py < b.y + b.h; ++py)
-        for (int32_t px = b.x; px < b.x + b.w; ++px) oxImagePutPixel(&rec, px, py, v);
-    return 1;
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &hdr, const Box &b) {
+        if (hdr.bitCount == 1 && b.w == hdr.width && b.h == hdr.height) {
+            // A whole 1-bit image is filled byte by byte, the spare bits at the end of each row included.
+            const std::size_t size = static_cast<std::size_t>(hdr.height) * rec.rowBytes;
+            for (std::size_t i = 0; i < size; ++i) rec.pixels[i] = color != 0 ? 0xFF : 0x00;
+            return;
+        }
+        const uint32_t v = box_fill_value(hdr.bitCount, rec.layer, color);
+        for_each_pixel(b, [&](int32_t px, int32_t py) { oxImagePutPixel(&rec, px, py, v); });
+    });
 }
 
 int32_t xor_box_fill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    Box b;
-    if (!clip_box(lock.header().width, lock.header().height, x, y, w, h, &b)) return 1;
-    for (int32_t py = b.y; py < b.y + b.h; ++py)
-        for (int32_t px = b.x; px < b.x + b.w; ++px)
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &, const Box &b) {
+        for_each_pixel(b, [&](int32_t px, int32_t py) {
             oxImagePutPixel(&rec, px, py, invert_value(oxImageGetPixel(&rec, px, py)));
-    return 1;
+        });
+    });
 }
 
 int32_t box_fill_ex(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint8_t value, uint32_t channel) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    const int32_t bits = lock.header().bitCount;
-    int offset;
-    if (!has_byte_pixels(bits) || !channel_offset(bits / 8, channel, &offset)) return 1;
-    Box b;
-    if (!clip_box(lock.header().width, lock.header().height, x, y, w, h, &b)) return 1;
-    for (int32_t py = b.y; py < b.y + b.h; ++py)
-        for (int32_t px = b.x; px < b.x + b.w; ++px) oxImageGetAdr(&rec, px, py)[offset] = value;
-    return 1;
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &hdr, const Box &b) {
+        int offset;
+        if (!has_byte_pixels(hdr.bitCount) || !channel_offset(hdr.bitCount / 8, channel, &offset)) return;
+        for_each_pixel(b, [&](int32_t px, int32_t py) { oxImageGetAdr(&rec, px, py)[offset] = value; });
+    });
 }
 
 }  // namespace plain
@@ -161,66 +163,51 @@ OX_API void oxImageErase(OxHandle image) {
 }
 
 OX_API int32_t oxImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint32_t color) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    const OxImageHeader &hdr = lock.header();
-    Box b;
-    if (!clip_box(hdr.width, hdr.height, x, y, w, h, &b)) return 1;
-    if (hdr.bitCount == 1) {
-        const bool on = color != 0;
-        if (b.w == hdr.width && b.h == hdr.height) {
-            std::memset(rec.pixels, on ? 0xFF : 0x00, static_cast<std::size_t>(hdr.height) * rec.rowBytes);
-            return 1;
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &hdr, const Box &b) {
+        if (hdr.bitCount == 1) {
+            const bool on = color != 0;
+            if (b.w == hdr.width && b.h == hdr.height) {
+                std::memset(rec.pixels, on ? 0xFF : 0x00, static_cast<std::size_t>(hdr.height) * rec.rowBytes);
+                return;
+            }
+            uint8_t *row = row_ptr(rec, b.y);
+            for (int32_t i = 0; i < b.h; ++i, row += rec.rowBytes) store_bit_run(row, b.x, b.x + b.w - 1, on);
+            return;
         }
-        uint8_t *row = row_ptr(rec, b.y);
-        for (int32_t i = 0; i < b.h; ++i, row += rec.rowBytes) store_bit_run(row, b.x, b.x + b.w - 1, on);
-        return 1;
-    }
-    if (!has_byte_pixels(hdr.bitCount)) return 1;
-    uint8_t bytes[4];
-    const int bpp = pixel_bytes(hdr.bitCount, box_fill_value(hdr.bitCount, rec.layer, color), bytes);
-    apply_to_box(rec, b, bpp, PixelBytesOp::store(bytes, bpp));
-    return 1;
+        if (!has_byte_pixels(hdr.bitCount)) return;
+        uint8_t bytes[4];
+        const int bpp = pixel_bytes(hdr.bitCount, box_fill_value(hdr.bitCount, rec.layer, color), bytes);
+        apply_to_box(rec, b, bpp, PixelBytesOp::store(bytes, bpp));
+    });
 }
 
 OX_API int32_t oxXorImageBoxFill(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    const OxImageHeader &hdr = lock.header();
-    Box b;
-    if (!clip_box(hdr.width, hdr.height, x, y, w, h, &b)) return 1;
-    if (hdr.bitCount == 1) {
-        uint8_t *row = row_ptr(rec, b.y);
-        for (int32_t i = 0; i < b.h; ++i, row += rec.rowBytes) flip_bit_run(row, b.x, b.x + b.w - 1);
-        return 1;
-    }
-    if (!has_byte_pixels(hdr.bitCount)) return 1;
-    // The bytes of 0xFFFFFF serve as both AND and XOR mask: colour bytes are inverted, and the fourth byte
-    // of a 32-bit pixel (0 in both) is cleared.
-    uint8_t ones[4];
-    const int bpp = pixel_bytes(hdr.bitCount, 0xFFFFFFu, ones);
-    apply_to_box(rec, b, bpp, PixelBytesOp(ones, ones, bpp));
-    return 1;
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &hdr, const Box &b) {
+        if (hdr.bitCount == 1) {
+            uint8_t *row = row_ptr(rec, b.y);
+            for (int32_t i = 0; i < b.h; ++i, row += rec.rowBytes) flip_bit_run(row, b.x, b.x + b.w - 1);
+            return;
+        }
+        if (!has_byte_pixels(hdr.bitCount)) return;
+        // The bytes of 0xFFFFFF serve as both AND and XOR mask: colour bytes are inverted, and the fourth byte
+        // of a 32-bit pixel (0 in both) is cleared.
+        uint8_t ones[4];
+        const int bpp = pixel_bytes(hdr.bitCount, 0xFFFFFFu, ones);
+        apply_to_box(rec, b, bpp, PixelBytesOp(ones, ones, bpp));
+    });
 }
 
 OX_API int32_t oxImageBoxFillEx(OxHandle image, int32_t x, int32_t y, int32_t w, int32_t h, uint8_t value,
                                 uint32_t channel) {
-    ScopedImageLock lock(image);
-    if (!lock.ok()) return 0;
-    const OxImageLockRec &rec = lock.rec();
-    const OxImageHeader &hdr = lock.header();
-    const int bpp = hdr.bitCount / 8;
-    int offset;
-    if (!has_byte_pixels(hdr.bitCount) || !channel_offset(bpp, channel, &offset)) return 1;
-    Box b;
-    if (!clip_box(hdr.width, hdr.height, x, y, w, h, &b)) return 1;
-    uint8_t keep[4] = {0xFF, 0xFF, 0xFF, 0xFF}, set[4] = {0, 0, 0, 0};
-    keep[offset] = 0;
-    set[offset] = value;
-    apply_to_box(rec, b, bpp, PixelBytesOp(keep, set, bpp));
-    return 1;
+    return with_clipped_box(image, x, y, w, h, [&](const OxImageLockRec &rec, const OxImageHeader &hdr, const Box &b) {
+        const int bpp = hdr.bitCount / 8;
+        int offset;
+        if (!has_byte_pixels(hdr.bitCount) || !channel_offset(bpp, channel, &offset)) return;
+        uint8_t keep[4] = {0xFF, 0xFF, 0xFF, 0xFF}, set[4] = {0, 0, 0, 0};
+        keep[offset] = 0;
+        set[offset] = value;
+        apply_to_box(rec, b, bpp, PixelBytesOp(keep, set, bpp));
+    });
 }
 
 }  // extern "C"
