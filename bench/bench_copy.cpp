@@ -1,13 +1,11 @@
 // Copies and conversions of a 4096x3072 picture against memcpy of the same bytes and against the per-pixel
 // reference paths, measured in one run; the ratios are printed after the usual table.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
 #include <cstring>
 #include <map>
 #include <string>
-#include <vector>
 
+#include "bench_support.h"
 #include "image/convert.h"
 #include "image/copy.h"
 #include "ox.h"
@@ -17,24 +15,15 @@ namespace {
 constexpr int32_t kW = 4096, kH = 3072;
 constexpr int64_t kPixels = int64_t{kW} * kH;
 
-struct Image {
-    explicit Image(int32_t bits, int32_t layer = OX_LAYER_NORMAL) {
-        uint32_t err;
-        handle = layer == OX_LAYER_GRAY ? oxImageCreateGray(kW, kH, &err) : oxImageCreate(kW, kH, bits, &err);
-        oxImageLock(handle, &lock);
+// A 4096x3072 picture of pseudo-random bytes, seeded by its depth.
+struct Image : oxbench::LockedImage {
+    explicit Image(int32_t bits, int32_t layer = OX_LAYER_NORMAL) : LockedImage(kW, kH, bits, layer) {
         uint32_t x = 0x9E3779B9u * static_cast<uint32_t>(bits);
         for (uint32_t i = 0; i < lock.header->imageSize; ++i) {
             x ^= x << 13, x ^= x >> 17, x ^= x << 5;
             lock.pixels[i] = static_cast<uint8_t>(x);
         }
     }
-    ~Image() {
-        oxImageUnlock(&lock);
-        oxFree(handle);
-    }
-    size_t bytes() const { return lock.header->imageSize; }
-    OxHandle handle;
-    OxImageLockRec lock;
 };
 
 // A painted gray layer: runs of white (fourth channel 255), of ink without white share (0) and short
@@ -74,12 +63,7 @@ Pictures &pictures() {
 void finish(benchmark::State &state) { state.SetItemsProcessed(state.iterations() * kPixels); }
 
 void memcpy_of(benchmark::State &state, size_t bytes) {
-    Pictures &p = pictures();
-    for (auto _ : state) {
-        std::memcpy(p.dst32.lock.pixels, p.src32.lock.pixels, bytes);
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(state.iterations() * static_cast<int64_t>(bytes));
+    oxbench::memcpy_reference(state, pictures().dst32.lock.pixels, pictures().src32.lock.pixels, bytes);
 }
 void BM_Memcpy32(benchmark::State &state) { memcpy_of(state, pictures().src32.bytes()); }
 void BM_Memcpy24(benchmark::State &state) { memcpy_of(state, pictures().src24.bytes()); }
@@ -196,19 +180,6 @@ OX_BENCH(BM_GraytoNormal_plain);
 OX_BENCH(BM_GraytoNormalPainted);
 OX_BENCH(BM_GraytoNormalPainted_plain);
 
-// Keeps each benchmark's processor time per iteration for the ratio table. Processor time rather than wall
-// time, so that other work on a shared machine does not tilt the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs)
-            if (r.run_type == Run::RT_Iteration && !r.error_occurred)
-                times[r.benchmark_name()] = r.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
 void print_ratios(const std::map<std::string, double> &t) {
     auto have = [&](const std::string &n) { return t.count(n) != 0; };
     std::printf("\n%-28s %-22s %10s %10s\n", "operation", "measured against", "ratio", "target");
@@ -241,7 +212,7 @@ void print_ratios(const std::map<std::string, double> &t) {
         const double floor = t.at("BM_Create8Free");
         const double r = (t.at("BM_FullColorToGrayScale_plain") - floor) / (t.at("BM_FullColorToGrayScale") - floor);
         std::printf("%-28s %-22s %9.1fx %9.0fx (allocation of %.2f ms taken off both)\n",
-                    "FullColorToGrayScale", "reference, same alloc", r, 8.0, floor);
+                    "FullColorToGrayScale", "reference, same alloc", r, 8.0, floor * 1e3);
     }
 }
 
@@ -251,9 +222,9 @@ int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     pictures();  // built before any timing starts
-    RatioReporter reporter;
+    oxbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    print_ratios(reporter.times);
+    print_ratios(reporter.seconds);
     benchmark::Shutdown();
     return 0;
 }

@@ -2,14 +2,12 @@
 // (reductions by a non-integer and an integer-free factor, and enlargement by 2.5) and the half-size
 // shortcut, each beside its yardstick measured in the same run: memcpy of the source bytes, or the plain
 // per-pixel reference path. A table of ratios follows the usual output.
-#include <benchmark/benchmark.h>
-
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "image/resample.h"
 #include "ox.h"
 
@@ -17,22 +15,12 @@ namespace {
 
 constexpr int32_t kW = 4096, kH = 3072;
 
-struct Image {
-    Image(int32_t w, int32_t h, int32_t bits) {
-        uint32_t err;
-        handle = oxImageCreate(w, h, bits, &err);
-        oxImageLock(handle, &lock);
+struct Image : oxbench::LockedImage {
+    Image(int32_t w, int32_t h, int32_t bits) : LockedImage(w, h, bits) {
         // A smooth picture with noise, so that sums and rounding see varied values.
         for (uint32_t i = 0; i < lock.header->imageSize; ++i)
             lock.pixels[i] = static_cast<uint8_t>((i / 7) ^ (i * 2654435761u >> 27));
     }
-    ~Image() {
-        oxImageUnlock(&lock);
-        oxFree(handle);
-    }
-    size_t bytes() const { return lock.header->imageSize; }
-    OxHandle handle;
-    OxImageLockRec lock;
 };
 
 Image &source(int32_t bits) {
@@ -43,11 +31,7 @@ Image &source(int32_t bits) {
 void BM_Memcpy(benchmark::State &state) {
     const Image &src = source(static_cast<int32_t>(state.range(0)));
     std::vector<uint8_t> to(src.bytes());
-    for (auto _ : state) {
-        std::memcpy(to.data(), src.lock.pixels, src.bytes());
-        benchmark::ClobberMemory();
-    }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations() * src.bytes()));
+    oxbench::memcpy_reference(state, to.data(), src.lock.pixels, src.bytes());
 }
 
 // Arguments: bits, destination width, destination height, mode, plain (1) or fast (0).
@@ -87,19 +71,6 @@ BENCHMARK(BM_Resample)
     ->Args({24, 2048, 1536, 0, 0})->Args({24, 2048, 1536, 0, 1})
     ->Args({32, 2048, 1536, 0, 0})->Args({32, 2048, 1536, 0, 1})
     ->Unit(benchmark::kMillisecond);
-
-// Collects the processor time per iteration of every run, by name, for the table of ratios. Processor time
-// rather than wall time, so that other work on a shared machine does not tilt the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &r : runs)
-            if (!r.error_occurred)
-                seconds[r.benchmark_name()] = r.cpu_accumulated_time / static_cast<double>(r.iterations);
-    }
-    std::map<std::string, double> seconds;
-};
 
 std::string resample_name(int bits, int dw, int dh, int mode, int plain) {
     return "BM_Resample/bits:" + std::to_string(bits) + "/dw:" + std::to_string(dw) + "/dh:" + std::to_string(dh) +
@@ -155,7 +126,7 @@ void print_ratios(const std::map<std::string, double> &t) {
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
+    oxbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_ratios(reporter.seconds);
     benchmark::Shutdown();

@@ -10,6 +10,7 @@
 #include <random>
 #include <vector>
 
+#include "bench_support.h"
 #include "document/tag_codec.h"
 #include "ox.h"
 
@@ -80,10 +81,7 @@ void BM_Memcpy(benchmark::State &state) {
     Picture &p = picture(static_cast<int>(state.range(0)));
     std::vector<uint8_t> dst(p.raw);
     const auto *src = static_cast<const uint8_t *>(oxLock(p.image)) + OX_IMAGE_HEADER_SIZE;
-    for (auto _ : state) {
-        std::memcpy(dst.data(), src, p.raw);
-        benchmark::ClobberMemory();
-    }
+    oxbench::memcpy_reference(state, dst.data(), src, p.raw);
     label(state, p);
 }
 
