@@ -1,11 +1,5 @@
 // Colour charts: the file layout written, both channel variants read back, the size-then-header checks,
 // names at their limits, read-only and held files, and that a failed or interrupted save keeps the old file.
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstring>
 #include <filesystem>
 #include <memory>
@@ -14,16 +8,16 @@
 #include <vector>
 
 #include "core/files.h"
-#include "document/file_replace.h"
 #include "file_bytes.h"
 #include "support.h"
 
 namespace {
 
-using oxtest::TempDir;
 using oxtest::Bytes;
 using oxtest::folder_names;
 using oxtest::read_bytes;
+using oxtest::TempDir;
+using oxtest::with_failing_write;
 using oxtest::write_bytes;
 
 constexpr uint32_t kGarbage = 0xDEADBEEFu;
@@ -124,7 +118,8 @@ TEST(ColorChart, RecordsAndRoundTrip) {
     EXPECT_EQ(b[2 + 22 * 4], 0xAB);
     EXPECT_EQ(b[2 + 22 * 4 + 1], 0xAB);
     EXPECT_EQ(b[2 + 22 * 5 + 6], 15);
-    EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 5 + 7, b.begin() + 2 + 22 * 6), Bytes(chart->entries[5].name, chart->entries[5].name + 15));
+    EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 5 + 7, b.begin() + 2 + 22 * 6),
+              Bytes(chart->entries[5].name, chart->entries[5].name + 15));
 
     auto back = new_chart(0x55);
     ASSERT_EQ(load(path, *back, err), 1u);
@@ -250,9 +245,7 @@ TEST(ColorChart, ReadOnlyAndHeldFiles) {
     ASSERT_EQ(symlink("locked.pmcc", dir.file("link.pmcc").c_str()), 0);
     ASSERT_EQ(save(dir.file("link.pmcc"), *b, err), 1u);
     EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.pmcc")));
-    struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(oxtest::file_mode(path), 0640u);
     ASSERT_EQ(load(path, *c, err), 1u);
     expect_same_colours(*b, *c);
 
@@ -267,34 +260,22 @@ TEST(ColorChart, FailedSaveKeepsTheOldFile) {
     std::string path = dir.file("palette.pmcc");
     uint32_t err;
     auto a = random_chart(10), b = random_chart(11);
-    ox::document::fail_write_for_test(1);
-    EXPECT_EQ(save(path, *a, err), 0u);
-    ox::document::fail_write_for_test(0);
+    EXPECT_EQ(with_failing_write(1, [&] { return save(path, *a, err); }), 0u);
     EXPECT_EQ(err, OX_ERROR_DISK_FULL);
     EXPECT_TRUE(folder_names(dir.path()).empty());
 
     ASSERT_EQ(save(path, *a, err), 1u);
     const Bytes before = read_bytes(path);
-    ox::document::fail_write_for_test(1);
-    EXPECT_EQ(save(path, *b, err), 0u);
-    ox::document::fail_write_for_test(0);
+    EXPECT_EQ(with_failing_write(1, [&] { return save(path, *b, err); }), 0u);
     EXPECT_EQ(err, OX_ERROR_DISK_FULL);
     EXPECT_EQ(read_bytes(path), before);
     EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
 
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit lim {10000, RLIM_INFINITY};
-        setrlimit(RLIMIT_FSIZE, &lim);
+    EXPECT_TRUE(oxtest::child_succeeds([&] {
+        oxtest::limit_file_size(10000);
         uint32_t e = 0;
-        bool failed = oxColorChartSave(path.c_str(), b.get(), 0, &e) == 0;
-        _exit(failed && e == OX_ERROR_FILE_TOO_LARGE ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        return oxColorChartSave(path.c_str(), b.get(), 0, &e) == 0 && e == OX_ERROR_FILE_TOO_LARGE ? 0 : 1;
+    }));
     EXPECT_EQ(read_bytes(path), before);
     EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
 }
@@ -311,15 +292,10 @@ TEST(ColorChart, KilledSaverLeavesAWholeChart) {
     const Bytes file_b = read_bytes(path);
     std::mt19937 rng(7);
     for (int round = 0; round < 10; ++round) {
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        oxtest::kill_during(rng, [&] {
             uint32_t e;
             for (unsigned i = 0;; ++i) oxColorChartSave(path.c_str(), i % 2 ? a.get() : b.get(), 0, &e);
-        }
-        usleep(1000 + rng() % 20000);
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
+        });
         Bytes now = read_bytes(path);
         EXPECT_TRUE(now == file_a || now == file_b) << "round " << round << ": " << now.size() << " bytes";
     }

@@ -20,6 +20,7 @@ namespace {
 namespace fs = std::filesystem;
 using ox::core::FileGuard;
 using oxtest::Bytes;
+using oxtest::pattern;
 using oxtest::read_bytes;
 using oxtest::TempDir;
 using oxtest::write_bytes;
@@ -28,12 +29,6 @@ constexpr uint32_t kRead = OX_GENERIC_READ, kWrite = OX_GENERIC_WRITE, kRW = kRe
 constexpr uint32_t kShared = OX_FILE_SHARE_READ | OX_FILE_SHARE_WRITE;
 constexpr uint32_t kGarbage = 0xDEADBEEFu;
 constexpr uint32_t kDone = 0xD0D0u;  // stands for "succeeded" where a call's code is compared
-
-Bytes pattern(std::size_t n) {
-    Bytes v(n);
-    for (std::size_t i = 0; i < n; ++i) v[i] = static_cast<uint8_t>(i * 7 + 3);
-    return v;
-}
 
 int32_t open_into(FileGuard &guard, const std::string &path, uint32_t access, uint32_t share, uint32_t disposition,
                   uint32_t &err, uint32_t attributes = OX_FILE_ATTRIBUTE_NORMAL) {
@@ -60,9 +55,9 @@ std::size_t open_descriptor_count() {
 }
 
 bool writable(const std::string &path) {
-    struct stat st {};
-    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
-    return (st.st_mode & 0222) != 0;
+    const unsigned mode = oxtest::file_mode(path);
+    EXPECT_NE(mode, ~0u) << path;
+    return (mode & 0222) != 0;
 }
 
 // Every refused open gives its code and creates, empties and leaves open nothing (repeated, to show leaks).

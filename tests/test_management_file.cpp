@@ -1,8 +1,5 @@
 // The management file: entry layout, first-occurrence search, in-place and whole rewrites against a model of
 // the entries, the "%d" reading, limits, damaged files, failures half-way, crashes and concurrent writers.
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -15,7 +12,6 @@
 #include <vector>
 
 #include "core/files.h"
-#include "document/file_replace.h"
 #include "document/management_file.h"
 #include "file_bytes.h"
 #include "support.h"
@@ -55,7 +51,8 @@ bool parse(const Bytes &b, Entries &out) {
         std::memcpy(&tag, &b[off], 4);
         std::memcpy(&n, &b[off + 4], 4);
         if (b.size() - off - 8 < n) return false;
-        out.emplace_back(tag, std::string(b.begin() + static_cast<long>(off) + 8, b.begin() + static_cast<long>(off + 8 + n)));
+        const auto *value = reinterpret_cast<const char *>(b.data() + off + 8);
+        out.emplace_back(tag, std::string(value, n));
         off += 8 + n;
     }
     return true;
@@ -243,9 +240,7 @@ TEST(ManagementFile, RewriteKeepsPermissionsAndLinks) {
     ASSERT_EQ(symlink("perm.mgp", link.c_str()), 0);
     ASSERT_EQ(add(link, 1, "much longer", err), 1u);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    struct stat st;
-    ASSERT_EQ(stat(path.c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(oxtest::file_mode(path), 0640u);
     EXPECT_EQ(get(path, 1, err), "much longer");
     EXPECT_EQ(get(path, 2, err), "tail");
 }
@@ -341,9 +336,7 @@ TEST(ManagementFile, FailedWritesLeaveTheOldFile) {
     for (const Add &a : adds) {
         int failures = 0;
         for (unsigned n = 1; n < 10; ++n) {
-            ox::document::fail_write_for_test(n);
-            uint32_t r = add(path, a.tag, a.value, err);
-            ox::document::fail_write_for_test(0);
+            const uint32_t r = oxtest::with_failing_write(n, [&] { return add(path, a.tag, a.value, err); });
             if (r == 1) {  // fewer than n writes were needed: undo and go on with the next add
                 write_bytes(path, before);
                 break;
@@ -365,20 +358,13 @@ TEST(ManagementFile, FileSizeLimitLeavesTheOldFile) {
     for (uint32_t t = 2; t < 200; ++t) entries.emplace_back(t, std::string(40, 'w'));
     write_bytes(path, serialize(entries));
     const Bytes before = read_bytes(path);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
-        signal(SIGXFSZ, SIG_IGN);
-        struct rlimit lim {static_cast<rlim_t>(before.size() / 2), RLIM_INFINITY};
-        setrlimit(RLIMIT_FSIZE, &lim);
+    EXPECT_TRUE(oxtest::child_succeeds([&] {
+        oxtest::limit_file_size(before.size() / 2);
         uint32_t e = 0;
-        bool failed = oxManagementFileAddTagString(path.c_str(), 1, "the first, longer", &e) == 0;
-        bool appended = oxManagementFileAddTagString(path.c_str(), 900, "x", &e) == 1;
-        _exit(failed && e == OX_ERROR_FILE_TOO_LARGE && !appended ? 0 : 1);
-    }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        const bool failed = oxManagementFileAddTagString(path.c_str(), 1, "the first, longer", &e) == 0;
+        const bool appended = oxManagementFileAddTagString(path.c_str(), 900, "x", &e) == 1;
+        return failed && e == OX_ERROR_FILE_TOO_LARGE && !appended ? 0 : 1;
+    }));
     EXPECT_EQ(read_bytes(path), before);
     EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"limit.mgp"});
 }
@@ -394,16 +380,11 @@ TEST(ManagementFile, KilledWriterLeavesAWholeFile) {
     std::mt19937 rng(99);
     for (int round = 0; round < 10; ++round) {
         write_bytes(path, serialize(entries));
-        pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
+        oxtest::kill_during(rng, [&] {
             uint32_t e;
             for (unsigned i = 0;; ++i)
                 oxManagementFileAddTagString(path.c_str(), 1, std::next(values.begin(), i % 3)->c_str(), &e);
-        }
-        usleep(1000 + rng() % 20000);
-        kill(child, SIGKILL);
-        waitpid(child, nullptr, 0);
+        });
         Entries back;
         ASSERT_TRUE(parse(read_bytes(path), back)) << round;
         ASSERT_EQ(back.size(), 4u);

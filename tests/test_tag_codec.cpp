@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "document/tag_codec.h"
+#include "file_bytes.h"
 #include "image_compare.h"
 #include "ox.h"
 #include "support.h"
@@ -21,8 +22,10 @@ using namespace ox::document;
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-using Pixels = std::vector<uint32_t>;
+using oxtest::Bytes;
+using oxtest::cat;
+using oxtest::tga_header;
+using Pixels = oxtest::Values;
 constexpr uint32_t kPlainId = 0x1234;  // an ordinary image tag
 
 struct Codec {
@@ -38,17 +41,11 @@ Bytes block_bytes(OxHandle block) {
     return Bytes(b, b + oxGetHandleSize(block));
 }
 
-// The 18-byte header of a w x h block at `depth`, origin bottom-left unless `descriptor` says otherwise.
-Bytes header(int32_t w, int32_t h, int depth, uint8_t descriptor = 0) {
-    return {0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8), uint8_t(depth),
-            descriptor};
-}
-
 // The packet stream of an encoded block, after checking its header and footer; behind the footer the
 // page-rounded block holds zeros.
 Bytes stream_of(OxHandle block, int32_t w, int32_t h, int depth) {
     const Bytes b = block_bytes(block);
-    EXPECT_EQ(Bytes(b.begin(), b.begin() + 18), header(w, h, depth));
+    EXPECT_EQ(Bytes(b.begin(), b.begin() + 18), tga_header(w, h, depth));
     std::size_t end = b.size();
     while (end > 0 && b[end - 1] == 0) --end;
     ++end;  // the footer's last byte is 0
@@ -65,22 +62,10 @@ Handle row_image(const Pixels &values, int bits = 24) {
     return img;
 }
 
-Pixels pixels_of(OxHandle image) {
-    Pixels v;
-    for (int32_t y = 0; y < oxImageGetHeightDirect(image); ++y)
-        for (int32_t x = 0; x < oxImageGetWidthDirect(image); ++x) v.push_back(oxtest::get(image, x, y));
-    return v;
-}
-
 // Packet bytes: a header byte followed by 24-bit values stored blue, green, red.
 Bytes packet(uint8_t h, const Pixels &values) {
     Bytes out{h};
     for (uint32_t v : values) out.insert(out.end(), {uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)});
-    return out;
-}
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const auto &p : parts) out.insert(out.end(), p.begin(), p.end());
     return out;
 }
 Pixels distinct(int n) {
@@ -197,21 +182,24 @@ TEST(TagCodec, RoundTripsExactlyAtEveryDepthAndKind) {
         {32, OX_LAYER_NORMAL, OX_TAG_IMAGE_24, 24, OX_LAYER_NORMAL},  // value bits 0-23 survive
     };
     // Fixed sizes around the packet limit, then random ones; noise and runs of every length.
-    std::vector<std::pair<int32_t, int32_t>> sizes = {{1, 1}, {1, 7}, {127, 3}, {128, 2}, {129, 3}, {257, 5}, {32767, 1}};
+    std::vector<std::pair<int32_t, int32_t>> sizes = {{1, 1},   {1, 7},   {127, 3},  {128, 2},
+                                                      {129, 3}, {257, 5}, {32767, 1}};
     std::mt19937 rng(7);
     for (int i = 0; i < 30; ++i) sizes.emplace_back(1 + rng() % 700, 1 + rng() % 5);
     for (const Kind &k : kinds)
         for (const auto &sz : sizes)
             for (bool runs : {false, true}) {
-                SCOPED_TRACE(testing::Message() << sz.first << "x" << sz.second << "x" << k.bits << " id " << std::hex << k.id);
+                SCOPED_TRACE(testing::Message() << sz.first << "x" << sz.second << "x" << k.bits << " id " << std::hex
+                                                << k.id);
                 Handle img = make_image(sz.first, sz.second, k.bits, k.layer);
                 runs ? fill_runs(img.get(), rng) : oxtest::fill_random(img.get(), rng);
                 uint32_t err = 0xDEAD;
-                Handle fast(encode_tag_image(img.get(), k.id, &err)), ref(encode_tag_image_reference(img.get(), k.id, &err));
+                Handle fast(encode_tag_image(img.get(), k.id, &err));
+                Handle ref(encode_tag_image_reference(img.get(), k.id, &err));
                 ASSERT_TRUE(fast && ref);
                 const Bytes bytes = block_bytes(fast.get());
                 ASSERT_EQ(bytes, block_bytes(ref.get()));
-                Pixels want = pixels_of(img.get());
+                Pixels want = oxtest::values(img.get());
                 if (k.out_bits != k.bits)
                     for (auto &v : want) v &= 0xFFFFFF;
                 for (const Codec &codec : kCodecs) {
@@ -220,7 +208,7 @@ TEST(TagCodec, RoundTripsExactlyAtEveryDepthAndKind) {
                     EXPECT_EQ(err, 0u);
                     EXPECT_EQ(oxImageGetBitCountDirect(back.get()), k.out_bits);
                     EXPECT_EQ(oxImageGetLayerDirect(back.get()), k.out_layer);
-                    EXPECT_EQ(pixels_of(back.get()), want) << codec.name;
+                    EXPECT_EQ(oxtest::values(back.get()), want) << codec.name;
                 }
             }
 }
@@ -242,18 +230,19 @@ TEST(TagDecode, OriginsRowEndsDepthsAndIds) {
         Pixels top_down;
         int layer;
     } const cases[] = {
-        {cat({header(3, 2, 24, 0x00), packets}), kPlainId, {7, 7, 7, 1, 2, 3}, OX_LAYER_NORMAL},
-        {cat({header(3, 2, 24, 0x10), packets}), kPlainId, {7, 7, 7, 3, 2, 1}, OX_LAYER_NORMAL},
-        {cat({header(3, 2, 24, 0x20), packets}), kPlainId, {1, 2, 3, 7, 7, 7}, OX_LAYER_NORMAL},
-        {cat({header(3, 2, 24, 0x30), packets}), kPlainId, {3, 2, 1, 7, 7, 7}, OX_LAYER_NORMAL},
-        {cat({header(3, 2, 24, 0xC8), packets}), kPlainId, {7, 7, 7, 1, 2, 3}, OX_LAYER_NORMAL},  // other bits ignored
+        {cat({tga_header(3, 2, 24, 0x00), packets}), kPlainId, {7, 7, 7, 1, 2, 3}, OX_LAYER_NORMAL},
+        {cat({tga_header(3, 2, 24, 0x10), packets}), kPlainId, {7, 7, 7, 3, 2, 1}, OX_LAYER_NORMAL},
+        {cat({tga_header(3, 2, 24, 0x20), packets}), kPlainId, {1, 2, 3, 7, 7, 7}, OX_LAYER_NORMAL},
+        {cat({tga_header(3, 2, 24, 0x30), packets}), kPlainId, {3, 2, 1, 7, 7, 7}, OX_LAYER_NORMAL},
+        // Other descriptor bits are ignored.
+        {cat({tga_header(3, 2, 24, 0xC8), packets}), kPlainId, {7, 7, 7, 1, 2, 3}, OX_LAYER_NORMAL},
         // The dropped tail of the last packet need not be there: dropped pixels are skipped, not read.
-        {cat({header(3, 1, 24), packet(4, {1, 2, 3})}), kPlainId, {1, 2, 3}, OX_LAYER_NORMAL},
+        {cat({tga_header(3, 1, 24), packet(4, {1, 2, 3})}), kPlainId, {1, 2, 3}, OX_LAYER_NORMAL},
         // The stored depth decides, also under the 24-bit tag; the gray tag gives a gray layer.
-        {cat({header(1, 1, 32), {0x00, 0xB2, 0xC3, 0xD4, 0xA1}}), OX_TAG_IMAGE_24, {0xA1B2C3D4}, OX_LAYER_NORMAL},
-        {cat({header(1, 1, 32), {0x00, 0xB2, 0xC3, 0xD4, 0xA1}}), OX_TAG_GRAY_IMAGE, {0xA1B2C3D4}, OX_LAYER_GRAY},
+        {cat({tga_header(1, 1, 32), {0x00, 0xB2, 0xC3, 0xD4, 0xA1}}), OX_TAG_IMAGE_24, {0xA1B2C3D4}, OX_LAYER_NORMAL},
+        {cat({tga_header(1, 1, 32), {0x00, 0xB2, 0xC3, 0xD4, 0xA1}}), OX_TAG_GRAY_IMAGE, {0xA1B2C3D4}, OX_LAYER_GRAY},
         // An image ID field is skipped.
-        {with_id_field(cat({header(1, 1, 24), packet(0, {5})}), "abc"), kPlainId, {5}, OX_LAYER_NORMAL},
+        {with_id_field(cat({tga_header(1, 1, 24), packet(0, {5})}), "abc"), kPlainId, {5}, OX_LAYER_NORMAL},
     };
     for (const Codec &codec : kCodecs)
         for (std::size_t i = 0; i < std::size(cases); ++i) {
@@ -261,7 +250,7 @@ TEST(TagDecode, OriginsRowEndsDepthsAndIds) {
             uint32_t err;
             Handle img(codec.decode(cases[i].block.data(), cases[i].block.size(), cases[i].id, &err));
             ASSERT_TRUE(img);
-            EXPECT_EQ(pixels_of(img.get()), cases[i].top_down);
+            EXPECT_EQ(oxtest::values(img.get()), cases[i].top_down);
             EXPECT_EQ(oxImageGetLayerDirect(img.get()), cases[i].layer);
         }
 }
@@ -274,7 +263,7 @@ OxHandle decode_exact(const Codec &codec, const Bytes &block, std::size_t size, 
 }
 
 TEST(TagDecode, RefusesBlocksThatAreNotSuchAnEncoding) {
-    const Bytes good = cat({header(2, 2, 24), packet(0x81, {1}), packet(0x81, {2})});
+    const Bytes good = cat({tga_header(2, 2, 24), packet(0x81, {1}), packet(0x81, {2})});
     auto with = [&](std::size_t at, uint8_t v) {
         Bytes b = good;
         b[at] = v;
@@ -298,8 +287,8 @@ TEST(TagDecode, RefusesBlocksThatAreNotSuchAnEncoding) {
         {"24 bits under the gray tag", good, OX_TAG_GRAY_IMAGE},
         {"ID field past the end", with(0, 200), kPlainId},
         // 32767 x 32767 pixels claimed by a few bytes: refused before any image is made.
-        {"huge claim", cat({header(32767, 32767, 32), {0xFF, 1, 2, 3, 4}}), kPlainId},
-        {"one row short", cat({header(2, 3, 24), packet(0x81, {1}), packet(0x81, {2})}), kPlainId},
+        {"huge claim", cat({tga_header(32767, 32767, 32), {0xFF, 1, 2, 3, 4}}), kPlainId},
+        {"one row short", cat({tga_header(2, 3, 24), packet(0x81, {1}), packet(0x81, {2})}), kPlainId},
     };
     for (const Codec &codec : kCodecs)
         for (const Case &c : cases) {
@@ -342,10 +331,11 @@ TEST(TagDecode, FastDecoderMatchesReferenceOnRandomStreams) {
         Bytes packets(rng() % 400);
         for (auto &b : packets) b = uint8_t(rng());
         for (std::size_t i = 0; i < packets.size(); i += 1 + rng() % 12) packets[i] &= 0x87;  // many short packets
-        const Bytes b = cat({header(w, h, rng() % 2 ? 24 : 32, uint8_t(rng() & 0x30)), packets});
+        const Bytes b = cat({tga_header(w, h, rng() % 2 ? 24 : 32, uint8_t(rng() & 0x30)), packets});
         const uint32_t id = rng() % 4 == 0 ? OX_TAG_GRAY_IMAGE : kPlainId;
         uint32_t e1 = 0xDEAD, e2 = 0xBEEF;
-        Handle a(decode_tag_image(b.data(), b.size(), id, &e1)), r(decode_tag_image_reference(b.data(), b.size(), id, &e2));
+        Handle a(decode_tag_image(b.data(), b.size(), id, &e1));
+        Handle r(decode_tag_image_reference(b.data(), b.size(), id, &e2));
         ASSERT_EQ(bool(a), bool(r)) << "iter " << iter;
         ASSERT_EQ(e1, e2) << "iter " << iter;
         if (a) {

@@ -13,6 +13,8 @@
 #include "support.h"
 
 using oxtest::Bytes;
+using oxtest::cat;
+using oxtest::pattern;
 using oxtest::Handle;
 using oxtest::make_image;
 using oxtest::read_bytes;
@@ -21,18 +23,6 @@ using oxtest::write_bytes;
 namespace {
 
 constexpr uint32_t kTrailer = 2568;
-
-Bytes content(std::size_t n, uint8_t seed = 1) {
-    Bytes b(n);
-    for (std::size_t i = 0; i < n; ++i) b[i] = uint8_t(seed + i * 7);
-    return b;
-}
-
-Bytes cat(std::initializer_list<Bytes> parts) {
-    Bytes out;
-    for (const auto &p : parts) out.insert(out.end(), p.begin(), p.end());
-    return out;
-}
 
 // A memory block holding `bytes` at its start.
 Handle block_with(const Bytes &bytes) {
@@ -105,7 +95,7 @@ protected:
         oxCloseKavelTag(0, &err);  // never leave the module-wide writer holding a file of this test
     }
     void start_new(std::size_t own) {
-        write_bytes(doc, content(own));
+        write_bytes(doc, pattern(own));
         uint32_t err = 0xDEAD;
         ASSERT_EQ(oxSaveStartKavelFile(doc.c_str(), &err), 1u);
         EXPECT_EQ(err, 0u);
@@ -116,18 +106,19 @@ protected:
 
 TEST_F(TagTrailer, NewModeLayoutOfOneRawTag) {
     start_new(1000);
-    set_raw(content(100, 9));
+    set_raw(pattern(100, 9));
     close_writer(1);
 
     const Bytes file = read_bytes(doc);
     ASSERT_EQ(file.size(), 1000u + 2 + 4096 + kTrailer);
-    EXPECT_EQ(Bytes(file.begin(), file.begin() + 1000), content(1000));  // the content is untouched
+    EXPECT_EQ(Bytes(file.begin(), file.begin() + 1000), pattern(1000));  // the content is untouched
     // The record: the id high byte first, then the whole page-rounded block.
-    EXPECT_EQ(Bytes(file.begin() + 1000, file.begin() + 1102), cat({{0xFF, 0x01}, content(100, 9)}));
+    EXPECT_EQ(Bytes(file.begin() + 1000, file.begin() + 1102), cat({{0xFF, 0x01}, pattern(100, 9)}));
     EXPECT_EQ(Bytes(file.begin() + 1102, file.begin() + 1002 + 4096), Bytes(3996, 0));
     // The trailer: header, then entry 0 little-endian (id 0xFF01, size 4096, offset 1000), then zeros.
     const Bytes t(file.end() - kTrailer, file.end());
-    EXPECT_EQ(Bytes(t.begin(), t.begin() + 18), (Bytes{'K', 'A', 'V', 'E', 'L', 0, 1, 0, 0x01, 0xFF, 0, 0x10, 0, 0, 0xE8, 0x03, 0, 0}));
+    EXPECT_EQ(Bytes(t.begin(), t.begin() + 18),
+              (Bytes{'K', 'A', 'V', 'E', 'L', 0, 1, 0, 0x01, 0xFF, 0, 0x10, 0, 0, 0xE8, 0x03, 0, 0}));
     EXPECT_EQ(Bytes(t.begin() + 18, t.end()), Bytes(kTrailer - 18, 0));
 
     uint32_t err = 0xDEAD;
@@ -183,62 +174,62 @@ TEST_F(TagTrailer, ImageTagsComeBackWithTheirKind) {
 
 TEST_F(TagTrailer, ReplacingATagAndStartingAfreshInNewMode) {
     start_new(50);
-    set_raw(content(10, 1), OX_TAG_RAW);
-    set_raw(content(10, 2), OX_TAG_VECTOR);
-    set_raw(content(10, 3), OX_TAG_RAW);  // one entry, pointed at the newer record
+    set_raw(pattern(10, 1), OX_TAG_RAW);
+    set_raw(pattern(10, 2), OX_TAG_VECTOR);
+    set_raw(pattern(10, 3), OX_TAG_RAW);  // one entry, pointed at the newer record
     close_writer();
     Bytes file = read_bytes(doc);
     ASSERT_EQ(file.size(), 50u + 3 * 4098 + kTrailer);  // the replaced record stays in the file
     EXPECT_EQ(entry(file, 0), (Entry{OX_TAG_RAW, 4096, 50 + 2 * 4098}));
     EXPECT_EQ(entry(file, 1), (Entry{OX_TAG_VECTOR, 4096, 50 + 4098}));
     EXPECT_EQ(entry(file, 2), (Entry{0, 0, 0}));
-    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), content(10, 3));
+    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), pattern(10, 3));
 
     // New mode over a tagged file: the old trailer stays behind as bytes, its tags are no longer listed.
     uint32_t err;
     ASSERT_EQ(oxSaveStartKavelFile(doc.c_str(), &err), 1u);
-    set_raw(content(10, 4), OX_TAG_RAW);
+    set_raw(pattern(10, 4), OX_TAG_RAW);
     close_writer();
     const Bytes again = read_bytes(doc);
     EXPECT_EQ(again.size(), file.size() + 4098 + kTrailer);
     EXPECT_EQ(entry(again, 0), (Entry{OX_TAG_RAW, 4096, uint32_t(file.size())}));
     EXPECT_EQ(get_fails(doc, OX_TAG_VECTOR), OX_ERR_NOT_TAGGED_DOCUMENT);
-    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), content(10, 4));
+    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), pattern(10, 4));
 }
 
 TEST_F(TagTrailer, AppendModeKeepsTheDirectoryAndReusesTheOldTrailer) {
     start_new(700);
-    set_raw(content(10, 1), OX_TAG_RAW);
+    set_raw(pattern(10, 1), OX_TAG_RAW);
     close_writer();
     const std::size_t before = read_bytes(doc).size(), old_trailer = before - kTrailer;
 
     uint32_t err = 0xDEAD;
     ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 1u);
     EXPECT_EQ(err, 0u);
-    set_raw(content(10, 2), OX_TAG_VECTOR);
-    set_raw(content(10, 3), OX_TAG_RAW);  // replaces the tag kept from the file's directory
+    set_raw(pattern(10, 2), OX_TAG_VECTOR);
+    set_raw(pattern(10, 3), OX_TAG_RAW);  // replaces the tag kept from the file's directory
     close_writer(7);
     const Bytes file = read_bytes(doc);
     EXPECT_EQ(file.size(), old_trailer + 2 * 4098 + kTrailer);
     EXPECT_EQ(entry(file, 1), (Entry{OX_TAG_VECTOR, 4096, uint32_t(old_trailer)}));  // over the old trailer
     EXPECT_EQ(entry(file, 0), (Entry{OX_TAG_RAW, 4096, uint32_t(old_trailer + 4098)}));
     EXPECT_EQ(file[file.size() - kTrailer + 6], 7);
-    EXPECT_EQ(get_raw(doc, OX_TAG_VECTOR), content(10, 2));
-    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), content(10, 3));
+    EXPECT_EQ(get_raw(doc, OX_TAG_VECTOR), pattern(10, 2));
+    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), pattern(10, 3));
 
     // Closed without a tag, the new trailer follows the old one.
     ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 1u);
     close_writer();
     EXPECT_EQ(read_bytes(doc).size(), file.size() + kTrailer);
-    EXPECT_EQ(get_raw(doc, OX_TAG_VECTOR), content(10, 2));
+    EXPECT_EQ(get_raw(doc, OX_TAG_VECTOR), pattern(10, 2));
 
     // Content of 2569 bytes or more without a trailer: an empty directory, records behind the content.
-    write_bytes(doc, content(5000));
+    write_bytes(doc, pattern(5000));
     ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 1u);
-    set_raw(content(10, 4), OX_TAG_RAW);
+    set_raw(pattern(10, 4), OX_TAG_RAW);
     close_writer();
     const Bytes plain = read_bytes(doc);
-    EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 5000), content(5000));
+    EXPECT_EQ(Bytes(plain.begin(), plain.begin() + 5000), pattern(5000));
     EXPECT_EQ(entry(plain, 0), (Entry{OX_TAG_RAW, 4096, 5000}));
     EXPECT_EQ(entry(plain, 1), (Entry{0, 0, 0}));
 }
@@ -252,7 +243,8 @@ TEST_F(TagTrailer, ShortFilesMissingFilesAndAClosedWriter) {
     EXPECT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 0u);
     EXPECT_EQ(err, OX_ERR_NOT_TAGGED_DOCUMENT);
     OxFileHandle f;  // closed again: an exclusive open succeeds
-    ASSERT_EQ(oxOpenFile(doc.c_str(), &f, OX_GENERIC_READ, 0, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err), 1);
+    ASSERT_EQ(oxOpenFile(doc.c_str(), &f, OX_GENERIC_READ, 0, OX_OPEN_EXISTING, OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err),
+              1);
     oxCloseFile(f);
 
     const std::string missing = dir.file("none.doc");
@@ -275,9 +267,9 @@ TEST_F(TagTrailer, ShortFilesMissingFilesAndAClosedWriter) {
 
 TEST_F(TagTrailer, ReadersTakeTheLow16BitsAndCheckTheRecordsId) {
     start_new(20);
-    set_raw(content(10, 5), OX_TAG_RAW);
+    set_raw(pattern(10, 5), OX_TAG_RAW);
     close_writer();
-    EXPECT_EQ(get_raw(doc, 0x7FFF0000u | OX_TAG_RAW), content(10, 5));
+    EXPECT_EQ(get_raw(doc, 0x7FFF0000u | OX_TAG_RAW), pattern(10, 5));
     EXPECT_EQ(get_fails(doc, OX_TAG_VECTOR), OX_ERR_NOT_TAGGED_DOCUMENT);
     EXPECT_EQ(get_fails(doc, 0), OX_ERR_NOT_TAGGED_DOCUMENT);  // id 0 is no tag, though empty entries hold it
     EXPECT_EQ(oxCheckKavelTag(doc.c_str(), 0), 0u);
@@ -292,7 +284,7 @@ TEST_F(TagTrailer, ReadersTakeTheLow16BitsAndCheckTheRecordsId) {
     file[file.size() - kTrailer + 5] = 0x55;
     file[file.size() - kTrailer + 7] = 0xAA;
     write_bytes(doc, file);
-    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), content(10, 5));
+    EXPECT_EQ(get_raw(doc, OX_TAG_RAW), pattern(10, 5));
     file[file.size() - kTrailer + 4] = 'l';
     write_bytes(doc, file);
     EXPECT_EQ(get_fails(doc, OX_TAG_RAW), OX_ERR_NOT_TAGGED_DOCUMENT);
@@ -301,7 +293,7 @@ TEST_F(TagTrailer, ReadersTakeTheLow16BitsAndCheckTheRecordsId) {
 
 TEST_F(TagTrailer, RefusedTagsLeaveFileAndDirectoryUntouched) {
     start_new(30);
-    set_raw(content(10, 1), OX_TAG_RAW);
+    set_raw(pattern(10, 1), OX_TAG_RAW);
     const std::size_t size = read_bytes(doc).size();
     Handle mask = make_image(8, 8, 1, OX_LAYER_MASK), bits8 = make_image(4, 4, 8), rgb = make_image(4, 4, 24);
     Handle too_wide = make_image(32768, 1, 24), too_tall = make_image(1, 32768, 32);
@@ -329,7 +321,7 @@ TEST_F(TagTrailer, RefusedTagsLeaveFileAndDirectoryUntouched) {
         EXPECT_EQ(err, b.code);
         EXPECT_EQ(read_bytes(doc).size(), size);
     }
-    set_raw(content(10, 2), OX_TAG_VECTOR);  // the writer goes on as before
+    set_raw(pattern(10, 2), OX_TAG_VECTOR);  // the writer goes on as before
     close_writer();
     const Bytes file = read_bytes(doc);
     EXPECT_EQ(entry(file, 1), (Entry{OX_TAG_VECTOR, 4096, 30 + 4098}));
@@ -357,9 +349,9 @@ TEST_F(TagTrailer, AFullDirectoryRefusesNewIdsButStillReplaces) {
 
 TEST_F(TagTrailer, ASecondStartClosesTheFirstFileWithoutATrailer) {
     const std::string other = dir.file("cut02.doc");
-    write_bytes(other, content(60));
+    write_bytes(other, pattern(60));
     start_new(40);
-    set_raw(content(10, 1), OX_TAG_RAW);
+    set_raw(pattern(10, 1), OX_TAG_RAW);
     // While the writer holds the file, nobody else opens it.
     EXPECT_EQ(get_fails(doc, OX_TAG_RAW), OX_ERROR_SHARING_VIOLATION);
     EXPECT_EQ(oxCheckKavelTag(doc.c_str(), OX_TAG_RAW), 0u);
@@ -368,26 +360,24 @@ TEST_F(TagTrailer, ASecondStartClosesTheFirstFileWithoutATrailer) {
     ASSERT_EQ(oxSaveStartKavelFile(other.c_str(), &err), 1u);
     EXPECT_EQ(read_bytes(doc).size(), 40u + 4098);  // no trailer for the first file, which is free again
     EXPECT_EQ(get_fails(doc, OX_TAG_RAW), OX_ERR_NOT_TAGGED_DOCUMENT);
-    set_raw(content(10, 2), OX_TAG_VECTOR);
+    set_raw(pattern(10, 2), OX_TAG_VECTOR);
     ASSERT_EQ(oxSaveStartKavelFile(other.c_str(), &err), 1u);  // restarting the same file works too
-    set_raw(content(10, 3), OX_TAG_RAW);
+    set_raw(pattern(10, 3), OX_TAG_RAW);
     close_writer();
-    EXPECT_EQ(get_raw(other, OX_TAG_RAW), content(10, 3));
+    EXPECT_EQ(get_raw(other, OX_TAG_RAW), pattern(10, 3));
     EXPECT_EQ(oxCheckKavelTag(other.c_str(), OX_TAG_VECTOR), 0u);
 }
 
 // Documents whose directory or records lie. Each is refused with the format code, without reading outside
 // the file or allocating more than it holds.
 TEST_F(TagTrailer, HostileDocumentsAreRefused) {
-    const Bytes own = content(100);
+    const Bytes own = pattern(100);
     const uint32_t at = 100;  // records start behind the content
     auto doc_with = [&](uint16_t id, const Bytes &body, Entry e) {
         return cat({own, {uint8_t(id >> 8), uint8_t(id)}, body, trailer_with({e})});
     };
     auto tga = [](int w, int h, int depth, const Bytes &packets) {
-        return cat({{0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(w), uint8_t(w >> 8), uint8_t(h), uint8_t(h >> 8),
-                     uint8_t(depth), 0},
-                    packets});
+        return cat({oxtest::tga_header(w, h, depth), packets});
     };
     const Bytes image = tga(2, 1, 24, {0x81, 1, 2, 3});  // a valid 2 x 1 body of 22 bytes
     const uint16_t R = OX_TAG_RAW, I = 0x0100;
@@ -396,14 +386,14 @@ TEST_F(TagTrailer, HostileDocumentsAreRefused) {
         Bytes file;
         uint16_t id;
     } const cases[] = {
-        {"offset past the end", doc_with(R, content(50), {R, 50, 1u << 20}), R},
-        {"offset 0xFFFFFFFF", doc_with(R, content(50), {R, 50, 0xFFFFFFFFu}), R},
-        {"size past the end", doc_with(R, content(50), {R, 0x7FFFFFF0u, at}), R},
-        {"size 0xFFFFFFFF", doc_with(R, content(50), {R, 0xFFFFFFFFu, at}), R},
-        {"body runs into the trailer", doc_with(R, content(50), {R, 51, at}), R},
-        {"size 0", doc_with(R, content(50), {R, 0, at}), R},
+        {"offset past the end", doc_with(R, pattern(50), {R, 50, 1u << 20}), R},
+        {"offset 0xFFFFFFFF", doc_with(R, pattern(50), {R, 50, 0xFFFFFFFFu}), R},
+        {"size past the end", doc_with(R, pattern(50), {R, 0x7FFFFFF0u, at}), R},
+        {"size 0xFFFFFFFF", doc_with(R, pattern(50), {R, 0xFFFFFFFFu, at}), R},
+        {"body runs into the trailer", doc_with(R, pattern(50), {R, 51, at}), R},
+        {"size 0", doc_with(R, pattern(50), {R, 0, at}), R},
         {"offset inside the trailer", cat({own, trailer_with({{R, 4, 102}})}), R},
-        {"image body is no encoding", doc_with(I, content(64), {I, 64, at}), I},
+        {"image body is no encoding", doc_with(I, pattern(64), {I, 64, at}), I},
         {"image claims 32767 x 32767", doc_with(I, tga(32767, 32767, 32, {0xFF, 1, 2, 3, 4}), {I, 23, at}), I},
         {"image stream truncated", doc_with(I, tga(2, 2, 24, {0x81, 1, 2, 3, 0x81, 4, 5}), {I, 25, at}), I},
         {"image of zero width", doc_with(I, tga(0, 1, 24, {0x81, 1, 2, 3}), {I, 22, at}), I},
@@ -423,8 +413,8 @@ TEST_F(TagTrailer, HostileDocumentsAreRefused) {
     Handle img(oxGetKavelTag(doc.c_str(), I, &err));
     ASSERT_TRUE(img);
     EXPECT_EQ(oxtest::get(img.get(), 1, 0), 0x010203u);
-    write_bytes(doc, doc_with(R, content(50), {R, 50, at}));
-    EXPECT_EQ(get_raw(doc, R, 50), content(50));
+    write_bytes(doc, doc_with(R, pattern(50), {R, 50, at}));
+    EXPECT_EQ(get_raw(doc, R, 50), pattern(50));
 }
 
 }  // namespace
