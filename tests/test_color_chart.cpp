@@ -253,8 +253,9 @@ TEST(ColorChart, ReadOnlyAndHeldFiles) {
     EXPECT_EQ(err, OX_ERROR_PATH_NOT_FOUND);
 }
 
-// A save that fails half-way, by a forced failure and by the process's file size limit: the old chart
-// stays byte for byte, and a new chart is not left half made.
+// A save whose write fails half-way: the old chart stays byte for byte, and a new chart is not left half
+// made. (A real write failure through the file size limit is tested with the management file, whose
+// rewrite goes through the same replacement.)
 TEST(ColorChart, FailedSaveKeepsTheOldFile) {
     TempDir dir;
     std::string path = dir.file("palette.pmcc");
@@ -268,14 +269,6 @@ TEST(ColorChart, FailedSaveKeepsTheOldFile) {
     const Bytes before = read_bytes(path);
     EXPECT_EQ(with_failing_write(1, [&] { return save(path, *b, err); }), 0u);
     EXPECT_EQ(err, OX_ERROR_DISK_FULL);
-    EXPECT_EQ(read_bytes(path), before);
-    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
-
-    EXPECT_TRUE(oxtest::child_succeeds([&] {
-        oxtest::limit_file_size(10000);
-        uint32_t e = 0;
-        return oxColorChartSave(path.c_str(), b.get(), 0, &e) == 0 && e == OX_ERROR_FILE_TOO_LARGE ? 0 : 1;
-    }));
     EXPECT_EQ(read_bytes(path), before);
     EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"palette.pmcc"});
 }
