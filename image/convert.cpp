@@ -151,19 +151,11 @@ OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err) {
 }
 
 OX_API void oxImageConvertNormaltoGray(OxHandle image) {
-    ScopedImageLock l(image);
-    if (!l.ok() || l.header().bitCount != 32) return;
-    const OxImageLockRec &r = l.rec();
-    r.header->layer = OX_LAYER_GRAY;
-    mark_white(r.pixels, pixel_count(r));
+    relabel_32bit(image, OX_LAYER_GRAY, [](const OxImageLockRec &r) { mark_white(r.pixels, pixel_count(r)); });
 }
 
 OX_API void oxImageConvertGraytoNormal(OxHandle image) {
-    ScopedImageLock l(image);
-    if (!l.ok() || l.header().bitCount != 32) return;
-    const OxImageLockRec &r = l.rec();
-    r.header->layer = OX_LAYER_NORMAL;
-    gray_to_normal(r.pixels, pixel_count(r));
+    relabel_32bit(image, OX_LAYER_NORMAL, [](const OxImageLockRec &r) { gray_to_normal(r.pixels, pixel_count(r)); });
 }
 
 OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err) {

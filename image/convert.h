@@ -37,6 +37,16 @@ inline bool revert_mask_accepts(const ScopedImageLock &d, const ScopedImageLock 
     return dbits == sbits || (dbits >= 24 && sbits >= 24);
 }
 
+// The prelude of the two gray-layer conversions: locks the image and, for 32 bits only, marks it as `layer`
+// and calls f(rec) to convert its pixels in place. Other depths and handles are left alone.
+template <class F>
+void relabel_32bit(OxHandle image, int32_t layer, F f) {
+    ScopedImageLock l(image);
+    if (!l.ok() || l.header().bitCount != 32) return;
+    l.rec().header->layer = layer;
+    f(l.rec());
+}
+
 // Clamps the box of pixels left..right-1 x top..bottom-1 to the image; it is empty when left >= right or
 // top >= bottom.
 inline void clamp_box(const OxImageLockRec &r, int32_t &left, int32_t &top, int32_t &right, int32_t &bottom) {

@@ -53,35 +53,31 @@ OxHandle image_full_color_to_gray_scale(OxHandle image, uint32_t *err) {
     return gray;
 }
 
-void image_convert_normal_to_gray(OxHandle image) {
-    ScopedImageLock l(image);
-    if (!l.ok() || l.header().bitCount != 32) return;
-    const OxImageLockRec &r = l.rec();
-    r.header->layer = OX_LAYER_GRAY;
+// f(pixel bytes, channel map) for every pixel of a locked image, row by row.
+template <class F>
+void for_each_pixel(const OxImageLockRec &r, F f) {
     const ChannelMap m = channel_map(r);
     for (int32_t y = 0; y <= r.maxY; ++y)
-        for (int32_t x = 0; x <= r.maxX; ++x) {
-            uint8_t *p = oxImageGetAdr(&r, x, y);
-            p[0] = is_white(p, m) ? 255 : 0;
-        }
+        for (int32_t x = 0; x <= r.maxX; ++x) f(oxImageGetAdr(&r, x, y), m);
+}
+
+void image_convert_normal_to_gray(OxHandle image) {
+    relabel_32bit(image, OX_LAYER_GRAY, [](const OxImageLockRec &r) {
+        for_each_pixel(r, [](uint8_t *p, const ChannelMap &m) { p[0] = is_white(p, m) ? 255 : 0; });
+    });
 }
 
 void image_convert_gray_to_normal(OxHandle image) {
-    ScopedImageLock l(image);
-    if (!l.ok() || l.header().bitCount != 32) return;
-    const OxImageLockRec &r = l.rec();
-    r.header->layer = OX_LAYER_NORMAL;
-    const ChannelMap m = channel_map(r);
-    for (int32_t y = 0; y <= r.maxY; ++y)
-        for (int32_t x = 0; x <= r.maxX; ++x) {
-            uint8_t *p = oxImageGetAdr(&r, x, y);
+    relabel_32bit(image, OX_LAYER_NORMAL, [](const OxImageLockRec &r) {
+        for_each_pixel(r, [](uint8_t *p, const ChannelMap &m) {
             const uint32_t a = p[0];
             p[0] = 0;
-            if (is_white(p, m)) continue;
+            if (is_white(p, m)) return;
             p[m.r] = gray_layer_byte(a, p[m.r]);
             p[m.g] = gray_layer_byte(a, p[m.g]);
             p[m.b] = gray_layer_byte(a, p[m.b]);
-        }
+        });
+    });
 }
 
 int32_t image_revert_mask(OxHandle dst, OxHandle mask, OxHandle src, const OxRect *rect) {

@@ -124,7 +124,8 @@ OX_API int32_t oxImageRevertMask(OxHandle dst, OxHandle mask, OxHandle src, cons
     const int32_t dbits = d.header->bitCount, sbits = s.header->bitCount;
     // The box, clipped to all three images.
     const int64_t left = std::max<int64_t>(rect->left, 0), top = std::max<int64_t>(rect->top, 0);
-    const int64_t right = std::min<int64_t>({rect->right, int64_t{d.maxX} + 1, int64_t{s.maxX} + 1, int64_t{k.maxX} + 1});
+    const int64_t right =
+        std::min<int64_t>({rect->right, int64_t{d.maxX} + 1, int64_t{s.maxX} + 1, int64_t{k.maxX} + 1});
     const int64_t bottom =
         std::min<int64_t>({rect->bottom, int64_t{d.maxY} + 1, int64_t{s.maxY} + 1, int64_t{k.maxY} + 1});
     if (left >= right || top >= bottom) return 1;
