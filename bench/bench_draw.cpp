@@ -34,7 +34,8 @@ OxHandle picture(int32_t bits) {
         OxHandle h = oxImageCreate(kW, kH, bits, &err);
         OxImageLockRec lock;
         oxImageLock(h, &lock);
-        for (uint32_t i = 0; i < lock.header->imageSize; ++i) lock.pixels[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
+        for (uint32_t i = 0; i < lock.header->imageSize; ++i)
+            lock.pixels[i] = static_cast<uint8_t>(i * 2654435761u >> 24);
         oxImageUnlock(&lock);
         it = pictures.emplace(bits, h).first;
     }
@@ -58,8 +59,8 @@ double cpu_seconds() {
 
 // Runs the reference once and the operation `reps` times per iteration, each timed on its own (this
 // thread's CPU time). Reports the operation's rate (`work` units per call), the reference's, and x_ref.
-void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op,
-            int reps, double work) {
+void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op, int reps,
+            double work) {
     double t_ref = 0, t_op = 0;
     for (auto _ : state) {
         double t0 = cpu_seconds();
@@ -130,8 +131,8 @@ void BM_DibToImage(benchmark::State &state) {
     const auto *bits = static_cast<const uint8_t *>(oxwGlobalLock(dib)) + 40;
     oxwGlobalUnlock(dib);
     paired(
-        state, [&] { std::memcpy(buffer.data(), bits, buffer.size()); },
-        [&] { oxFree(oxwDibToImage(dib, 24, &err)); }, 2, static_cast<double>(buffer.size()));
+        state, [&] { std::memcpy(buffer.data(), bits, buffer.size()); }, [&] { oxFree(oxwDibToImage(dib, 24, &err)); },
+        2, static_cast<double>(buffer.size()));
 }
 
 BENCHMARK(BM_ImageDraw)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4}})->Unit(benchmark::kMillisecond);
@@ -177,8 +178,10 @@ int main(int argc, char **argv) {
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     SummaryReporter rep;
     benchmark::RunSpecifiedBenchmarks(&rep);
-    std::printf("\noxImageDraw of a %dx%d picture into a %dx%d window, against the per-pixel path "
-                "(thread CPU time; frames per second):\n", kW, kH, kWinW, kWinH);
+    std::printf(
+        "\noxImageDraw of a %dx%d picture into a %dx%d window, against the per-pixel path "
+        "(thread CPU time; frames per second):\n",
+        kW, kH, kWinW, kWinH);
     for (const char *d : {"24", "32"})
         for (int c = 0; c < 5; ++c)
             line_out(rep, std::string("BM_ImageDraw/") + d + "/" + std::to_string(c),

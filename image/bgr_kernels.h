@@ -64,7 +64,8 @@ inline void swap_24(const uint8_t *src, uint8_t *dst, int32_t n) {
 inline void bgr_from_32(const uint8_t *src, uint8_t *dst, int32_t n) {
     int32_t i = 0;
     for (; i + 1 < n; ++i)
-        store32(dst + 3 * static_cast<std::size_t>(i), __builtin_bswap32(load32(src + 4 * static_cast<std::size_t>(i))));
+        store32(dst + 3 * static_cast<std::size_t>(i),
+                __builtin_bswap32(load32(src + 4 * static_cast<std::size_t>(i))));
     if (i < n) {
         const uint8_t *s = src + 4 * static_cast<std::size_t>(i);
         uint8_t *d = dst + 3 * static_cast<std::size_t>(i);

@@ -79,7 +79,8 @@ void reduce_row(const uint8_t *a, const uint8_t *b, const int32_t *xs, const int
             v = ((uint32_t{a[x]} + a[x2] + b[x] + b[x2]) >> 2) * 0x010101u;
         } else {
             const auto get = [](const uint8_t *p) { return Bits == 24 ? bgr_of_24(p) : bgr_of_32(p); };
-            const uint64_t s = (spread(get(a + x)) + spread(get(a + x2)) + spread(get(b + x)) + spread(get(b + x2))) >> 2;
+            const uint64_t s =
+                (spread(get(a + x)) + spread(get(a + x2)) + spread(get(b + x)) + spread(get(b + x2))) >> 2;
             v = static_cast<uint32_t>((s & 0xFF) | ((s >> 8) & 0xFF00) | ((s >> 16) & 0xFF0000));
         }
         store32(out + 3 * static_cast<std::size_t>(i), v);
@@ -208,7 +209,9 @@ int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink si
     return 1;
 }
 
-int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) { return image_draw_visible(a, nullptr, sink, context); }
+int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) {
+    return image_draw_visible(a, nullptr, sink, context);
+}
 
 }  // namespace ox::image
 
@@ -225,8 +228,7 @@ void put_tile(void *context, const Tile &t) {
     view.bit_count = 24;
     view.bits = t.bits;
     view.bits_size = static_cast<std::size_t>(t.height) * kTileRowBytes;
-    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0,
-                                         view);
+    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
 }
 
 }  // namespace

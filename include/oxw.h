@@ -185,6 +185,28 @@ OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t
  * the file ends before its size, 8 without memory. err: set on failure. */
 OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, uint32_t *err);
 
+/* A bitmap from a bitmap resource of `module` (0: the library's own), named by a string or by a number
+ * below 0x10000 passed as the pointer value ("#123" also names number 123). The packed DIB must hold up as
+ * for DIB blocks. `palette`, when given, is realised in the context while the bitmap is made, then the
+ * previous palette is put back (as a background palette). 0 on failure: 6 for a refused module, 1814 for
+ * a missing bitmap, 13 for one that does not hold up, 8 without memory. err: set on failure. */
+#ifndef OX_ERROR_RESOURCE_NAME_NOT_FOUND
+#define OX_ERROR_RESOURCE_NAME_NOT_FOUND 1814u
+#endif
+OX_API OxwBitmap oxwOpenResourceDDB(OxwWindow window, OxwDC dc, const char *name, uintptr_t palette,
+                                    OxwModule module, uint32_t *err);
+
+/* A bitmap from bitmap resource number `id` of `module`, without a recorded size; its width and height go
+ * to the out-pointers that are not 0. 0 when the resource is missing or does not hold up. */
+OX_API OxwBitmap oxLoadPictResource(OxwModule module, uint16_t id, int32_t *width, int32_t *height);
+
+/* Fills (0, 0, width, height) of `bitmap` with the system colour `index` (indices outside the scheme give
+ * black); a bitmap of 0 makes a new one of width x height first (without a recorded size). Returns the
+ * bitmap; 0 with the display's code when a bitmap or brush cannot be made (a new bitmap is then deleted).
+ * err: set on failure. */
+OX_API OxwBitmap oxwCreateSysColorDDB(OxwWindow window, OxwBitmap bitmap, int32_t width, int32_t height,
+                                      int32_t index, uint32_t *err);
+
 /* Copies width x height pixels from (sx, sy) of `src` to (x, y) of `dst`; width and height both 0 take the
  * source's recorded size. Four cases: dst 0 copies from the source bitmap onto the context; src 0 from the
  * context into the destination bitmap; two bitmaps from one to the other; the same bitmap within itself.
@@ -217,12 +239,13 @@ OX_API int32_t oxwTransparentBlt(OxwDC dst, int32_t x, int32_t y, int32_t width,
  * refused handle); returns `rect`. */
 OX_API OxRect *oxGetPictRect(OxwBitmap bitmap, OxRect *rect);
 
-/* Marks a polygon in a 1-bit image: the vertices' bounding box, clipped to the image, is rasterised (even-odd
- * interior plus a one-pixel outline) and every covered pixel of the image becomes 1 with mode 2 and 0 with
- * any other mode; pixels not covered keep their value. The vertex array is changed: each vertex is moved by
- * minus the box's top-left corner, negative results becoming 0. 0 when the image cannot be locked (err
- * untouched); 0 with 0x20010005 when the clipped box is narrower or lower than 2 pixels; 0 with the
- * bitmap's or the block's code when they cannot be made. err: set on failure. */
+/* Shows the wait cursor (and leaves it shown), then marks a polygon in a 1-bit image: the vertices'
+ * bounding box, clipped to the image, is rasterised (even-odd interior plus a one-pixel outline) and every
+ * covered pixel of the image becomes 1 with mode 2 and 0 with any other mode; pixels not covered keep their
+ * value. The vertex array is changed: each vertex is moved by minus the box's top-left corner, negative
+ * results becoming 0. 0 when the image cannot be locked (err untouched); 0 with 0x20010005 when the clipped
+ * box is narrower or lower than 2 pixels; 0 with the bitmap's or the block's code when they cannot be made.
+ * err: set on failure. */
 OX_API int32_t oxwPolygonFill(OxwWindow window, OxHandle image, OxPoint *points, int32_t count, int32_t mode,
                               uint32_t *err);
 

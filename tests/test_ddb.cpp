@@ -4,6 +4,7 @@
 #include <fstream>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "dib_blocks.h"
@@ -68,7 +69,8 @@ TEST(Ddb, CreateRecordsTheSizeAndFillsWhite) {
     EXPECT_EQ(oxGetPictRect(b.h, &r), &r);
     EXPECT_EQ((std::vector{r.left, r.top, r.right, r.bottom}), (std::vector{0, 0, 40, 30}));
     EXPECT_EQ(pixels_of(b.h), Pixels(40 * 30, 0xFFFFFF));
-    for (auto [w, h, d, code] : {std::tuple{4, 4, 7, OX_ERROR_INVALID_PARAMETER}, std::tuple{0, 4, 24, OX_ERROR_INVALID_PARAMETER}}) {
+    for (auto [w, h, d, code] :
+         {std::tuple{4, 4, 7, OX_ERROR_INVALID_PARAMETER}, std::tuple{0, 4, 24, OX_ERROR_INVALID_PARAMETER}}) {
         EXPECT_EQ(oxwCreateDDB(0, 0, w, h, d, &err), 0u);
         EXPECT_EQ(err, code);
     }
@@ -84,7 +86,8 @@ std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &
     file.resize(14, 0);  // reserved words and an offset field the loader does not read
     file.insert(file.end(), dib.begin(), dib.end());
     const std::string path = dir.file(name);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
     return path;
 }
 
@@ -111,7 +114,9 @@ TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
         }
     }
     // A 4-bit file with a short table: nibbles beyond it are black.
-    Bitmap four(oxwOpenFileDDB(0, 0, write_bmp(dir, "four.bmp", dib_bytes(3, 1, 4, {0x112233, 0x445566}, {0x01, 0x50, 0, 0}, 2)).c_str(), &err));
+    Bitmap four(oxwOpenFileDDB(
+        0, 0, write_bmp(dir, "four.bmp", dib_bytes(3, 1, 4, {0x112233, 0x445566}, {0x01, 0x50, 0, 0}, 2)).c_str(),
+        &err));
     EXPECT_EQ(pixels_of(four.h), (Pixels{0x332211, 0x665544, 0}));
 
     const Bytes good = dib_bytes(5, 3, 8, std::vector<uint32_t>(256, 0x808080), Bytes(24, 9));
@@ -126,7 +131,8 @@ TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
         {"folder", dir.path().string(), OX_ERROR_ACCESS_DENIED},
         {"header only", write_bmp(dir, "head.bmp", {}), OX_ERROR_INVALID_DATA},
         {"one row short", write_bmp(dir, "short.bmp", Bytes(good.begin(), good.end() - 1)), OX_ERROR_INVALID_DATA},
-        {"biClrUsed 300", write_bmp(dir, "clr.bmp", dib_bytes(2, 2, 8, {}, Bytes(2000, 0), 300)), OX_ERROR_INVALID_DATA},
+        {"biClrUsed 300", write_bmp(dir, "clr.bmp", dib_bytes(2, 2, 8, {}, Bytes(2000, 0), 300)),
+         OX_ERROR_INVALID_DATA},
         {"depth 32", write_bmp(dir, "d32.bmp", dib_bytes(2, 2, 32, {}, Bytes(16, 0))), OX_ERROR_INVALID_DATA},
     };
     for (const auto &c : refused) {
@@ -136,7 +142,8 @@ TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
     }
     for (const Bytes &bytes : {Bytes{'B', 'M', 0, 0}, Bytes(200, 'A')}) {
         const std::string path = dir.file("raw.bin");
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
         err = 0;
         EXPECT_EQ(oxwOpenFileDDB(0, 0, path.c_str(), &err), 0u);
         EXPECT_EQ(err, OX_ERROR_INVALID_DATA);
@@ -221,7 +228,8 @@ std::vector<uint8_t> expected_marks(int32_t iw, int32_t ih, std::vector<OxPoint>
     const OxwBitmap bmp = create_bitmap(r - l + 1, b - t + 1, 32);
     const OxwDC dc = create_compatible_dc(0);
     const GdiObject brush = create_solid_brush(0);
-    const GdiObject ob = select_object(dc, bmp), obr = select_object(dc, brush), op = select_object(dc, get_stock_object(kBlackPen));
+    const GdiObject ob = select_object(dc, bmp), obr = select_object(dc, brush),
+                    op = select_object(dc, get_stock_object(kBlackPen));
     polygon(dc, pts);
     for (int32_t y = t; y <= b; ++y)
         for (int32_t x = l; x <= r; ++x) {
@@ -244,7 +252,8 @@ TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
     EXPECT_EQ(err, 0xDEADu);
     EXPECT_EQ((std::vector<int32_t>{sq[0].x, sq[0].y, sq[2].x, sq[2].y}), (std::vector<int32_t>{0, 0, 4, 3}));
     for (int32_t y = 0; y < 8; ++y)
-        for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(get(mask.get(), x, y), x >= 2 && x <= 6 && y >= 2 && y <= 5 ? 1u : 0u);
+        for (int32_t x = 0; x < 10; ++x)
+            ASSERT_EQ(get(mask.get(), x, y), x >= 2 && x <= 6 && y >= 2 && y <= 5 ? 1u : 0u);
     oxImageErase(mask.get());
     std::vector<OxPoint> tri = {{-5, 1}, {8, 3}, {1, 20}};  // partly outside: only pixels inside are marked
     const std::vector<uint8_t> want = expected_marks(10, 8, tri);
@@ -254,13 +263,15 @@ TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
     EXPECT_EQ((std::vector<int32_t>{tri[0].x, tri[0].y, tri[1].x}), (std::vector<int32_t>{0, 0, 8}));
 
     // Boxes under 2 pixels: all vertices at one point, a line one pixel wide, a polygon beside the image.
-    for (std::vector<OxPoint> pts : {std::vector<OxPoint>{{3, 3}, {3, 3}, {3, 3}}, std::vector<OxPoint>{{4, 0}, {4, 7}, {4, 3}},
-                                     std::vector<OxPoint>{{20, 1}, {30, 5}, {25, 9}}}) {
+    for (std::vector<OxPoint> pts :
+         {std::vector<OxPoint>{{3, 3}, {3, 3}, {3, 3}}, std::vector<OxPoint>{{4, 0}, {4, 7}, {4, 3}},
+          std::vector<OxPoint>{{20, 1}, {30, 5}, {25, 9}}}) {
         err = 0;
         EXPECT_EQ(oxwPolygonFill(0, mask.get(), pts.data(), 3, 2, &err), 0);
         EXPECT_EQ(err, OX_ERR_POLYGON_TOO_SMALL);
     }
     EXPECT_EQ(oxwPolygonFill(0, 0, sq.data(), 4, 2, &err), 0);
+    EXPECT_EQ(oxwHostGetCursor(), 32514u);  // the wait cursor
 }
 
 // Random polygons over a mask, some reaching outside it: the marks are the drawing layer's pixels.
@@ -279,8 +290,65 @@ TEST(PolygonFill, RandomPolygonsMatchTheDrawingLayer) {
             continue;
         }
         for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) ASSERT_EQ(get(mask.get(), x, y), want[y * w + x]) << "case " << i << " " << x << "," << y;
+            for (int32_t x = 0; x < w; ++x)
+                ASSERT_EQ(get(mask.get(), x, y), want[y * w + x]) << "case " << i << " " << x << "," << y;
     }
+}
+
+}  // namespace
+
+namespace {
+
+// Bitmap resources of a registered module, by number and by name, and bitmaps of a system colour.
+TEST(Ddb, ResourcesAndSystemColours) {
+    NoLeaks guard;
+    TempDir dir;
+    uint32_t err = 0;
+    write_bmp(dir, "7.bmp", dib_bytes(2, 1, 24, {}, {0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0, 0}));
+    write_bmp(dir, "Logo.bmp", dib_bytes(3, 2, 1, {0x000000, 0xFFFFFF}, {0x40, 0, 0, 0, 0xA0, 0, 0, 0}));
+    write_bmp(dir, "bad.bmp", dib_bytes(2, 2, 8, {}, Bytes(2000, 0), 300));  // 300 table entries
+    const OxwModule module = oxwHostRegisterModule(dir.path().c_str(), &err);
+    ASSERT_NE(module, 0u) << err;
+
+    Bitmap logo(oxwOpenResourceDDB(0, 0, "LOGO", 0, module, &err));
+    ASSERT_NE(logo.h, 0u);
+    EXPECT_EQ(pixels_of(logo.h), (Pixels{0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));  // top row stored last
+    OxRect r;
+    oxGetPictRect(logo.h, &r);
+    EXPECT_EQ((std::vector{r.right, r.bottom}), (std::vector{3, 2}));
+    Bitmap seven(oxwOpenResourceDDB(0, 0, reinterpret_cast<const char *>(uintptr_t{7}), 0, module, &err));
+    EXPECT_EQ(pixels_of(seven.h), (Pixels{0x112233, 0x445566}));
+
+    // oxLoadPictResource reports the size but records none: a copy at size 0 copies nothing.
+    int32_t w = 0, h = 0;
+    Bitmap loaded(oxLoadPictResource(module, 7, &w, &h));
+    EXPECT_EQ((std::vector{w, h}), (std::vector{2, 1}));
+    EXPECT_EQ(oxLoadPictResource(module, 8, nullptr, nullptr), 0u);
+    oxGetPictRect(loaded.h, &r);
+    EXPECT_EQ(r.right | r.bottom, 0);
+    Bitmap target(painted(2, 1, tag));
+    oxwCopyDDB(0, 0, target.h, 0, 0, 0, 0, loaded.h, 0, 0, 0);
+    EXPECT_EQ(pixels_of(target.h), (Pixels{tag(0, 0), tag(1, 0)}));
+
+    for (auto [name, mod, code] : {std::tuple{"missing", module, OX_ERROR_RESOURCE_NAME_NOT_FOUND},
+                                   std::tuple{"bad", module, OX_ERROR_INVALID_DATA},
+                                   std::tuple{"logo", module + 1, OX_ERROR_INVALID_HANDLE}}) {
+        err = 0;
+        EXPECT_EQ(oxwOpenResourceDDB(0, 0, name, 0, mod, &err), 0u) << name;
+        EXPECT_EQ(err, code) << name;
+    }
+    EXPECT_EQ(oxwHostUnregisterModule(module), 1);
+
+    // The button face (index 15) into a new bitmap and over an existing one.
+    Bitmap face(oxwCreateSysColorDDB(0, 0, 3, 2, 15, &err));
+    EXPECT_EQ(pixels_of(face.h), Pixels(6, 0xC8D0D4));
+    oxGetPictRect(face.h, &r);
+    EXPECT_EQ(r.right, 0);
+    EXPECT_EQ(oxwCreateSysColorDDB(0, target.h, 1, 1, 15, &err), target.h);
+    EXPECT_EQ(pixels_of(target.h), (Pixels{0xC8D0D4, tag(1, 0)}));
+    err = 0;
+    EXPECT_EQ(oxwCreateSysColorDDB(0, 0, 0, 2, 15, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
 }
 
 }  // namespace

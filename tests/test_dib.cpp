@@ -45,7 +45,7 @@ TEST(GlobalMemory, LocksCountResizeKeepsHandleAndStaleHandlesAreRefused) {
     EXPECT_EQ(err, OX_ERROR_LOCK_VIOLATION);
     EXPECT_EQ(oxwGlobalUnlock(g), 1);
     EXPECT_EQ(oxwGlobalUnlock(g), 0);
-    EXPECT_EQ(oxwGlobalUnlock(g), 0);  // not below 0
+    EXPECT_EQ(oxwGlobalUnlock(g), 0);                  // not below 0
     ASSERT_EQ(oxwGlobalReAlloc(g, 2 << 20, &err), 1);  // onto a mapping of its own
     EXPECT_EQ(oxwGlobalSize(g), 2u << 20);
     const Bytes grown = block_bytes(g);
@@ -86,23 +86,24 @@ TEST(CreateDIB, HeaderRowPaddingAndTables) {
         EXPECT_EQ(h.biPlanes, 1);
         EXPECT_EQ(h.biBitCount, c.depth);
         EXPECT_EQ(h.biSizeImage, c.row_bytes * c.h);
-        EXPECT_EQ(h.biCompression | h.biClrUsed | h.biClrImportant | uint32_t(h.biXPelsPerMeter | h.biYPelsPerMeter), 0u);
+        EXPECT_EQ(h.biCompression | h.biClrUsed | h.biClrImportant | uint32_t(h.biXPelsPerMeter | h.biYPelsPerMeter),
+                  0u);
         const Bytes all = block_bytes(dib.get());
         EXPECT_EQ(Bytes(all.begin() + 40 + 4 * c.entries, all.end()), Bytes(c.row_bytes * c.h, 0));
         EXPECT_EQ(oxwDIBWidth(dib.get()), c.w);
         EXPECT_EQ(oxwDIBHeight(dib.get()), c.h);
     }
     uint32_t err = 0;
-    Global bw(oxwCreateDIB(1, 1, 1, 1, &err)), ramp(oxwCreateDIB(1, 1, 8, 1, &err)), fixed(oxwCreateDIB(1, 1, 8, 0, &err));
+    Global bw(oxwCreateDIB(1, 1, 1, 1, &err)), ramp(oxwCreateDIB(1, 1, 8, 1, &err)),
+        fixed(oxwCreateDIB(1, 1, 8, 0, &err));
     EXPECT_EQ(table_entry(bw.get(), 0), 0x000000u);
     EXPECT_EQ(table_entry(bw.get(), 1), 0xFFFFFFu);
     for (uint32_t i : {0u, 1u, 23u, 255u}) EXPECT_EQ(table_entry(ramp.get(), i), i * 0x010101u);
     // The fixed palette, its unusual entries included.
-    const std::pair<uint32_t, uint32_t> fixed_entries[] = {{0, 0x000000}, {7, 0x808080},   {8, 0xC0DC81},
-                                                           {9, 0xA6CA00}, {10, 0x2A3FFF},  {135, 0xAABF00},
-                                                           {181, 0xFF00AA}, {182, 0xFF1FFF}, {212, 0xCCFF55},
-                                                           {246, 0xFF0000}, {247, 0xA0A0A4}, {248, 0xA08080},
-                                                           {249, 0xA00000}, {254, 0x00FFFF}, {255, 0xFFFFFF}};
+    const std::pair<uint32_t, uint32_t> fixed_entries[] = {
+        {0, 0x000000},   {7, 0x808080},   {8, 0xC0DC81},   {9, 0xA6CA00},   {10, 0x2A3FFF},
+        {135, 0xAABF00}, {181, 0xFF00AA}, {182, 0xFF1FFF}, {212, 0xCCFF55}, {246, 0xFF0000},
+        {247, 0xA0A0A4}, {248, 0xA08080}, {249, 0xA00000}, {254, 0x00FFFF}, {255, 0xFFFFFF}};
     for (auto [i, rgb] : fixed_entries) EXPECT_EQ(table_entry(fixed.get(), i), rgb) << i;
 
     // Depth 4 leaves the code alone; other depths and empty sizes write 0.
@@ -122,7 +123,8 @@ TEST(CreateDIB, HeaderRowPaddingAndTables) {
 
 TEST(DibPixels, TopDownCoordinatesOverBottomUpRowsAndTheMarkColour) {
     uint32_t err;
-    Global c24(oxwCreateDIB(3, 2, 24, 0, &err)), c1(oxwCreateDIB(10, 2, 1, 0, &err)), c8(oxwCreateDIB(2, 2, 8, 0, &err));
+    Global c24(oxwCreateDIB(3, 2, 24, 0, &err)), c1(oxwCreateDIB(10, 2, 1, 0, &err)),
+        c8(oxwCreateDIB(2, 2, 8, 0, &err));
     OxwDibLockRec *l24 = oxwDibLock(c24.get());
     ASSERT_NE(l24, nullptr);
     EXPECT_EQ(l24->rowBytes, 12u);
@@ -191,7 +193,8 @@ TEST(DibToImage, ConversionExamplesAndTheTwoGrayOrders) {
     // (128, 128, 128) sets the bit only as a pixel.
     const Bytes rows24 = {1, 1, 1, 23, 23, 23, 255, 255, 255, 128, 128, 128, 127, 127, 127, 0, 0, 0, 0, 0};
     Global px(block_of(dib_bytes(5, 1, 24, {}, rows24)));
-    Global entries(block_of(dib_bytes(5, 1, 4, {0x010101, 0x171717, 0xFFFFFF, 0x808080, 0x7F7F7F}, {0x01, 0x23, 0x40, 0, 0, 0, 0, 0}, 5)));
+    Global entries(block_of(
+        dib_bytes(5, 1, 4, {0x010101, 0x171717, 0xFFFFFF, 0x808080, 0x7F7F7F}, {0x01, 0x23, 0x40, 0, 0, 0, 0, 0}, 5)));
     for (OxwGlobal g : {px.get(), entries.get()}) {
         Handle gray(oxwDibToImage(g, 8, &err)), bits(oxwDibToImage(g, 1, &err)), colour(oxwDibToImage(g, 24, &err));
         const bool from_table = g == entries.get();
@@ -227,7 +230,8 @@ TEST(ImageToDib, RoundTripsAndTheDroppedFourthByte) {
         Handle back(oxwDibToImage(dib.get(), bits == 32 ? 24 : static_cast<uint32_t>(bits), &err));
         const Values v = values(img.get()), w = values(back.get());
         ASSERT_EQ(v.size(), w.size());
-        for (std::size_t i = 0; i < v.size(); ++i) ASSERT_EQ(w[i], bits == 32 ? v[i] & 0xFFFFFF : v[i]) << bits << " " << i;
+        for (std::size_t i = 0; i < v.size(); ++i)
+            ASSERT_EQ(w[i], bits == 32 ? v[i] & 0xFFFFFF : v[i]) << bits << " " << i;
         // Through the clipboard conversion every depth comes back as 32-bit colour with byte 0 clear.
         Handle clip(oxwCreateClipBoardImage(dib.get(), 1, &err));
         EXPECT_EQ(oxImageGetLayerDirect(clip.get()), OX_LAYER_GRAY);
@@ -324,8 +328,8 @@ TEST(DibConvert, RowKernelsMatchTheReference) {
                 x = Handle(oxwDibToImage(g.get(), target, &e1));
                 y = Handle(ox::win::plain::dib_to_image(g.get(), target, &e2));
             }
-            ASSERT_EQ(image_bytes(x.get()), image_bytes(y.get())) << "block to image, case " << i << " depth " << depth
-                                                                  << " target " << target;
+            ASSERT_EQ(image_bytes(x.get()), image_bytes(y.get()))
+                << "block to image, case " << i << " depth " << depth << " target " << target;
             ASSERT_EQ(e1, e2);
         }
     }
@@ -354,12 +358,14 @@ TEST(DrawDIB, ZoomRoundsTheDestinationAndTakesTopDownRows) {
     read();
     for (int32_t y = 0; y < 10; ++y)
         for (int32_t x = 0; x < 20; ++x)
-            ASSERT_EQ(at(x, y), x < 12 && y < 6 ? static_cast<uint32_t>((1 + x / 3) * 16 + 2 + y / 3) : 0xFFFFFFu) << x << "," << y;
+            ASSERT_EQ(at(x, y), x < 12 && y < 6 ? static_cast<uint32_t>((1 + x / 3) * 16 + 2 + y / 3) : 0xFFFFFFu)
+                << x << "," << y;
     // Zoom -2: 3 x 2 destination pixels from 6 x 4 source pixels, every other one.
     ASSERT_EQ(oxwDrawDIB(dc, 15, 5, dib.get(), 2, 1, 3, 2, -2), 1);
     read();
     for (int32_t y = 0; y < 2; ++y)
-        for (int32_t x = 0; x < 3; ++x) EXPECT_EQ(at(15 + x, 5 + y), static_cast<uint32_t>((2 + 2 * x) * 16 + 1 + 2 * y));
+        for (int32_t x = 0; x < 3; ++x)
+            EXPECT_EQ(at(15 + x, 5 + y), static_cast<uint32_t>((2 + 2 * x) * 16 + 1 + 2 * y));
     EXPECT_EQ(at(18, 5), 0xFFFFFFu);
     // Depth 32 is drawn although it cannot be locked; a handle of 0 is refused.
     Global c32(block_of(dib_bytes(1, 1, 32, {}, {0x30, 0x20, 0x10, 0})));

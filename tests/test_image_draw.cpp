@@ -48,8 +48,8 @@ struct Recording {
 
 Recording draw(const DrawArgs &a, bool fast = true, int32_t *result = nullptr) {
     Recording rec;
-    const int32_t r = fast ? ox::image::image_draw(a, Recording::sink, &rec)
-                           : ox::image::plain::image_draw(a, Recording::sink, &rec);
+    const int32_t r =
+        fast ? ox::image::image_draw(a, Recording::sink, &rec) : ox::image::plain::image_draw(a, Recording::sink, &rec);
     if (result) *result = r;
     return rec;
 }
@@ -59,7 +59,8 @@ Handle coordinates(int32_t w, int32_t h) {
     Handle img = make_image(w, h, 24);
     const Locked l(img.get());
     for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) oxImagePutPixel(l.get(), x, y, (x & 0xFF) | (y & 0xFF) << 8 | ((x ^ y) & 0xFF) << 16);
+        for (int32_t x = 0; x < w; ++x)
+            oxImagePutPixel(l.get(), x, y, (x & 0xFF) | (y & 0xFF) << 8 | ((x ^ y) & 0xFF) << 16);
     return img;
 }
 
@@ -70,7 +71,8 @@ TEST(ImageDraw, TilesAreCutFromTheTopLeftBandByBand) {
     Handle img = coordinates(300, 300);
     const Recording r = draw({5, 7, 200, 130, img.get(), 0, 0, 200, 130, 0});
     ASSERT_EQ(r.tiles.size(), 4u);
-    const std::array<std::array<int32_t, 4>, 4> want = {{{5, 7, 128, 128}, {133, 7, 72, 128}, {5, 135, 128, 2}, {133, 135, 72, 2}}};
+    const std::array<std::array<int32_t, 4>, 4> want = {
+        {{5, 7, 128, 128}, {133, 7, 72, 128}, {5, 135, 128, 2}, {133, 135, 72, 2}}};
     for (std::size_t i = 0; i < 4; ++i)
         EXPECT_EQ((std::array{r.tiles[i].x, r.tiles[i].y, r.tiles[i].w, r.tiles[i].h}), want[i]) << i;
     EXPECT_EQ(r.tiles[0].color_use, 1u);
@@ -119,7 +121,8 @@ TEST(ImageDraw, WaysAndTheirSampling) {
     // Masks show 0 black and 1 white; 8-bit pixels as their gray; the flag is not looked at.
     Handle mask = image_with(1, 2, {0, 1}, OX_LAYER_MASK);
     const Recording mk = draw({0, 0, 4, 1, mask.get(), 0, 0, 0, 0, 1});
-    EXPECT_EQ((std::array{mk.at(0, 0), mk.at(1, 0), mk.at(2, 0), mk.at(3, 0)}), (std::array<int64_t, 4>{0, 0, 0xFFFFFF, 0xFFFFFF}));
+    EXPECT_EQ((std::array{mk.at(0, 0), mk.at(1, 0), mk.at(2, 0), mk.at(3, 0)}),
+              (std::array<int64_t, 4>{0, 0, 0xFFFFFF, 0xFFFFFF}));
     Handle eight = image_with(8, 1, {0x5A});
     EXPECT_EQ(draw({0, 0, 0, 0, eight.get(), 0, 0, 0, 0, 1}).at(0, 0), 0x5A5A5A);
 }
@@ -152,14 +155,22 @@ TEST(ImageDraw, RowKernelsMatchTheReference) {
         const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
         Handle img = random_image(rng, bits, 150);
         const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
-        DrawArgs a{in(rng, -50, 50), in(rng, -50, 50), 0, 0, img.get(), in(rng, 0, w), in(rng, 0, h),
-                   in(rng, 0, w + 5), in(rng, 0, h + 5), static_cast<uint32_t>(rng() % 2)};
+        DrawArgs a{in(rng, -50, 50),
+                   in(rng, -50, 50),
+                   0,
+                   0,
+                   img.get(),
+                   in(rng, 0, w),
+                   in(rng, 0, h),
+                   in(rng, 0, w + 5),
+                   in(rng, 0, h + 5),
+                   static_cast<uint32_t>(rng() % 2)};
         const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
         const int32_t k = in(rng, 1, 5);
         switch (rng() % 4) {
-        case 0: a.dw = sw * k, a.dh = sh * k; break;               // enlargement (or one to one)
+        case 0: a.dw = sw * k, a.dh = sh * k; break;                            // enlargement (or one to one)
         case 1: a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1); break;  // reduction where it divides
-        case 2: a.dw = sw, a.dh = sh * k; break;                   // unequal axes
+        case 2: a.dw = sw, a.dh = sh * k; break;                                // unequal axes
         default: a.dw = in(rng, 0, 300), a.dh = in(rng, 0, 300); break;
         }
         if (rng() % 8 == 0) a.sx = in(rng, -2, w + 2);
@@ -198,7 +209,8 @@ namespace {
 
 // A window with its context, released and destroyed at the end of scope.
 struct Window {
-    Window(int32_t w, int32_t h) : wnd(oxwHostCreateWindow(0, 0, 0, w, h, 1)), dc(oxwHostGetDC(wnd)), width(w), height(h) {}
+    Window(int32_t w, int32_t h)
+        : wnd(oxwHostCreateWindow(0, 0, 0, w, h, 1)), dc(oxwHostGetDC(wnd)), width(w), height(h) {}
     ~Window() {
         oxwHostReleaseDC(wnd, dc);
         oxwHostDestroyWindow(wnd);
@@ -216,9 +228,9 @@ struct Window {
 // The device gets exactly what the tiles hold, clipped to its pixels; the rest stays white.
 TEST(ImageDraw, OnAWindowThroughTheHostCalls) {
     Handle img = coordinates(400, 300);
-    for (const DrawArgs &a : {DrawArgs{-20, 10, 300, 200, img.get(), 7, 3, 300, 200, 0},
-                              DrawArgs{5, -9, 200, 150, img.get(), 0, 0, 0, 0, 0},
-                              DrawArgs{0, 0, 290, 190, img.get(), 1, 1, 97, 63, 0}}) {
+    for (const DrawArgs &a :
+         {DrawArgs{-20, 10, 300, 200, img.get(), 7, 3, 300, 200, 0},
+          DrawArgs{5, -9, 200, 150, img.get(), 0, 0, 0, 0, 0}, DrawArgs{0, 0, 290, 190, img.get(), 1, 1, 97, 63, 0}}) {
         Window win(257, 131);
         ASSERT_EQ(oxImageDraw(win.dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
         const Recording r = draw(a);

@@ -157,8 +157,8 @@ OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t
     h.biPlanes = 1;
     h.biBitCount = static_cast<uint16_t>(depth);
     if (width > 0 && height > 0 && depth > 0)
-        h.biSizeImage = static_cast<uint32_t>(dib_row_bytes(static_cast<uint32_t>(width), static_cast<uint32_t>(depth)) *
-                                              static_cast<uint32_t>(height));
+        h.biSizeImage = static_cast<uint32_t>(
+            dib_row_bytes(static_cast<uint32_t>(width), static_cast<uint32_t>(depth)) * static_cast<uint32_t>(height));
     std::memcpy(oxLock(header), &h, sizeof h);
     oxUnlock(header);
 
@@ -225,9 +225,8 @@ OX_API void oxwCopyDDB(OxwWindow window, OxwDC dc, OxwBitmap dst, int32_t x, int
     });
 }
 
-OX_API void oxwCopyDDBEx(OxwWindow window, OxwDC dc, OxwBitmap dst, int32_t x, int32_t y, int32_t width,
-                         int32_t height, OxwBitmap src, int32_t sx, int32_t sy, int32_t sw, int32_t sh,
-                         uintptr_t palette) {
+OX_API void oxwCopyDDBEx(OxwWindow window, OxwDC dc, OxwBitmap dst, int32_t x, int32_t y, int32_t width, int32_t height,
+                         OxwBitmap src, int32_t sx, int32_t sy, int32_t sw, int32_t sh, uintptr_t palette) {
     if (sw == 0 && sh == 0) recorded_size(src, &sw, &sh);
     copy_between(window, dc, dst, src, palette, [&](OxwDC to, OxwDC from) {
         ox::platform::stretch_blt(to, x, y, width, height, from, sx, sy, sw, sh, ox::platform::kSrcCopy);
@@ -255,8 +254,8 @@ OX_API void oxwDrawFillDDB(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t
     if (brush) ox::platform::delete_object(brush);
 }
 
-OX_API int32_t oxwTransparentBlt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, OxwDC src,
-                                 int32_t sx, int32_t sy, OxwBitmap mask) {
+OX_API int32_t oxwTransparentBlt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, OxwDC src, int32_t sx,
+                                 int32_t sy, OxwBitmap mask) {
     const OxwDC mem = ox::platform::create_compatible_dc(dst);
     if (mem == 0) return 0;
     const GdiObject old = ox::platform::select_object(mem, mask);

@@ -54,7 +54,8 @@ private:
 // context made like it.
 class DrawSurface {
 public:
-    DrawSurface(OxwDC target, OxwBitmap bitmap, OxwDC like) : target_(target), mem_(like, bitmap), use_mem_(bitmap != 0) {}
+    DrawSurface(OxwDC target, OxwBitmap bitmap, OxwDC like)
+        : target_(target), mem_(like, bitmap), use_mem_(bitmap != 0) {}
     OxwDC get() const { return use_mem_ ? mem_.get() : target_; }
 
 private:

@@ -75,7 +75,8 @@ void dib_row_to_image(const DibLayout &d, const EntryColors &e, const uint8_t *s
     }
     const uint32_t bits = d.depth;
     if (depth == 24) {
-        for (int32_t x = 0; x < w; ++x) std::memcpy(dst + 3 * static_cast<std::size_t>(x), e.rgb[dib_index(src, x, bits)], 3);
+        for (int32_t x = 0; x < w; ++x)
+            std::memcpy(dst + 3 * static_cast<std::size_t>(x), e.rgb[dib_index(src, x, bits)], 3);
     } else if (depth == 8) {
         for (int32_t x = 0; x < w; ++x) dst[x] = e.gray[dib_index(src, x, bits)];
     } else {

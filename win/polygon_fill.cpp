@@ -1,9 +1,10 @@
-// oxwPolygonFill: a polygon rasterised by the drawing layer (even-odd interior and one-pixel outline) in a
-// white bitmap of the polygon's box, read back through a 24-bit DIB block and marked into a 1-bit image.
+// oxwPolygonFill (under the wait cursor): a polygon rasterised by the drawing layer (even-odd interior and one-pixel
+// outline) in a white bitmap of the polygon's box, read back through a 24-bit DIB block and marked into a 1-bit image.
 #include <algorithm>
 
 #include "image/image_record.h"
 #include "platform/gdi.h"
+#include "platform/input.h"
 #include "platform/window.h"
 #include "win/ddb.h"
 
@@ -35,6 +36,7 @@ extern "C" {
 
 OX_API int32_t oxwPolygonFill(OxwWindow window, OxHandle image, OxPoint *points, int32_t count, int32_t mode,
                               uint32_t *err) {
+    ox::platform::set_cursor(ox::platform::load_cursor(0, ox::platform::kCursorWait));
     ox::image::ScopedImageLock img(image);
     if (!img.ok()) return 0;
     const OxImageLockRec &l = img.rec();
