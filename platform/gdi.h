@@ -91,8 +91,9 @@ bool set_bitmap_pixel(OxwBitmap bitmap, int32_t x, int32_t y, uint32_t color);
 
 // ---- Device contexts -------------------------------------------------------------------------------------
 
-// A memory context holding a stock 1 x 1 monochrome bitmap, the white brush, the black pen, the default
-// palette, black text on an opaque white background. `like` is only checked (0 or any live context).
+// A memory context holding a stock 1 x 1 monochrome bitmap (shared, so nothing is drawn until a bitmap of
+// its own is selected), the white brush, the black pen, the default palette, black text on an opaque white
+// background. `like` is only checked (0 or any live context).
 OxwDC create_compatible_dc(OxwDC like);
 // Deletes a memory context; the objects selected in it stay alive and become free to delete. False for a
 // refused handle or a window's context (release that with release_dc).

@@ -110,8 +110,9 @@ GdiRecord *find_object(State &s, GdiObject h, ObjectKind kind) {
 
 Surface *dc_surface(State &s, DcRecord &dc) {
     if (dc.memory) {
+        // The stock bitmap of a fresh memory context is shared by all of them: it takes no drawing.
         GdiRecord *b = find_object(s, dc.bitmap, ObjectKind::bitmap);
-        return b ? &b->surface : nullptr;
+        return b && !b->stock ? &b->surface : nullptr;
     }
     WindowRecord *w = s.windows.find(dc.window);
     return w ? &w->surface : nullptr;

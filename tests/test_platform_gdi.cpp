@@ -267,6 +267,7 @@ TEST(PlatformHandles, RefusedHandles) {
     EXPECT_FALSE(delete_object(bmp));
     const OxwDC other = create_compatible_dc(dc);
     EXPECT_EQ(select_object(other, bmp), 0u);  // one context at a time
+    EXPECT_FALSE(invert_rect(other, {0, 0, 1, 1}));  // its shared stock bitmap takes no drawing
     EXPECT_TRUE(delete_dc(other));
     EXPECT_TRUE(delete_dc(dc));
     EXPECT_TRUE(delete_object(bmp));
