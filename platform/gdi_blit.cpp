@@ -287,9 +287,19 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
             const int64_t lo = std::max<int64_t>(cx.lo, -int64_t{sx});
             const int64_t hi = std::min<int64_t>(cx.hi, dib.width - int64_t{sx});
             uint32_t *out = ds.row32(dy);
-            if (dib.bit_count == 24) {
-                for (int64_t X = lo; X < hi; ++X) {
-                    const uint8_t *b = row + 3 * (sx + X);
+            if (dib.bit_count == 24 || dib.bit_count == 32) {
+                // Stored blue, green, red is the surface's pixel order: a word load with its fourth byte
+                // cleared. The last 3-byte pixel of a row is read bytewise, so no load passes the row's end.
+                const int bpp = dib.bit_count / 8;
+                int64_t X = lo;
+                const int64_t word_end = bpp == 4 ? hi : std::min<int64_t>(hi, dib.width - int64_t{sx} - 1);
+                for (; X < word_end; ++X) {
+                    uint32_t v;
+                    std::memcpy(&v, row + bpp * (sx + X), 4);
+                    out[x + X] = v & 0xFFFFFFu;
+                }
+                for (; X < hi; ++X) {
+                    const uint8_t *b = row + bpp * (sx + X);
                     out[x + X] = b[0] | (b[1] << 8) | (uint32_t{b[2]} << 16);
                 }
             } else {
