@@ -625,6 +625,102 @@ OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int
                            int32_t sy, int32_t sw, int32_t sh, uint32_t grayFlag);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Selections: lasso list, selection masks, transfer and outlines                                        */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* A selection mask is a 1-bit image (normally from oxImageCreateMask): a 0 bit selects its pixel, a 1 bit
+ * leaves it out, so a new mask selects everything. Every function below reads a mask as a 1-bit image of
+ * its width and height whatever depth its header holds (and oxSelectWhiteOut writes it so). Positions
+ * outside a mask or an image are never read or written. None of these functions has an error code. */
+
+/* The lasso list: one list of at most 998 points for the whole library, for one caller at a time. */
+/* Empties the list. */
+OX_API void oxInitializeLassoTool(void);
+/* Appends a point: 1 while the list holds fewer than 999 points afterwards; the 999th point empties the
+ * list (that point is lost too) and gives 0. */
+OX_API uint32_t oxAddLassoToolPoint(int32_t x, int32_t y);
+/* The number of points in the list. */
+OX_API int32_t oxGetLassoPoint(void);
+/* The list's first point: 1000 slots of x, y, always at the same address; the library owns them (read
+ * only). */
+OX_API const OxPoint *oxGetLassoPointData(void);
+
+/* Takes the white pixels of `image` (24 or 32 bits, red, green and blue all 255; the fourth byte is not
+ * looked at) out of the selection: their bits in `mask` become 1, and when `outer` is not 0 so do the bits
+ * at (x + offsetX, y + offsetY) in `outer` that lie inside it, white pixels already outside the selection
+ * included. The image is read at the mask's positions; where it is smaller than the mask, the positions it
+ * lacks are left alone. 1- and 8-bit images have no white pixels: nothing changes. Returns 1, or 0 (nothing
+ * changed) when the image or the mask cannot be locked (a handle of 0). */
+OX_API int32_t oxSelectWhiteOut(OxHandle image, OxHandle outer, OxHandle mask, int32_t offsetX, int32_t offsetY);
+
+/* The bounding box of the selected pixels into *rect, widened by one at the left and the top only: right
+ * and bottom are exclusive, left and top one before the first selected column and row. The single pixel
+ * (5, 7) gives 4, 6, 6, 8; a new w x h mask gives -1, -1, w, h. Returns 1 when something is selected; 0
+ * with *rect all zeros when nothing is; 0 with *rect untouched when the mask cannot be locked or rect is 0. */
+OX_API int32_t oxGetSelection(OxHandle mask, OxRect *rect);
+
+/* Masked transfer of the width x height rectangle whose corners are (dstX, dstY) in `dst`, (srcX, srcY) in
+ * `src`, (maskX, maskY) in `mask` and (condX, condY) in `cond`. `cond` (condition image) and `mask` may be
+ * 0 (not used). Width and height both 0 stand for the source's size. A position is visited only when it
+ * lies inside every image used; it is written when the mask (if given) selects it and the condition image
+ * (if given) holds exactly 0xFFFFFF there as oxImageGetPixel reads it (a 32-bit pixel needs its fourth byte
+ * 0; a 1- or 8-bit condition image lets nothing through). The destination gets the source value as
+ * oxImagePutPixel stores it, whatever the two depths. Positions are visited row by row from the top, each
+ * row from the left, so within one image a copy to the right of or below its source repeats pixels it has
+ * already written. Returns 1, also when nothing was written; 0 when dst or src cannot be locked. */
+OX_API int32_t oxSelectImageToImage(OxHandle dst, int32_t dstX, int32_t dstY, OxHandle cond, int32_t condX,
+                                    int32_t condY, OxHandle mask, int32_t maskX, int32_t maskY, OxHandle src,
+                                    int32_t srcX, int32_t srcY, int32_t width, int32_t height);
+
+/* As oxSelectImageToImage, but without a mask nothing is written (result 1), and a source pixel whose value
+ * has its low 24 bits all 1 (white; the fourth byte does not count) leaves the destination as it was. When
+ * darkerWins is not 0 and both images are gray layers (layer 1), white pixels are not skipped; the source
+ * value is written when its bits 24-31 are not above the destination's, else the destination stays (the
+ * darker level wins, the source on a tie). With a normal image on either side the flag is ignored. */
+OX_API int32_t oxSelectImageToImageEx(OxHandle dst, int32_t dstX, int32_t dstY, OxHandle cond, int32_t condX,
+                                      int32_t condY, OxHandle mask, int32_t maskX, int32_t maskY, OxHandle src,
+                                      int32_t srcX, int32_t srcY, int32_t width, int32_t height,
+                                      int32_t darkerWins);
+
+/* Paints `value` (in dst's encoding, stored as oxImagePutPixel stores it) into the pixels of the box x, y,
+ * width, height that the mask (if given) selects and where the condition image (if given) is exactly
+ * 0xFFFFFF; all images share the box's coordinates. x, y, width and height all 0 mean the whole destination.
+ * Positions outside any image used are skipped. Returns 1, or 0 when dst cannot be locked. */
+OX_API int32_t oxSelectImageBoxFill(OxHandle dst, OxHandle cond, OxHandle mask, int32_t x, int32_t y,
+                                    int32_t width, int32_t height, uint32_t value);
+
+/* Outlines. Drawing a pixel inverts its colour bytes (255 - b; byte 0 of a 32-bit pixel stays); 8-bit
+ * values are inverted too and 1-bit pixels flip. A second call with the same arguments therefore restores
+ * the image. Images of other depths are not drawn into. */
+
+/* Draws the outline of the selection within `rect` (normally from oxGetSelection; a negative left or top
+ * counts as 0, right and bottom at or past the image's edge are clipped to it), dashed by `phase`: an outline
+ * pixel at (x, y) is drawn when ((x + y - 2 * phase) mod 8) >= 5. Only bits 0-1 of phase are used. Inside
+ * the rectangle an outline pixel is a selected pixel with an unselected four-neighbour; on the rectangle's
+ * border lines only one whose unselected neighbour lies outward (none at all at the image's edge). The mask
+ * is read at the image's positions: image positions outside the mask are unselected, and a neighbour outside
+ * the mask (such as the pixel below its bottom row) counts as selected, so a selection running along the
+ * image's bottom edge gets its corners drawn like the rest of that edge. Returns 1; 0 (nothing drawn) when
+ * rect is 0 or the image or the mask cannot be locked. */
+OX_API int32_t oxImageSelectionMerge(OxHandle image, OxHandle mask, const OxRect *rect, uint32_t phase);
+
+/* Draws, solid, the outline of the region maskRect of the mask with its top-left corner at imageRect's
+ * left and top. imageRect's right and bottom say whether the region runs to the image's right or bottom
+ * edge: then it is clipped to stop one short of the image's last column or row. A negative left or top
+ * clips the region there. Every selected pixel of the region's first and last rows and columns is drawn,
+ * except: on the image's first row and first column only the region's top-left pixel, and that only when
+ * just one of the region's left and top is 0 (after clipping); nothing of the last column (row)
+ * but its corner pixel when imageRect's right (bottom) is, after clipping, the image's last column (row).
+ * Inside, a selected pixel with an unselected four-neighbour (a neighbour outside the mask counts as unselected). Region pixels that fall
+ * right of or below the image (an imageRect that understates the region) or outside the mask are skipped.
+ * Returns 1, also when the mask cannot be locked or a rectangle is 0 (nothing drawn); 0 when the image
+ * cannot be locked. */
+OX_API int32_t oxImageMoveSelectionMerge(OxHandle image, OxHandle mask, const OxRect *maskRect,
+                                         const OxRect *imageRect);
+/* As oxImageMoveSelectionMerge with the whole mask as the region. */
+OX_API int32_t oxImageMoveSelectionMergeEx(OxHandle image, OxHandle mask, const OxRect *imageRect);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Tagged documents                                                                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 

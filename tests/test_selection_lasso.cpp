@@ -1,0 +1,161 @@
+// The lasso list, oxSelectWhiteOut and oxGetSelection: the documented examples and decisions, then the word
+// paths held to the per-pixel reference on random masks, images and offsets.
+#include <cstring>
+#include <random>
+
+#include "selection/lasso.h"
+#include "selection_masks.h"
+
+using namespace oxtest;
+
+namespace {
+
+TEST(LassoList, HoldsNineHundredNinetyEightPointsAndEmptiesOnTheNext) {
+    oxInitializeLassoTool();
+    const OxPoint *data = oxGetLassoPointData();
+    for (int32_t i = 0; i < 998; ++i) ASSERT_EQ(oxAddLassoToolPoint(i, -i), 1u) << i;
+    EXPECT_EQ(oxGetLassoPoint(), 998);
+    EXPECT_EQ(oxGetLassoPointData(), data);
+    // Slots are x then y, 8 bytes each, so the table goes as it is to a polygon fill.
+    int32_t raw[2];
+    std::memcpy(raw, reinterpret_cast<const uint8_t *>(data) + 8 * 500, 8);
+    EXPECT_EQ(raw[0], 500);
+    EXPECT_EQ(raw[1], -500);
+    EXPECT_EQ(oxAddLassoToolPoint(7, 7), 0u);
+    EXPECT_EQ(oxGetLassoPoint(), 0);
+    EXPECT_EQ(oxAddLassoToolPoint(3, 4), 1u);
+    EXPECT_EQ(oxGetLassoPoint(), 1);
+    EXPECT_EQ(data[0].x, 3);
+    oxInitializeLassoTool();
+    EXPECT_EQ(oxGetLassoPoint(), 0);
+}
+
+OxRect selection_of(OxHandle mask, int32_t *result) {
+    OxRect r{11, 22, 33, 44};
+    *result = oxGetSelection(mask, &r);
+    return r;
+}
+
+TEST(GetSelection, BoxWidenedAtTheLeftAndTopOnly) {
+    struct Case {
+        std::vector<std::string> rows;
+        OxRect rect;
+        int32_t result;
+    };
+    const Case cases[] = {
+        {{"...", "...", "..."}, {0, 0, 0, 0}, 0},
+        {{"#..", "...", "..."}, {-1, -1, 1, 1}, 1},
+        {{"...", "..#", ".#."}, {0, 0, 3, 3}, 1},
+    };
+    for (const Case &c : cases) {
+        Handle m = mask_from(c.rows);
+        int32_t result;
+        const OxRect r = selection_of(m.get(), &result);
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}),
+                  (std::vector<int32_t>{c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
+    }
+    // The single pixel (5, 7) of a wide mask: the word scan crosses a row of 70 pixels.
+    Handle wide = make_image(70, 9, 1, OX_LAYER_MASK);
+    oxImageErase(wide.get());
+    put(wide.get(), 5, 7, 0);
+    int32_t result;
+    OxRect r = selection_of(wide.get(), &result);
+    EXPECT_EQ(result, 1);
+    EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}), (std::vector<int32_t>{4, 6, 6, 8}));
+    // A new mask selects everything (its spare row bits are 0 too, and must not count).
+    Handle fresh = make_image(70, 9, 1, OX_LAYER_MASK);
+    r = selection_of(fresh.get(), &result);
+    EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}), (std::vector<int32_t>{-1, -1, 70, 9}));
+    // No mask: 0, the rectangle untouched.
+    r = selection_of(0, &result);
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(r.left, 11);
+    EXPECT_EQ(oxGetSelection(fresh.get(), nullptr), 0);
+}
+
+TEST(SelectWhiteOut, WhitePixelsLeaveTheMaskAndTheOuterMask) {
+    // 24 bits: white is 0xFFFFFF. 32 bits: the fourth byte does not count.
+    for (int32_t bits : {24, 32}) {
+        Handle img = image_with(bits, 4, {0xFFFFFF, 0x00FFFFFF, 0xFEFFFF, 0xFFFFFFFF, 0x123456, 0xFFFFFF, 0, 0});
+        if (bits == 24) put(img.get(), 3, 0, 0xFFFFFF);
+        Handle m = make_image(4, 2, 1, OX_LAYER_MASK);
+        put(m.get(), 2, 1, 1);  // already out: stays out
+        Handle outer = make_image(4, 3, 1, OX_LAYER_MASK);
+        ASSERT_EQ(oxSelectWhiteOut(img.get(), outer.get(), m.get(), 2, 1), 1);
+        EXPECT_EQ(mask_rows(m.get()), (std::vector<std::string>{"..#.", "#..#"})) << bits;
+        // White at (0,0), (1,0), (3,0), (1,1) land at (2,1), (3,1), (5,1) (outside), (3,2).
+        EXPECT_EQ(mask_rows(outer.get()), (std::vector<std::string>{"####", "##..", "###."})) << bits;
+    }
+    // No white pixel at 1 or 8 bits, whatever their values.
+    for (int32_t bits : {1, 8}) {
+        Handle img = make_image(5, 3, bits);
+        oxImageErase(img.get());
+        Handle m = make_image(5, 3, 1, OX_LAYER_MASK);
+        const Bytes before = image_bytes(m.get());
+        EXPECT_EQ(oxSelectWhiteOut(img.get(), 0, m.get(), 0, 0), 1);
+        EXPECT_EQ(image_bytes(m.get()), before);
+    }
+    // Decided: an image smaller than the mask leaves the positions it lacks alone.
+    Handle small = make_image(2, 1, 24), m = make_image(4, 2, 1, OX_LAYER_MASK);
+    oxImageErase(small.get());
+    EXPECT_EQ(oxSelectWhiteOut(small.get(), 0, m.get(), 0, 0), 1);
+    EXPECT_EQ(mask_rows(m.get()), (std::vector<std::string>{"..##", "####"}));
+    EXPECT_EQ(oxSelectWhiteOut(0, 0, m.get(), 0, 0), 0);
+    EXPECT_EQ(oxSelectWhiteOut(small.get(), 0, 0, 0, 0), 0);
+}
+
+// oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
+// the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
+TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
+    namespace plain = ox::selection::plain;
+    const int32_t depths[] = {1, 8, 24, 32};
+    const uint64_t sum = differential(515, 1500, [&](std::mt19937 &rng, std::ostream &what) {
+        struct Case {
+            int op;
+            Handle img, mask, outer;
+            int32_t ox, oy;
+            bool outer_is_image;
+        } c{static_cast<int>(rng() % 2), {}, {}, {}, 0, 0, false};
+        const int32_t mw = in(rng, 1, 150), mh = in(rng, 1, 40);
+        c.mask = random_mask(rng, mw, mh);
+        const int32_t bits = depths[rng() % 4];
+        c.img = rng() % 3 ? make_image(mw, mh, bits) : random_image(rng, bits, 150);
+        fill_random(c.img.get(), rng);
+        {  // make a good share of the pixels white
+            const Locked l(c.img.get());
+            for (int32_t y = 0; y <= l->maxY; ++y)
+                for (int32_t x = 0; x <= l->maxX; ++x)
+                    if (rng() % 2) oxImagePutPixelEx(l.get(), x, y, 0xFFFFFF, 0xFFFFFF);
+        }
+        if (rng() % 2) c.outer = random_mask(rng, in(rng, 1, 200), in(rng, 1, 60));
+        c.outer_is_image = c.outer && rng() % 10 == 0;
+        c.ox = in(rng, -60, 60), c.oy = in(rng, -20, 20);
+        what << "op " << c.op << ", mask " << mw << "x" << mh << ", image of " << bits << " bits"
+             << (c.outer ? ", outer mask" : "") << (c.outer_is_image ? " (the image)" : "") << " at " << c.ox << ","
+             << c.oy;
+        return [c = std::move(c)](bool fast) {
+            Outcome o;
+            Handle m = clone(c.mask.get());
+            if (c.op == 1) {
+                OxRect r{7, 7, 7, 7};
+                o.code = (fast ? oxGetSelection : plain::get_selection)(m.get(), &r);
+                o.bytes.resize(sizeof r);
+                std::memcpy(o.bytes.data(), &r, sizeof r);
+                return o;
+            }
+            Handle img = clone(c.img.get());
+            Handle outer = c.outer && !c.outer_is_image ? clone(c.outer.get()) : Handle();
+            const OxHandle outer_h = c.outer_is_image ? img.get() : outer.get();
+            o.code = (fast ? oxSelectWhiteOut : plain::select_white_out)(img.get(), outer_h, m.get(), c.ox, c.oy);
+            for (OxHandle h : {m.get(), outer.get(), img.get()}) {
+                const Bytes b = image_bytes(h);
+                o.bytes.insert(o.bytes.end(), b.begin(), b.end());
+            }
+            return o;
+        };
+    });
+    EXPECT_NE(sum, 0u);
+}
+
+}  // namespace
