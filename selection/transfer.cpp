@@ -1,0 +1,273 @@
+// Selection transfer and the selected box fill: oxSelectImageToImage, oxSelectImageToImageEx and
+// oxSelectImageBoxFill.
+//
+// The rectangle is clipped once to every image it uses. Each row then yields the runs of selected pixels
+// of the mask (unselected mask words are passed over with one load), the runs are cut further where the
+// condition image is not white, and a kernel generated per pair of depths handles each run through raw row
+// pointers. Runs are handled left to right and rows from the top, and a run within one image row is copied
+// forward, so a transfer within one image reads what the visiting order has already written, exactly as
+// the per-pixel walk does.
+#include "selection/transfer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "image/image_record.h"
+#include "image/pixel.h"
+#include "selection/mask_bits.h"
+
+namespace ox::selection {
+namespace {
+
+using ox::image::PixelCodec;
+using ox::image::ScopedImageLock;
+
+enum class Mode { copy, unless_white, darker_wins };
+
+// The relative rectangle k0..k1-1 x l0..l1-1, narrowed so that every image that takes part holds its
+// positions.
+struct Span {
+    int64_t k0, k1, l0, l1;
+    void clip(const Plane &p, int64_t x, int64_t y) {
+        k0 = std::max(k0, -x), k1 = std::min(k1, p.width - x);
+        l0 = std::max(l0, -y), l1 = std::min(l1, p.height - y);
+    }
+    bool empty() const { return k0 >= k1 || l0 >= l1; }
+};
+
+// Everything a row walk needs: planes, offsets and which of the optional images are given.
+struct Walk {
+    Plane d, s, c, m;
+    int64_t dx, dy, sx, sy, cx, cy, mx, my;
+    bool has_cond, has_mask;
+    Span span;
+};
+
+// Exactly white in the sense of oxImageGetPixel: 0xFFFFFF, so a 32-bit pixel needs its fourth byte 0.
+inline bool cond_white(const Plane &c, const uint8_t *row, int64_t x) {
+    if (c.bits == 24) {
+        const uint8_t *p = row + 3 * x;
+        return (p[0] & p[1] & p[2]) == 0xFF;
+    }
+    const uint8_t *p = row + 4 * x;
+    return p[0] == 0 && (p[1] & p[2] & p[3]) == 0xFF;
+}
+
+// Calls f(ka, kb) for the relative runs of row l whose positions pass the mask and the condition image.
+template <class F>
+inline void for_each_passing_run(const Walk &w, int64_t l, F &&f) {
+    const uint8_t *crow = w.has_cond ? w.c.row(w.cy + l) : nullptr;
+    auto cut = [&](int64_t ka, int64_t kb) {
+        if (!w.has_cond) return f(ka, kb);
+        int64_t start = -1;
+        for (int64_t k = ka; k < kb; ++k) {
+            const bool pass = cond_white(w.c, crow, w.cx + k);
+            if (pass && start < 0) start = k;
+            if (!pass && start >= 0) f(start, k), start = -1;
+        }
+        if (start >= 0) f(start, kb);
+    };
+    if (!w.has_mask) return cut(w.span.k0, w.span.k1);
+    for_each_selected_run(w.m.row(w.my + l), w.mx + w.span.k0, w.mx + w.span.k1,
+                          [&](int64_t a, int64_t b) { cut(a - w.mx, b - w.mx); });
+}
+
+// Pixels ka..kb-1 of a run from the source row to the destination row, per depth pair.
+template <int D, int S, Mode M>
+inline void run_kernel(uint8_t *drow, int64_t dx, const uint8_t *srow, int64_t sx, int64_t n) {
+    if constexpr (M == Mode::copy && D == S && D >= 8) {
+        constexpr int64_t B = D / 8;
+        uint8_t *dp = drow + dx * B;
+        const uint8_t *sp = srow + sx * B;
+        const int64_t bytes = n * B;
+        if (dp > sp && dp < sp + bytes) {
+            // Overlap within one row of one image, destination to the right: the forward walk reads pixels
+            // it has just written, and a forward byte copy reproduces that.
+            for (int64_t i = 0; i < bytes; ++i) dp[i] = sp[i];
+        } else {
+            std::memmove(dp, sp, static_cast<size_t>(bytes));
+        }
+    } else {
+        for (int64_t i = 0; i < n; ++i) {
+            const auto xs = static_cast<int32_t>(sx + i), xd = static_cast<int32_t>(dx + i);
+            const uint32_t v = PixelCodec<S>::get(srow, xs);
+            if constexpr (M == Mode::copy) {
+                PixelCodec<D>::put(drow, xd, v);
+            } else if constexpr (M == Mode::unless_white) {
+                if ((v & 0xFFFFFFu) != 0xFFFFFFu) PixelCodec<D>::put(drow, xd, v);
+            } else {  // the darker fourth channel wins, the source on a tie; otherwise the destination stays
+                if ((v >> 24) <= (PixelCodec<D>::get(drow, xd) >> 24)) PixelCodec<D>::put(drow, xd, v);
+            }
+        }
+    }
+}
+
+template <int D, int S, Mode M>
+void transfer_rows(const Walk &w) {
+    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+        uint8_t *drow = w.d.row(w.dy + l);
+        const uint8_t *srow = w.s.row(w.sy + l);
+        for_each_passing_run(w, l, [&](int64_t ka, int64_t kb) {
+            run_kernel<D, S, M>(drow, w.dx + ka, srow, w.sx + ka, kb - ka);
+        });
+    }
+}
+
+using RowsFn = void (*)(const Walk &);
+
+template <int D, Mode M>
+RowsFn rows_for_src(int32_t src_bits) {
+    switch (src_bits) {
+    case 1: return transfer_rows<D, 1, M>;
+    case 8: return transfer_rows<D, 8, M>;
+    case 24: return transfer_rows<D, 24, M>;
+    default: return transfer_rows<D, 32, M>;
+    }
+}
+
+template <Mode M>
+RowsFn rows_for(int32_t dst_bits, int32_t src_bits) {
+    switch (dst_bits) {
+    case 1: return rows_for_src<1, M>(src_bits);
+    case 8: return rows_for_src<8, M>(src_bits);
+    case 24: return rows_for_src<24, M>(src_bits);
+    default: return rows_for_src<32, M>(src_bits);
+    }
+}
+
+// The common body of the transfers: 1 or 0 as the exported functions return, or -1 for the per-pixel path.
+int32_t transfer(Mode mode, OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle cond, int32_t cond_x,
+                 int32_t cond_y, OxHandle mask, int32_t mask_x, int32_t mask_y, OxHandle src, int32_t src_x,
+                 int32_t src_y, int32_t width, int32_t height, bool ex, bool darker_wins) {
+    ScopedImageLock dl(dst);
+    if (!dl.ok()) return 0;
+    ScopedImageLock sl(src);
+    if (!sl.ok()) return 0;
+    ScopedImageLock cl(cond), ml(mask);
+    Walk w{};
+    w.has_cond = cond != 0 && cl.ok();
+    w.has_mask = mask != 0 && ml.ok();
+    w.d = plane_of(dl.rec());
+    w.s = plane_of(sl.rec());
+    if (ex && !w.has_mask) return 1;  // the Ex transfer writes nothing without a mask
+    // The flag counts only when both images are gray layers.
+    if (darker_wins && dl.rec().layer == OX_LAYER_GRAY && sl.rec().layer == OX_LAYER_GRAY) mode = Mode::darker_wins;
+    if (!ox::image::is_supported_depth(w.d.bits) || !ox::image::is_supported_depth(w.s.bits)) return -1;
+    if (w.has_cond) {
+        w.c = plane_of(cl.rec());
+        if (!ox::image::is_supported_depth(w.c.bits)) return -1;
+        if (w.c.bits < 24) return 1;  // a 1- or 8-bit pixel is never 0xFFFFFF: nothing passes
+    }
+    if (w.has_mask) w.m = plane_of(ml.rec());
+    if (width == 0 && height == 0) width = w.s.width, height = w.s.height;
+    w.dx = dst_x, w.dy = dst_y, w.sx = src_x, w.sy = src_y, w.cx = cond_x, w.cy = cond_y, w.mx = mask_x, w.my = mask_y;
+    w.span = Span{0, width, 0, height};
+    w.span.clip(w.d, w.dx, w.dy);
+    w.span.clip(w.s, w.sx, w.sy);
+    if (w.has_cond) w.span.clip(w.c, w.cx, w.cy);
+    if (w.has_mask) w.span.clip(w.m, w.mx, w.my);
+    if (w.span.empty()) return 1;
+    switch (mode) {
+    case Mode::copy: rows_for<Mode::copy>(w.d.bits, w.s.bits)(w); break;
+    case Mode::unless_white: rows_for<Mode::unless_white>(w.d.bits, w.s.bits)(w); break;
+    case Mode::darker_wins: rows_for<Mode::darker_wins>(w.d.bits, w.s.bits)(w); break;
+    }
+    return 1;
+}
+
+// Pixels a..b-1 of a destination row set to one value, per depth.
+template <int D>
+void fill_run(uint8_t *row, int64_t a, int64_t b, uint32_t value) {
+    if constexpr (D == 1) {
+        const uint8_t bit = value & 1u ? 0xFF : 0x00;
+        while (a < b) {
+            const int64_t byte = a >> 3, lo = a & 7, hi = std::min<int64_t>(8, b - byte * 8);
+            const auto m = static_cast<uint8_t>((0xFFu >> lo) & (0xFFu << (8 - hi)));
+            row[byte] = static_cast<uint8_t>((row[byte] & ~m) | (bit & m));
+            a = byte * 8 + hi;
+        }
+    } else if constexpr (D == 8) {
+        std::memset(row + a, static_cast<uint8_t>(value), static_cast<size_t>(b - a));
+    } else {
+        uint8_t px[4];
+        PixelCodec<D>::put(px, 0, value);
+        uint8_t *p = row + a * (D / 8);
+        for (int64_t x = a; x < b; ++x, p += D / 8) std::memcpy(p, px, D / 8);
+    }
+}
+
+template <int D>
+void fill_rows(const Walk &w, uint32_t value) {
+    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+        uint8_t *drow = w.d.row(l);
+        for_each_passing_run(w, l, [&](int64_t a, int64_t b) { fill_run<D>(drow, a, b, value); });
+    }
+}
+
+}  // namespace
+}  // namespace ox::selection
+
+using namespace ox::selection;
+
+extern "C" {
+
+// A destination that is also the mask or the condition image changes what later positions read: those
+// calls take the per-pixel path, as do images of unsupported depths.
+
+OX_API int32_t oxSelectImageToImage(OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle cond, int32_t cond_x,
+                                    int32_t cond_y, OxHandle mask, int32_t mask_x, int32_t mask_y, OxHandle src,
+                                    int32_t src_x, int32_t src_y, int32_t width, int32_t height) {
+    int32_t r = -1;
+    if (dst == 0 || (dst != mask && dst != cond))
+        r = transfer(Mode::copy, dst, dst_x, dst_y, cond, cond_x, cond_y, mask, mask_x, mask_y, src, src_x, src_y,
+                     width, height, false, false);
+    if (r >= 0) return r;
+    return plain::select_image_to_image(dst, dst_x, dst_y, cond, cond_x, cond_y, mask, mask_x, mask_y, src, src_x,
+                                        src_y, width, height);
+}
+
+OX_API int32_t oxSelectImageToImageEx(OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle cond, int32_t cond_x,
+                                      int32_t cond_y, OxHandle mask, int32_t mask_x, int32_t mask_y, OxHandle src,
+                                      int32_t src_x, int32_t src_y, int32_t width, int32_t height,
+                                      int32_t darker_wins) {
+    int32_t r = -1;
+    if (dst == 0 || (dst != mask && dst != cond))
+        r = transfer(Mode::unless_white, dst, dst_x, dst_y, cond, cond_x, cond_y, mask, mask_x, mask_y, src, src_x,
+                     src_y, width, height, true, darker_wins != 0);
+    if (r >= 0) return r;
+    return plain::select_image_to_image_ex(dst, dst_x, dst_y, cond, cond_x, cond_y, mask, mask_x, mask_y, src,
+                                           src_x, src_y, width, height, darker_wins);
+}
+
+OX_API int32_t oxSelectImageBoxFill(OxHandle dst, OxHandle cond, OxHandle mask, int32_t x, int32_t y, int32_t width,
+                                    int32_t height, uint32_t value) {
+    ox::image::ScopedImageLock dl(dst);
+    if (!dl.ok()) return 0;
+    ox::image::ScopedImageLock cl(cond), ml(mask);
+    Walk w{};
+    w.has_cond = cond != 0 && cl.ok();
+    w.has_mask = mask != 0 && ml.ok();
+    w.d = plane_of(dl.rec());
+    if (w.has_cond) w.c = plane_of(cl.rec());
+    if (w.has_mask) w.m = plane_of(ml.rec());
+    if (dst == cond || dst == mask || !ox::image::is_supported_depth(w.d.bits) ||
+        (w.has_cond && !ox::image::is_supported_depth(w.c.bits)))
+        return plain::select_image_box_fill(dst, cond, mask, x, y, width, height, value);
+    if (w.has_cond && w.c.bits < 24) return 1;  // nothing passes
+    if (x == 0 && y == 0 && width == 0 && height == 0) width = w.d.width, height = w.d.height;
+    // All images share the box's coordinates: the walk's offsets are the box's corner.
+    w.span = Span{x, int64_t{x} + width, y, int64_t{y} + height};
+    w.span.clip(w.d, 0, 0);
+    if (w.has_cond) w.span.clip(w.c, 0, 0);
+    if (w.has_mask) w.span.clip(w.m, 0, 0);
+    if (w.span.empty()) return 1;
+    switch (w.d.bits) {
+    case 1: fill_rows<1>(w, value); break;
+    case 8: fill_rows<8>(w, value); break;
+    case 24: fill_rows<24>(w, value); break;
+    default: fill_rows<32>(w, value); break;
+    }
+    return 1;
+}
+
+}  // extern "C"
