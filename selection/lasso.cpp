@@ -5,6 +5,11 @@
 #include "selection/lasso.h"
 
 #include <algorithm>
+#include <array>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/image_record.h"
 #include "image/pixel.h"
@@ -27,40 +32,111 @@ inline bool is_white(const uint8_t *p) {
     else return (p[1] & p[2] & p[3]) == 0xFF;
 }
 
-// Without an outer mask only selected pixels can change, so unselected words are skipped.
+// The white pixels among the 64 from pixel base on (those below w), the first in the most significant bit.
 template <int Bytes>
-void white_out_mask_only(const Plane &img, const Plane &m, int32_t w, int32_t h) {
-    for (int32_t y = 0; y < h; ++y) {
-        const uint8_t *irow = img.row(y);
-        uint8_t *mrow = m.row(y);
-        for_each_selected_run(mrow, 0, w, [&](int64_t a, int64_t b) {
-            for (int64_t x = a; x < b; ++x)
-                if (is_white<Bytes>(irow + x * Bytes)) set_bit(mrow, x);
-        });
-    }
+inline uint64_t white_word(const uint8_t *irow, int64_t base, int64_t w) {
+    const int64_t n = std::min<int64_t>(64, w - base);
+    const uint8_t *p = irow + base * Bytes;
+    uint64_t bits = 0;
+    for (int64_t k = 0; k < n; ++k, p += Bytes) bits |= static_cast<uint64_t>(is_white<Bytes>(p)) << (63 - k);
+    return bits;
 }
 
-// With an outer mask every white pixel counts, selected or not: eight pixels make one mask byte.
+#if defined(__SSE2__)
+// Bit j of a byte moved to bit 7 - j.
+constexpr std::array<uint8_t, 256> kReversed = [] {
+    std::array<uint8_t, 256> t{};
+    for (int v = 0; v < 256; ++v)
+        for (int j = 0; j < 8; ++j)
+            if (v >> j & 1) t[v] |= static_cast<uint8_t>(0x80 >> j);
+    return t;
+}();
+
+// 32-bit pixels, four at a time: a pixel is white when its word ORed with its byte 0 is all ones.
+template <>
+inline uint64_t white_word<4>(const uint8_t *irow, int64_t base, int64_t w) {
+    const int64_t n = std::min<int64_t>(64, w - base);
+    const uint8_t *p = irow + base * 4;
+    const __m128i byte0 = _mm_set1_epi32(0xFF), ones = _mm_set1_epi32(-1);
+    auto four = [&](const uint8_t *q) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_or_si128(v, byte0), ones)));
+    };
+    uint64_t bits = 0;
+    int64_t k = 0;
+    for (; k + 8 <= n; k += 8, p += 32)
+        bits |= static_cast<uint64_t>(kReversed[static_cast<size_t>(four(p) | four(p + 16) << 4)]) << (56 - k);
+    for (; k < n; ++k, p += 4) bits |= static_cast<uint64_t>(is_white<4>(p)) << (63 - k);
+    return bits;
+}
+
+// Four 24-bit pixels from the twelve bits that say which of their bytes are 255 (the first byte in bit 0):
+// a white pixel's three bits are set. The first pixel goes to bit 3.
+constexpr std::array<uint8_t, 4096> kWhiteOfFour = [] {
+    std::array<uint8_t, 4096> t{};
+    for (int v = 0; v < 4096; ++v)
+        for (int i = 0; i < 4; ++i)
+            if ((v >> (3 * i) & 7) == 7) t[v] |= static_cast<uint8_t>(8 >> i);
+    return t;
+}();
+
+// 24-bit pixels, sixteen at a time: the bytes that are 255 as 48 bits, read back four pixels at a time.
+template <>
+inline uint64_t white_word<3>(const uint8_t *irow, int64_t base, int64_t w) {
+    const int64_t n = std::min<int64_t>(64, w - base);
+    const uint8_t *p = irow + base * 3;
+    const __m128i all = _mm_set1_epi8(-1);
+    uint64_t bits = 0;
+    int64_t k = 0;
+    for (; k + 16 <= n; k += 16, p += 48) {
+        uint64_t m = 0;
+        for (int j = 0; j < 3; ++j) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * j));
+            m |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, all)))) << (16 * j);
+        }
+        const uint64_t white16 = static_cast<uint64_t>(kWhiteOfFour[m & 0xFFF]) << 12 |
+                                 static_cast<uint64_t>(kWhiteOfFour[m >> 12 & 0xFFF]) << 8 |
+                                 static_cast<uint64_t>(kWhiteOfFour[m >> 24 & 0xFFF]) << 4 |
+                                 kWhiteOfFour[m >> 36 & 0xFFF];
+        bits |= white16 << (48 - k);
+    }
+    for (; k < n; ++k, p += 3) bits |= static_cast<uint64_t>(is_white<3>(p)) << (63 - k);
+    return bits;
+}
+#endif
+
+// ORs a word of bits into a bit row with its first bit at pixel `at`, leaving out bits that fall outside
+// pixels 0..width-1 of the row.
+inline void or_bits(uint8_t *row, int64_t at, int64_t width, uint64_t bits) {
+    bits &= span_bits(at, 0, width);
+    if (bits == 0) return;
+    const int64_t byte = at >= 0 ? at / 8 : -((7 - at) / 8);  // rounded down
+    const int s = static_cast<int>(at - byte * 8);
+    const uint64_t head = bits >> s;                                 // bytes byte .. byte + 7
+    const auto tail = static_cast<uint8_t>(s ? bits << (8 - s) : 0);  // the s bits pushed into byte + 8
+    const int64_t end = (width + 7) / 8;
+    for (int k = 0; k < 8; ++k)
+        if (byte + k >= 0 && byte + k < end) row[byte + k] |= static_cast<uint8_t>(head >> (56 - 8 * k));
+    if (tail && byte + 8 >= 0 && byte + 8 < end) row[byte + 8] |= tail;
+}
+
+// Every white pixel sets its mask bit, and its outer bit when the outer row exists. Without an outer row
+// only selected pixels can change, so mask words that select nothing are passed over.
 template <int Bytes>
-void white_out_with_outer(const Plane &img, const Plane &m, const Plane &o, int64_t offset_x, int64_t offset_y,
-                          int32_t w, int32_t h) {
+void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_x, int64_t offset_y, int32_t w,
+               int32_t h) {
+    const int64_t mask_end = m.bit_row_bytes();
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t *irow = img.row(y);
         uint8_t *mrow = m.row(y);
         const int64_t oy = y + offset_y;
-        uint8_t *orow = oy >= 0 && oy < o.height ? o.row(oy) : nullptr;
-        for (int32_t x0 = 0; x0 < w; x0 += 8) {
-            const int32_t n = std::min(8, w - x0);
-            uint32_t white = 0;
-            for (int32_t k = 0; k < n; ++k)
-                white |= static_cast<uint32_t>(is_white<Bytes>(irow + static_cast<int64_t>(x0 + k) * Bytes)) << (7 - k);
+        uint8_t *orow = o != nullptr && oy >= 0 && oy < o->height ? o->row(oy) : nullptr;
+        for (int64_t base = 0; base < w; base += 64) {
+            if (orow == nullptr && (~load_bits(mrow, base / 8, mask_end, 0xFF) & span_bits(base, 0, w)) == 0) continue;
+            const uint64_t white = white_word<Bytes>(irow, base, w);
             if (white == 0) continue;
-            mrow[x0 >> 3] = static_cast<uint8_t>(mrow[x0 >> 3] | white);
-            if (orow == nullptr) continue;
-            for (int32_t k = 0; k < n; ++k) {
-                const int64_t ox = x0 + k + offset_x;
-                if ((white >> (7 - k)) & 1 && ox >= 0 && ox < o.width) set_bit(orow, ox);
-            }
+            or_bits(mrow, base, w, white);
+            if (orow != nullptr) or_bits(orow, base + offset_x, o->width, white);
         }
     }
 }
@@ -121,14 +197,9 @@ OX_API int32_t oxSelectWhiteOut(OxHandle image, OxHandle outer, OxHandle mask, i
     const Plane img = plane_of(il.rec()), m = plane_of(ml.rec());
     if (img.bits != 24 && img.bits != 32) return 1;  // no pixel of another depth is white
     const int32_t w = std::min(m.width, img.width), h = std::min(m.height, img.height);
-    if (has_outer) {
-        const Plane o = plane_of(ol.rec());
-        if (img.bits == 24) white_out_with_outer<3>(img, m, o, offset_x, offset_y, w, h);
-        else white_out_with_outer<4>(img, m, o, offset_x, offset_y, w, h);
-    } else {
-        if (img.bits == 24) white_out_mask_only<3>(img, m, w, h);
-        else white_out_mask_only<4>(img, m, w, h);
-    }
+    const Plane o = has_outer ? plane_of(ol.rec()) : Plane{};
+    if (img.bits == 24) white_out<3>(img, m, has_outer ? &o : nullptr, offset_x, offset_y, w, h);
+    else white_out<4>(img, m, has_outer ? &o : nullptr, offset_x, offset_y, w, h);
     return 1;
 }
 

@@ -87,6 +87,29 @@ inline void run_kernel(uint8_t *drow, int64_t dx, const uint8_t *srow, int64_t s
         } else {
             std::memmove(dp, sp, static_cast<size_t>(bytes));
         }
+    } else if constexpr (M != Mode::copy && D == S && (D == 32 || (D == 24 && M == Mode::unless_white))) {
+        // Same layout on both sides: each pixel takes the source or keeps its value, chosen without a branch,
+        // since the choice follows the picture and a branch would mispredict. Writing a kept pixel back
+        // changes nothing, also when source and destination are one image.
+        constexpr int64_t B = D / 8;
+        uint8_t *dp = drow + dx * B;
+        const uint8_t *sp = srow + sx * B;
+        for (int64_t i = 0; i < n; ++i, dp += B, sp += B) {
+            if constexpr (D == 32) {
+                uint32_t sv, dv;
+                std::memcpy(&sv, sp, 4);
+                std::memcpy(&dv, dp, 4);
+                const bool take = M == Mode::unless_white ? (sp[1] & sp[2] & sp[3]) != 0xFF : sp[0] <= dp[0];
+                const uint32_t out = take ? sv : dv;
+                std::memcpy(dp, &out, 4);
+            } else {
+                const uint8_t s0 = sp[0], s1 = sp[1], s2 = sp[2];
+                const bool take = (s0 & s1 & s2) != 0xFF;
+                dp[0] = take ? s0 : dp[0];
+                dp[1] = take ? s1 : dp[1];
+                dp[2] = take ? s2 : dp[2];
+            }
+        }
     } else {
         for (int64_t i = 0; i < n; ++i) {
             const auto xs = static_cast<int32_t>(sx + i), xd = static_cast<int32_t>(dx + i);
@@ -189,10 +212,17 @@ void fill_run(uint8_t *row, int64_t a, int64_t b, uint32_t value) {
     } else if constexpr (D == 8) {
         std::memset(row + a, static_cast<uint8_t>(value), static_cast<size_t>(b - a));
     } else {
-        uint8_t px[4];
-        PixelCodec<D>::put(px, 0, value);
-        uint8_t *p = row + a * (D / 8);
-        for (int64_t x = a; x < b; ++x, p += D / 8) std::memcpy(p, px, D / 8);
+        // Eight pixels (24 or 32 bytes) at a time from a pattern of whole words, the rest one by one.
+        constexpr int B = D / 8;
+        uint8_t px[8 * B];
+        for (int k = 0; k < 8; ++k) PixelCodec<D>::put(px + k * B, 0, value);
+        uint64_t pattern[B];
+        std::memcpy(pattern, px, sizeof pattern);
+        uint8_t *p = row + a * B;
+        int64_t x = a;
+        for (; x + 8 <= b; x += 8, p += 8 * B)
+            for (int k = 0; k < B; ++k) std::memcpy(p + 8 * k, &pattern[k], 8);
+        for (; x < b; ++x, p += B) std::memcpy(p, px, B);
     }
 }
 

@@ -137,6 +137,7 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
         return [c = std::move(c)](bool fast) {
             Outcome o;
             Handle m = clone(c.mask.get());
+            const Fence fm(m.get());
             if (c.op == 1) {
                 OxRect r{7, 7, 7, 7};
                 o.code = (fast ? oxGetSelection : plain::get_selection)(m.get(), &r);
@@ -147,6 +148,7 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
             Handle img = clone(c.img.get());
             Handle outer = c.outer && !c.outer_is_image ? clone(c.outer.get()) : Handle();
             const OxHandle outer_h = c.outer_is_image ? img.get() : outer.get();
+            const Fence fi(img.get()), fo(outer.get());
             o.code = (fast ? oxSelectWhiteOut : plain::select_white_out)(img.get(), outer_h, m.get(), c.ox, c.oy);
             for (OxHandle h : {m.get(), outer.get(), img.get()}) {
                 const Bytes b = image_bytes(h);

@@ -171,6 +171,7 @@ TEST(MergeDifferential, FastPathsMatchThePlainVersionsAndDrawingTwiceRestores) {
         return [c = std::move(c)](bool fast) {
             Outcome o;
             Handle img = clone(c.img.get());
+            const Fence fi(img.get()), fm(c.mask.get());
             auto draw = [&] {
                 if (c.op == 0)
                     return (fast ? oxImageSelectionMerge : plain::image_selection_merge)(img.get(), c.mask.get(), &c.a,

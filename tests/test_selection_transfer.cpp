@@ -149,6 +149,7 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
             const OxHandle s = c.alias == 1 ? d.get() : c.src.get();
             const OxHandle mk = c.alias == 2 ? d.get() : m.get();
             const OxHandle cd = c.alias == 3 ? d.get() : c.cond.get();
+            const Fence fd(d.get()), fm(m.get()), fc(c.cond.get()), fs(c.alias == 1 ? 0 : c.src.get());
             if (c.op == 0)
                 o.code = (fast ? oxSelectImageToImage : plain::select_image_to_image)(
                     d.get(), c.dx, c.dy, cd, c.cx, c.cy, mk, c.mx, c.my, s, c.sx, c.sy, c.w, c.h);
