@@ -153,7 +153,8 @@ void BM_SelectImageToImage(benchmark::State &state) {
     if (!dsts.count(bits)) dsts[bits] = picture(bits, 0);
     const Image &src = canvas(bits), &dst = dsts[bits];
     paired(
-        state, [&] { plain::select_image_to_image(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); },
+        state,
+        [&] { plain::select_image_to_image(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); },
         [&] { oxSelectImageToImage(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); }, 8);
 }
 
@@ -170,8 +171,14 @@ void BM_SelectImageToImageEx(benchmark::State &state) {
     const Image &src = srcs[key], &dst = dsts[key];
     paired(
         state,
-        [&] { plain::select_image_to_image_ex(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0, gray); },
-        [&] { oxSelectImageToImageEx(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0, gray); }, 8);
+        [&] {
+            plain::select_image_to_image_ex(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0,
+                                            gray);
+        },
+        [&] {
+            oxSelectImageToImageEx(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0, gray);
+        },
+        8);
 }
 
 // range(0): depth.
@@ -266,9 +273,11 @@ int main(int argc, char **argv) {
     line_out(rep, "BM_SelectImageToImageEx/32/0", "oxSelectImageToImageEx, 32 bits, white skipped");
     line_out(rep, "BM_SelectImageToImageEx/32/1", "oxSelectImageToImageEx, gray, darker wins");
     for (const char *d : {"8", "24", "32"})
-        line_out(rep, std::string("BM_SelectImageBoxFill/") + d, (std::string("oxSelectImageBoxFill, ") + d + " bits").c_str());
+        line_out(rep, std::string("BM_SelectImageBoxFill/") + d,
+                 (std::string("oxSelectImageBoxFill, ") + d + " bits").c_str());
     for (const char *d : {"24", "32"}) {
-        line_out(rep, std::string("BM_SelectWhiteOut/") + d + "/0", (std::string("oxSelectWhiteOut, ") + d + " bits").c_str());
+        line_out(rep, std::string("BM_SelectWhiteOut/") + d + "/0",
+                 (std::string("oxSelectWhiteOut, ") + d + " bits").c_str());
         line_out(rep, std::string("BM_SelectWhiteOut/") + d + "/1",
                  (std::string("oxSelectWhiteOut, ") + d + " bits, outer mask").c_str());
     }

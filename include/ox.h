@@ -704,17 +704,21 @@ OX_API int32_t oxSelectImageBoxFill(OxHandle dst, OxHandle cond, OxHandle mask, 
  * rect is 0 or the image or the mask cannot be locked. */
 OX_API int32_t oxImageSelectionMerge(OxHandle image, OxHandle mask, const OxRect *rect, uint32_t phase);
 
-/* Draws, solid, the outline of the region maskRect of the mask with its top-left corner at imageRect's
- * left and top. imageRect's right and bottom say whether the region runs to the image's right or bottom
- * edge: then it is clipped to stop one short of the image's last column or row. A negative left or top
- * clips the region there. Every selected pixel of the region's first and last rows and columns is drawn,
- * except: on the image's first row and first column only the region's top-left pixel, and that only when
- * just one of the region's left and top is 0 (after clipping); nothing of the last column (row)
- * but its corner pixel when imageRect's right (bottom) is, after clipping, the image's last column (row).
- * Inside, a selected pixel with an unselected four-neighbour (a neighbour outside the mask counts as unselected). Region pixels that fall
- * right of or below the image (an imageRect that understates the region) or outside the mask are skipped.
- * Returns 1, also when the mask cannot be locked or a rectangle is 0 (nothing drawn); 0 when the image
- * cannot be locked. */
+/* Draws, solid, the outline of the region maskRect of the mask, placed with its top-left corner at
+ * imageRect's left and top. imageRect's right and bottom tell whether the region reaches the image's right
+ * or bottom edge; if so it is clipped to stop one short of the image's last column or row. A negative left
+ * or top clips the region there. A selected pixel of the region is drawn, by the first line that applies:
+ *   - on the region's first column: unless that is the image's first column (then only its top pixel, and
+ *     only when the region's top is not the image's first row);
+ *   - on its first row: unless that is the image's first row;
+ *   - at its bottom-right corner: always;
+ *   - on its last column (row): unless imageRect's right (bottom), after clipping, is the image's last
+ *     column (row);
+ *   - inside: when one of its four neighbours is unselected (a neighbour outside the mask counts as
+ *     unselected).
+ * Region pixels right of or below the image (an imageRect that understates the region) or outside the mask
+ * are skipped. Returns 1, also when the mask cannot be locked or a rectangle is 0 (nothing drawn); 0 when
+ * the image cannot be locked. */
 OX_API int32_t oxImageMoveSelectionMerge(OxHandle image, OxHandle mask, const OxRect *maskRect,
                                          const OxRect *imageRect);
 /* As oxImageMoveSelectionMerge with the whole mask as the region. */

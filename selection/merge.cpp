@@ -187,7 +187,9 @@ int32_t move_merge_locked(OxHandle image, OxHandle mask, bool whole_mask, const 
     if (b_right >= W) w = w + (W - b_right) - 1, b_right = W - 1;
     if (b_bottom >= H) h = h + (H - b_bottom) - 1, b_bottom = H - 1;
     if (w <= 0 || h <= 0) return 1;
-    by_depth(img.bits, [&](auto d) { move_merge<decltype(d)::value>(img, m, a_left, a_top, b_left, b_top, b_right, b_bottom, w, h); });
+    by_depth(img.bits, [&](auto d) {
+        move_merge<decltype(d)::value>(img, m, a_left, a_top, b_left, b_top, b_right, b_bottom, w, h);
+    });
     return 1;
 }
 
@@ -209,7 +211,9 @@ OX_API int32_t oxImageSelectionMerge(OxHandle image, OxHandle mask, const OxRect
     if (right >= W) w = W - left, right = W - 1;
     if (bottom >= H) h = H - top, bottom = H - 1;
     if (w <= 0 || h <= 0) return 1;
-    by_depth(img.bits, [&](auto d) { selection_merge<decltype(d)::value>(img, m, left, top, right, bottom, w, h, phase & 3); });
+    by_depth(img.bits, [&](auto d) {
+        selection_merge<decltype(d)::value>(img, m, left, top, right, bottom, w, h, phase & 3);
+    });
     return 1;
 }
 

@@ -33,8 +33,10 @@ int32_t transfer(Mode mode, OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle
     if (mode != Mode::copy && !has_mask) return 1;  // the Ex transfer writes nothing without a mask
     if (width == 0 && height == 0) width = s.maxX + 1, height = s.maxY + 1;
     // Positions outside the destination are skipped anyway; the loops do not visit them.
-    const int64_t k0 = std::max<int64_t>(0, -int64_t{dst_x}), k1 = std::min<int64_t>(width, int64_t{d.maxX} + 1 - dst_x);
-    const int64_t l0 = std::max<int64_t>(0, -int64_t{dst_y}), l1 = std::min<int64_t>(height, int64_t{d.maxY} + 1 - dst_y);
+    const int64_t k0 = std::max<int64_t>(0, -int64_t{dst_x});
+    const int64_t k1 = std::min<int64_t>(width, int64_t{d.maxX} + 1 - dst_x);
+    const int64_t l0 = std::max<int64_t>(0, -int64_t{dst_y});
+    const int64_t l1 = std::min<int64_t>(height, int64_t{d.maxY} + 1 - dst_y);
     for (int64_t l = l0; l < l1; ++l) {
         for (int64_t k = k0; k < k1; ++k) {
             const int64_t xd = dst_x + k, yd = dst_y + l, xs = src_x + k, ys = src_y + l;

@@ -81,7 +81,8 @@ inline Handle random_mask(std::mt19937 &rng, int32_t w, int32_t h) {
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x) {
                 const int64_t dx = x - cx, dy = y - cy;
-                const bool in_shape = disc ? dx * dx + dy * dy <= int64_t{r} * r : std::abs(dx) <= r && std::abs(dy) <= r / 2;
+                const bool in_shape =
+                    disc ? dx * dx + dy * dy <= int64_t{r} * r : std::abs(dx) <= r && std::abs(dy) <= r / 2;
                 if (in_shape) oxImagePutPixel(l.get(), x, y, bit);
             }
     }

@@ -123,6 +123,14 @@ TEST(ImageMoveSelectionMerge, FrameAndInnerOutline) {
               (std::vector<std::string>{"..........", "..........", "...######.", "...#......", "...#......",
                                         "...#......", "...#......", "...#......", "...######.", "..........",
                                         "..........", ".........."}));
+    // At the image's left edge with a top below the first row, the region's top-left pixel is still drawn
+    // when it is selected: the first-column class excepts only the rows below it. (The documented example
+    // says such a call draws nothing in the image's first column; that holds only for a mask whose top-left
+    // pixel is unselected, as above. The class table is followed.)
+    img = filled(10, 12, 24, 0);
+    b = OxRect{0, 2, 7, 9};
+    EXPECT_EQ(oxImageMoveSelectionMergeEx(img.get(), full.get(), &b), 1);
+    for (int32_t y = 0; y < 12; ++y) EXPECT_EQ(get(img.get(), 0, y), y == 2 ? 0xFFFFFFu : 0u) << y;
     // Failures: no image gives 0; no mask, or a region right of the image, 1 with nothing drawn.
     EXPECT_EQ(oxImageMoveSelectionMergeEx(0, full.get(), &b), 0);
     EXPECT_EQ(oxImageMoveSelectionMergeEx(img.get(), 0, &b), 1);
