@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "image/bytes.h"
+
 #include "image/gray.h"
 #include "image/pixel.h"
 
@@ -51,19 +53,6 @@ inline void convert_row_pixels(const uint8_t *srow, int32_t sx, uint8_t *drow, i
         for (int32_t i = 0; i < n; ++i) convert_pixel<S, D>(srow, sx + i, drow, dx + i);
     }
 }
-
-inline uint32_t load32(const uint8_t *p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-inline void store32(uint8_t *p, uint32_t v) { std::memcpy(p, &v, 4); }
-inline uint64_t load64(const uint8_t *p) {
-    uint64_t v;
-    std::memcpy(&v, p, 8);
-    return v;
-}
-inline void store64(uint8_t *p, uint64_t v) { std::memcpy(p, &v, 8); }
 
 // Expansions of one byte of a 1-bit row (pixel 0 in bit 7) into eight pixels of 0 or 255.
 struct BitExpansion {

@@ -17,9 +17,6 @@
 namespace ox::image {
 namespace {
 
-using bgr::load32;
-using bgr::store32;
-
 // A buffer with room for the last 4-byte store of the top row.
 struct TileBuffer {
     uint8_t bytes[kTileBytes + 4];

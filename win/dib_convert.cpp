@@ -15,7 +15,7 @@ namespace ox::win {
 namespace {
 
 using ox::image::bgr::bgr_from_32;
-using ox::image::bgr::store32;
+using ox::image::store32;
 using ox::image::bgr::swap_24;
 
 // n DIB pixels (blue, green, red) into 32-bit image pixels, keeping their fourth byte.
