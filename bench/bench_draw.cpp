@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "image/draw.h"
+#include "bench_support.h"
 #include "ox.h"
 #include "oxw.h"
 #include "platform/gdi.h"
@@ -139,30 +140,7 @@ BENCHMARK(BM_ImageDraw)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4}})->Unit(benchmar
 BENCHMARK(BM_ImageToDib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DibToImage)->Unit(benchmark::kMillisecond);
 
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            auto &slot = r.run_type == Run::RT_Aggregate ? median_[r.run_name.str()] : last_[r.run_name.str()];
-            for (const auto &[name, counter] : r.counters) slot[name] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double get(const std::string &run, const std::string &counter) const {
-        const auto &from = median_.count(run) ? median_ : last_;
-        auto it = from.find(run);
-        if (it == from.end()) return 0;
-        auto jt = it->second.find(counter);
-        return jt == it->second.end() ? 0 : jt->second;
-    }
-
-private:
-    std::map<std::string, std::map<std::string, double>> last_, median_;
-};
-
-void line_out(const SummaryReporter &rep, const std::string &run, const std::string &what, double target,
+void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const std::string &what, double target,
               const char *unit, double scale) {
     const double ratio = rep.get(run, "x_ref");
     if (ratio == 0) return;  // filtered out
@@ -176,7 +154,7 @@ void line_out(const SummaryReporter &rep, const std::string &run, const std::str
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter rep;
+    oxbench::SummaryReporter rep;
     benchmark::RunSpecifiedBenchmarks(&rep);
     std::printf(
         "\noxImageDraw of a %dx%d picture into a %dx%d window, against the per-pixel path "

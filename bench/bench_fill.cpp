@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "image/fill.h"
+#include "bench_support.h"
 #include "ox.h"
 
 namespace {
@@ -208,31 +209,7 @@ BENCHMARK(BM_InPlaceCeiling)->ArgsProduct({{24, 32}, {0}})->Unit(benchmark::kMil
 BENCHMARK(BM_Line)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XorLine)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's counters for the summary; with repetitions, the medians.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            auto &slot = r.run_type == Run::RT_Aggregate ? median_[r.run_name.str()] : last_[r.run_name.str()];
-            for (const auto &[name, counter] : r.counters) slot[name] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double get(const std::string &run, const std::string &counter) const {
-        const auto &from = median_.count(run) ? median_ : last_;
-        auto it = from.find(run);
-        if (it == from.end()) return 0;
-        auto jt = it->second.find(counter);
-        return jt == it->second.end() ? 0 : jt->second;
-    }
-
-private:
-    std::map<std::string, std::map<std::string, double>> last_, median_;
-};
-
-void line_out(const SummaryReporter &rep, const std::string &run, const char *what, double target,
+void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const char *what, double target,
               const char *unit, double scale) {
     const double ratio = rep.get(run, "x_ref");
     if (ratio == 0) return;  // filtered out
@@ -248,7 +225,7 @@ void line_out(const SummaryReporter &rep, const std::string &run, const char *wh
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter rep;
+    oxbench::SummaryReporter rep;
     benchmark::RunSpecifiedBenchmarks(&rep);
     std::printf("\nSpeed over the reference timed beside it (4096x3072; thread CPU time):\n");
     for (const char *d : {"8", "24", "32"}) {

@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "bench_support.h"
 #include "ox.h"
 #include "selection/lasso.h"
 #include "selection/merge.h"
@@ -220,33 +221,9 @@ BENCHMARK(BM_SelectImageBoxFill)->Arg(8)->Arg(24)->Arg(32)->Unit(benchmark::kMil
 BENCHMARK(BM_SelectWhiteOut)->ArgsProduct({{24, 32}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GetSelection)->Unit(benchmark::kMillisecond);
 
-// Keeps each benchmark's counters for the summary; with repetitions, the medians.
-class SummaryReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run> &runs) override {
-        for (const Run &r : runs) {
-            if (r.error_occurred) continue;
-            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
-            auto &slot = r.run_type == Run::RT_Aggregate ? median_[r.run_name.str()] : last_[r.run_name.str()];
-            for (const auto &[name, counter] : r.counters) slot[name] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double get(const std::string &run, const std::string &counter) const {
-        const auto &from = median_.count(run) ? median_ : last_;
-        auto it = from.find(run);
-        if (it == from.end()) return 0;
-        auto jt = it->second.find(counter);
-        return jt == it->second.end() ? 0 : jt->second;
-    }
-
-private:
-    std::map<std::string, std::map<std::string, double>> last_, median_;
-};
-
 constexpr double kTarget = 8;
 
-void line_out(const SummaryReporter &rep, const std::string &run, const char *what) {
+void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const char *what) {
     const double ratio = rep.get(run, "x_ref");
     if (ratio == 0) return;  // filtered out
     std::printf("  %-30s %-44s %8.1fx  %-5s (target %.0fx)  %8.2f ms (reference %.1f ms)\n", run.c_str(), what,
@@ -259,7 +236,7 @@ void line_out(const SummaryReporter &rep, const std::string &run, const char *wh
 int main(int argc, char **argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    SummaryReporter rep;
+    oxbench::SummaryReporter rep;
     benchmark::RunSpecifiedBenchmarks(&rep);
     const OxRect box = selection_box();
     std::printf("\nSpeed over the plain per-pixel path timed beside it (4096x3072, selection box %d,%d-%d,%d; "

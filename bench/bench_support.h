@@ -54,4 +54,28 @@ public:
     std::map<std::string, double> seconds;
 };
 
+// Keeps each benchmark's counters for the summary; with repetitions, the medians.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run> &runs) override {
+        for (const Run &r : runs) {
+            if (r.error_occurred) continue;
+            if (r.run_type == Run::RT_Aggregate && r.aggregate_name != "median") continue;
+            auto &slot = r.run_type == Run::RT_Aggregate ? median_[r.run_name.str()] : last_[r.run_name.str()];
+            for (const auto &[name, counter] : r.counters) slot[name] = counter.value;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    double get(const std::string &run, const std::string &counter) const {
+        const auto &from = median_.count(run) ? median_ : last_;
+        auto it = from.find(run);
+        if (it == from.end()) return 0;
+        auto jt = it->second.find(counter);
+        return jt == it->second.end() ? 0 : jt->second;
+    }
+
+private:
+    std::map<std::string, std::map<std::string, double>> last_, median_;
+};
+
 }  // namespace oxbench
