@@ -52,34 +52,6 @@ Window &window() {
     return w;
 }
 
-double cpu_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-// Runs the reference once and the operation `reps` times per iteration, each timed on its own (this
-// thread's CPU time). Reports the operation's rate (`work` units per call), the reference's, and x_ref.
-void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op, int reps,
-            double work) {
-    double t_ref = 0, t_op = 0;
-    for (auto _ : state) {
-        double t0 = cpu_seconds();
-        reference();
-        benchmark::ClobberMemory();
-        double t1 = cpu_seconds();
-        for (int i = 0; i < reps; ++i) op();
-        benchmark::ClobberMemory();
-        double t2 = cpu_seconds();
-        t_ref += t1 - t0;
-        t_op += t2 - t1;
-    }
-    const double calls = static_cast<double>(state.iterations()) * reps;
-    state.counters["x_ref"] = (t_ref / static_cast<double>(state.iterations())) / (t_op / calls);
-    state.counters["rate"] = calls * work / t_op;
-    state.counters["ref_rate"] = static_cast<double>(state.iterations()) * work / t_ref;
-}
-
 // The reference path's tiles go onto the window exactly as oxImageDraw puts its own.
 void put_tile(void *context, const ox::image::Tile &t) {
     ox::platform::DibView view;
@@ -108,7 +80,7 @@ void BM_ImageDraw(benchmark::State &state) {
     ox::image::DrawArgs a = kCases[state.range(1)].args;
     a.image = picture(static_cast<int32_t>(state.range(0)));
     OxwDC dc = window().dc;
-    paired(
+    oxbench::paired(
         state, [&] { ox::image::plain::image_draw(a, put_tile, &dc); },
         [&] { oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray); }, 8, 1.0);
 }
@@ -120,7 +92,7 @@ void BM_ImageToDib(benchmark::State &state) {
     static std::vector<uint8_t> buffer(static_cast<std::size_t>(kW) * kH * 3, 1);
     const auto *pixels = static_cast<const uint8_t *>(oxLock(img)) + OX_IMAGE_HEADER_SIZE;
     uint32_t err;
-    paired(
+    oxbench::paired(
         state, [&] { std::memcpy(buffer.data(), pixels, buffer.size()); },
         [&] { oxwGlobalFree(oxwImageToDib(img, &err)); }, 2, static_cast<double>(buffer.size()));
 }
@@ -131,7 +103,7 @@ void BM_DibToImage(benchmark::State &state) {
     static std::vector<uint8_t> buffer(static_cast<std::size_t>(kW) * kH * 3, 1);
     const auto *bits = static_cast<const uint8_t *>(oxwGlobalLock(dib)) + 40;
     oxwGlobalUnlock(dib);
-    paired(
+    oxbench::paired(
         state, [&] { std::memcpy(buffer.data(), bits, buffer.size()); }, [&] { oxFree(oxwDibToImage(dib, 24, &err)); },
         2, static_cast<double>(buffer.size()));
 }

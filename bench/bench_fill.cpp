@@ -49,36 +49,6 @@ OxImageLockRec &picture(int32_t bits, bool small = false) {
     return it->second;
 }
 
-// This thread's CPU time: time spent waiting for the other processes of a busy machine is left out.
-double cpu_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-// Runs the reference once and the operation `reps` times per iteration, each timed on its own. Reports
-// the operation's rate (`work` units per call), the reference's, and "x_ref", the operation's speed over
-// the reference's.
-void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op,
-            int reps, double work) {
-    double t_ref = 0, t_op = 0;
-    for (auto _ : state) {
-        double t0 = cpu_seconds();
-        reference();
-        benchmark::ClobberMemory();
-        double t1 = cpu_seconds();
-        for (int i = 0; i < reps; ++i) op();
-        benchmark::ClobberMemory();
-        double t2 = cpu_seconds();
-        t_ref += t1 - t0;
-        t_op += t2 - t1;
-    }
-    const double calls = static_cast<double>(state.iterations()) * reps;
-    state.counters["x_ref"] = (t_ref / static_cast<double>(state.iterations())) / (t_op / calls);
-    state.counters["rate"] = calls * work / t_op;
-    state.counters["ref_rate"] = static_cast<double>(state.iterations()) * work / t_ref;
-}
-
 int32_t depth(const benchmark::State &state) { return static_cast<int32_t>(state.range(0)); }
 
 // ---- Whole image against memset (rates in bytes per second) ---------------------------------------------
@@ -86,7 +56,7 @@ int32_t depth(const benchmark::State &state) { return static_cast<int32_t>(state
 void BM_Erase(benchmark::State &state) {
     OxImageLockRec &img = picture(depth(state));
     int v = 0;
-    paired(
+    oxbench::paired(
         state, [&] { std::memset(img.pixels, ++v & 0x7F, img.header->imageSize); },
         [&] { oxImageErase(img.handle); }, 1, img.header->imageSize);
 }
@@ -95,7 +65,7 @@ void BM_Erase(benchmark::State &state) {
 void BM_BoxFillWhole(benchmark::State &state) {
     OxImageLockRec &img = picture(depth(state));
     int v = 0;
-    paired(
+    oxbench::paired(
         state, [&] { std::memset(img.pixels, ++v & 0x7F, img.header->imageSize); },
         [&] { oxImageBoxFill(img.handle, 0, 0, 0, 0, 0x78563412); }, 1, img.header->imageSize);
 }
@@ -114,7 +84,7 @@ struct BoxCase {
 void BM_BoxFillInner(benchmark::State &state) {
     BoxCase c(state);
     uint32_t color = 0x78563412;
-    paired(
+    oxbench::paired(
         state, [&] { ox::image::plain::box_fill(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, color++); },
         [&] { oxImageBoxFill(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, color++); }, 4, c.pixels());
 }
@@ -122,14 +92,14 @@ void BM_BoxFillInner(benchmark::State &state) {
 void BM_BoxFillEx(benchmark::State &state) {
     BoxCase c(state);
     uint8_t v = 0;
-    paired(
+    oxbench::paired(
         state, [&] { ox::image::plain::box_fill_ex(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, ++v, 2); },
         [&] { oxImageBoxFillEx(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, ++v, 2); }, 4, c.pixels());
 }
 
 void BM_XorBoxFill(benchmark::State &state) {
     BoxCase c(state);
-    paired(
+    oxbench::paired(
         state, [&] { ox::image::plain::xor_box_fill(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h); },
         [&] { oxXorImageBoxFill(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h); }, 4, c.pixels());
 }
@@ -156,7 +126,7 @@ void invert_box_words(const OxImageLockRec &img, const BoxArgs &b) {
 void BM_InPlaceCeiling(benchmark::State &state) {
     BoxCase c(state);
     uint8_t v = 0;
-    paired(
+    oxbench::paired(
         state, [&] { ox::image::plain::box_fill_ex(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, ++v, 2); },
         [&] { invert_box_words(c.img, c.b); }, 4, c.pixels());
 }
@@ -180,7 +150,7 @@ void BM_Line(benchmark::State &state) {
     OxImageLockRec &img = picture(32);
     const int32_t pen = static_cast<int32_t>(state.range(0));
     uint32_t c = 0x102030;
-    paired(
+    oxbench::paired(
         state,
         [&] {
             for (const auto &l : lines()) ox::image::plain::line(img.handle, l[0], l[1], l[2], l[3], pen, c++);
@@ -194,7 +164,7 @@ void BM_Line(benchmark::State &state) {
 void BM_XorLine(benchmark::State &state) {
     OxImageLockRec &img = picture(32);
     const int32_t pen = static_cast<int32_t>(state.range(0));
-    paired(
+    oxbench::paired(
         state, [&] { for (const auto &l : lines()) ox::image::plain::xor_line(img.handle, l[0], l[1], l[2], l[3], pen); },
         [&] { for (const auto &l : lines()) oxXorImageLine(img.handle, l[0], l[1], l[2], l[3], pen); }, 4,
         static_cast<double>(lines().size()));
@@ -241,7 +211,7 @@ int main(int argc, char **argv) {
             line_out(rep, "BM_XorBoxFill" + s, "oxXorImageBoxFill vs plain", 10, "Mpx/s", 1e6);
         }
     }
-    std::printf("  ceiling: the same box inverted in place eight bytes at a time, against the plain oxImageBoxFillEx:\n");
+    std::printf("  ceiling: the same box inverted in place eight bytes at a time, against plain oxImageBoxFillEx:\n");
     for (const char *d : {"24", "32"})
         line_out(rep, std::string("BM_InPlaceCeiling/") + d + "/0", "in-place inversion vs plain Ex", 0, "Mpx/s", 1e6);
     for (const char *pen : {"1", "16"}) {

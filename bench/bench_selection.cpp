@@ -92,37 +92,6 @@ const Image &canvas(int32_t bits) {
     return it->second;
 }
 
-double cpu_seconds() {
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
-}
-
-// Runs the reference once and the operation `reps` times per iteration, each timed on its own, with
-// `prepare` (untimed) before every call. Reports x_ref and both rates in calls per second.
-void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op,
-            int reps, const std::function<void()> &prepare = [] {}) {
-    double t_ref = 0, t_op = 0;
-    for (auto _ : state) {
-        prepare();
-        double t0 = cpu_seconds();
-        reference();
-        benchmark::ClobberMemory();
-        t_ref += cpu_seconds() - t0;
-        for (int i = 0; i < reps; ++i) {
-            prepare();
-            t0 = cpu_seconds();
-            op();
-            benchmark::ClobberMemory();
-            t_op += cpu_seconds() - t0;
-        }
-    }
-    const double calls = static_cast<double>(state.iterations()) * reps;
-    state.counters["x_ref"] = (t_ref / static_cast<double>(state.iterations())) / (t_op / calls);
-    state.counters["rate"] = calls / t_op;
-    state.counters["ref_rate"] = static_cast<double>(state.iterations()) / t_ref;
-}
-
 OxRect selection_box() {
     OxRect r;
     oxGetSelection(mask().handle, &r);
@@ -134,17 +103,17 @@ void BM_SelectionMerge(benchmark::State &state) {
     const Image &img = canvas(32);
     const OxRect r = selection_box();
     const auto phase = static_cast<uint32_t>(state.range(0));
-    paired(
+    oxbench::paired(
         state, [&] { plain::image_selection_merge(img.handle, mask().handle, &r, phase); },
-        [&] { oxImageSelectionMerge(img.handle, mask().handle, &r, phase); }, 16);
+        [&] { oxImageSelectionMerge(img.handle, mask().handle, &r, phase); }, 16, 1);
 }
 
 void BM_MoveSelectionMergeEx(benchmark::State &state) {
     const Image &img = canvas(32);
     const OxRect b{37, 23, 37 + kW, 23 + kH};
-    paired(
+    oxbench::paired(
         state, [&] { plain::image_move_selection_merge_ex(img.handle, mask().handle, &b); },
-        [&] { oxImageMoveSelectionMergeEx(img.handle, mask().handle, &b); }, 16);
+        [&] { oxImageMoveSelectionMergeEx(img.handle, mask().handle, &b); }, 16, 1);
 }
 
 // range(0): depth of both images. The whole canvas under the mask.
@@ -153,10 +122,10 @@ void BM_SelectImageToImage(benchmark::State &state) {
     static std::map<int32_t, Image> dsts;
     if (!dsts.count(bits)) dsts[bits] = picture(bits, 0);
     const Image &src = canvas(bits), &dst = dsts[bits];
-    paired(
+    oxbench::paired(
         state,
         [&] { plain::select_image_to_image(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); },
-        [&] { oxSelectImageToImage(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); }, 8);
+        [&] { oxSelectImageToImage(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0); }, 8, 1);
 }
 
 // range(0): depth of both images; range(1): 1 for two gray layers with the darker-wins flag.
@@ -170,7 +139,7 @@ void BM_SelectImageToImageEx(benchmark::State &state) {
         dsts[key] = picture(bits, 0, gray ? OX_LAYER_GRAY : OX_LAYER_NORMAL);
     }
     const Image &src = srcs[key], &dst = dsts[key];
-    paired(
+    oxbench::paired(
         state,
         [&] {
             plain::select_image_to_image_ex(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0,
@@ -179,7 +148,7 @@ void BM_SelectImageToImageEx(benchmark::State &state) {
         [&] {
             oxSelectImageToImageEx(dst.handle, 0, 0, 0, 0, 0, mask().handle, 0, 0, src.handle, 0, 0, 0, 0, gray);
         },
-        8);
+        8, 1);
 }
 
 // range(0): depth.
@@ -187,9 +156,9 @@ void BM_SelectImageBoxFill(benchmark::State &state) {
     const auto bits = static_cast<int32_t>(state.range(0));
     const Image &dst = canvas(bits);
     uint32_t v = 0x12345678;
-    paired(
+    oxbench::paired(
         state, [&] { plain::select_image_box_fill(dst.handle, 0, mask().handle, 0, 0, 0, 0, v++); },
-        [&] { oxSelectImageBoxFill(dst.handle, 0, mask().handle, 0, 0, 0, 0, v++); }, 8);
+        [&] { oxSelectImageBoxFill(dst.handle, 0, mask().handle, 0, 0, 0, 0, v++); }, 8, 1);
 }
 
 // White pixels (a quarter of them) leave a fresh copy of the selection before every call. range(0): depth;
@@ -201,16 +170,16 @@ void BM_SelectWhiteOut(benchmark::State &state) {
     static const Image work = make(1, OX_LAYER_MASK), outer = make(1, OX_LAYER_MASK);
     const bool with_outer = state.range(1) != 0;
     const size_t bytes = mask().lock.header->imageSize;
-    paired(
+    oxbench::paired(
         state, [&] { plain::select_white_out(img.handle, with_outer ? outer.handle : 0, work.handle, 5, -3); },
-        [&] { oxSelectWhiteOut(img.handle, with_outer ? outer.handle : 0, work.handle, 5, -3); }, 8,
+        [&] { oxSelectWhiteOut(img.handle, with_outer ? outer.handle : 0, work.handle, 5, -3); }, 8, 1,
         [&] { std::memcpy(work.lock.pixels, mask().lock.pixels, bytes); });
 }
 
 void BM_GetSelection(benchmark::State &state) {
     OxRect r;
-    paired(
-        state, [&] { plain::get_selection(mask().handle, &r); }, [&] { oxGetSelection(mask().handle, &r); }, 64);
+    oxbench::paired(
+        state, [&] { plain::get_selection(mask().handle, &r); }, [&] { oxGetSelection(mask().handle, &r); }, 64, 1);
 }
 
 BENCHMARK(BM_SelectionMerge)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);

@@ -4,8 +4,11 @@
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -53,6 +56,47 @@ public:
     }
     std::map<std::string, double> seconds;
 };
+
+// This thread's CPU time: time spent waiting for the other processes of a busy machine is left out.
+inline double cpu_seconds() {
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return static_cast<double>(ts.tv_sec) + 1e-9 * static_cast<double>(ts.tv_nsec);
+}
+
+// Runs the reference once and the operation `reps` times per iteration, each timed on its own in this
+// thread's CPU time, so that both meet the same load on the machine. With `prepare`, that runs untimed
+// before every call (and the operation's calls are timed one by one). Reports the operation's rate
+// (`work` units per call), the reference's, and "x_ref", the operation's speed over the reference's.
+inline void paired(benchmark::State &state, const std::function<void()> &reference, const std::function<void()> &op,
+                   int reps, double work, const std::function<void()> &prepare = {}) {
+    double t_ref = 0, t_op = 0;
+    for (auto _ : state) {
+        if (prepare) prepare();
+        double t0 = cpu_seconds();
+        reference();
+        benchmark::ClobberMemory();
+        t_ref += cpu_seconds() - t0;
+        if (prepare) {
+            for (int i = 0; i < reps; ++i) {
+                prepare();
+                t0 = cpu_seconds();
+                op();
+                benchmark::ClobberMemory();
+                t_op += cpu_seconds() - t0;
+            }
+        } else {
+            t0 = cpu_seconds();
+            for (int i = 0; i < reps; ++i) op();
+            benchmark::ClobberMemory();
+            t_op += cpu_seconds() - t0;
+        }
+    }
+    const double calls = static_cast<double>(state.iterations()) * reps;
+    state.counters["x_ref"] = (t_ref / static_cast<double>(state.iterations())) / (t_op / calls);
+    state.counters["rate"] = calls * work / t_op;
+    state.counters["ref_rate"] = static_cast<double>(state.iterations()) * work / t_ref;
+}
 
 // Keeps each benchmark's counters for the summary; with repetitions, the medians.
 class SummaryReporter : public benchmark::ConsoleReporter {
