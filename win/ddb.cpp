@@ -199,14 +199,7 @@ OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, ui
         *err = OX_ERROR_INVALID_DATA;
         return 0;
     }
-    ox::platform::DibView view;
-    view.width = d.width;
-    view.height = d.height;
-    view.bit_count = static_cast<int>(d.depth);
-    view.colors = d.table;
-    view.color_count = d.colors;
-    view.bits = d.bits;
-    view.bits_size = static_cast<std::size_t>(d.row_bytes) * static_cast<std::size_t>(d.height);
+    const ox::platform::DibView view = dib_view(d);
     TargetDC target(window, dc);
     const OxwBitmap bitmap = ox::platform::create_bitmap_from_dib(view);
     if (bitmap == 0) {

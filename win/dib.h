@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "oxw.h"
+#include "platform/gdi.h"
 
 namespace ox::win {
 
@@ -35,6 +36,19 @@ struct DibLayout {
 // every row inside the block. False when anything does not.
 // Depth 32 (no table unless biClrUsed says so) passes only with `allow_depth_32`, for drawing.
 bool read_dib_layout(uint8_t *block, std::size_t size, DibLayout *out, bool allow_depth_32 = false);
+
+// The drawing layer's view of a checked block, for transfers to a context or a bitmap.
+inline ox::platform::DibView dib_view(const DibLayout &d) {
+    ox::platform::DibView view;
+    view.width = d.width;
+    view.height = d.height;
+    view.bit_count = static_cast<int>(d.depth);
+    view.colors = d.table;
+    view.color_count = d.colors;
+    view.bits = d.bits;
+    view.bits_size = static_cast<std::size_t>(d.row_bytes) * static_cast<std::size_t>(d.height);
+    return view;
+}
 
 // The library's fixed 256-colour palette, as 0xRRGGBB.
 extern const uint32_t kFixedPalette[256];

@@ -28,14 +28,7 @@ OX_API int32_t oxwDrawDIB(OxwDC dc, int32_t dx, int32_t dy, OxwGlobal dib, int32
     const int64_t bottom_y = int64_t{d.height} - sh - sy;
     const auto fits = [](int64_t v) { return v >= INT32_MIN && v <= INT32_MAX; };
     if (fits(w) && fits(h) && fits(sw) && fits(sh) && fits(bottom_y)) {
-        ox::platform::DibView view;
-        view.width = d.width;
-        view.height = d.height;
-        view.bit_count = static_cast<int>(d.depth);
-        view.colors = d.table;
-        view.color_count = d.colors;
-        view.bits = d.bits;
-        view.bits_size = static_cast<std::size_t>(d.row_bytes) * static_cast<std::size_t>(d.height);
+        const ox::platform::DibView view = dib_view(d);
         ox::platform::stretch_dib_bits(dc, dx, dy, static_cast<int32_t>(w), static_cast<int32_t>(h), sx,
                                        static_cast<int32_t>(bottom_y), static_cast<int32_t>(sw),
                                        static_cast<int32_t>(sh), view, ox::platform::kSrcCopy);
