@@ -104,33 +104,6 @@ void BM_XorBoxFill(benchmark::State &state) {
         [&] { oxXorImageBoxFill(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h); }, 4, c.pixels());
 }
 
-// The ceiling for the two read-modify-write fills: every byte of the box inverted in place, eight bytes
-// at a time, timed against the same reference as oxImageBoxFillEx. No fill that must read the box can be
-// much faster; where even this pass stays under the target, the machine's memory sets the limit.
-void invert_box_words(const OxImageLockRec &img, const BoxArgs &b) {
-    const int bpp = img.header->bitCount / 8;
-    for (int32_t y = b.y; y < b.y + b.h; ++y) {
-        uint8_t *p = img.pixels + static_cast<std::size_t>(y) * img.rowBytes + static_cast<std::size_t>(b.x) * bpp;
-        const std::size_t n = static_cast<std::size_t>(b.w) * bpp;
-        std::size_t i = 0;
-        for (; i + 8 <= n; i += 8) {
-            uint64_t v;
-            std::memcpy(&v, p + i, 8);
-            v = ~v;
-            std::memcpy(p + i, &v, 8);
-        }
-        for (; i < n; ++i) p[i] = static_cast<uint8_t>(~p[i]);
-    }
-}
-
-void BM_InPlaceCeiling(benchmark::State &state) {
-    BoxCase c(state);
-    uint8_t v = 0;
-    oxbench::paired(
-        state, [&] { ox::image::plain::box_fill_ex(c.img.handle, c.b.x, c.b.y, c.b.w, c.b.h, ++v, 2); },
-        [&] { invert_box_words(c.img, c.b); }, 4, c.pixels());
-}
-
 // ---- Lines against the plain walk (rates in lines per second) -------------------------------------------
 
 // Seeded end points, some inside the picture and some well outside it, in every direction.
@@ -175,7 +148,6 @@ BENCHMARK(BM_BoxFillWhole)->Arg(8)->Arg(24)->Arg(32)->Unit(benchmark::kMilliseco
 BENCHMARK(BM_BoxFillInner)->ArgsProduct({{1, 8, 24, 32}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BoxFillEx)->ArgsProduct({{8, 24, 32}, {0, 1}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XorBoxFill)->ArgsProduct({{1, 8, 24, 32}, {0, 1}})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_InPlaceCeiling)->ArgsProduct({{24, 32}, {0}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Line)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XorLine)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
@@ -211,9 +183,6 @@ int main(int argc, char **argv) {
             line_out(rep, "BM_XorBoxFill" + s, "oxXorImageBoxFill vs plain", 10, "Mpx/s", 1e6);
         }
     }
-    std::printf("  ceiling: the same box inverted in place eight bytes at a time, against plain oxImageBoxFillEx:\n");
-    for (const char *d : {"24", "32"})
-        line_out(rep, std::string("BM_InPlaceCeiling/") + d + "/0", "in-place inversion vs plain Ex", 0, "Mpx/s", 1e6);
     for (const char *pen : {"1", "16"}) {
         line_out(rep, std::string("BM_Line/") + pen, "oxImageLine (32 bits) vs plain", 0, "lines/s", 1);
         line_out(rep, std::string("BM_XorLine/") + pen, "oxXorImageLine (32 bits) vs plain", 0, "lines/s", 1);

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "image/image_record.h"
+#include "image/row_walk.h"
 #include "image/runs.h"
 
 namespace ox::image {
@@ -95,7 +96,12 @@ void apply_to_box(const OxImageLockRec &rec, const Box &b, int bpp, const PixelB
         op.apply(row, row_bytes * static_cast<std::size_t>(b.h), stream);
         return;
     }
-    for (int32_t i = 0; i < b.h; ++i, row += row_bytes) op.apply(row, run, stream);
+    if (op.store_only()) {
+        for (int32_t i = 0; i < b.h; ++i, row += row_bytes) op.apply(row, run, stream);
+        return;
+    }
+    walk_rows(row, static_cast<std::ptrdiff_t>(row_bytes), run, b.h,
+              [&](uint8_t *p, std::size_t n) { op.apply(p, n); });
 }
 
 // Byte offset that oxImageBoxFillEx writes within a pixel of `bpp` bytes; false when nothing is written.

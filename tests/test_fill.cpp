@@ -234,6 +234,33 @@ TEST(PixelBytesOp, StreamingStoresMatchOrdinaryStores) {
     }
 }
 
+// Read-modify-write runs: every vector width gives the bytes of the per-byte formula, from any start and
+// length, and nothing outside the run changes.
+TEST(PixelBytesOp, ReadModifyWriteKernelsMatchTheByteFormula) {
+    std::mt19937 rng(4);
+    Bytes before(1200), after(1200);
+    for (int i = 0; i < 2000; ++i) {
+        const int bpp = (int[]){1, 3, 4}[rng() % 3];
+        uint8_t keep[4], set[4];
+        for (int j = 0; j < 4; ++j) keep[j] = static_cast<uint8_t>(rng()), set[j] = static_cast<uint8_t>(rng());
+        const ox::image::PixelBytesOp op(keep, set, bpp);
+        const std::size_t start = rng() % 64, n = (rng() % (1100 / bpp)) * bpp;
+        for (uint8_t &b : before) b = static_cast<uint8_t>(rng());
+        Bytes expect = before;
+        for (std::size_t j = 0; j < n; ++j)
+            expect[start + j] = static_cast<uint8_t>((before[start + j] & keep[j % bpp]) ^ set[j % bpp]);
+        after = before;
+        op.apply_read_modify_write(after.data() + start, n);
+        ASSERT_EQ(after, expect) << "bpp " << bpp << " start " << start << " n " << n;
+#if defined(__x86_64__)
+        if (!ox::image::PixelBytesOp::avx2()) continue;
+        after = before;
+        op.apply_read_modify_write_avx2(after.data() + start, n);
+        ASSERT_EQ(after, expect) << "avx2: bpp " << bpp << " start " << start << " n " << n;
+#endif
+    }
+}
+
 // One operation of the differential test, with its arguments.
 struct Step {
     int op;
@@ -311,6 +338,26 @@ TEST(FillDifferential, FastPathsMatchThePlainVersions) {
     });
     // Pinned: any change to what these functions draw shows here first.
     EXPECT_EQ(sum, 0x321BB4DAF6BA113Eull);
+}
+
+// Boxes in rows wider than the chunks that the row walk hands out, so that runs are split mid-row.
+TEST(FillDifferential, WideBoxesMatchThePlainVersions) {
+    differential(20261205, 60, [](std::mt19937 &rng, std::ostream &what) {
+        const int32_t bits = rng() % 2 ? 24 : 32;
+        Handle img = make_image(in(rng, 250, 1400), in(rng, 1, 5), bits);
+        fill_random(img.get(), rng);
+        Step s = random_step(rng, img.get());
+        s.op = 1 + static_cast<int>(rng() % 3);
+        what << bits << " bits, op " << s.op << " (" << s.a[0] << " " << s.a[1] << " " << s.a[2] << " " << s.a[3]
+             << ") channel " << s.mode;
+        return [img = std::move(img), s](bool fast) {
+            Handle out = clone(img.get());
+            Outcome o;
+            o.code = run_step(s, out.get(), fast);
+            o.bytes = image_bytes(out.get());
+            return o;
+        };
+    });
 }
 
 }  // namespace
