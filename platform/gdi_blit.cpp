@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "core/errors.h"
+#include "platform/dib_rows.h"
 #include "platform/gdi_state.h"
 
 namespace ox::platform {
@@ -262,6 +263,107 @@ bool parse_packed_dib(const uint8_t *block, std::size_t size, DibView *view) {
     return true;
 }
 
+namespace {
+
+inline uint32_t word_at(const uint8_t *p) {
+    uint32_t v;
+    std::memcpy(&v, p, 4);
+    return v;
+}
+
+// Surface pixels (blue, green, red, 0) of the colour-table entries of a DIB of 8 bits or fewer, indexed
+// by stored value; values at or beyond the table's count are black.
+void surface_palette(const DibView &v, uint32_t *palette) {
+    const uint32_t n = 1u << v.bit_count;
+    for (uint32_t i = 0; i < n; ++i) {
+        const uint8_t *e = v.colors + 4 * i;
+        palette[i] = i < v.color_count ? e[0] | (e[1] << 8) | (uint32_t{e[2]} << 16) : 0;
+    }
+}
+
+// Surface pixels of stored pixels [first, first + n) of one DIB row. Reads only those pixels' bytes.
+void row_to_surface(const DibView &v, const uint32_t *palette, const uint8_t *row, int64_t first, int64_t n,
+                    uint32_t *out) {
+    switch (v.bit_count) {
+    case 32: {
+        const uint8_t *s = row + 4 * first;
+        for (int64_t i = 0; i < n; ++i) out[i] = word_at(s + 4 * i) & 0xFFFFFFu;
+        break;
+    }
+    case 24: rows::bgr24_to_surface(row + 3 * first, static_cast<std::size_t>(n), out); break;
+    case 8:
+        for (int64_t i = 0; i < n; ++i) out[i] = palette[row[first + i]];
+        break;
+    case 4:
+        for (int64_t i = 0; i < n; ++i) {
+            const int64_t x = first + i;
+            out[i] = palette[(x & 1) ? row[x >> 1] & 0x0F : row[x >> 1] >> 4];
+        }
+        break;
+    default:
+        for (int64_t i = 0; i < n; ++i) {
+            const int64_t x = first + i;
+            out[i] = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+        }
+        break;
+    }
+}
+
+// Source columns of a run of destination columns, made once per call rather than once per pixel.
+constexpr int kColumnChunk = 256;
+struct Columns {
+    int32_t px[kColumnChunk];    // stored pixel index
+    uint32_t off[kColumnChunk];  // 24 and 32 bits: byte offset of a 4-byte load that holds the pixel
+    uint8_t shift[kColumnChunk]; // ... and the right shift that brings it to the low three bytes
+};
+
+// Fills the table for destination offsets [X0, X0 + n) (X0 >= 0): pixel sx + X * sw / w by a running
+// quotient and remainder. A 3-byte pixel whose load would pass the row's end is loaded from one byte
+// earlier (row bytes are at least 4, so that byte is in the row).
+void fill_columns(Columns &c, int64_t X0, int64_t n, int32_t sx, int32_t sw, int32_t w, const DibView &dib,
+                  uint32_t row_bytes) {
+    const int64_t start = X0 * sw;
+    int64_t q = start / w, rem = start % w;
+    const int64_t step_q = sw / w, step_r = sw % w;
+    const int bpp = dib.bit_count / 8;
+    for (int64_t i = 0; i < n; ++i) {
+        const int32_t px = static_cast<int32_t>(sx + q);
+        c.px[i] = px;
+        if (bpp >= 3) {
+            const uint32_t o = static_cast<uint32_t>(bpp * px);
+            const bool back = o + 4 > row_bytes;
+            c.off[i] = back ? o - 1 : o;
+            c.shift[i] = back ? 8 : 0;
+        }
+        q += step_q;
+        rem += step_r;
+        if (rem >= w) {
+            rem -= w;
+            ++q;
+        }
+    }
+}
+
+// [lo, hi) of the offsets 0..n-1 whose source sx + offset * s / d (monotonic in the offset) lies in
+// [0, limit).
+Span source_inside(int64_t n, int32_t sx, int32_t s, int32_t d, int64_t limit) {
+    // First offset with sx + X * s / d >= 0, i.e. X * s / d >= -sx.
+    int64_t lo = 0, hi = n;
+    if (sx < 0) {
+        const int64_t need = -int64_t{sx};  // X * s >= need * d
+        lo = std::min<int64_t>(n, (need * d + s - 1) / s);
+    }
+    // First offset with sx + X * s / d >= limit.
+    const int64_t room = limit - sx;  // X * s / d < room  <=>  X * s < room * d
+    if (room <= 0)
+        hi = 0;
+    else
+        hi = std::min<int64_t>(n, (room * d + s - 1) / s);
+    return {lo, std::max(lo, hi)};
+}
+
+}  // namespace
+
 bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int32_t sx, int32_t sy, int32_t sw,
                       int32_t sh, const DibView &dib, uint32_t rop) {
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0 || !view_ok(dib)) return false;
@@ -275,45 +377,58 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
     const uint32_t row_bytes = dib_row_bytes(dib.width, dib.bit_count);
     const bool bottom_up = dib.height > 0;
     const int64_t rows = bottom_up ? dib.height : -int64_t{dib.height};
-    const Span cx = clip_offsets(w, x, ds.width), cy = clip_offsets(h, y, ds.height);
-    const bool plain = code == 0xCC && ds.bits == 32 && w == sw && h == sh;
-    for (int64_t Y = cy.lo; Y < cy.hi; ++Y) {
+    Span cx = clip_offsets(w, x, ds.width), cy = clip_offsets(h, y, ds.height);
+    // Columns and rows whose source lies outside the DIB are skipped; both map monotonically.
+    const Span in_x = source_inside(w, sx, sw, w, dib.width);
+    cx = {std::max(cx.lo, in_x.lo), std::min(cx.hi, in_x.hi)};
+    if (cx.lo >= cx.hi || cy.lo >= cy.hi) return true;
+    const bool copy = code == 0xCC && ds.bits == 32;  // stored as colour pixels without an operation
+    uint32_t palette[256];
+    if (copy && dib.bit_count <= 8) surface_palette(dib, palette);
+
+    const auto stored_row = [&](int64_t Y) -> const uint8_t * {
         const int64_t oy = Y * sh / h;  // offset from the source rectangle's top
         const int64_t stored = bottom_up ? int64_t{sy} + sh - 1 - oy : int64_t{sy} + oy;
-        if (stored < 0 || stored >= rows) continue;
-        const uint8_t *row = dib.bits + static_cast<std::size_t>(stored) * row_bytes;
-        const int32_t dy = static_cast<int32_t>(y + Y);
-        if (plain) {  // one to one into colour pixels: no division and no operation per pixel
-            const int64_t lo = std::max<int64_t>(cx.lo, -int64_t{sx});
-            const int64_t hi = std::min<int64_t>(cx.hi, dib.width - int64_t{sx});
-            uint32_t *out = ds.row32(dy);
-            if (dib.bit_count == 24 || dib.bit_count == 32) {
-                // Stored blue, green, red is the surface's pixel order: a word load with its fourth byte
-                // cleared. The last 3-byte pixel of a row is read bytewise, so no load passes the row's end.
-                const int bpp = dib.bit_count / 8;
-                int64_t X = lo;
-                const int64_t word_end = bpp == 4 ? hi : std::min<int64_t>(hi, dib.width - int64_t{sx} - 1);
-                for (; X < word_end; ++X) {
-                    uint32_t v;
-                    std::memcpy(&v, row + bpp * (sx + X), 4);
-                    out[x + X] = v & 0xFFFFFFu;
-                }
-                for (; X < hi; ++X) {
-                    const uint8_t *b = row + bpp * (sx + X);
-                    out[x + X] = b[0] | (b[1] << 8) | (uint32_t{b[2]} << 16);
-                }
-            } else {
-                for (int64_t X = lo; X < hi; ++X)
-                    out[x + X] = bgrx_of(dib_color(dib, row, static_cast<int32_t>(sx + X)));
-            }
-            continue;
+        if (stored < 0 || stored >= rows) return nullptr;
+        return dib.bits + static_cast<std::size_t>(stored) * row_bytes;
+    };
+
+    if (copy && w == sw && h == sh) {  // one to one: whole runs of a row
+        for (int64_t Y = cy.lo; Y < cy.hi; ++Y) {
+            const uint8_t *row = stored_row(Y);
+            if (!row) continue;
+            row_to_surface(dib, palette, row, sx + cx.lo, cx.hi - cx.lo, ds.row32(static_cast<int32_t>(y + Y)) + x + cx.lo);
         }
-        for (int64_t X = cx.lo; X < cx.hi; ++X) {
-            const int64_t px = sx + X * sw / w;
-            if (px < 0 || px >= dib.width) continue;
-            uint32_t c = dib_color(dib, row, static_cast<int32_t>(px));
-            if (ds.bits == 1) c = is_light(c) ? 0xFFFFFF : 0;
-            blend(ds, static_cast<int32_t>(x + X), dy, code, p, c);
+        return true;
+    }
+    Columns cols;
+    for (int64_t X0 = cx.lo; X0 < cx.hi; X0 += kColumnChunk) {
+        const int64_t n = std::min<int64_t>(kColumnChunk, cx.hi - X0);
+        fill_columns(cols, X0, n, sx, sw, w, dib, row_bytes);
+        for (int64_t Y = cy.lo; Y < cy.hi; ++Y) {
+            const uint8_t *row = stored_row(Y);
+            if (!row) continue;
+            const int32_t dy = static_cast<int32_t>(y + Y);
+            if (copy) {
+                uint32_t *out = ds.row32(dy) + x + X0;
+                if (dib.bit_count >= 24) {
+                    for (int64_t i = 0; i < n; ++i) out[i] = (word_at(row + cols.off[i]) >> cols.shift[i]) & 0xFFFFFFu;
+                } else {
+                    for (int64_t i = 0; i < n; ++i) {
+                        const int32_t px = cols.px[i];
+                        const uint32_t v = dib.bit_count == 8   ? row[px]
+                                           : dib.bit_count == 4 ? ((px & 1) ? row[px >> 1] & 0x0F : row[px >> 1] >> 4)
+                                                                : (row[px >> 3] >> (7 - (px & 7))) & 1;
+                        out[i] = palette[v];
+                    }
+                }
+                continue;
+            }
+            for (int64_t i = 0; i < n; ++i) {
+                uint32_t c = dib_color(dib, row, cols.px[i]);
+                if (ds.bits == 1) c = is_light(c) ? 0xFFFFFF : 0;
+                blend(ds, static_cast<int32_t>(x + X0 + i), dy, code, p, c);
+            }
         }
     }
     return true;
