@@ -4,109 +4,113 @@
 // A tile row is built from a table of the tile's source columns (one division per column, not per
 // pixel); a row whose source row is the one of the row below it is a copy of that row. Rows are built
 // bottom-up, so the 4-byte stores that run one byte past a pixel only touch bytes built later.
+// oxImageDraw: the image's source rectangle scaled into the destination rectangle as 128 x 128 tiles of
+// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer.
+//
+// A tile row is built from a table of the tile's source columns (one division per column, not per
+// pixel) by the row kernels of draw_rows.h; a row whose source row is the one of the row below it is a
+// copy of that row. Rows are built bottom-up, so the stores that run past a row only touch bytes built
+// later.
 #include "image/draw.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "image/bgr_kernels.h"
+#include "image/draw_rows.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
 #include "platform/gdi.h"
 
 namespace ox::image {
+
+namespace draw_rows {
+#if OX_DRAW_X86
+bool avx2_available() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+#else
+bool avx2_available() { return false; }
+#endif
+}  // namespace draw_rows
+
 namespace {
 
-// A buffer with room for the last 4-byte store of the top row.
+using namespace draw_rows;
+
+// The tile buffer, with room for the scratch bytes that the last row's stores may write after it.
 struct TileBuffer {
-    uint8_t bytes[kTileBytes + 4];
+    alignas(32) uint8_t bytes[kTileBytes + 32];
 };
 
-// Blue, green, red of a 24-bit pixel at p as the low three bytes of a word. Reads the byte before the
-// pixel, which always exists (the image header precedes row 0), so that nothing past the pixel is read.
-inline uint32_t bgr_of_24(const uint8_t *p) { return __builtin_bswap32(load32(p - 1)); }
-inline uint32_t bgr_of_32(const uint8_t *p) { return __builtin_bswap32(load32(p)); }
-
-// Nearest-pixel tile row: pixel i takes source column xs[i] of `src`.
-template <int Bits, bool Gray>
-void gather_row(const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
-    for (int32_t i = 0; i < n; ++i) {
-        const int32_t x = xs[i];
-        uint32_t v;
-        if constexpr (Bits == 1)
-            v = ((src[x >> 3] >> (7 - (x & 7))) & 1u) ? 0xFFFFFFu : 0u;
-        else if constexpr (Bits == 8)
-            v = src[x] * 0x010101u;
-        else if constexpr (Bits == 24)
-            v = bgr_of_24(src + 3 * static_cast<std::size_t>(x));
-        else if constexpr (Gray)
-            v = src[4 * static_cast<std::size_t>(x)] * 0x010101u;
-        else
-            v = bgr_of_32(src + 4 * static_cast<std::size_t>(x));
-        store32(out + 3 * static_cast<std::size_t>(i), v);
-    }
-}
-
-// One-to-one tile row from source column x0 on.
-template <int Bits, bool Gray>
-void copy_row(const uint8_t *src, int32_t x0, int32_t n, uint8_t *out) {
-    if constexpr (Bits == 24) {
-        bgr::swap_24(src + 3 * static_cast<std::size_t>(x0), out, n);
-    } else if constexpr (Gray) {
-        const uint8_t *s = src + 4 * static_cast<std::size_t>(x0);
-        for (int32_t i = 0; i < n; ++i) store32(out + 3 * static_cast<std::size_t>(i), s[4 * i] * 0x010101u);
-    } else {
-        bgr::bgr_from_32(src + 4 * static_cast<std::size_t>(x0), out, n);
-    }
-}
-
-// Blue, green and red of a word spread into 16-bit lanes, so that four can be summed without carries.
-inline uint64_t spread(uint32_t v) {
-    return (v & 0xFFu) | (uint64_t{v & 0xFF00u} << 8) | (uint64_t{v & 0xFF0000u} << 16);
-}
-
-// Reduction tile row: the truncated mean of columns xs[i] and xs2[i] of rows a and b.
-template <int Bits, bool Gray>
-void reduce_row(const uint8_t *a, const uint8_t *b, const int32_t *xs, const int32_t *xs2, int32_t n, uint8_t *out) {
-    constexpr std::size_t B = Bits / 8;
-    for (int32_t i = 0; i < n; ++i) {
-        const std::size_t x = B * static_cast<std::size_t>(xs[i]), x2 = B * static_cast<std::size_t>(xs2[i]);
-        uint32_t v;
-        if constexpr (Gray) {
-            v = ((uint32_t{a[x]} + a[x2] + b[x] + b[x2]) >> 2) * 0x010101u;
-        } else {
-            const auto get = [](const uint8_t *p) { return Bits == 24 ? bgr_of_24(p) : bgr_of_32(p); };
-            const uint64_t s =
-                (spread(get(a + x)) + spread(get(a + x2)) + spread(get(b + x)) + spread(get(b + x2))) >> 2;
-            v = static_cast<uint32_t>((s & 0xFF) | ((s >> 8) & 0xFF00) | ((s >> 16) & 0xFF0000));
-        }
-        store32(out + 3 * static_cast<std::size_t>(i), v);
-    }
-}
-
-// Asks for the cache lines that a tile row reads from source row `src` (at most 64 of them: a row
-// sampled more sparsely reads a line per pixel anyway).
-template <int Bits>
-inline void prefetch_row(const uint8_t *src, const int32_t *xs, int32_t n) {
-    const uintptr_t first = reinterpret_cast<uintptr_t>(src) + static_cast<std::size_t>(xs[0]) * Bits / 8;
-    const uintptr_t last = reinterpret_cast<uintptr_t>(src) + static_cast<std::size_t>(xs[n - 1] + 1) * Bits / 8;
-    for (uintptr_t p = first & ~uintptr_t{63}; p <= last && p - first < 64 * 64; p += 64)
-        __builtin_prefetch(reinterpret_cast<const void *>(p));
-}
+// A tile's place in the destination.
+struct TileRect {
+    int64_t tx, ty;
+    int32_t tw, th;
+};
 
 // The tiles of one call, for one depth and gray setting.
 template <int Bits, bool Gray>
 class TileBuilder {
 public:
-    TileBuilder(const OxImageLockRec &l, const DrawPlan &p) : l_(l), p_(p), d_(p.factor / 2) {}
+    TileBuilder(const OxImageLockRec &l, const DrawPlan &p, bool avx2)
+        : l_(l), p_(p), d_(p.factor / 2), avx2_(avx2 && Bits >= 24) {
+        if (avx2_ && p.way == DrawWay::reduce) reduce_ = make_reduce_plan<Bits, Gray>(p.factor, d_);
+    }
 
-    void build(int64_t tx, int64_t ty, int32_t tw, int32_t th, uint8_t *buffer) const {
-        // Source columns by a running quotient and remainder of (tx + i) * sw / dw.
+    // Builds tile `t` into `buffer`.
+    void build(const TileRect &t, uint8_t *buffer) const {
         int32_t xs[kTileSide], xs2[kTileSide];
-        const int64_t start = tx * p_.sw;
+        columns(t, xs, xs2);
+        const bool gathers = p_.way == DrawWay::nearest || p_.way == DrawWay::enlarge;
+        if (avx2_ && gathers) make_gather_plan<Bits, Gray>(xs, t.tw, width(), &gather_);
+        int32_t below = -1;  // source row of the tile row built last (the one below)
+        for (int32_t j = t.th - 1; j >= 0; --j) {
+            uint8_t *row = buffer + static_cast<std::size_t>(t.th - 1 - j) * kTileRowBytes;
+            const int32_t y = source_row(t.ty + j);
+            if (y == below) {
+                std::memcpy(row, row - kTileRowBytes, 3 * static_cast<std::size_t>(t.tw));
+                continue;
+            }
+            below = y;
+            const uint8_t *src = row_ptr(l_, y);
+            if constexpr (Bits >= 24) {
+                constexpr int64_t B = Bits / 8;
+                if (p_.way == DrawWay::reduce) {
+                    const uint8_t *below_src = row_ptr(l_, y + d_);
+                    if (avx2_ && reduce_.per_half)
+                        reduce_row_avx2<Bits, Gray>(reduce_, src, below_src, xs, xs2, t.tw, B * (width() - xs[0]), row);
+                    else
+                        reduce_row<Bits, Gray>(src, below_src, xs, xs2, t.tw, row);
+                    continue;
+                }
+                if (p_.way == DrawWay::one_to_one) {
+                    const uint8_t *s = src + B * xs[0];
+                    if (avx2_)
+                        copy_row_avx2<Bits, Gray>(s, t.tw, row);
+                    else
+                        copy_row<Bits, Gray>(s, t.tw, row);
+                    continue;
+                }
+                if (avx2_) {
+                    gather_row_avx2<Bits, Gray>(gather_, src, xs, t.tw, row);
+                    continue;
+                }
+            }
+            gather_row<Bits, Gray>(src, xs, t.tw, row);
+        }
+    }
+
+private:
+    int32_t width() const { return l_.header->width; }
+    int32_t source_row(int64_t Y) const { return static_cast<int32_t>(p_.sy + Y * p_.sh / p_.dh); }
+
+    // Source columns of the tile by a running quotient and remainder of (tx + i) * sw / dw.
+    void columns(const TileRect &t, int32_t *xs, int32_t *xs2) const {
+        const int64_t start = t.tx * p_.sw;
         int64_t q = start / p_.dw, rem = start % p_.dw;
         const int64_t step_q = p_.sw / p_.dw, step_r = p_.sw % p_.dw;
-        for (int32_t i = 0; i < tw; ++i) {
+        for (int32_t i = 0; i < t.tw; ++i) {
             xs[i] = static_cast<int32_t>(p_.sx + q);
             xs2[i] = xs[i] + d_;
             q += step_q;
@@ -116,37 +120,14 @@ public:
                 ++q;
             }
         }
-        int32_t below = -1;  // source row of the tile row built last (the one below)
-        for (int32_t j = th - 1; j >= 0; --j) {
-            uint8_t *row = buffer + static_cast<std::size_t>(th - 1 - j) * kTileRowBytes;
-            const int32_t y = static_cast<int32_t>(p_.sy + (ty + j) * p_.sh / p_.dh);
-            if (y == below) {
-                std::memcpy(row, row - kTileRowBytes, 3 * static_cast<std::size_t>(tw));
-                continue;
-            }
-            below = y;
-            const uint8_t *src = row_ptr(l_, y);
-            // The tile's rows lie a whole image row apart, too many streams for the hardware to follow:
-            // ask for the next tile row's source bytes while this one is built.
-            if (j > 0) {
-                const int32_t next = static_cast<int32_t>(p_.sy + (ty + j - 1) * p_.sh / p_.dh);
-                prefetch_row<Bits>(row_ptr(l_, next), xs, tw);
-                if (p_.way == DrawWay::reduce) prefetch_row<Bits>(row_ptr(l_, next + d_), xs2, tw);
-            }
-            if (p_.way == DrawWay::reduce) {
-                if constexpr (Bits >= 24) reduce_row<Bits, Gray>(src, row_ptr(l_, y + d_), xs, xs2, tw, row);
-            } else if (Bits >= 24 && p_.way == DrawWay::one_to_one) {
-                if constexpr (Bits >= 24) copy_row<Bits, Gray>(src, xs[0], tw, row);
-            } else {
-                gather_row<Bits, Gray>(src, xs, tw, row);
-            }
-        }
     }
 
-private:
     const OxImageLockRec &l_;
     const DrawPlan &p_;
     const int32_t d_;
+    const bool avx2_;  // the AVX2 kernels (24- and 32-bit images only)
+    ReducePlan reduce_;
+    mutable GatherPlan gather_;  // the current tile's
 };
 
 // The range [first, last) of tile indices of a destination side of `size` pixels from `origin` whose
@@ -159,8 +140,8 @@ void tile_range(int64_t origin, int64_t size, int64_t lo, int64_t hi, int64_t *f
 }
 
 template <int Bits, bool Gray>
-void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, const OxRect *visible, TileSink sink,
-                void *context) {
+void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, const OxRect *visible, bool avx2,
+                TileSink sink, void *context) {
     int64_t c0 = 0, c1 = (int64_t{p.dw} + kTileSide - 1) / kTileSide;
     int64_t r0 = 0, r1 = (int64_t{p.dh} + kTileSide - 1) / kTileSide;
     if (visible) {
@@ -168,47 +149,56 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
         tile_range(a.dy, p.dh, visible->top, visible->bottom, &r0, &r1);
     }
     TileBuffer buffer;
-    const TileBuilder<Bits, Gray> builder(l, p);
+    const TileBuilder<Bits, Gray> builder(l, p, avx2);
+    const auto tile_at = [&](int64_t r, int64_t c) {
+        const int64_t ty = r * kTileSide, tx = c * kTileSide;
+        return TileRect{tx, ty, static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dw - tx)),
+                        static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dh - ty))};
+    };
     for (int64_t r = r0; r < r1; ++r) {
-        const int64_t ty = r * kTileSide;
-        const int32_t th = static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dh - ty));
         for (int64_t c = c0; c < c1; ++c) {
-            const int64_t tx = c * kTileSide;
-            const int32_t tw = static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dw - tx));
-            builder.build(tx, ty, tw, th, buffer.bytes);
-            sink(context, Tile{static_cast<int32_t>(a.dx + tx), static_cast<int32_t>(a.dy + ty), tw, th, buffer.bytes,
-                               p.way == DrawWay::enlarge ? 0u : 1u});
+            const TileRect t = tile_at(r, c);
+            builder.build(t, buffer.bytes);
+            sink(context, Tile{static_cast<int32_t>(a.dx + t.tx), static_cast<int32_t>(a.dy + t.ty), t.tw, t.th,
+                               buffer.bytes, p.way == DrawWay::enlarge ? 0u : 1u});
         }
     }
 }
 
 }  // namespace
 
-int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink sink, void *context) {
+int32_t image_draw_with(const DrawArgs &a, const OxRect *visible, DrawKernels kernels, TileSink sink, void *context) {
     ScopedImageLock img(a.image);
     if (!img.ok()) return 0;
     DrawPlan p;
     const PlanResult r = plan_draw(a, img.header(), &p);
     if (r != PlanResult::draw) return r == PlanResult::refuse ? 0 : 1;
     const OxImageLockRec &l = img.rec();
+    const bool avx2 = kernels != DrawKernels::portable && avx2_available();
     switch (img.header().bitCount) {
-    case 1: draw_tiles<1, false>(l, a, p, visible, sink, context); break;
-    case 8: draw_tiles<8, false>(l, a, p, visible, sink, context); break;
-    case 24: draw_tiles<24, false>(l, a, p, visible, sink, context); break;
+    case 1: draw_tiles<1, false>(l, a, p, visible, false, sink, context); break;
+    case 8: draw_tiles<8, false>(l, a, p, visible, false, sink, context); break;
+    case 24: draw_tiles<24, false>(l, a, p, visible, avx2, sink, context); break;
     case 32:
         if (a.gray)
-            draw_tiles<32, true>(l, a, p, visible, sink, context);
+            draw_tiles<32, true>(l, a, p, visible, avx2, sink, context);
         else
-            draw_tiles<32, false>(l, a, p, visible, sink, context);
+            draw_tiles<32, false>(l, a, p, visible, avx2, sink, context);
         break;
     default: break;
     }
     return 1;
 }
 
+int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink sink, void *context) {
+    return image_draw_with(a, visible, DrawKernels::best, sink, context);
+}
+
 int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) {
     return image_draw_visible(a, nullptr, sink, context);
 }
+
+bool draw_avx2_available() { return avx2_available(); }
 
 }  // namespace ox::image
 

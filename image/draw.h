@@ -53,6 +53,15 @@ int32_t image_draw(const DrawArgs &args, TileSink sink, void *context);
 // nothing on the device. `visible` 0 leaves out none.
 int32_t image_draw_visible(const DrawArgs &args, const OxRect *visible, TileSink sink, void *context);
 
+// The row kernels the fast path runs: the best this processor has (AVX2 for 24- and 32-bit images where
+// it is there), or the portable ones. image_draw_visible takes the best; the tests run each against the
+// reference.
+enum class DrawKernels { best, portable };
+int32_t image_draw_with(const DrawArgs &args, const OxRect *visible, DrawKernels kernels, TileSink sink,
+                        void *context);
+// Whether DrawKernels::best means the AVX2 kernels here.
+bool draw_avx2_available();
+
 namespace plain {
 int32_t image_draw(const DrawArgs &args, TileSink sink, void *context);
 // The same, leaving out the tiles that lie wholly outside `visible` (the device's pixels): they would put

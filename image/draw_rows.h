@@ -1,0 +1,278 @@
+// Row kernels of oxImageDraw's tiles: image pixels into 24-bit blue, green, red tile rows. Each comes as
+// portable word code and, for 24- and 32-bit images, as AVX2 code that the caller runs only where the
+// processor has it. Only image/draw.cpp includes this.
+//
+// Every kernel may store a few bytes past the end of the row it builds (at most 8, the AVX2 ones a
+// 32-byte store holding 24 bytes of pixels): tile rows are built bottom-up in one buffer with room after
+// its last row, so those bytes are built later or never used.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "image/bgr_kernels.h"
+#include "image/bytes.h"
+#include "image/draw.h"
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define OX_DRAW_X86 1
+#endif
+
+namespace ox::image::draw_rows {
+
+// Blue, green, red of a 24-bit pixel at p as the low three bytes of a word. Reads the byte before the
+// pixel, which always exists (the image header precedes row 0), so that nothing past the pixel is read.
+inline uint32_t bgr_of_24(const uint8_t *p) { return __builtin_bswap32(load32(p - 1)); }
+inline uint32_t bgr_of_32(const uint8_t *p) { return __builtin_bswap32(load32(p)); }
+
+// Nearest-pixel tile row: pixel i takes source column xs[i] of `src`.
+template <int Bits, bool Gray>
+void gather_row(const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
+    for (int32_t i = 0; i < n; ++i) {
+        const int32_t x = xs[i];
+        uint32_t v;
+        if constexpr (Bits == 1)
+            v = ((src[x >> 3] >> (7 - (x & 7))) & 1u) ? 0xFFFFFFu : 0u;
+        else if constexpr (Bits == 8)
+            v = src[x] * 0x010101u;
+        else if constexpr (Bits == 24)
+            v = bgr_of_24(src + 3 * static_cast<std::size_t>(x));
+        else if constexpr (Gray)
+            v = src[4 * static_cast<std::size_t>(x)] * 0x010101u;
+        else
+            v = bgr_of_32(src + 4 * static_cast<std::size_t>(x));
+        store32(out + 3 * static_cast<std::size_t>(i), v);
+    }
+}
+
+// One-to-one tile row of n pixels from src (the first pixel's bytes) on.
+template <int Bits, bool Gray>
+void copy_row(const uint8_t *src, int32_t n, uint8_t *out) {
+    if constexpr (Bits == 24) {
+        bgr::swap_24(src, out, n);
+    } else if constexpr (Gray) {
+        for (int32_t i = 0; i < n; ++i) store32(out + 3 * static_cast<std::size_t>(i), src[4 * i] * 0x010101u);
+    } else {
+        bgr::bgr_from_32(src, out, n);
+    }
+}
+
+// Blue, green and red of a word spread into 16-bit lanes, so that four can be summed without carries.
+inline uint64_t spread(uint32_t v) {
+    return (v & 0xFFu) | (uint64_t{v & 0xFF00u} << 8) | (uint64_t{v & 0xFF0000u} << 16);
+}
+
+// Reduction tile row: the truncated mean of columns xs[i] and xs2[i] of rows a and b.
+template <int Bits, bool Gray>
+void reduce_row(const uint8_t *a, const uint8_t *b, const int32_t *xs, const int32_t *xs2, int32_t n, uint8_t *out) {
+    constexpr std::size_t B = Bits / 8;
+    for (int32_t i = 0; i < n; ++i) {
+        const std::size_t x = B * static_cast<std::size_t>(xs[i]), x2 = B * static_cast<std::size_t>(xs2[i]);
+        uint32_t v;
+        if constexpr (Gray) {
+            v = ((uint32_t{a[x]} + a[x2] + b[x] + b[x2]) >> 2) * 0x010101u;
+        } else {
+            const auto get = [](const uint8_t *p) { return Bits == 24 ? bgr_of_24(p) : bgr_of_32(p); };
+            const uint64_t s =
+                (spread(get(a + x)) + spread(get(a + x2)) + spread(get(b + x)) + spread(get(b + x2))) >> 2;
+            v = static_cast<uint32_t>((s & 0xFF) | ((s >> 8) & 0xFF00) | ((s >> 16) & 0xFF0000));
+        }
+        store32(out + 3 * static_cast<std::size_t>(i), v);
+    }
+}
+
+// Byte of a source pixel that gives tile byte c (0 blue, 1 green, 2 red).
+template <int Bits, bool Gray>
+constexpr int channel_byte(int c) {
+    if constexpr (Gray) return 0;
+    return Bits == 24 ? 2 - c : 3 - c;
+}
+
+// ---- AVX2 ----------------------------------------------------------------------------------------------
+//
+// The kernels work on eight tile pixels a step, four in each 128-bit half of a register: byte shuffles
+// pick each half's pixels out of 16 source bytes loaded for it, and the two halves' 12 bytes are joined
+// into 24. Loads never pass the bytes the step needs, or the caller has checked that they stay in the
+// image's row.
+
+// Whether plans may be made with AVX2 shuffles: `allowed` by the caller, and the processor has AVX2.
+bool avx2_available();
+
+// A nearest-pixel row (enlargements included) as shuffles: for each group of eight tile pixels, two loads
+// per half (pixels 0-1 and 2-3 of the half, each pair within 16 bytes) and their shuffle masks. Made once
+// per tile, used for each of its rows. Groups from `groups` on (a pair too far apart, or a load that would
+// pass the image row's end) are left to gather_row.
+struct GatherPlan {
+    int32_t groups = 0;
+    uint32_t offset[kTileSide / 8][4];           // loads: half 0 pair 0, half 0 pair 1, half 1 pair 0, half 1 pair 1
+    alignas(32) uint8_t mask[kTileSide / 8][2][32];  // shuffles of pair-0 loads and pair-1 loads
+};
+
+template <int Bits, bool Gray>
+void make_gather_plan(const int32_t *xs, int32_t n, int32_t image_width, GatherPlan *plan) {
+    constexpr int32_t B = Bits / 8;
+    plan->groups = 0;
+    for (int32_t g = 0; g < n / 8; ++g) {
+        for (int half = 0; half < 2; ++half) {
+            for (int pair = 0; pair < 2; ++pair) {
+                const int32_t p = 8 * g + 4 * half + 2 * pair;  // first pixel of the pair
+                const int64_t start = int64_t{B} * xs[p];
+                // Both pixels inside the 16 bytes from the first one, and the load inside the row.
+                if (int64_t{B} * (xs[p + 1] - xs[p]) + B > 16 || start + 16 > int64_t{B} * image_width) return;
+                plan->offset[g][2 * half + pair] = static_cast<uint32_t>(start);
+                uint8_t *m = plan->mask[g][pair] + 16 * half;
+                for (int k = 0; k < 16; ++k) m[k] = 0x80;
+                for (int k = 0; k < 2; ++k)
+                    for (int c = 0; c < 3; ++c)
+                        m[6 * pair + 3 * k + c] = static_cast<uint8_t>(B * (xs[p + k] - xs[p]) + channel_byte<Bits, Gray>(c));
+            }
+        }
+        plan->groups = g + 1;
+    }
+}
+
+// A reduction row as shuffles and pairwise sums: each half holds one or two tile pixels as four 16-bit
+// sums (blue, green, red, 0) of the two samples of a row, picked next to each other by one mask. Made once
+// per call. `per_half` 0 when the samples lie too far apart (the portable kernel does it all).
+struct ReducePlan {
+    int32_t per_half = 0;  // tile pixels per 128-bit half: 2, 1 or 0
+    int32_t step = 0;      // source bytes from one tile pixel to the next
+    alignas(32) uint8_t mask[32];
+};
+
+template <int Bits, bool Gray>
+ReducePlan make_reduce_plan(int32_t factor, int32_t d) {
+    constexpr int32_t B = Bits / 8;
+    ReducePlan r;
+    r.step = factor * B;
+    // The last byte a half reads for its k-th pixel: (k - 1) * step + d * B + B - 1.
+    r.per_half = r.step + (d + 1) * B <= 16 ? 2 : (d + 1) * B <= 16 ? 1 : 0;
+    for (int k = 0; k < 32; ++k) r.mask[k] = 0x80;
+    for (int half = 0; half < 2; ++half)
+        for (int k = 0; k < r.per_half; ++k)
+            for (int c = 0; c < 3; ++c) {
+                const int base = k * r.step + channel_byte<Bits, Gray>(c);
+                r.mask[16 * half + 8 * k + 2 * c] = static_cast<uint8_t>(base);
+                r.mask[16 * half + 8 * k + 2 * c + 1] = static_cast<uint8_t>(base + d * B);
+            }
+    return r;
+}
+
+#if OX_DRAW_X86
+
+#define OX_AVX2 __attribute__((target("avx2")))
+
+// Stores the first 12 bytes of each half as 24 bytes (and 8 bytes of scratch after them).
+OX_AVX2 inline void store_8px(uint8_t *out, __m256i v) {
+    v = _mm256_permutevar8x32_epi32(v, _mm256_setr_epi32(0, 1, 2, 4, 5, 6, 3, 7));
+    _mm256_storeu_si256(reinterpret_cast<__m256i *>(out), v);
+}
+
+OX_AVX2 inline __m256i load_halves(const uint8_t *lo, const uint8_t *hi) {
+    return _mm256_loadu2_m128i(reinterpret_cast<const __m128i *>(hi), reinterpret_cast<const __m128i *>(lo));
+}
+
+template <int Bits, bool Gray>
+OX_AVX2 void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
+    int32_t i = 0;
+    if constexpr (Bits == 24) {
+        // The high half is loaded from byte 8, so that the step reads exactly its 24 bytes.
+        const __m256i m = _mm256_setr_epi8(2, 1, 0, 5, 4, 3, 8, 7, 6, 11, 10, 9, -1, -1, -1, -1,  //
+                                           6, 5, 4, 9, 8, 7, 12, 11, 10, 15, 14, 13, -1, -1, -1, -1);
+        for (; i + 8 <= n; i += 8) {
+            const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
+            store_8px(out + 3 * static_cast<std::size_t>(i), _mm256_shuffle_epi8(load_halves(s, s + 8), m));
+        }
+    } else {
+        const __m256i m = Gray ? _mm256_setr_epi8(0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1,  //
+                                                  0, 0, 0, 4, 4, 4, 8, 8, 8, 12, 12, 12, -1, -1, -1, -1)
+                               : _mm256_setr_epi8(3, 2, 1, 7, 6, 5, 11, 10, 9, 15, 14, 13, -1, -1, -1, -1,  //
+                                                  3, 2, 1, 7, 6, 5, 11, 10, 9, 15, 14, 13, -1, -1, -1, -1);
+        for (; i + 8 <= n; i += 8) {
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + 4 * static_cast<std::size_t>(i)));
+            store_8px(out + 3 * static_cast<std::size_t>(i), _mm256_shuffle_epi8(v, m));
+        }
+    }
+    copy_row<Bits, Gray>(src + Bits / 8 * static_cast<std::size_t>(i), n - i, out + 3 * static_cast<std::size_t>(i));
+}
+
+template <int Bits, bool Gray>
+OX_AVX2 void gather_row_avx2(const GatherPlan &plan, const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
+    for (int32_t g = 0; g < plan.groups; ++g) {
+        const uint32_t *o = plan.offset[g];
+        const __m256i m0 = _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask[g][0]));
+        const __m256i m1 = _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask[g][1]));
+        const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(load_halves(src + o[0], src + o[2]), m0),
+                                          _mm256_shuffle_epi8(load_halves(src + o[1], src + o[3]), m1));
+        store_8px(out + 24 * static_cast<std::size_t>(g), v);
+    }
+    const int32_t done = 8 * plan.groups;
+    gather_row<Bits, Gray>(src, xs + done, n - done, out + 3 * static_cast<std::size_t>(done));
+}
+
+// Both rows' sample sums of the tile pixels whose first samples start at lo (low half) and hi (high half),
+// as 16-bit blue, green, red, 0.
+OX_AVX2 inline __m256i row_pair_sums(const uint8_t *pa, const uint8_t *pb, std::size_t lo, std::size_t hi, __m256i m) {
+    const __m256i ones = _mm256_set1_epi8(1);
+    const __m256i x = _mm256_maddubs_epi16(_mm256_shuffle_epi8(load_halves(pa + lo, pa + hi), m), ones);
+    const __m256i y = _mm256_maddubs_epi16(_mm256_shuffle_epi8(load_halves(pb + lo, pb + hi), m), ones);
+    return _mm256_add_epi16(x, y);
+}
+
+// The sums of tile pixels k..k+3, whose first sample starts at `at`: k and k + 1 in the low half, k + 2
+// and k + 3 in the high half.
+OX_AVX2 inline __m256i four_sums(const ReducePlan &plan, const uint8_t *pa, const uint8_t *pb, std::size_t at,
+                                 __m256i m) {
+    const std::size_t step = static_cast<std::size_t>(plan.step);
+    if (plan.per_half == 2) return row_pair_sums(pa, pb, at, at + 2 * step, m);
+    return _mm256_unpacklo_epi64(row_pair_sums(pa, pb, at, at + 2 * step, m),
+                                 row_pair_sums(pa, pb, at + step, at + 3 * step, m));
+}
+
+// Reduction row of n tile pixels from rows a and b; xs[i] is the first sample's column (xs[0] + i x the
+// factor), xs2[i] the second's. `room` is the bytes from a's first sample to the end of its row.
+template <int Bits, bool Gray>
+OX_AVX2 void reduce_row_avx2(const ReducePlan &plan, const uint8_t *a, const uint8_t *b, const int32_t *xs,
+                             const int32_t *xs2, int32_t n, int64_t room, uint8_t *out) {
+    constexpr std::size_t B = Bits / 8;
+    const std::size_t first = B * static_cast<std::size_t>(xs[0]);
+    const uint8_t *pa = a + first, *pb = b + first;
+    const __m256i m = _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask));
+    const __m256i join = _mm256_setr_epi8(0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1,  //
+                                          0, 1, 2, 4, 5, 6, 8, 9, 10, 12, 13, 14, -1, -1, -1, -1);
+    const int64_t step = plan.step;
+    int32_t i = 0;
+    // The last load of a step starts at most 7 tile pixels on and reads 16 bytes.
+    for (; i + 8 <= n && (i + 7) * step + 16 <= room; i += 8) {
+        const std::size_t at = static_cast<std::size_t>(i * step);
+        const __m256i lo = _mm256_srli_epi16(four_sums(plan, pa, pb, at, m), 2);
+        const __m256i hi = _mm256_srli_epi16(four_sums(plan, pa, pb, at + 4 * static_cast<std::size_t>(step), m), 2);
+        // Packed, the halves hold pixels 0 1 4 5 and 2 3 6 7; the 64-bit swap puts them in order.
+        const __m256i packed = _mm256_permute4x64_epi64(_mm256_packus_epi16(lo, hi), 0xD8);
+        store_8px(out + 3 * static_cast<std::size_t>(i), _mm256_shuffle_epi8(packed, join));
+    }
+    reduce_row<Bits, Gray>(a, b, xs + i, xs2 + i, n - i, out + 3 * static_cast<std::size_t>(i));
+}
+
+#undef OX_AVX2
+
+#else
+
+template <int Bits, bool Gray>
+void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
+    copy_row<Bits, Gray>(src, n, out);
+}
+template <int Bits, bool Gray>
+void gather_row_avx2(const GatherPlan &, const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
+    gather_row<Bits, Gray>(src, xs, n, out);
+}
+template <int Bits, bool Gray>
+void reduce_row_avx2(const ReducePlan &, const uint8_t *a, const uint8_t *b, const int32_t *xs, const int32_t *xs2,
+                     int32_t n, int64_t, uint8_t *out) {
+    reduce_row<Bits, Gray>(a, b, xs, xs2, n, out);
+}
+
+#endif
+
+}  // namespace ox::image::draw_rows
