@@ -2,8 +2,7 @@
 #include "image/gray_kernels.h"
 
 #if defined(__x86_64__)
-#include <emmintrin.h>
-#include <tmmintrin.h>
+#include <immintrin.h>
 #define OX_GRAY_X86 1
 #endif
 
@@ -38,32 +37,71 @@ bool has_ssse3() {
     return yes;
 }
 
+bool has_avx2() {
+    static const bool yes = __builtin_cpu_supports("avx2");
+    return yes;
+}
+
+}  // namespace kernels
+
+namespace {
+
+// The byte shuffle that turns 16 bytes from the start of four pixels into (r, g, b, 0) per pixel.
+struct PixelPick {
+    explicit PixelPick(int bpp) {
+        const int red = bpp - 3;
+        for (int k = 0; k < 4; ++k) {
+            pick[4 * k + 0] = static_cast<int8_t>(bpp * k + red);
+            pick[4 * k + 1] = static_cast<int8_t>(bpp * k + red + 1);
+            pick[4 * k + 2] = static_cast<int8_t>(bpp * k + red + 2);
+            pick[4 * k + 3] = -128;  // a zero byte
+        }
+    }
+    alignas(16) int8_t pick[16];
+};
+
+// Vector steps with a multiple of 100 among their sums note where they start and which of their pixels
+// (bit j for pixel j) it was, without a branch; the noted pixels are redone after every block of steps.
+// About one pixel in a hundred is noted, too often and too irregularly to branch on in the vector loop.
+constexpr std::size_t kSteps = 256;
+struct Noted {
+    std::size_t at[kSteps];
+    uint32_t mask[kSteps];
+    std::size_t count = 0;
+    void note(std::size_t i, uint32_t m) {
+        at[count] = i;
+        mask[count] = m;
+        count += m != 0;
+    }
+    void redo(const uint8_t *pixels, int bpp, uint8_t *out) {
+        for (std::size_t k = 0; k < count; ++k)
+            for (uint32_t m = mask[k]; m != 0; m &= m - 1) {
+                const std::size_t i = at[k] + static_cast<std::size_t>(__builtin_ctz(m));
+                const uint8_t *c = pixels + i * bpp + (bpp - 3);
+                out[i] = static_cast<uint8_t>(gray_table_a(c[0], c[1], c[2]));
+            }
+        count = 0;
+    }
+};
+
+}  // namespace
+
+namespace kernels {
+
 // Eight pixels a step: each half of four pixels is shuffled into (r, g) and (b, 0) byte pairs, multiplied
 // and added pairwise into 30r + 59g and 11b, and the two halves' pairs summed into n for all eight.
 __attribute__((target("ssse3"))) void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp,
                                                           uint8_t *out) {
-    const int red = bpp - 3;
-    alignas(16) int8_t pick[16];
-    for (int k = 0; k < 4; ++k) {
-        pick[4 * k + 0] = static_cast<int8_t>(bpp * k + red);
-        pick[4 * k + 1] = static_cast<int8_t>(bpp * k + red + 1);
-        pick[4 * k + 2] = static_cast<int8_t>(bpp * k + red + 2);
-        pick[4 * k + 3] = -128;  // a zero byte
-    }
-    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i *>(pick));
+    const PixelPick pick(bpp);
+    const __m128i shuffle = _mm_load_si128(reinterpret_cast<const __m128i *>(pick.pick));
     const __m128i weights = _mm_set1_epi32(30 | 59 << 8 | 11 << 16);
     const __m128i div_mul = _mm_set1_epi16(static_cast<int16_t>(kDiv100Mul)), hundred = _mm_set1_epi16(100);
     // Each load reads 16 bytes from the start of four pixels: for 3-byte pixels that is 4 bytes beyond
     // them, so the vector loop stops while two more pixels remain.
     const std::size_t stride = 4 * static_cast<std::size_t>(bpp), spare = bpp == 3 ? 2 : 0;
-    // Steps with a multiple of 100 among their sums are noted without a branch and redone after every
-    // block of steps: about one step in twelve has one, too often and too irregularly to branch on.
-    constexpr std::size_t kSteps = 256;
-    std::size_t noted_at[kSteps];
-    int noted_mask[kSteps];
+    Noted noted;
     std::size_t i = 0;
     while (i + 8 + spare <= n) {
-        std::size_t noted = 0;
         for (std::size_t step = 0; step < kSteps && i + 8 + spare <= n; ++step, i += 8) {
             const uint8_t *p = pixels + i * bpp;
             const __m128i lo = _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), shuffle);
@@ -71,26 +109,58 @@ __attribute__((target("ssse3"))) void gray_order_a_ssse3(const uint8_t *pixels, 
                 _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + stride)), shuffle);
             const __m128i sums = _mm_hadd_epi16(_mm_maddubs_epi16(lo, weights), _mm_maddubs_epi16(hi, weights));
             const __m128i q = _mm_srli_epi16(_mm_mulhi_epu16(sums, div_mul), kDiv100Shift - 16);
+            const __m128i whole = _mm_cmpeq_epi16(_mm_mullo_epi16(q, hundred), sums);
             _mm_storel_epi64(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(q, q));
-            const int whole = _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_mullo_epi16(q, hundred), sums));
-            noted_at[noted] = i;
-            noted_mask[noted] = whole;
-            noted += whole != 0;
+            noted.note(i, static_cast<uint32_t>(_mm_movemask_epi8(_mm_packs_epi16(whole, whole)) & 0xFF));
         }
-        for (std::size_t k = 0; k < noted; ++k)
-            for (int j = 0; j < 8; ++j)
-                if (noted_mask[k] >> (2 * j) & 1) {
-                    const uint8_t *c = pixels + (noted_at[k] + j) * bpp + red;
-                    out[noted_at[k] + j] = static_cast<uint8_t>(gray_table_a(c[0], c[1], c[2]));
-                }
+        noted.redo(pixels, bpp, out);
     }
     gray_order_a_scalar(pixels + i * bpp, n - i, bpp, out + i);
+}
+
+__attribute__((target("avx2"))) static inline __m256i load_halves(const uint8_t *low, const uint8_t *high) {
+    return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(low))),
+                                   _mm_loadu_si128(reinterpret_cast<const __m128i *>(high)), 1);
+}
+
+// Sixteen pixels a step, the eight-pixel step in both halves of 256-bit registers: the low half takes
+// pixels 0-3 and 4-7, the high half pixels 8-11 and 12-15, so the sums come out in pixel order.
+__attribute__((target("avx2"))) void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp,
+                                                        uint8_t *out) {
+    const PixelPick pick(bpp);
+    const __m256i shuffle = _mm256_broadcastsi128_si256(_mm_load_si128(reinterpret_cast<const __m128i *>(pick.pick)));
+    const __m256i weights = _mm256_set1_epi32(30 | 59 << 8 | 11 << 16);
+    const __m256i div_mul = _mm256_set1_epi16(static_cast<int16_t>(kDiv100Mul)), hundred = _mm256_set1_epi16(100);
+    const std::size_t stride = 4 * static_cast<std::size_t>(bpp), spare = bpp == 3 ? 2 : 0;
+    Noted noted;
+    std::size_t i = 0;
+    while (i + 16 + spare <= n) {
+        for (std::size_t step = 0; step < kSteps && i + 16 + spare <= n; ++step, i += 16) {
+            const uint8_t *p = pixels + i * bpp;
+            const __m256i lo = _mm256_shuffle_epi8(load_halves(p, p + 2 * stride), shuffle);
+            const __m256i hi = _mm256_shuffle_epi8(load_halves(p + stride, p + 3 * stride), shuffle);
+            const __m256i sums =
+                _mm256_hadd_epi16(_mm256_maddubs_epi16(lo, weights), _mm256_maddubs_epi16(hi, weights));
+            const __m256i q = _mm256_srli_epi16(_mm256_mulhi_epu16(sums, div_mul), kDiv100Shift - 16);
+            const __m256i whole = _mm256_cmpeq_epi16(_mm256_mullo_epi16(q, hundred), sums);
+            const __m128i q_hi = _mm256_extracti128_si256(q, 1), whole_hi = _mm256_extracti128_si256(whole, 1);
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + i), _mm_packus_epi16(_mm256_castsi256_si128(q), q_hi));
+            noted.note(i, static_cast<uint32_t>(
+                              _mm_movemask_epi8(_mm_packs_epi16(_mm256_castsi256_si128(whole), whole_hi))));
+        }
+        noted.redo(pixels, bpp, out);
+    }
+    gray_order_a_ssse3(pixels + i * bpp, n - i, bpp, out + i);
 }
 
 #else
 
 bool has_ssse3() { return false; }
+bool has_avx2() { return false; }
 void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
+    gray_order_a_scalar(pixels, n, bpp, out);
+}
+void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
     gray_order_a_scalar(pixels, n, bpp, out);
 }
 
@@ -99,7 +169,9 @@ void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *
 }  // namespace kernels
 
 void gray_order_a_run(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
-    if (kernels::has_ssse3())
+    if (kernels::has_avx2())
+        kernels::gray_order_a_avx2(pixels, n, bpp, out);
+    else if (kernels::has_ssse3())
         kernels::gray_order_a_ssse3(pixels, n, bpp, out);
     else
         kernels::gray_order_a_scalar(pixels, n, bpp, out);

@@ -18,11 +18,13 @@ namespace ox::image {
 void gray_order_a_run(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 
 namespace kernels {
-// The two variants behind gray_order_a_run, for the tests: a pixel at a time, and eight at a time with
-// SSSE3 (has_ssse3() says whether that one may run here).
+// The variants behind gray_order_a_run, for the tests: a pixel at a time, eight at a time with SSSE3 and
+// sixteen at a time with AVX2 (has_ssse3() and has_avx2() say whether those may run here).
 void gray_order_a_scalar(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
+void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 bool has_ssse3();
+bool has_avx2();
 }  // namespace kernels
 
 }  // namespace ox::image

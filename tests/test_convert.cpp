@@ -55,6 +55,7 @@ TEST(GrayKernels, EqualTheDoubleFormulaForEveryColour) {
     using AKernel = void (*)(const uint8_t *, std::size_t, int, uint8_t *);
     std::vector<AKernel> a_kernels{kernels::gray_order_a_scalar};
     if (kernels::has_ssse3()) a_kernels.push_back(kernels::gray_order_a_ssse3);
+    if (kernels::has_avx2()) a_kernels.push_back(kernels::gray_order_a_avx2);
     for (int bpp : {3, 4}) {
         std::vector<uint8_t> px(kColours * bpp), out(kColours);
         for (std::size_t i = 0; i < kColours; ++i) {
