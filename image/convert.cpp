@@ -14,6 +14,7 @@
 #include "image/copy_kernels.h"
 #include "image/gray.h"
 #include "image/gray_kernels.h"
+#include "image/gray_layer.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
 
@@ -38,21 +39,6 @@ int32_t has_non_white(const uint8_t *p, size_t pixels) {
     return 0;
 }
 
-// The colour bytes of a non-white gray-layer pixel for every fourth channel a and colour byte c, worked out once
-// with the per-pixel arithmetic.
-struct GrayLayerTable {
-    GrayLayerTable() {
-        for (uint32_t a = 0; a < 256; ++a)
-            for (uint32_t c = 0; c < 256; ++c) byte[a][c] = gray_layer_byte(a, c);
-    }
-    uint8_t byte[256][256];
-};
-
-const GrayLayerTable &gray_layer_table() {
-    static const GrayLayerTable table;
-    return table;
-}
-
 // Fourth channel 255 for white pixels, 0 for the others, over a run of n 32-bit pixels.
 void mark_white(uint8_t *p, size_t n) {
     size_t i = 0;
@@ -69,44 +55,6 @@ void mark_white(uint8_t *p, size_t n) {
         const uint32_t w = load32(p + 4 * i);
         store32(p + 4 * i, (w >> 8) == 0xFFFFFFu ? w | 0xFFu : w & 0xFFFFFF00u);
     }
-}
-
-// A fourth channel of 255 makes the white share exactly 1: such a pixel becomes white like a white one.
-static_assert(255 * kWhiteShare == 1.0);
-
-inline void gray_pixel_to_normal(uint8_t *p, const GrayLayerTable &table) {
-    const uint32_t w = load32(p), a = w & 0xFFu;
-    if ((w >> 8) == 0xFFFFFFu || a == 255) {
-        store32(p, 0xFFFFFF00u);
-    } else if (a == 0) {
-        store32(p, 0);  // no white share: black
-    } else {
-        const uint8_t *t = table.byte[a];
-        store32(p, static_cast<uint32_t>(t[(w >> 8) & 0xFFu]) << 8 | static_cast<uint32_t>(t[(w >> 16) & 0xFFu]) << 16 |
-                       static_cast<uint32_t>(t[w >> 24]) << 24);
-    }
-}
-
-// Gray-layer pixels to normal ones over a run of n 32-bit pixels. Painted layers are mostly white, fully
-// white-mixed or without white share; four such pixels at a time need no table.
-void gray_to_normal(uint8_t *p, size_t n) {
-    const GrayLayerTable &table = gray_layer_table();
-    size_t i = 0;
-#if defined(__SSE2__)
-    const __m128i low = _mm_set1_epi32(0xFF), ones = _mm_set1_epi32(-1), zero = _mm_setzero_si128();
-    for (; i + 4 <= n; i += 4) {
-        auto *q = reinterpret_cast<__m128i *>(p + 4 * i);
-        const __m128i v = _mm_loadu_si128(q), a = _mm_and_si128(v, low);
-        const __m128i whitened = _mm_or_si128(_mm_cmpeq_epi32(_mm_or_si128(v, low), ones), _mm_cmpeq_epi32(a, low));
-        const __m128i black = _mm_cmpeq_epi32(a, zero);
-        if (_mm_movemask_epi8(_mm_or_si128(whitened, black)) == 0xFFFF) {
-            _mm_storeu_si128(q, _mm_andnot_si128(low, whitened));
-        } else {
-            for (size_t k = 0; k < 4; ++k) gray_pixel_to_normal(p + 4 * (i + k), table);
-        }
-    }
-#endif
-    for (; i < n; ++i) gray_pixel_to_normal(p + 4 * i, table);
 }
 
 template <int B>
@@ -155,7 +103,7 @@ OX_API void oxImageConvertNormaltoGray(OxHandle image) {
 }
 
 OX_API void oxImageConvertGraytoNormal(OxHandle image) {
-    relabel_32bit(image, OX_LAYER_NORMAL, [](const OxImageLockRec &r) { gray_to_normal(r.pixels, pixel_count(r)); });
+    relabel_32bit(image, OX_LAYER_NORMAL, [](const OxImageLockRec &r) { gray_layer_to_normal(r.pixels, pixel_count(r)); });
 }
 
 OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err) {

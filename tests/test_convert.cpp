@@ -6,6 +6,7 @@
 #include "image/convert.h"
 #include "image/gray.h"
 #include "image/gray_kernels.h"
+#include "image/gray_layer.h"
 #include "image_compare.h"
 
 using namespace oxtest;
@@ -73,6 +74,36 @@ TEST(GrayKernels, EqualTheDoubleFormulaForEveryColour) {
         }
     }
 
+}
+
+// The gray-layer kernels against the per-pixel path for every fourth channel a with every colour byte c in
+// each colour position (pixel (a, c, c + 85, c + 170), never white), then for every a on a white pixel; as a
+// run that starts one pixel in.
+TEST(GrayLayerKernels, EqualThePerPixelPathForEveryPair) {
+    using namespace ox::image;
+    Handle layer = make_image(256, 257, 32, OX_LAYER_GRAY);
+    uint8_t *p = static_cast<uint8_t *>(oxLock(layer.get())) + OX_IMAGE_HEADER_SIZE;
+    for (uint32_t i = 0; i < 256 * 257; ++i, p += 4) {
+        const auto a = static_cast<uint8_t>(i >> 8), c = static_cast<uint8_t>(i);
+        p[0] = i < 65536 ? a : c;
+        p[1] = i < 65536 ? c : 255;
+        p[2] = i < 65536 ? static_cast<uint8_t>(c + 85) : 255;
+        p[3] = i < 65536 ? static_cast<uint8_t>(c + 170) : 255;
+    }
+    const Bytes before = pixels(layer.get());
+    Handle expected = clone(layer.get());
+    plain::image_convert_gray_to_normal(expected.get());
+    const Bytes want = pixels(expected.get());
+    using Kernel = void (*)(uint8_t *, std::size_t);
+    std::vector<Kernel> layer_kernels{kernels::gray_layer_to_normal_table};
+    if (kernels::has_avx2()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx2);
+    for (std::size_t k = 0; k < layer_kernels.size(); ++k) {
+        Bytes got = before;
+        layer_kernels[k](got.data() + 4, got.size() / 4 - 1);
+        layer_kernels[k](got.data(), 1);
+        for (std::size_t i = 0; i < got.size(); ++i)
+            if (got[i] != want[i]) FAIL() << "kernel " << k << ", pixel " << i / 4 << ", byte " << i % 4;
+    }
 }
 
 TEST(FullColorToGrayScale, NewEightBitImageInOrderA) {
