@@ -166,16 +166,95 @@ __attribute__((target("avx2"))) void gray_layer_to_normal_avx2(uint8_t *p, std::
     for (; i < n; ++i) pixel_to_normal(p + 4 * i, table);
 }
 
+bool has_avx512bw() {
+    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+    return yes;
+}
+
+// The four 128-bit quarters of a 512-bit register alike.
+__attribute__((target("avx512f"))) static inline __m512i quarters(__m128i x) {
+    alignas(64) uint8_t bytes[64];
+    for (int k = 0; k < 4; ++k) _mm_store_si128(reinterpret_cast<__m128i *>(bytes + 16 * k), x);
+    return _mm512_load_si512(bytes);
+}
+
+// The 16-bit arithmetic of the AVX2 kernel over sixteen pixels a step, with the tests in mask registers.
+__attribute__((target("avx512f,avx512bw"))) void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) {
+    const GrayLayerTable &table = gray_layer_table();
+    if (!table.split) return gray_layer_to_normal_table(p, n);
+    constexpr char z = -1;  // a zero byte
+    const __m512i c_lo = quarters(_mm_setr_epi8(z, z, 1, z, 2, z, 3, z, z, z, 5, z, 6, z, 7, z));
+    const __m512i c_hi = quarters(_mm_setr_epi8(z, z, 9, z, 10, z, 11, z, z, z, 13, z, 14, z, 15, z));
+    const __m512i a_lo = quarters(_mm_setr_epi8(z, z, 0, z, 0, z, 0, z, z, z, 4, z, 4, z, 4, z));
+    const __m512i a_hi = quarters(_mm_setr_epi8(z, z, 8, z, 8, z, 8, z, z, z, 12, z, 12, z, 12, z));
+    const __m512i zero = _mm512_setzero_si512(), c255 = _mm512_set1_epi16(255), ones = _mm512_set1_epi32(-1);
+    const __m512i div255 = _mm512_set1_epi16(static_cast<int16_t>(0x8081)), nibble = _mm512_set1_epi8(0x0F);
+    const __m512i low = _mm512_set1_epi32(0xFF), white = _mm512_set1_epi32(static_cast<int32_t>(0xFFFFFF00u));
+    const __m512i row = quarters(_mm_load_si128(reinterpret_cast<const __m128i *>(table.row)));
+    const __m512i column = quarters(_mm_load_si128(reinterpret_cast<const __m128i *>(table.column)));
+    std::size_t i = 0;
+    for (; i + 16 <= n; i += 16) {
+        uint8_t *q = p + 4 * i;
+        const __m512i v = _mm512_loadu_si512(q);
+        const __mmask16 a0 = _mm512_testn_epi32_mask(v, low);
+        if (static_cast<uint8_t>(q[60] + 1) <= 1) {
+            const __mmask16 full = _mm512_cmpeq_epi32_mask(_mm512_and_si512(v, low), low);
+            if ((a0 | full) == 0xFFFF) {
+                const __mmask16 whitened = full | _mm512_cmpeq_epi32_mask(_mm512_or_si512(v, low), ones);
+                _mm512_storeu_si512(q, _mm512_maskz_mov_epi32(whitened, white));
+                continue;
+            }
+        }
+        const __m512i c0 = _mm512_shuffle_epi8(v, c_lo), c1 = _mm512_shuffle_epi8(v, c_hi);
+        const __m512i n0 = _mm512_mullo_epi16(_mm512_shuffle_epi8(v, a_lo), _mm512_sub_epi16(c255, c0));
+        const __m512i n1 = _mm512_mullo_epi16(_mm512_shuffle_epi8(v, a_hi), _mm512_sub_epi16(c255, c1));
+        const __m512i q0 = _mm512_srli_epi16(_mm512_mulhi_epu16(n0, div255), 7);
+        const __m512i q1 = _mm512_srli_epi16(_mm512_mulhi_epu16(n1, div255), 7);
+        const __m512i mixed = _mm512_packus_epi16(_mm512_add_epi16(c0, q0), _mm512_add_epi16(c1, q1));
+        const __mmask16 black = a0 & ~_mm512_cmpeq_epi32_mask(mixed, white);
+        _mm512_storeu_si512(q, _mm512_mask_mov_epi32(mixed, black, zero));
+        // Whether each pixel's a is in the table's set, spread over the 16-bit lanes of its colour bytes.
+        const __m512i listed = _mm512_and_si512(
+            _mm512_shuffle_epi8(row, _mm512_and_si512(_mm512_srli_epi16(v, 4), nibble)),
+            _mm512_shuffle_epi8(column, _mm512_and_si512(v, nibble)));
+        const __m512i l0 = _mm512_shuffle_epi8(listed, a_lo), l1 = _mm512_shuffle_epi8(listed, a_hi);
+        // n - 255 q (0 to 254) is the low byte of n + q.
+        const __mmask32 redo0 =
+            _mm512_mask_testn_epi16_mask(_mm512_test_epi16_mask(l0, l0), _mm512_add_epi16(n0, q0), c255);
+        const __mmask32 redo1 =
+            _mm512_mask_testn_epi16_mask(_mm512_test_epi16_mask(l1, l1), _mm512_add_epi16(n1, q1), c255);
+        if ((redo0 | redo1) != 0) {
+            // Lane w of a half holds byte w % 8 of pixels 0 and 1 (or 2 and 3) of its 16-byte quarter.
+            alignas(64) uint8_t was[64];
+            _mm512_store_si512(was, v);
+            for (int half = 0; half < 2; ++half)
+                for (uint32_t m = half ? redo1 : redo0; m != 0; m &= m - 1) {
+                    const uint32_t w = static_cast<uint32_t>(__builtin_ctz(m));
+                    const uint32_t j = 16 * (w >> 3) + (w & 7) + 8 * static_cast<uint32_t>(half), at = j & ~3u;
+                    if (load32(was + at) >> 8 != 0xFFFFFFu) q[j] = table.byte[was[at]][was[j]];
+                }
+        }
+    }
+    if (has_avx2())
+        gray_layer_to_normal_avx2(p + 4 * i, n - i);
+    else
+        gray_layer_to_normal_table(p + 4 * i, n - i);
+}
+
 #else
 
 void gray_layer_to_normal_avx2(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
+bool has_avx512bw() { return false; }
+void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
 
 #endif
 
 }  // namespace kernels
 
 void gray_layer_to_normal(uint8_t *pixels, std::size_t n) {
-    if (kernels::has_avx2())
+    if (kernels::has_avx512bw())
+        kernels::gray_layer_to_normal_avx512(pixels, n);
+    else if (kernels::has_avx2())
         kernels::gray_layer_to_normal_avx2(pixels, n);
     else
         kernels::gray_layer_to_normal_table(pixels, n);
