@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -115,6 +117,15 @@ inline void or_bits(uint8_t *row, int64_t at, int64_t width, uint64_t bits) {
     const uint64_t head = bits >> s;                                 // bytes byte .. byte + 7
     const auto tail = static_cast<uint8_t>(s ? bits << (8 - s) : 0);  // the s bits pushed into byte + 8
     const int64_t end = (width + 7) / 8;
+    if (byte >= 0 && byte + 9 <= end) {
+        // All nine bytes inside the row: one word in memory order, then the spill-over byte.
+        uint64_t v;
+        std::memcpy(&v, row + byte, 8);
+        v |= std::endian::native == std::endian::little ? __builtin_bswap64(head) : head;
+        std::memcpy(row + byte, &v, 8);
+        row[byte + 8] |= tail;
+        return;
+    }
     for (int k = 0; k < 8; ++k)
         if (byte + k >= 0 && byte + k < end) row[byte + k] |= static_cast<uint8_t>(head >> (56 - 8 * k));
     if (tail && byte + 8 >= 0 && byte + 8 < end) row[byte + 8] |= tail;
@@ -122,6 +133,8 @@ inline void or_bits(uint8_t *row, int64_t at, int64_t width, uint64_t bits) {
 
 // Every white pixel sets its mask bit, and its outer bit when the outer row exists. Without an outer row
 // only selected pixels can change, so mask words that select nothing are passed over.
+constexpr int64_t kAhead = 2048;
+
 template <int Bytes>
 void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_x, int64_t offset_y, int32_t w,
                int32_t h) {
@@ -133,6 +146,11 @@ void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_
         uint8_t *orow = o != nullptr && oy >= 0 && oy < o->height ? o->row(oy) : nullptr;
         for (int64_t base = 0; base < w; base += 64) {
             if (orow == nullptr && (~load_bits(mrow, base / 8, mask_end, 0xFF) & span_bits(base, 0, w)) == 0) continue;
+#if defined(__SSE2__)
+            // The hardware fetches ahead poorly where the walk skips parts of rows: ask for the next lines.
+            for (int j = 0; j < Bytes * 64; j += 64)
+                _mm_prefetch(reinterpret_cast<const char *>(irow + base * Bytes + kAhead + j), _MM_HINT_T0);
+#endif
             const uint64_t white = white_word<Bytes>(irow, base, w);
             if (white == 0) continue;
             or_bits(mrow, base, w, white);
