@@ -10,13 +10,39 @@
 #include "selection/transfer.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cstring>
+
+#include <unistd.h>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "image/image_record.h"
 #include "image/pixel.h"
 #include "selection/mask_bits.h"
 
 namespace ox::selection {
+
+namespace {
+std::size_t g_streaming_fill_bytes = 0;  // 0: the usual size
+}  // namespace
+
+// The box fills' rule: three quarters of one core's share of the last-level cache, beyond which the fill
+// would mostly push other data out of it.
+std::size_t streaming_fill_bytes() {
+    static const std::size_t usual = [] {
+        const long l3 = sysconf(_SC_LEVEL3_CACHE_SIZE), cores = sysconf(_SC_NPROCESSORS_ONLN);
+        if (l3 <= 0) return std::size_t{8} << 20;
+        return static_cast<std::size_t>(l3) / static_cast<std::size_t>(cores > 0 ? cores : 1) / 4 * 3;
+    }();
+    return g_streaming_fill_bytes != 0 ? g_streaming_fill_bytes : usual;
+}
+
+void set_streaming_fill_bytes(std::size_t bytes) { g_streaming_fill_bytes = bytes; }
+
 namespace {
 
 using ox::image::PixelCodec;
@@ -136,7 +162,185 @@ void transfer_rows(const Walk &w) {
     }
 }
 
+
 using RowsFn = void (*)(const Walk &);
+
+#if defined(__SSE2__)
+// The Ex transfers between two 24-bit or two 32-bit images, eight pixels at a time: each group of eight
+// positions whose mask byte selects any is decided as a whole (mask, condition, white or darker test) and
+// the destination takes the source where it passes and its own bytes elsewhere. Groups that reach past the
+// span at a row's ends go pixel by pixel.
+
+// Bit i of the result is bit 7 - i of v: mask bytes hold their first pixel in bit 7, the groups in bit 0.
+constexpr std::array<uint8_t, 256> kReversed = [] {
+    std::array<uint8_t, 256> t{};
+    for (int v = 0; v < 256; ++v)
+        for (int j = 0; j < 8; ++j)
+            if (v >> j & 1) t[v] |= static_cast<uint8_t>(0x80 >> j);
+    return t;
+}();
+
+// Four 24-bit pixels from the twelve bits that say which of their bytes are 255: bit i set when pixel i's
+// three bytes are.
+constexpr std::array<uint8_t, 4096> kWhiteOfFour = [] {
+    std::array<uint8_t, 4096> t{};
+    for (int v = 0; v < 4096; ++v)
+        for (int i = 0; i < 4; ++i)
+            if ((v >> (3 * i) & 7) == 7) t[v] |= static_cast<uint8_t>(1 << i);
+    return t;
+}();
+
+// The pixels of eight 24-bit pixels whose three bytes are all 255.
+[[gnu::always_inline]] inline unsigned white_of_eight_24(const uint8_t *p) {
+    const auto ff_of = [](const uint8_t *q) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
+        return static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, _mm_set1_epi8(-1))));
+    };
+    const uint32_t ff = ff_of(p) | (ff_of(p + 8) >> 8) << 16;  // bit j: byte j is 255
+    return kWhiteOfFour[ff & 0xFFF] | static_cast<unsigned>(kWhiteOfFour[ff >> 12]) << 4;
+}
+
+// Four 32-bit lanes, each all ones where bit i of `bits` is set.
+[[gnu::always_inline]] inline __m128i lanes_of(unsigned bits) {
+    const __m128i pick = _mm_setr_epi32(1, 2, 4, 8);
+    return _mm_cmpeq_epi32(_mm_and_si128(_mm_set1_epi32(static_cast<int>(bits)), pick), pick);
+}
+
+// The pixels of eight condition pixels that read exactly 0xFFFFFF.
+template <int CB>
+[[gnu::always_inline]] inline unsigned cond_of_eight(const uint8_t *p) {
+    if constexpr (CB == 3) {
+        return white_of_eight_24(p);
+    } else {
+        const __m128i white = _mm_set1_epi32(static_cast<int>(0xFFFFFF00u));  // byte 0 is 0, bytes 1-3 are 255
+        const auto a = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p)), white);
+        const auto b = _mm_cmpeq_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16)), white);
+        return static_cast<unsigned>(_mm_movemask_ps(_mm_castsi128_ps(a)) | _mm_movemask_ps(_mm_castsi128_ps(b)) << 4);
+    }
+}
+
+// The bytes of s where t is all ones, of d elsewhere.
+[[gnu::always_inline]] inline __m128i pick(__m128i t, __m128i s, __m128i d) {
+    return _mm_or_si128(_mm_and_si128(t, s), _mm_andnot_si128(t, d));
+}
+
+// Eight pixels from sp to dp where `pass` (bit i: pixel i) lets them through and the mode agrees.
+template <int B, Mode M>
+[[gnu::always_inline]] inline void blend_eight(uint8_t *dp, const uint8_t *sp, unsigned pass) {
+    if constexpr (B == 3) {
+        // 24 bytes as a vector and a half. A byte of the blend mask is 0xFF when the bit of its pixel is set
+        // in `take`: bytes 3i .. 3i + 2 test bit i.
+        const __m128i all = _mm_set1_epi8(-1);
+        const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(sp));
+        const __m128i s1 = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(sp + 16));
+        const auto ff = static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(s0, all)) |
+                                              (_mm_movemask_epi8(_mm_cmpeq_epi8(s1, all)) & 0xFF) << 16);
+        const unsigned white = kWhiteOfFour[ff & 0xFFF] | static_cast<unsigned>(kWhiteOfFour[ff >> 12]) << 4;
+        const unsigned take = pass & ~white;
+        if (take == 0) return;
+        const __m128i t = _mm_set1_epi8(static_cast<char>(take));
+        const __m128i bit0 = _mm_setr_epi8(1, 1, 1, 2, 2, 2, 4, 4, 4, 8, 8, 8, 16, 16, 16, 32);
+        const __m128i bit1 = _mm_setr_epi8(32, 32, 64, 64, 64, -128, -128, -128, 0, 0, 0, 0, 0, 0, 0, 0);
+        const __m128i m0 = _mm_cmpeq_epi8(_mm_and_si128(t, bit0), bit0);
+        const __m128i m1 = _mm_cmpeq_epi8(_mm_and_si128(t, bit1), bit1);
+        const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dp));
+        const __m128i d1 = _mm_loadl_epi64(reinterpret_cast<const __m128i *>(dp + 16));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dp), pick(m0, s0, d0));
+        _mm_storel_epi64(reinterpret_cast<__m128i *>(dp + 16), pick(m1, s1, d1));
+    } else {
+        const __m128i s0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(sp));
+        const __m128i s1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(sp + 16));
+        const __m128i d0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dp));
+        const __m128i d1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(dp + 16));
+        __m128i t0, t1;
+        if constexpr (M == Mode::unless_white) {
+            // White: bytes 1-3 are 255, byte 0 whatever it holds.
+            const __m128i byte0 = _mm_set1_epi32(0xFF), ones = _mm_set1_epi32(-1);
+            t0 = _mm_andnot_si128(_mm_cmpeq_epi32(_mm_or_si128(s0, byte0), ones), lanes_of(pass & 15));
+            t1 = _mm_andnot_si128(_mm_cmpeq_epi32(_mm_or_si128(s1, byte0), ones), lanes_of(pass >> 4));
+        } else {
+            // Byte 0 of the source at most the destination's: min(s, d) == s, spread from byte 0 over its lane.
+            const auto le = [](__m128i s, __m128i d) {
+                return _mm_srai_epi32(_mm_slli_epi32(_mm_cmpeq_epi8(_mm_min_epu8(s, d), s), 24), 24);
+            };
+            t0 = _mm_and_si128(le(s0, d0), lanes_of(pass & 15));
+            t1 = _mm_and_si128(le(s1, d1), lanes_of(pass >> 4));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dp), pick(t0, s0, d0));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(dp + 16), pick(t1, s1, d1));
+    }
+}
+
+// How far ahead of the walk the source and destination lines are asked for: the hardware fetches ahead
+// poorly where runs start and stop within rows.
+constexpr int64_t kAhead = 1024;
+
+// CB: bytes per pixel of the condition image, 0 without one.
+template <int B, Mode M, int CB>
+void blend_rows(const Walk &w) {
+    constexpr int D = 8 * B;
+    // Copies of what the loops use: stores through byte pointers could otherwise change the walk.
+    const int64_t k0 = w.span.k0, k1 = w.span.k1, mx = w.mx, dx = w.dx, sx = w.sx, cx = w.cx;
+    const int64_t x0 = mx + k0, x1 = mx + k1, end = ((x1 - 1) >> 3) + 1;
+    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+        uint8_t *drow = w.d.row(w.dy + l);
+        const uint8_t *srow = w.s.row(w.sy + l);
+        // A destination up to seven pixels right of its source in the same row would read, within a group,
+        // pixels the walk has already written: such rows go pixel by pixel.
+        const auto gap = reinterpret_cast<uintptr_t>(drow + (dx + k0) * B) -
+                         reinterpret_cast<uintptr_t>(srow + (sx + k0) * B);
+        if (gap > 0 && gap < 8 * B) {
+            for_each_passing_run(w, l, [&](int64_t ka, int64_t kb) {
+                run_kernel<D, D, M>(drow, dx + ka, srow, sx + ka, kb - ka);
+            });
+            continue;
+        }
+        const uint8_t *mrow = w.m.row(w.my + l);
+        const uint8_t *crow = CB != 0 ? w.c.row(w.cy + l) : nullptr;
+        for (int64_t byte = x0 >> 3; byte < end; byte += 8) {
+            const uint64_t sel = ~load_bits(mrow, byte, end, 0xFF) & span_bits(byte * 8, x0, x1);
+            if (sel == 0) continue;
+            const int64_t kw = byte * 8 - mx;  // the position of the word's first pixel
+            const bool inside = kw >= k0 && kw + 64 <= k1;
+            for (int64_t j = 0; j < 64 * B; j += 64) {
+                _mm_prefetch(reinterpret_cast<const char *>(srow + (sx + kw) * B + kAhead + j), _MM_HINT_T0);
+                _mm_prefetch(reinterpret_cast<const char *>(drow + (dx + kw) * B + kAhead + j), _MM_HINT_T0);
+            }
+            for (int g = 0; g < 8; ++g) {
+                const unsigned pass = kReversed[sel >> (56 - 8 * g) & 0xFF];
+                if (pass == 0) continue;
+                const int64_t k = kw + 8 * g;
+                if (inside || (k >= k0 && k + 8 <= k1)) {
+                    unsigned p = pass;
+                    if constexpr (CB != 0) p &= cond_of_eight<CB>(crow + (cx + k) * CB);
+                    if (p != 0) blend_eight<B, M>(drow + (dx + k) * B, srow + (sx + k) * B, p);
+                    continue;
+                }
+                for (unsigned q = pass; q != 0; q &= q - 1) {
+                    const int64_t kk = k + std::countr_zero(q);
+                    if (CB != 0 && !cond_white(w.c, crow, cx + kk)) continue;
+                    run_kernel<D, D, M>(drow, dx + kk, srow, sx + kk, 1);
+                }
+            }
+        }
+    }
+}
+
+// The group walk for this pair of depths and mode, or null.
+RowsFn blend_rows_for(Mode mode, const Walk &w) {
+    if (w.d.bits != w.s.bits || !w.has_mask) return nullptr;
+    constexpr Mode white = Mode::unless_white, darker = Mode::darker_wins;
+    const int cb = w.has_cond ? w.c.bits / 8 : 0;
+    auto by_cond = [cb](auto none, auto c24, auto c32) -> RowsFn { return cb == 0 ? none : cb == 3 ? c24 : c32; };
+    if (w.d.bits == 24 && mode == white)
+        return by_cond(blend_rows<3, white, 0>, blend_rows<3, white, 3>, blend_rows<3, white, 4>);
+    if (w.d.bits != 32 || mode == Mode::copy) return nullptr;
+    if (mode == white) return by_cond(blend_rows<4, white, 0>, blend_rows<4, white, 3>, blend_rows<4, white, 4>);
+    return by_cond(blend_rows<4, darker, 0>, blend_rows<4, darker, 3>, blend_rows<4, darker, 4>);
+}
+#else
+RowsFn blend_rows_for(Mode, const Walk &) { return nullptr; }
+#endif
 
 template <int D, Mode M>
 RowsFn rows_for_src(int32_t src_bits) {
@@ -190,6 +394,10 @@ int32_t transfer(Mode mode, OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle
     if (w.has_cond) w.span.clip(w.c, w.cx, w.cy);
     if (w.has_mask) w.span.clip(w.m, w.mx, w.my);
     if (w.span.empty()) return 1;
+    if (const RowsFn blend = blend_rows_for(mode, w)) {
+        blend(w);
+        return 1;
+    }
     switch (mode) {
     case Mode::copy: rows_for<Mode::copy>(w.d.bits, w.s.bits)(w); break;
     case Mode::unless_white: rows_for<Mode::unless_white>(w.d.bits, w.s.bits)(w); break;
@@ -226,8 +434,67 @@ void fill_run(uint8_t *row, int64_t a, int64_t b, uint32_t value) {
     }
 }
 
+#if defined(__SSE2__)
+// Runs of at least this many bytes of a box too large for the cache are stored around the cache: the lines
+// would be pushed out before they are read again, and ordinary stores read every line before writing it.
+constexpr int64_t kStreamRunBytes = 256;
+
+// Three periods of 48 bytes (whole pixels of 1, 3 and 4 bytes, whole 16-byte vectors) of one pixel value.
+struct FillPattern {
+    explicit FillPattern(const uint8_t *pixel, int bpp) {
+        for (int i = 0; i < 144; ++i) bytes[i] = pixel[i % bpp];
+    }
+    uint8_t bytes[144];
+};
+
+// The n bytes from p, which starts a pixel: the whole 64-byte lines among them with stores that bypass the
+// cache, the partial lines at both ends with ordinary stores (a partial line written around the cache costs
+// a read of it after all). The caller fences once after its last run.
+inline void stream_run(uint8_t *p, size_t n, const FillPattern &pat) {
+    const size_t head = std::min(n, static_cast<size_t>(-reinterpret_cast<uintptr_t>(p) & 63));
+    std::memcpy(p, pat.bytes, head);
+    size_t phase = head % 48;
+    p += head, n -= head;
+    __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase));
+    __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase + 16));
+    __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase + 32));
+    for (; n >= 64; n -= 64, p += 64) {
+        // A line holds four vectors and the pattern repeats every three: the vectors turn by one per line.
+        _mm_stream_si128(reinterpret_cast<__m128i *>(p), v0);
+        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 16), v1);
+        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 32), v2);
+        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 48), v0);
+        const __m128i t = v0;
+        v0 = v1, v1 = v2, v2 = t;
+        phase = (phase + 16) % 48;
+    }
+    std::memcpy(p, pat.bytes + phase, n);
+}
+#endif
+
 template <int D>
 void fill_rows(const Walk &w, uint32_t value) {
+#if defined(__SSE2__)
+    if constexpr (D >= 24) {  // 8-bit runs are a memset, which picks its own stores
+        constexpr int B = D / 8;
+        const auto box = static_cast<uint64_t>(w.span.k1 - w.span.k0) * static_cast<uint64_t>(w.span.l1 - w.span.l0) *
+                         static_cast<uint64_t>(B);
+        if (box >= streaming_fill_bytes()) {
+            uint8_t pixel[4];
+            PixelCodec<D>::put(pixel, 0, value);
+            const FillPattern pat(pixel, B);
+            for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+                uint8_t *drow = w.d.row(l);
+                for_each_passing_run(w, l, [&](int64_t a, int64_t b) {
+                    if ((b - a) * B >= kStreamRunBytes) stream_run(drow + a * B, static_cast<size_t>((b - a) * B), pat);
+                    else fill_run<D>(drow, a, b, value);
+                });
+            }
+            _mm_sfence();
+            return;
+        }
+    }
+#endif
     for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
         uint8_t *drow = w.d.row(l);
         for_each_passing_run(w, l, [&](int64_t a, int64_t b) { fill_run<D>(drow, a, b, value); });

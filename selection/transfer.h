@@ -7,6 +7,7 @@
 // the mask or the condition image, an unsupported depth).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "ox.h"
@@ -23,3 +24,12 @@ int32_t select_image_box_fill(OxHandle dst, OxHandle cond, OxHandle mask, int32_
                               int32_t height, uint32_t value);
 
 }  // namespace ox::selection::plain
+
+namespace ox::selection {
+
+// oxSelectImageBoxFill stores long runs of a box of at least this many bytes around the cache (a size taken
+// from the cache size). Tests set a smaller size to run that path on small images; 0 restores the usual size.
+std::size_t streaming_fill_bytes();
+void set_streaming_fill_bytes(std::size_t bytes);
+
+}  // namespace ox::selection

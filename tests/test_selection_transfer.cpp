@@ -166,4 +166,75 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
     EXPECT_NE(sum, 0u);
 }
 
+// The eight-pixel groups of the Ex transfers between equal 24- or 32-bit depths, and the box fill's stores
+// around the cache (turned on for every size here): wide images at small offsets, so that most rows hold
+// whole groups and long runs; whites with any fourth byte; copies within one row a few pixels apart.
+TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
+    namespace plain = ox::selection::plain;
+    struct StreamAlways {
+        StreamAlways() { ox::selection::set_streaming_fill_bytes(1); }
+        ~StreamAlways() { ox::selection::set_streaming_fill_bytes(0); }
+    } stream_always;
+    const uint64_t sum = differential(777, 800, [](std::mt19937 &rng, std::ostream &what) {
+        struct Case {
+            bool fill, alias, flag;
+            int32_t dx, dy, cx, cy, mx, my, sx, sy, w, h;
+            uint32_t value;
+            Handle dst, src, cond, mask;
+        } c{};
+        c.fill = rng() % 3 == 0;
+        const bool gray = !c.fill && rng() % 3 == 0;
+        const int32_t bits = gray ? 32 : c.fill ? kDepths[1 + rng() % 3] : kDepths[2 + rng() % 2];
+        const int32_t W = in(rng, 1, 260), H = in(rng, 1, 12);
+        auto picture = [&] {
+            Handle img = make_image(W + in(rng, 0, 9), H + in(rng, 0, 2), bits, gray ? OX_LAYER_GRAY : OX_LAYER_NORMAL);
+            fill_random(img.get(), rng);
+            const Locked l(img.get());
+            const uint32_t common = static_cast<uint32_t>(rng());
+            for (int32_t y = 0; y <= l->maxY; ++y)
+                for (int32_t x = 0; x <= l->maxX; ++x)
+                    if (rng() % 3 == 0) oxImagePutPixel(l.get(), x, y, rng() % 2 ? common : 0xFFFFFFu | rng() << 24);
+            return img;
+        };
+        c.dst = picture();
+        c.src = picture();
+        c.mask = random_mask(rng, W + in(rng, 0, 20), H + in(rng, 0, 2));
+        if (rng() % 4 == 0) {
+            c.cond = random_image(rng, kDepths[2 + rng() % 2], 270);
+            const Locked l(c.cond.get());
+            for (int32_t y = 0; y <= l->maxY; ++y)
+                for (int32_t x = 0; x <= l->maxX; ++x)
+                    if (rng() % 4) oxImagePutPixel(l.get(), x, y, 0xFFFFFF);
+        }
+        auto near = [&] { return in(rng, -12, 12); };
+        c.dx = near(), c.dy = near() / 4, c.sx = near(), c.sy = near() / 4, c.mx = near(), c.my = near() / 4;
+        c.cx = near(), c.cy = near() / 4;
+        c.w = in(rng, 1, 280), c.h = in(rng, 1, 14);
+        if (rng() % 4 == 0) c.w = c.h = 0;
+        c.alias = !c.fill && rng() % 5 == 0;
+        if (c.alias) c.sx = c.dx + in(rng, -9, 9), c.sy = c.dy + in(rng, -1, 1);
+        c.flag = gray;
+        c.value = static_cast<uint32_t>(rng());
+        what << (c.fill ? "fill " : "transfer ") << bits << " bits" << (gray ? " gray" : "")
+             << (c.alias ? ", alias" : "") << (c.cond ? ", condition" : "") << ", " << c.w << "x" << c.h << " at "
+             << c.dx << "," << c.dy << " from " << c.sx << "," << c.sy << ", mask at " << c.mx << "," << c.my;
+        return [c = std::move(c)](bool fast) {
+            Outcome o;
+            Handle d = clone(c.dst.get());
+            const OxHandle s = c.alias ? d.get() : c.src.get();
+            const Fence fd(d.get()), fm(c.mask.get()), fc(c.cond.get()), fs(c.alias ? 0 : c.src.get());
+            if (c.fill)
+                o.code = (fast ? oxSelectImageBoxFill : plain::select_image_box_fill)(
+                    d.get(), c.cond.get(), c.mask.get(), c.dx, c.dy, c.w, c.h, c.value);
+            else
+                o.code = (fast ? oxSelectImageToImageEx : plain::select_image_to_image_ex)(
+                    d.get(), c.dx, c.dy, c.cond.get(), c.cx, c.cy, c.mask.get(), c.mx, c.my, s, c.sx, c.sy, c.w, c.h,
+                    c.flag);
+            o.bytes = image_bytes(d.get());
+            return o;
+        };
+    });
+    EXPECT_NE(sum, 0u);
+}
+
 }  // namespace
