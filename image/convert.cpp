@@ -103,7 +103,8 @@ OX_API void oxImageConvertNormaltoGray(OxHandle image) {
 }
 
 OX_API void oxImageConvertGraytoNormal(OxHandle image) {
-    relabel_32bit(image, OX_LAYER_NORMAL, [](const OxImageLockRec &r) { gray_layer_to_normal(r.pixels, pixel_count(r)); });
+    relabel_32bit(image, OX_LAYER_NORMAL,
+                  [](const OxImageLockRec &r) { gray_layer_to_normal(r.pixels, pixel_count(r)); });
 }
 
 OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err) {

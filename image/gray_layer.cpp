@@ -1,6 +1,8 @@
 // Gray-layer pixels to normal ones: a table of every (a, c) pair, and integer arithmetic checked against it.
 #include "image/gray_layer.h"
 
+#include <bitset>
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define OX_GRAY_LAYER_X86 1
@@ -29,6 +31,7 @@ struct GrayLayerTable {
                 byte[a][c] = gray_layer_byte(a, c);
                 if (a != 0 && byte[a][c] != mixed_byte(a, c)) lows[a >> 4] |= static_cast<uint16_t>(1u << (a & 15));
             }
+        group_pairs();
         uint16_t kinds[8];
         int count = 0;
         for (int h = 0; h < 16 && split; ++h) {
@@ -45,10 +48,32 @@ struct GrayLayerTable {
                 if (lows[h] >> l & 1) column[l] |= row[h];
         }
     }
+    // The values of a whose bytes differ from mixed_byte for the same set of c form a group: a_group[a] has
+    // bit g set for a in group g and c_group[c] for c in its set, so a_group[a] & c_group[c] is not zero
+    // exactly for the pairs that differ. Groups past the eighth share its bit (the union of their sets).
+    void group_pairs() {
+        std::bitset<256> sets[8];
+        int count = 0;
+        for (uint32_t a = 1; a < 256; ++a) {
+            std::bitset<256> differ;
+            for (uint32_t c = 0; c < 256; ++c) differ[c] = byte[a][c] != mixed_byte(a, c);
+            if (differ.none()) continue;
+            int g = 0;
+            while (g < count && sets[g] != differ) ++g;
+            if (g == count) count < 8 ? ++count : --g;
+            sets[g] |= differ;
+            a_group[a] |= static_cast<uint8_t>(1u << g);
+        }
+        for (int g = 0; g < count; ++g)
+            for (uint32_t c = 0; c < 256; ++c)
+                if (sets[g][c]) c_group[c] |= static_cast<uint8_t>(1u << g);
+    }
     uint8_t byte[256][256];
     alignas(16) uint8_t row[16] = {};
     alignas(16) uint8_t column[16] = {};
     bool split = true;
+    alignas(64) uint8_t a_group[256] = {};
+    alignas(64) uint8_t c_group[256] = {};
 };
 
 const GrayLayerTable &gray_layer_table() {
@@ -166,8 +191,9 @@ __attribute__((target("avx2"))) void gray_layer_to_normal_avx2(uint8_t *p, std::
     for (; i < n; ++i) pixel_to_normal(p + 4 * i, table);
 }
 
-bool has_avx512bw() {
-    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw");
+bool has_avx512vbmi() {
+    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                            __builtin_cpu_supports("avx512vbmi");
     return yes;
 }
 
@@ -178,20 +204,31 @@ __attribute__((target("avx512f"))) static inline __m512i quarters(__m128i x) {
     return _mm512_load_si512(bytes);
 }
 
-// The 16-bit arithmetic of the AVX2 kernel over sixteen pixels a step, with the tests in mask registers.
-__attribute__((target("avx512f,avx512bw"))) void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) {
+// t[x] for every byte x of v, from a 256-byte table in four registers.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) static inline __m512i look_up(const __m512i t[4], __m512i v) {
+    return _mm512_mask_blend_epi8(_mm512_movepi8_mask(v), _mm512_permutex2var_epi8(t[0], v, t[1]),
+                                  _mm512_permutex2var_epi8(t[2], v, t[3]));
+}
+
+// The 16-bit arithmetic of the AVX2 kernel over sixteen pixels a step, with the tests in mask registers and
+// the pairs that differ from the arithmetic found through the table's groups.
+__attribute__((target("avx512f,avx512bw,avx512vbmi"))) void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) {
     const GrayLayerTable &table = gray_layer_table();
-    if (!table.split) return gray_layer_to_normal_table(p, n);
     constexpr char z = -1;  // a zero byte
     const __m512i c_lo = quarters(_mm_setr_epi8(z, z, 1, z, 2, z, 3, z, z, z, 5, z, 6, z, 7, z));
     const __m512i c_hi = quarters(_mm_setr_epi8(z, z, 9, z, 10, z, 11, z, z, z, 13, z, 14, z, 15, z));
     const __m512i a_lo = quarters(_mm_setr_epi8(z, z, 0, z, 0, z, 0, z, z, z, 4, z, 4, z, 4, z));
     const __m512i a_hi = quarters(_mm_setr_epi8(z, z, 8, z, 8, z, 8, z, z, z, 12, z, 12, z, 12, z));
+    const __m512i a_all = quarters(_mm_setr_epi8(0, 0, 0, 0, 4, 4, 4, 4, 8, 8, 8, 8, 12, 12, 12, 12));
     const __m512i zero = _mm512_setzero_si512(), c255 = _mm512_set1_epi16(255), ones = _mm512_set1_epi32(-1);
-    const __m512i div255 = _mm512_set1_epi16(static_cast<int16_t>(0x8081)), nibble = _mm512_set1_epi8(0x0F);
+    const __m512i div255 = _mm512_set1_epi16(static_cast<int16_t>(0x8081));
     const __m512i low = _mm512_set1_epi32(0xFF), white = _mm512_set1_epi32(static_cast<int32_t>(0xFFFFFF00u));
-    const __m512i row = quarters(_mm_load_si128(reinterpret_cast<const __m128i *>(table.row)));
-    const __m512i column = quarters(_mm_load_si128(reinterpret_cast<const __m128i *>(table.column)));
+    __m512i a_groups[4], c_groups[4];
+    for (int k = 0; k < 4; ++k) {
+        a_groups[k] = _mm512_load_si512(table.a_group + 64 * k);
+        c_groups[k] = _mm512_load_si512(table.c_group + 64 * k);
+    }
+    constexpr __mmask64 colour_bytes = 0xEEEEEEEEEEEEEEEEull;
     std::size_t i = 0;
     for (; i + 16 <= n; i += 16) {
         uint8_t *q = p + 4 * i;
@@ -213,26 +250,15 @@ __attribute__((target("avx512f,avx512bw"))) void gray_layer_to_normal_avx512(uin
         const __m512i mixed = _mm512_packus_epi16(_mm512_add_epi16(c0, q0), _mm512_add_epi16(c1, q1));
         const __mmask16 black = a0 & ~_mm512_cmpeq_epi32_mask(mixed, white);
         _mm512_storeu_si512(q, _mm512_mask_mov_epi32(mixed, black, zero));
-        // Whether each pixel's a is in the table's set, spread over the 16-bit lanes of its colour bytes.
-        const __m512i listed = _mm512_and_si512(
-            _mm512_shuffle_epi8(row, _mm512_and_si512(_mm512_srli_epi16(v, 4), nibble)),
-            _mm512_shuffle_epi8(column, _mm512_and_si512(v, nibble)));
-        const __m512i l0 = _mm512_shuffle_epi8(listed, a_lo), l1 = _mm512_shuffle_epi8(listed, a_hi);
-        // n - 255 q (0 to 254) is the low byte of n + q.
-        const __mmask32 redo0 =
-            _mm512_mask_testn_epi16_mask(_mm512_test_epi16_mask(l0, l0), _mm512_add_epi16(n0, q0), c255);
-        const __mmask32 redo1 =
-            _mm512_mask_testn_epi16_mask(_mm512_test_epi16_mask(l1, l1), _mm512_add_epi16(n1, q1), c255);
-        if ((redo0 | redo1) != 0) {
-            // Lane w of a half holds byte w % 8 of pixels 0 and 1 (or 2 and 3) of its 16-byte quarter.
+        // The groups of each pixel's a beside those of its colour bytes.
+        const __m512i a_of = look_up(a_groups, _mm512_shuffle_epi8(v, a_all)), c_of = look_up(c_groups, v);
+        if (const uint64_t redo = _mm512_mask_test_epi8_mask(colour_bytes, a_of, c_of)) {
             alignas(64) uint8_t was[64];
             _mm512_store_si512(was, v);
-            for (int half = 0; half < 2; ++half)
-                for (uint32_t m = half ? redo1 : redo0; m != 0; m &= m - 1) {
-                    const uint32_t w = static_cast<uint32_t>(__builtin_ctz(m));
-                    const uint32_t j = 16 * (w >> 3) + (w & 7) + 8 * static_cast<uint32_t>(half), at = j & ~3u;
-                    if (load32(was + at) >> 8 != 0xFFFFFFu) q[j] = table.byte[was[at]][was[j]];
-                }
+            for (uint64_t m = redo; m != 0; m &= m - 1) {
+                const uint32_t j = static_cast<uint32_t>(__builtin_ctzll(m)), at = j & ~3u;
+                if (load32(was + at) >> 8 != 0xFFFFFFu) q[j] = table.byte[was[at]][was[j]];
+            }
         }
     }
     if (has_avx2())
@@ -244,7 +270,7 @@ __attribute__((target("avx512f,avx512bw"))) void gray_layer_to_normal_avx512(uin
 #else
 
 void gray_layer_to_normal_avx2(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
-bool has_avx512bw() { return false; }
+bool has_avx512vbmi() { return false; }
 void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
 
 #endif
@@ -252,7 +278,7 @@ void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) { gray_layer_to_norm
 }  // namespace kernels
 
 void gray_layer_to_normal(uint8_t *pixels, std::size_t n) {
-    if (kernels::has_avx512bw())
+    if (kernels::has_avx512vbmi())
         kernels::gray_layer_to_normal_avx512(pixels, n);
     else if (kernels::has_avx2())
         kernels::gray_layer_to_normal_avx2(pixels, n);

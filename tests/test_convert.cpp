@@ -97,7 +97,7 @@ TEST(GrayLayerKernels, EqualThePerPixelPathForEveryPair) {
     using Kernel = void (*)(uint8_t *, std::size_t);
     std::vector<Kernel> layer_kernels{kernels::gray_layer_to_normal_table};
     if (kernels::has_avx2()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx2);
-    if (kernels::has_avx512bw()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx512);
+    if (kernels::has_avx512vbmi()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx512);
     for (std::size_t k = 0; k < layer_kernels.size(); ++k) {
         Bytes got = before;
         layer_kernels[k](got.data() + 4, got.size() / 4 - 1);
