@@ -62,7 +62,8 @@ public:
     void build(const TileRect &t, uint8_t *buffer) const {
         int32_t xs[kTileSide], xs2[kTileSide];
         columns(t, xs, xs2);
-        const bool gathers = p_.way == DrawWay::nearest || p_.way == DrawWay::enlarge;
+        const bool doubles = avx2_ && p_.way == DrawWay::enlarge && p_.factor == 2;
+        const bool gathers = p_.way == DrawWay::nearest || (p_.way == DrawWay::enlarge && !doubles);
         if (avx2_ && gathers) make_gather_plan<Bits, Gray>(xs, t.tw, width(), &gather_);
         int32_t below = -1;  // source row of the tile row built last (the one below)
         for (int32_t j = t.th - 1; j >= 0; --j) {
@@ -90,6 +91,10 @@ public:
                         copy_row_avx2<Bits, Gray>(s, t.tw, row);
                     else
                         copy_row<Bits, Gray>(s, t.tw, row);
+                    continue;
+                }
+                if (doubles) {
+                    double_row_avx2<Bits, Gray>(src + B * xs[0], xs, t.tw, row);
                     continue;
                 }
                 if (avx2_) {

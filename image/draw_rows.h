@@ -159,6 +159,37 @@ ReducePlan make_reduce_plan(int32_t factor, int32_t d) {
     return r;
 }
 
+// Enlargement by 2 as shuffles: 16 tile pixels (48 bytes, three 16-byte chunks) from 8 source pixels. Chunk
+// c is shuffled out of the 16 source bytes from load[c], which hold every byte it needs and stay inside
+// the 8 pixels.
+struct DoublePlan {
+    int load[3];
+    uint8_t mask[3][16];
+    bool fits;  // every chunk's bytes within its load
+};
+
+template <int Bits, bool Gray>
+constexpr DoublePlan make_double_plan() {
+    constexpr int B = Bits / 8;
+    DoublePlan d{};
+    d.fits = true;
+    for (int c = 0; c < 3; ++c) {
+        int lo = 1000, hi = -1;
+        for (int k = 0; k < 16; ++k) {
+            const int j = 16 * c + k, byte = B * (j / 3 / 2) + channel_byte<Bits, Gray>(j % 3);
+            lo = lo < byte ? lo : byte;
+            hi = hi > byte ? hi : byte;
+        }
+        d.load[c] = lo < 8 * B - 16 ? lo : 8 * B - 16;
+        d.fits = d.fits && hi < d.load[c] + 16;
+        for (int k = 0; k < 16; ++k) {
+            const int j = 16 * c + k;
+            d.mask[c][k] = static_cast<uint8_t>(B * (j / 3 / 2) + channel_byte<Bits, Gray>(j % 3) - d.load[c]);
+        }
+    }
+    return d;
+}
+
 #if OX_DRAW_X86
 
 #define OX_AVX2 __attribute__((target("avx2")))
@@ -209,6 +240,29 @@ OX_AVX2 void gather_row_avx2(const GatherPlan &plan, const uint8_t *src, const i
     }
     const int32_t done = 8 * plan.groups;
     gather_row<Bits, Gray>(src, xs + done, n - done, out + 3 * static_cast<std::size_t>(done));
+}
+
+// Enlargement by 2: tile pixel i takes source pixel i / 2 of src (the first source pixel's bytes).
+template <int Bits, bool Gray>
+OX_AVX2 void double_row_avx2(const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
+    static constexpr DoublePlan plan = make_double_plan<Bits, Gray>();
+    static_assert(plan.fits);
+    constexpr std::size_t B = Bits / 8;
+    const __m128i m0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(plan.mask[0]));
+    const __m128i m1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(plan.mask[1]));
+    const __m128i m2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(plan.mask[2]));
+    const uint8_t *s = src;
+    int32_t i = 0;
+    for (; i + 16 <= n; i += 16, s += 8 * B) {
+        uint8_t *o = out + 3 * static_cast<std::size_t>(i);
+        const auto chunk = [s](int c, __m128i m) OX_AVX2 {
+            return _mm_shuffle_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i *>(s + plan.load[c])), m);
+        };
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o), chunk(0, m0));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 16), chunk(1, m1));
+        _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 32), chunk(2, m2));
+    }
+    gather_row<Bits, Gray>(src - B * static_cast<std::size_t>(xs[0]), xs + i, n - i, out + 3 * static_cast<std::size_t>(i));
 }
 
 // Both rows' sample sums of the tile pixels whose first samples start at lo (low half) and hi (high half),
@@ -266,6 +320,10 @@ void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
 template <int Bits, bool Gray>
 void gather_row_avx2(const GatherPlan &, const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
     gather_row<Bits, Gray>(src, xs, n, out);
+}
+template <int Bits, bool Gray>
+void double_row_avx2(const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
+    gather_row<Bits, Gray>(src - Bits / 8 * static_cast<std::size_t>(xs[0]), xs, n, out);
 }
 template <int Bits, bool Gray>
 void reduce_row_avx2(const ReducePlan &, const uint8_t *a, const uint8_t *b, const int32_t *xs, const int32_t *xs2,

@@ -7,6 +7,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -27,13 +28,29 @@ constexpr bool is_light(uint32_t color) {
     return (color & 0xFF) + ((color >> 8) & 0xFF) + ((color >> 16) & 0xFF) >= 384;
 }
 
+// Storage that starts on a cache line. Rows of a 32-bit surface are 4 x width bytes, so a surface that
+// starts on a line keeps wide stores into tiles at multiples of 16 pixels from straddling lines.
+template <class T>
+struct LineAligned {
+    using value_type = T;
+    LineAligned() = default;
+    template <class U>
+    LineAligned(const LineAligned<U> &) {}
+    T *allocate(std::size_t n) { return static_cast<T *>(::operator new(n * sizeof(T), std::align_val_t{64})); }
+    void deallocate(T *p, std::size_t) { ::operator delete(p, std::align_val_t{64}); }
+    template <class U>
+    bool operator==(const LineAligned<U> &) const {
+        return true;
+    }
+};
+
 // Pixels of a bitmap or a window: 32-bit (blue, green, red, 0) or 1-bit rows (MSB first, 1 = white),
 // row 0 at the top; rows of 1-bit surfaces are padded to 32 bits.
 struct Surface {
     int32_t width = 0, height = 0;
     int bits = 32;
     std::size_t stride = 0;
-    std::vector<uint8_t> data;
+    std::vector<uint8_t, LineAligned<uint8_t>> data;
 
     // Sizes the surface (checked by the caller) and fills it with `color`; false without memory.
     bool reset(int32_t w, int32_t h, int bits_per_pixel, uint32_t color);
