@@ -58,15 +58,22 @@ public:
         if (avx2_ && p.way == DrawWay::reduce) reduce_ = make_reduce_plan<Bits, Gray>(p.factor, d_);
     }
 
-    // Builds tile `t` into `buffer`.
-    void build(const TileRect &t, uint8_t *buffer) const {
+    // Builds tile `t` into `buffer`. A tile's source rows lie a whole image row apart, too many short
+    // runs for the processor to see coming: each row asks for the source lines of the row built
+    // kAhead rows later, the last rows for those of the first rows of tile `next` (if any).
+    void build(const TileRect &t, const TileRect *next, uint8_t *buffer) {
         int32_t xs[kTileSide], xs2[kTileSide];
         columns(t, xs, xs2);
+        const Span here = source_span(t), there = next ? source_span(*next) : Span{};
         const bool doubles = avx2_ && p_.way == DrawWay::enlarge && p_.factor == 2;
         const bool gathers = p_.way == DrawWay::nearest || (p_.way == DrawWay::enlarge && !doubles);
         if (avx2_ && gathers) make_gather_plan<Bits, Gray>(xs, t.tw, width(), &gather_);
         int32_t below = -1;  // source row of the tile row built last (the one below)
         for (int32_t j = t.th - 1; j >= 0; --j) {
+            if (j >= kAhead)
+                prefetch_row(t, here, j - kAhead);
+            else if (next && next->th + j - kAhead >= 0)
+                prefetch_row(*next, there, next->th + j - kAhead);
             uint8_t *row = buffer + static_cast<std::size_t>(t.th - 1 - j) * kTileRowBytes;
             const int32_t y = source_row(t.ty + j);
             if (y == below) {
@@ -127,12 +134,40 @@ private:
         }
     }
 
+    static constexpr int32_t kAhead = 8;
+
+    // The bytes [first, last) of each source row that tile t reads, from the row's start.
+    struct Span {
+        std::size_t first = 0, last = 0;
+    };
+    Span source_span(const TileRect &t) const {
+        const int64_t x0 = p_.sx + t.tx * p_.sw / p_.dw;
+        const int64_t x1 = p_.sx + (t.tx + t.tw - 1) * p_.sw / p_.dw + (p_.way == DrawWay::reduce ? d_ : 0);
+        return {static_cast<std::size_t>(x0 * Bits / 8), static_cast<std::size_t>((x1 + 1) * Bits / 8 + 1)};
+    }
+    // Asks for the source lines of tile row j of t, once per source row. Enlargements are left alone
+    // (their few source rows stay in the cache), as are rows sampled so sparsely that they span more than
+    // 64 lines.
+    void prefetch_row(const TileRect &t, const Span &span, int32_t j) {
+        const int32_t y = source_row(t.ty + j);
+        if (p_.way == DrawWay::enlarge || y == prefetched_ || span.last - span.first > 64 * 64) return;
+        prefetched_ = y;
+        prefetch_lines(row_ptr(l_, y), span);
+        if (p_.way == DrawWay::reduce) prefetch_lines(row_ptr(l_, y + d_), span);
+    }
+    static void prefetch_lines(const uint8_t *row, const Span &span) {
+        const uintptr_t first = reinterpret_cast<uintptr_t>(row) + span.first;
+        const uintptr_t last = reinterpret_cast<uintptr_t>(row) + span.last;
+        for (uintptr_t p = first & ~uintptr_t{63}; p < last; p += 64) __builtin_prefetch(reinterpret_cast<const void *>(p));
+    }
+
     const OxImageLockRec &l_;
     const DrawPlan &p_;
     const int32_t d_;
     const bool avx2_;  // the AVX2 kernels (24- and 32-bit images only)
     ReducePlan reduce_;
-    mutable GatherPlan gather_;  // the current tile's
+    GatherPlan gather_;       // the current tile's
+    int32_t prefetched_ = -1;  // the source row asked for last
 };
 
 // The range [first, last) of tile indices of a destination side of `size` pixels from `origin` whose
@@ -154,7 +189,7 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
         tile_range(a.dy, p.dh, visible->top, visible->bottom, &r0, &r1);
     }
     TileBuffer buffer;
-    const TileBuilder<Bits, Gray> builder(l, p, avx2);
+    TileBuilder<Bits, Gray> builder(l, p, avx2);
     const auto tile_at = [&](int64_t r, int64_t c) {
         const int64_t ty = r * kTileSide, tx = c * kTileSide;
         return TileRect{tx, ty, static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dw - tx)),
@@ -163,7 +198,10 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
     for (int64_t r = r0; r < r1; ++r) {
         for (int64_t c = c0; c < c1; ++c) {
             const TileRect t = tile_at(r, c);
-            builder.build(t, buffer.bytes);
+            TileRect next;
+            const bool last = c + 1 == c1 && r + 1 == r1;
+            if (!last) next = c + 1 < c1 ? tile_at(r, c + 1) : tile_at(r + 1, c0);
+            builder.build(t, last ? nullptr : &next, buffer.bytes);
             sink(context, Tile{static_cast<int32_t>(a.dx + t.tx), static_cast<int32_t>(a.dy + t.ty), t.tw, t.th,
                                buffer.bytes, p.way == DrawWay::enlarge ? 0u : 1u});
         }
