@@ -158,7 +158,8 @@ private:
     static void prefetch_lines(const uint8_t *row, const Span &span) {
         const uintptr_t first = reinterpret_cast<uintptr_t>(row) + span.first;
         const uintptr_t last = reinterpret_cast<uintptr_t>(row) + span.last;
-        for (uintptr_t p = first & ~uintptr_t{63}; p < last; p += 64) __builtin_prefetch(reinterpret_cast<const void *>(p));
+        for (uintptr_t p = first & ~uintptr_t{63}; p < last; p += 64)
+            __builtin_prefetch(reinterpret_cast<const void *>(p));
     }
 
     const OxImageLockRec &l_;

@@ -96,7 +96,7 @@ constexpr int channel_byte(int c) {
 // into 24. Loads never pass the bytes the step needs, or the caller has checked that they stay in the
 // image's row.
 
-// Whether plans may be made with AVX2 shuffles: `allowed` by the caller, and the processor has AVX2.
+// Whether this processor runs AVX2 (the AVX2 kernels may be called).
 bool avx2_available();
 
 // A nearest-pixel row (enlargements included) as shuffles: for each group of eight tile pixels, two loads
@@ -105,7 +105,7 @@ bool avx2_available();
 // pass the image row's end) are left to gather_row.
 struct GatherPlan {
     int32_t groups = 0;
-    uint32_t offset[kTileSide / 8][4];           // loads: half 0 pair 0, half 0 pair 1, half 1 pair 0, half 1 pair 1
+    uint32_t offset[kTileSide / 8][4];               // loads: half 0 pair 0, half 0 pair 1, half 1 pair 0, half 1 pair 1
     alignas(32) uint8_t mask[kTileSide / 8][2][32];  // shuffles of pair-0 loads and pair-1 loads
 };
 
@@ -125,7 +125,8 @@ void make_gather_plan(const int32_t *xs, int32_t n, int32_t image_width, GatherP
                 for (int k = 0; k < 16; ++k) m[k] = 0x80;
                 for (int k = 0; k < 2; ++k)
                     for (int c = 0; c < 3; ++c)
-                        m[6 * pair + 3 * k + c] = static_cast<uint8_t>(B * (xs[p + k] - xs[p]) + channel_byte<Bits, Gray>(c));
+                        m[6 * pair + 3 * k + c] =
+                            static_cast<uint8_t>(B * (xs[p + k] - xs[p]) + channel_byte<Bits, Gray>(c));
             }
         }
         plan->groups = g + 1;
@@ -146,7 +147,7 @@ ReducePlan make_reduce_plan(int32_t factor, int32_t d) {
     constexpr int32_t B = Bits / 8;
     ReducePlan r;
     r.step = factor * B;
-    // The last byte a half reads for its k-th pixel: (k - 1) * step + d * B + B - 1.
+    // The last byte a half reads for its pixel k (0 or 1): k * step + d * B + B - 1.
     r.per_half = r.step + (d + 1) * B <= 16 ? 2 : (d + 1) * B <= 16 ? 1 : 0;
     for (int k = 0; k < 32; ++k) r.mask[k] = 0x80;
     for (int half = 0; half < 2; ++half)
@@ -221,7 +222,8 @@ OX_AVX2 void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
                                : _mm256_setr_epi8(3, 2, 1, 7, 6, 5, 11, 10, 9, 15, 14, 13, -1, -1, -1, -1,  //
                                                   3, 2, 1, 7, 6, 5, 11, 10, 9, 15, 14, 13, -1, -1, -1, -1);
         for (; i + 8 <= n; i += 8) {
-            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(src + 4 * static_cast<std::size_t>(i)));
+            const uint8_t *s = src + 4 * static_cast<std::size_t>(i);
+            const __m256i v = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(s));
             store_8px(out + 3 * static_cast<std::size_t>(i), _mm256_shuffle_epi8(v, m));
         }
     }
@@ -262,7 +264,8 @@ OX_AVX2 void double_row_avx2(const uint8_t *src, const int32_t *xs, int32_t n, u
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 16), chunk(1, m1));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(o + 32), chunk(2, m2));
     }
-    gather_row<Bits, Gray>(src - B * static_cast<std::size_t>(xs[0]), xs + i, n - i, out + 3 * static_cast<std::size_t>(i));
+    const uint8_t *row = src - B * static_cast<std::size_t>(xs[0]);
+    gather_row<Bits, Gray>(row, xs + i, n - i, out + 3 * static_cast<std::size_t>(i));
 }
 
 // Both rows' sample sums of the tile pixels whose first samples start at lo (low half) and hi (high half),

@@ -314,7 +314,7 @@ constexpr int kColumnChunk = 256;
 struct Columns {
     int32_t px[kColumnChunk];    // stored pixel index
     uint32_t off[kColumnChunk];  // 24 and 32 bits: byte offset of a 4-byte load that holds the pixel
-    uint8_t shift[kColumnChunk]; // ... and the right shift that brings it to the low three bytes
+    uint8_t shift[kColumnChunk];  // ... and the right shift that brings it to the low three bytes
 };
 
 // Fills the table for destination offsets [X0, X0 + n) (X0 >= 0): pixel sx + X * sw / w by a running
@@ -397,7 +397,8 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
         for (int64_t Y = cy.lo; Y < cy.hi; ++Y) {
             const uint8_t *row = stored_row(Y);
             if (!row) continue;
-            row_to_surface(dib, palette, row, sx + cx.lo, cx.hi - cx.lo, ds.row32(static_cast<int32_t>(y + Y)) + x + cx.lo);
+            uint32_t *out = ds.row32(static_cast<int32_t>(y + Y)) + x + cx.lo;
+            row_to_surface(dib, palette, row, sx + cx.lo, cx.hi - cx.lo, out);
         }
         return true;
     }
