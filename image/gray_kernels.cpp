@@ -118,6 +118,7 @@ __attribute__((target("ssse3"))) void gray_order_a_ssse3(const uint8_t *pixels, 
     gray_order_a_scalar(pixels + i * bpp, n - i, bpp, out + i);
 }
 
+// The 16 bytes at `low` and the 16 at `high` as the two halves of one register.
 __attribute__((target("avx2"))) static inline __m256i load_halves(const uint8_t *low, const uint8_t *high) {
     return _mm256_inserti128_si256(_mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i *>(low))),
                                    _mm_loadu_si128(reinterpret_cast<const __m128i *>(high)), 1);
