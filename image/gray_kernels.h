@@ -25,6 +25,8 @@ void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *
 void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 bool has_ssse3();
 bool has_avx2();
+// Whether the processor has AVX-512F, BW and VBMI (the gray-layer kernels use them).
+bool has_avx512vbmi();
 }  // namespace kernels
 
 }  // namespace ox::image

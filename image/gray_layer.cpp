@@ -191,12 +191,6 @@ __attribute__((target("avx2"))) void gray_layer_to_normal_avx2(uint8_t *p, std::
     for (; i < n; ++i) pixel_to_normal(p + 4 * i, table);
 }
 
-bool has_avx512vbmi() {
-    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("avx512vbmi");
-    return yes;
-}
-
 // The four 128-bit quarters of a 512-bit register alike.
 __attribute__((target("avx512f"))) static inline __m512i quarters(__m128i x) {
     alignas(64) uint8_t bytes[64];
@@ -270,7 +264,6 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void gray_layer_to_normal
 #else
 
 void gray_layer_to_normal_avx2(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
-bool has_avx512vbmi() { return false; }
 void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) { gray_layer_to_normal_table(p, n); }
 
 #endif

@@ -22,11 +22,10 @@ namespace kernels {
 // The variants behind gray_layer_to_normal, for the tests: a looked-up table per pixel (whole quads of
 // white, white-mixed or unmixed pixels at a time), and eight pixels at a time in integers with AVX2 (when
 // has_avx2() of gray_kernels.h says so), sixteen at a time with AVX-512BW and VBMI (when has_avx512vbmi()
-// says so).
+// there says so).
 void gray_layer_to_normal_table(uint8_t *pixels, std::size_t n);
 void gray_layer_to_normal_avx2(uint8_t *pixels, std::size_t n);
 void gray_layer_to_normal_avx512(uint8_t *pixels, std::size_t n);
-bool has_avx512vbmi();
 }  // namespace kernels
 
 }  // namespace ox::image
