@@ -19,7 +19,7 @@ namespace {
 constexpr uint32_t mixed_byte(uint32_t a, uint32_t c) { return c + a * (255 - c) / 255; }
 
 // The colour bytes of a non-white pixel for every fourth channel a and colour byte c, worked out once with
-// the double formula; and, for the vector kernel, the values of a for which some c gives another byte than
+// the double formula; and, for the AVX2 kernel, the values of a for which some c gives another byte than
 // mixed_byte, as a bit set split by the high and low four bits of a: a = 16h + l is in the set when
 // row[h] & column[l] is not zero. Each distinct set of l in a row takes one of eight bits; `split` is
 // false should the rows need more.
