@@ -16,6 +16,7 @@
 #include "image/image_record.h"
 #include "image/pixel.h"
 #include "selection/mask_bits.h"
+#include "selection/white_words.h"
 
 namespace ox::selection {
 namespace {
@@ -26,86 +27,6 @@ constexpr int32_t kLassoSlots = 1000;
 constexpr int32_t kLassoLimit = 999;
 int32_t g_lasso_count = 0;
 OxPoint g_lasso_points[kLassoSlots];
-
-// True for a 24- or 32-bit pixel whose three colour bytes are 255 (the fourth byte is not looked at).
-template <int Bytes>
-inline bool is_white(const uint8_t *p) {
-    if constexpr (Bytes == 3) return (p[0] & p[1] & p[2]) == 0xFF;
-    else return (p[1] & p[2] & p[3]) == 0xFF;
-}
-
-// The white pixels among the 64 from pixel base on (those below w), the first in the most significant bit.
-template <int Bytes>
-inline uint64_t white_word(const uint8_t *irow, int64_t base, int64_t w) {
-    const int64_t n = std::min<int64_t>(64, w - base);
-    const uint8_t *p = irow + base * Bytes;
-    uint64_t bits = 0;
-    for (int64_t k = 0; k < n; ++k, p += Bytes) bits |= static_cast<uint64_t>(is_white<Bytes>(p)) << (63 - k);
-    return bits;
-}
-
-#if defined(__SSE2__)
-// Bit j of a byte moved to bit 7 - j.
-constexpr std::array<uint8_t, 256> kReversed = [] {
-    std::array<uint8_t, 256> t{};
-    for (int v = 0; v < 256; ++v)
-        for (int j = 0; j < 8; ++j)
-            if (v >> j & 1) t[v] |= static_cast<uint8_t>(0x80 >> j);
-    return t;
-}();
-
-// 32-bit pixels, four at a time: a pixel is white when its word ORed with its byte 0 is all ones.
-template <>
-inline uint64_t white_word<4>(const uint8_t *irow, int64_t base, int64_t w) {
-    const int64_t n = std::min<int64_t>(64, w - base);
-    const uint8_t *p = irow + base * 4;
-    const __m128i byte0 = _mm_set1_epi32(0xFF), ones = _mm_set1_epi32(-1);
-    auto four = [&](const uint8_t *q) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(q));
-        return _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(_mm_or_si128(v, byte0), ones)));
-    };
-    uint64_t bits = 0;
-    int64_t k = 0;
-    for (; k + 8 <= n; k += 8, p += 32)
-        bits |= static_cast<uint64_t>(kReversed[static_cast<size_t>(four(p) | four(p + 16) << 4)]) << (56 - k);
-    for (; k < n; ++k, p += 4) bits |= static_cast<uint64_t>(is_white<4>(p)) << (63 - k);
-    return bits;
-}
-
-// Four 24-bit pixels from the twelve bits that say which of their bytes are 255 (the first byte in bit 0):
-// a white pixel's three bits are set. The first pixel goes to bit 3.
-constexpr std::array<uint8_t, 4096> kWhiteOfFour = [] {
-    std::array<uint8_t, 4096> t{};
-    for (int v = 0; v < 4096; ++v)
-        for (int i = 0; i < 4; ++i)
-            if ((v >> (3 * i) & 7) == 7) t[v] |= static_cast<uint8_t>(8 >> i);
-    return t;
-}();
-
-// 24-bit pixels, sixteen at a time: the bytes that are 255 as 48 bits, read back four pixels at a time.
-template <>
-inline uint64_t white_word<3>(const uint8_t *irow, int64_t base, int64_t w) {
-    const int64_t n = std::min<int64_t>(64, w - base);
-    const uint8_t *p = irow + base * 3;
-    const __m128i all = _mm_set1_epi8(-1);
-    uint64_t bits = 0;
-    int64_t k = 0;
-    for (; k + 16 <= n; k += 16, p += 48) {
-        uint64_t m = 0;
-        for (int j = 0; j < 3; ++j) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + 16 * j));
-            m |= static_cast<uint64_t>(static_cast<uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, all)))) << (16 * j);
-        }
-        const uint64_t white16 = static_cast<uint64_t>(kWhiteOfFour[m & 0xFFF]) << 12 |
-                                 static_cast<uint64_t>(kWhiteOfFour[m >> 12 & 0xFFF]) << 8 |
-                                 static_cast<uint64_t>(kWhiteOfFour[m >> 24 & 0xFFF]) << 4 |
-                                 kWhiteOfFour[m >> 36 & 0xFFF];
-        bits |= white16 << (48 - k);
-    }
-    for (; k < n; ++k, p += 3) bits |= static_cast<uint64_t>(is_white<3>(p)) << (63 - k);
-    return bits;
-}
-#endif
 
 // ORs a word of bits into a bit row with its first bit at pixel `at`, leaving out bits that fall outside
 // pixels 0..width-1 of the row.
@@ -139,6 +60,7 @@ template <int Bytes>
 void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_x, int64_t offset_y, int32_t w,
                int32_t h) {
     const int64_t mask_end = m.bit_row_bytes();
+    const bool wide = has_wide_white_words();
     for (int32_t y = 0; y < h; ++y) {
         const uint8_t *irow = img.row(y);
         uint8_t *mrow = m.row(y);
@@ -151,7 +73,9 @@ void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_
             for (int j = 0; j < Bytes * 64; j += 64)
                 _mm_prefetch(reinterpret_cast<const char *>(irow + base * Bytes + kAhead + j), _MM_HINT_T0);
 #endif
-            const uint64_t white = white_word<Bytes>(irow, base, w);
+            const int64_t n = std::min<int64_t>(64, w - base);
+            const uint64_t white = n == 64 && wide ? white_word_wide<Bytes>(irow + base * Bytes)
+                                                   : white_word<Bytes>(irow + base * Bytes, n);
             if (white == 0) continue;
             or_bits(mrow, base, w, white);
             if (orow != nullptr) or_bits(orow, base + offset_x, o->width, white);

@@ -2,8 +2,10 @@
 // paths held to the per-pixel reference on random masks, images and offsets.
 #include <cstring>
 #include <random>
+#include <vector>
 
 #include "selection/lasso.h"
+#include "selection/white_words.h"
 #include "selection_masks.h"
 
 using namespace oxtest;
@@ -107,6 +109,32 @@ TEST(SelectWhiteOut, WhitePixelsLeaveTheMaskAndTheOuterMask) {
 
 // oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
 // the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
+// The white-pixel words of both kernels (the vector one where this processor runs it) against the pixels
+// one by one: rows with many whites, whites with any fourth byte, near-whites with one byte 254.
+TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
+    std::mt19937 rng(99);
+    std::vector<uint8_t> row(64 * 4 + 8);
+    for (int i = 0; i < 4000; ++i) {
+        const int bytes = i % 2 ? 3 : 4;
+        for (uint8_t &b : row) b = static_cast<uint8_t>(rng() % 4 ? 0xFF : rng());
+        for (int k = 0; k < 64; ++k) {
+            uint8_t *p = row.data() + k * bytes + (bytes == 4);
+            if (rng() % 5 == 0) p[rng() % 3] = 0xFE;
+        }
+        const int64_t n = rng() % 3 ? 64 : in(rng, 1, 64);
+        uint64_t want = 0;
+        for (int64_t k = 0; k < n; ++k) {
+            const uint8_t *p = row.data() + k * bytes + (bytes == 4);
+            if ((p[0] & p[1] & p[2]) == 0xFF) want |= uint64_t{1} << (63 - k);
+        }
+        using namespace ox::selection;
+        ASSERT_EQ(bytes == 3 ? white_word<3>(row.data(), n) : white_word<4>(row.data(), n), want) << i;
+        if (n == 64 && has_wide_white_words()) {
+            ASSERT_EQ(bytes == 3 ? white_word_wide<3>(row.data()) : white_word_wide<4>(row.data()), want) << i;
+        }
+    }
+}
+
 TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
     namespace plain = ox::selection::plain;
     const int32_t depths[] = {1, 8, 24, 32};
