@@ -130,7 +130,7 @@ void BM_SelectImageToImage(benchmark::State &state) {
 
 // A transfer between depths (24-bit source into a 32-bit destination), pixel by pixel through the codecs:
 // reported, without a target.
-void BM_SelectImageToImageCrossDepth(benchmark::State &state) {
+void BM_SelectImageToImageDepths(benchmark::State &state) {
     static const Image dst = picture(32, 0);
     const Image &src = canvas(24);
     oxbench::paired(
@@ -196,7 +196,7 @@ void BM_GetSelection(benchmark::State &state) {
 BENCHMARK(BM_SelectionMerge)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_MoveSelectionMergeEx)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectImageToImage)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_SelectImageToImageCrossDepth)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SelectImageToImageDepths)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectImageToImageEx)->Args({24, 0})->Args({32, 0})->Args({32, 1})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectImageBoxFill)->Arg(8)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_SelectWhiteOut)->ArgsProduct({{24, 32}, {0, 1}})->Unit(benchmark::kMillisecond);
@@ -227,11 +227,11 @@ int main(int argc, char **argv) {
     line_out(rep, "BM_MoveSelectionMergeEx", "oxImageMoveSelectionMergeEx (32 bits)");
     line_out(rep, "BM_SelectImageToImage/24", "oxSelectImageToImage, whole canvas, 24 bits");
     line_out(rep, "BM_SelectImageToImage/32", "oxSelectImageToImage, whole canvas, 32 bits");
-    if (const double r = rep.get("BM_SelectImageToImageCrossDepth", "x_ref"); r > 0)
+    if (const double r = rep.get("BM_SelectImageToImageDepths", "x_ref"); r > 0)
         std::printf("  %-30s %-44s %8.1fx  (no target)        %8.2f ms (reference %.1f ms)\n",
-                    "BM_SelectImageToImageCrossDepth", "oxSelectImageToImage, 24 into 32 bits", r,
-                    1e3 / rep.get("BM_SelectImageToImageCrossDepth", "rate"),
-                    1e3 / rep.get("BM_SelectImageToImageCrossDepth", "ref_rate"));
+                    "BM_SelectImageToImageDepths", "oxSelectImageToImage, 24 into 32 bits", r,
+                    1e3 / rep.get("BM_SelectImageToImageDepths", "rate"),
+                    1e3 / rep.get("BM_SelectImageToImageDepths", "ref_rate"));
     line_out(rep, "BM_SelectImageToImageEx/24/0", "oxSelectImageToImageEx, 24 bits, white skipped");
     line_out(rep, "BM_SelectImageToImageEx/32/0", "oxSelectImageToImageEx, 32 bits, white skipped");
     line_out(rep, "BM_SelectImageToImageEx/32/1", "oxSelectImageToImageEx, gray, darker wins");
