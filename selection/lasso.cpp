@@ -1,11 +1,10 @@
 // The lasso point list, and the mask operations oxSelectWhiteOut and oxGetSelection.
 //
 // Both mask operations walk mask rows a 64-bit word at a time: words without a selected pixel are passed
-// over with one load.
+// over with one load. The white-out finds the white pixels of a word with the kernels of white_words.h.
 #include "selection/lasso.h"
 
 #include <algorithm>
-#include <array>
 #include <bit>
 #include <cstring>
 
@@ -52,10 +51,12 @@ inline void or_bits(uint8_t *row, int64_t at, int64_t width, uint64_t bits) {
     if (tail && byte + 8 >= 0 && byte + 8 < end) row[byte + 8] |= tail;
 }
 
-// Every white pixel sets its mask bit, and its outer bit when the outer row exists. Without an outer row
-// only selected pixels can change, so mask words that select nothing are passed over.
+// How far ahead of the walk image lines are asked for: the hardware fetches ahead poorly where the walk
+// skips parts of rows.
 constexpr int64_t kAhead = 2048;
 
+// Every white pixel sets its mask bit, and its outer bit when the outer row exists. Without an outer row
+// only selected pixels can change, so mask words that select nothing are passed over.
 template <int Bytes>
 void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_x, int64_t offset_y, int32_t w,
                int32_t h) {
@@ -69,7 +70,6 @@ void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_
         for (int64_t base = 0; base < w; base += 64) {
             if (orow == nullptr && (~load_bits(mrow, base / 8, mask_end, 0xFF) & span_bits(base, 0, w)) == 0) continue;
 #if defined(__SSE2__)
-            // The hardware fetches ahead poorly where the walk skips parts of rows: ask for the next lines.
             for (int j = 0; j < Bytes * 64; j += 64)
                 _mm_prefetch(reinterpret_cast<const char *>(irow + base * Bytes + kAhead + j), _MM_HINT_T0);
 #endif
