@@ -266,6 +266,8 @@ template <int B, Mode M>
             t0 = _mm_and_si128(le(s0, d0), lanes_of(pass & 15));
             t1 = _mm_and_si128(le(s1, d1), lanes_of(pass >> 4));
         }
+        // A group that takes nothing leaves its lines clean, so that they need not be written back.
+        if (_mm_movemask_epi8(_mm_or_si128(t0, t1)) == 0) return;
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dp), pick(t0, s0, d0));
         _mm_storeu_si128(reinterpret_cast<__m128i *>(dp + 16), pick(t1, s1, d1));
     }
