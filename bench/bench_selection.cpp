@@ -1,5 +1,5 @@
-// Selections on a 4096x3072 canvas with a large irregular selection (overlapping discs with holes, about
-// half the canvas), each operation timed in turn with its plain per-pixel reference inside one benchmark
+// Selections on a 4096x3072 canvas with a large irregular selection (overlapping discs with holes, 88% of
+// the canvas in runs of every length), each operation timed in turn with its plain per-pixel reference inside one benchmark
 // loop, so that both meet the same load on the machine. Each benchmark reports "x_ref" (its speed over the
 // reference's); a summary with the targets follows the table, and the outline drawing is given in frames
 // per second (a frame erases the last phase and draws the next: two calls).
