@@ -106,6 +106,7 @@ public:
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(p + 32), v1);
             _mm256_storeu_si256(reinterpret_cast<__m256i *>(p + 64), v2);
         }
+        _mm256_zeroupper();  // before any SSE code that follows, as a jump to another function leaves them
         apply_tail(p, n);
     }
 #endif

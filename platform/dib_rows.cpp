@@ -47,6 +47,9 @@ __attribute__((target("avx2"))) void bgr24_to_surface_avx2(const uint8_t *s, std
                                               reinterpret_cast<const __m128i *>(s));
         _mm256_storeu_si256(reinterpret_cast<__m256i *>(out + i), _mm256_shuffle_epi8(v, spread));
     }
+    // The portable code takes the last few pixels: clean upper register halves keep any SSE code after it
+    // at full speed (the compiler leaves them dirty on a jump to another function).
+    _mm256_zeroupper();
     if (i < n) bgr24_to_surface_portable(s, n - i, out + i);
 }
 
