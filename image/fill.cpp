@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include <unistd.h>
 
 #include "image/image_record.h"
 #include "image/row_walk.h"
@@ -73,24 +72,12 @@ uint32_t box_fill_value(int32_t bit_count, int32_t layer, uint32_t color) {
     return color;
 }
 
-// Boxes of at least this many bytes are filled with stores that bypass the cache: three quarters of one
-// core's share of the last-level cache, beyond which the fill would mostly push other data out of it
-// (the C library's rule for its own non-temporal copies).
-std::size_t streaming_size() {
-    static const std::size_t size = [] {
-        const long l3 = sysconf(_SC_LEVEL3_CACHE_SIZE), cores = sysconf(_SC_NPROCESSORS_ONLN);
-        if (l3 <= 0) return std::size_t{8} << 20;
-        return static_cast<std::size_t>(l3) / static_cast<std::size_t>(cores > 0 ? cores : 1) / 4 * 3;
-    }();
-    return size;
-}
-
 // Applies op to every pixel of the box of an 8-, 24- or 32-bit image. Rows have no padding, so a box of
 // whole rows is one run.
 void apply_to_box(const OxImageLockRec &rec, const Box &b, int bpp, const PixelBytesOp &op) {
     const std::size_t row_bytes = rec.rowBytes;
     const std::size_t run = static_cast<std::size_t>(b.w) * bpp;
-    const bool stream = run * static_cast<std::size_t>(b.h) >= streaming_size();
+    const bool stream = run * static_cast<std::size_t>(b.h) >= streaming_fill_bytes();
     uint8_t *row = row_ptr(rec, b.y) + static_cast<std::size_t>(b.x) * bpp;
     if (b.x == 0 && b.w == rec.maxX + 1) {
         op.apply(row, row_bytes * static_cast<std::size_t>(b.h), stream);

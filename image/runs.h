@@ -2,9 +2,12 @@
 // whole pixels, and bit runs of 1-bit rows.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+
+#include <unistd.h>
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -13,6 +16,18 @@
 #include "image/pixel.h"
 
 namespace ox::image {
+
+// Fills of at least this many bytes store around the cache: three quarters of one core's share of the
+// last-level cache, beyond which a fill would mostly push other data out of it (the C library's rule for its
+// own non-temporal copies).
+inline std::size_t streaming_fill_bytes() {
+    static const std::size_t size = [] {
+        const long l3 = sysconf(_SC_LEVEL3_CACHE_SIZE), cores = sysconf(_SC_NPROCESSORS_ONLN);
+        if (l3 <= 0) return std::size_t{8} << 20;
+        return static_cast<std::size_t>(l3) / static_cast<std::size_t>(cores > 0 ? cores : 1) / 4 * 3;
+    }();
+    return size;
+}
 
 inline bool has_byte_pixels(int32_t bits) { return bits == 8 || bits == 24 || bits == 32; }
 
@@ -60,7 +75,8 @@ public:
     void apply(uint8_t *p, std::size_t n, bool stream = false) const {
 #if defined(__SSE2__)
         if (stream && store_only_ && !uniform_ && n >= 2 * kPeriod) {
-            store_streaming(p, n);
+            store_around_cache(p, n);
+            _mm_sfence();
             return;
         }
 #endif
@@ -142,26 +158,40 @@ private:
     }
 
 #if defined(__SSE2__)
-    void store_streaming(uint8_t *p, std::size_t n) const {
-        // Plain stores up to a 16-byte boundary, then whole vectors of the pattern from that phase on.
-        const std::size_t head = (16 - (reinterpret_cast<uintptr_t>(p) & 15)) & 15;
+public:
+    // Stores the pattern over the n bytes from p, which starts a pixel: the whole 64-byte lines among them
+    // with stores that bypass the cache, the partial lines at both ends with ordinary stores (a partial line
+    // written around the cache costs a read of it after all). The caller fences (_mm_sfence) after its last
+    // such run, before anything else reads the bytes.
+    void store_around_cache(uint8_t *p, std::size_t n) const {
+        const std::size_t head = std::min(n, static_cast<std::size_t>(-reinterpret_cast<uintptr_t>(p) & 63));
         std::memcpy(p, xor_, head);
-        alignas(16) uint8_t rot[kPeriod];
-        for (std::size_t i = 0; i < kPeriod; ++i) rot[i] = xor_[(i + head) % kPeriod];
-        const __m128i v0 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot));
-        const __m128i v1 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot + 16));
-        const __m128i v2 = _mm_load_si128(reinterpret_cast<const __m128i *>(rot + 32));
-        p += head;
-        n -= head;
-        // The pattern repeats every 48 bytes as well (whole pixels and whole 16-byte vectors).
-        for (; n >= 48; n -= 48, p += 48) {
-            _mm_stream_si128(reinterpret_cast<__m128i *>(p), v0);
-            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 16), v1);
-            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 32), v2);
+        std::size_t phase = head % 48;  // the pattern also repeats every 48 bytes
+        p += head, n -= head;
+        const __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(xor_ + phase));
+        const __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(xor_ + phase + 16));
+        const __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(xor_ + phase + 32));
+        auto put = [&p](__m128i a, __m128i b, __m128i c, __m128i d) {
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p), a);
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 16), b);
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 32), c);
+            _mm_stream_si128(reinterpret_cast<__m128i *>(p + 48), d);
+            p += 64;
+        };
+        // A line holds four vectors and the pattern repeats every three: three lines hold it four times.
+        for (; n >= 192; n -= 192) {
+            put(v0, v1, v2, v0);
+            put(v1, v2, v0, v1);
+            put(v2, v0, v1, v2);
         }
-        _mm_sfence();
-        std::memcpy(p, rot, n);
+        if (n >= 64) put(v0, v1, v2, v0), n -= 64, phase = (phase + 16) % 48;
+        if (n >= 64) put(v1, v2, v0, v1), n -= 64, phase = (phase + 16) % 48;
+        const std::size_t first = std::min(n, std::size_t{48});
+        std::memcpy(p, xor_ + phase, first);
+        std::memcpy(p + first, xor_ + phase, n - first);
     }
+
+private:
 #endif
 
     // The last n < kPeriod bytes of a run, from the start of the pattern.

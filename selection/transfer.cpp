@@ -14,7 +14,6 @@
 #include <bit>
 #include <cstring>
 
-#include <unistd.h>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -22,6 +21,7 @@
 
 #include "image/image_record.h"
 #include "image/pixel.h"
+#include "image/runs.h"
 #include "selection/mask_bits.h"
 
 namespace ox::selection {
@@ -30,15 +30,9 @@ namespace {
 std::size_t g_streaming_fill_bytes = 0;  // 0: the usual size
 }  // namespace
 
-// The box fills' rule: three quarters of one core's share of the last-level cache, beyond which the fill
-// would mostly push other data out of it.
+// The image box fills' rule, unless a test set another size.
 std::size_t streaming_fill_bytes() {
-    static const std::size_t usual = [] {
-        const long l3 = sysconf(_SC_LEVEL3_CACHE_SIZE), cores = sysconf(_SC_NPROCESSORS_ONLN);
-        if (l3 <= 0) return std::size_t{8} << 20;
-        return static_cast<std::size_t>(l3) / static_cast<std::size_t>(cores > 0 ? cores : 1) / 4 * 3;
-    }();
-    return g_streaming_fill_bytes != 0 ? g_streaming_fill_bytes : usual;
+    return g_streaming_fill_bytes != 0 ? g_streaming_fill_bytes : ox::image::streaming_fill_bytes();
 }
 
 void set_streaming_fill_bytes(std::size_t bytes) { g_streaming_fill_bytes = bytes; }
@@ -440,38 +434,6 @@ void fill_run(uint8_t *row, int64_t a, int64_t b, uint32_t value) {
 // Runs of at least this many bytes of a box too large for the cache are stored around the cache: the lines
 // would be pushed out before they are read again, and ordinary stores read every line before writing it.
 constexpr int64_t kStreamRunBytes = 256;
-
-// Three periods of 48 bytes (whole pixels of 1, 3 and 4 bytes, whole 16-byte vectors) of one pixel value.
-struct FillPattern {
-    explicit FillPattern(const uint8_t *pixel, int bpp) {
-        for (int i = 0; i < 144; ++i) bytes[i] = pixel[i % bpp];
-    }
-    uint8_t bytes[144];
-};
-
-// The n bytes from p, which starts a pixel: the whole 64-byte lines among them with stores that bypass the
-// cache, the partial lines at both ends with ordinary stores (a partial line written around the cache costs
-// a read of it after all). The caller fences once after its last run.
-inline void stream_run(uint8_t *p, size_t n, const FillPattern &pat) {
-    const size_t head = std::min(n, static_cast<size_t>(-reinterpret_cast<uintptr_t>(p) & 63));
-    std::memcpy(p, pat.bytes, head);
-    size_t phase = head % 48;
-    p += head, n -= head;
-    __m128i v0 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase));
-    __m128i v1 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase + 16));
-    __m128i v2 = _mm_loadu_si128(reinterpret_cast<const __m128i *>(pat.bytes + phase + 32));
-    for (; n >= 64; n -= 64, p += 64) {
-        // A line holds four vectors and the pattern repeats every three: the vectors turn by one per line.
-        _mm_stream_si128(reinterpret_cast<__m128i *>(p), v0);
-        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 16), v1);
-        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 32), v2);
-        _mm_stream_si128(reinterpret_cast<__m128i *>(p + 48), v0);
-        const __m128i t = v0;
-        v0 = v1, v1 = v2, v2 = t;
-        phase = (phase + 16) % 48;
-    }
-    std::memcpy(p, pat.bytes + phase, n);
-}
 #endif
 
 template <int D>
@@ -484,11 +446,11 @@ void fill_rows(const Walk &w, uint32_t value) {
         if (box >= streaming_fill_bytes()) {
             uint8_t pixel[4];
             PixelCodec<D>::put(pixel, 0, value);
-            const FillPattern pat(pixel, B);
+            const auto pattern = ox::image::PixelBytesOp::store(pixel, B);
             for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
                 uint8_t *drow = w.d.row(l);
                 for_each_passing_run(w, l, [&](int64_t a, int64_t b) {
-                    if ((b - a) * B >= kStreamRunBytes) stream_run(drow + a * B, static_cast<size_t>((b - a) * B), pat);
+                    if ((b - a) * B >= kStreamRunBytes) pattern.store_around_cache(drow + a * B, static_cast<size_t>((b - a) * B));
                     else fill_run<D>(drow, a, b, value);
                 });
             }
