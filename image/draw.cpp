@@ -19,6 +19,7 @@
 #include "image/draw_rows.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
+#include "image/row_walk.h"
 #include "platform/gdi.h"
 
 namespace ox::image {
@@ -156,10 +157,7 @@ private:
         if (p_.way == DrawWay::reduce) prefetch_lines(row_ptr(l_, y + d_), span);
     }
     static void prefetch_lines(const uint8_t *row, const Span &span) {
-        const uintptr_t first = reinterpret_cast<uintptr_t>(row) + span.first;
-        const uintptr_t last = reinterpret_cast<uintptr_t>(row) + span.last;
-        for (uintptr_t p = first & ~uintptr_t{63}; p < last; p += 64)
-            __builtin_prefetch(reinterpret_cast<const void *>(p));
+        prefetch_span<false>(row + span.first, span.last - span.first);
     }
 
     const OxImageLockRec &l_;

@@ -16,11 +16,12 @@ namespace ox::image {
 // 1-, 3- or 4-byte pixels also ends on a pixel boundary.
 inline constexpr std::size_t kRowChunk = 768;
 
-// Asks for the cache lines of p[0, n) ahead of a read and write.
-inline void prefetch_for_write(const uint8_t *p, std::size_t n) {
+// Asks for the cache lines of p[0, n) ahead of use; kForWrite when they are going to be written too.
+template <bool kForWrite>
+inline void prefetch_span(const uint8_t *p, std::size_t n) {
     const uintptr_t line = 64;
     const uintptr_t begin = reinterpret_cast<uintptr_t>(p) & ~(line - 1), end = reinterpret_cast<uintptr_t>(p) + n;
-    for (uintptr_t a = begin; a < end; a += line) __builtin_prefetch(reinterpret_cast<const void *>(a), 0, 3);
+    for (uintptr_t a = begin; a < end; a += line) __builtin_prefetch(reinterpret_cast<const void *>(a), kForWrite, 3);
 }
 
 // Calls f(p, n) over the `bytes` bytes of each of `rows` rows, the first at `first` and each next one
@@ -33,7 +34,7 @@ void walk_rows(uint8_t *first, std::ptrdiff_t stride, std::size_t bytes, int32_t
         const bool ahead = r + 1 < rows;
         for (std::size_t o = 0; o < bytes; o += kRowChunk) {
             const std::size_t n = std::min(kRowChunk, bytes - o);
-            if (ahead) prefetch_for_write(row + stride + o, n);
+            if (ahead) prefetch_span<true>(row + stride + o, n);
             f(row + o, n);
         }
     }
