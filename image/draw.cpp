@@ -69,7 +69,8 @@ public:
         const bool doubles = avx2_ && p_.way == DrawWay::enlarge && p_.factor == 2;
         const bool gathers = p_.way == DrawWay::nearest || (p_.way == DrawWay::enlarge && !doubles);
         if (avx2_ && gathers) make_gather_plan<Bits, Gray>(xs, t.tw, width(), &gather_);
-        int32_t below = -1;  // source row of the tile row built last (the one below)
+        int32_t below = -1;          // source row of the tile row built last (the one below)
+        const uint8_t *built = nullptr;  // that tile row
         for (int32_t j = t.th - 1; j >= 0; --j) {
             if (j >= kAhead)
                 prefetch_row(t, here, j - kAhead);
@@ -77,11 +78,13 @@ public:
                 prefetch_row(*next, there, next->th + j - kAhead);
             uint8_t *row = buffer + static_cast<std::size_t>(t.th - 1 - j) * kTileRowBytes;
             const int32_t y = source_row(t.ty + j);
-            if (y == below) {
-                std::memcpy(row, row - kTileRowBytes, 3 * static_cast<std::size_t>(t.tw));
+            if (built != nullptr && y == below) {
+                std::memcpy(row, built, 3 * static_cast<std::size_t>(t.tw));
+                built = row;
                 continue;
             }
             below = y;
+            built = row;
             const uint8_t *src = row_ptr(l_, y);
             if constexpr (Bits >= 24) {
                 constexpr int64_t B = Bits / 8;
