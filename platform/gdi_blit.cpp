@@ -89,6 +89,26 @@ Span clip_offsets(int64_t n, int64_t pos, int64_t limit) {
     return {std::max<int64_t>(0, -pos), std::min<int64_t>(n, limit - pos)};
 }
 
+// The ends of a blit: the destination, and the source when the raster operation reads one. False when a
+// handle that is needed names no device context with a surface.
+bool resolve_ends(State &s, OxwDC dst, OxwDC src, bool needs_src, std::optional<Target> *d,
+                  std::optional<Target> *sr) {
+    *d = resolve(s, dst);
+    return *d && (!needs_src || (*sr = resolve(s, src)));
+}
+
+// Points ss at a copy of its surface, so that a blit within one surface reads the pixels as they were
+// before it began. False when there is no memory for the copy.
+bool read_from_copy(const Surface *&ss, Surface &snapshot) {
+    try {
+        snapshot = *ss;
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    ss = &snapshot;
+    return true;
+}
+
 }  // namespace
 
 bool rop_uses_source(uint32_t rop) { return code_uses_source(rop_code(rop)); }
@@ -98,12 +118,10 @@ bool bit_blt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, Oxw
     if (width <= 0 || height <= 0) return false;
     State &s = state();
     Guard g(s.mutex);
-    const auto d = resolve(s, dst);
-    if (!d) return false;
     const uint8_t code = rop_code(rop);
     const bool needs_src = code_uses_source(code);
-    std::optional<Target> sr;
-    if (needs_src && !(sr = resolve(s, src))) return false;
+    std::optional<Target> d, sr;
+    if (!resolve_ends(s, dst, src, needs_src, &d, &sr)) return false;
 
     Span cx = clip_offsets(width, x, d->surface->width), cy = clip_offsets(height, y, d->surface->height);
     Surface snapshot;
@@ -114,14 +132,7 @@ bool bit_blt(OxwDC dst, int32_t x, int32_t y, int32_t width, int32_t height, Oxw
         cx = {std::max(cx.lo, scx.lo), std::min(cx.hi, scx.hi)};
         cy = {std::max(cy.lo, scy.lo), std::min(cy.hi, scy.hi)};
         ss = sr->surface;
-        if (ss == d->surface && cx.lo < cx.hi && cy.lo < cy.hi) {  // overlap: read from a copy
-            try {
-                snapshot = *ss;
-            } catch (const std::bad_alloc &) {
-                return false;
-            }
-            ss = &snapshot;
-        }
+        if (ss == d->surface && cx.lo < cx.hi && cy.lo < cy.hi && !read_from_copy(ss, snapshot)) return false;
     }
     if (cx.lo >= cx.hi || cy.lo >= cy.hi) return true;
 
@@ -156,22 +167,13 @@ bool stretch_blt(OxwDC dst, int32_t x, int32_t y, int32_t w, int32_t h, OxwDC sr
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return false;
     State &s = state();
     Guard g(s.mutex);
-    const auto d = resolve(s, dst);
-    if (!d) return false;
     const uint8_t code = rop_code(rop);
     const bool needs_src = code_uses_source(code);
-    std::optional<Target> sr;
-    if (needs_src && !(sr = resolve(s, src))) return false;
+    std::optional<Target> d, sr;
+    if (!resolve_ends(s, dst, src, needs_src, &d, &sr)) return false;
     Surface snapshot;
     const Surface *ss = needs_src ? sr->surface : nullptr;
-    if (ss && ss == d->surface) {
-        try {
-            snapshot = *ss;
-        } catch (const std::bad_alloc &) {
-            return false;
-        }
-        ss = &snapshot;
-    }
+    if (ss && ss == d->surface && !read_from_copy(ss, snapshot)) return false;
     Surface &ds = *d->surface;
     const uint32_t p = pattern_of(s, *d);
     SourceMap map{ss ? ss->bits : 32, ds.bits, d->dc->text.text_color, d->dc->text.bk_color,
