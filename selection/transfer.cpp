@@ -23,6 +23,7 @@
 #include "image/pixel.h"
 #include "image/runs.h"
 #include "selection/mask_bits.h"
+#include "selection/white_words.h"
 
 namespace ox::selection {
 
@@ -165,15 +166,6 @@ using RowsFn = void (*)(const Walk &);
 // the destination takes the source where it passes and its own bytes elsewhere. Groups that reach past the
 // span at a row's ends go pixel by pixel.
 
-// Bit i of the result is bit 7 - i of v: mask bytes hold their first pixel in bit 7, the groups in bit 0.
-constexpr std::array<uint8_t, 256> kReversed = [] {
-    std::array<uint8_t, 256> t{};
-    for (int v = 0; v < 256; ++v)
-        for (int j = 0; j < 8; ++j)
-            if (v >> j & 1) t[v] |= static_cast<uint8_t>(0x80 >> j);
-    return t;
-}();
-
 // Four 24-bit pixels from the twelve bits that say which of their bytes are 255: bit i set when pixel i's
 // three bytes are.
 constexpr std::array<uint8_t, 4096> kWhiteOfFour = [] {
@@ -303,7 +295,7 @@ void blend_rows(const Walk &w) {
                 _mm_prefetch(reinterpret_cast<const char *>(drow + (dx + kw) * B + kAhead + j), _MM_HINT_T0);
             }
             for (int g = 0; g < 8; ++g) {
-                const unsigned pass = kReversed[sel >> (56 - 8 * g) & 0xFF];
+                const unsigned pass = kBitReversed[sel >> (56 - 8 * g) & 0xFF];
                 if (pass == 0) continue;
                 const int64_t k = kw + 8 * g;
                 if (inside || (k >= k0 && k + 8 <= k1)) {
