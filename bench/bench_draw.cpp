@@ -112,33 +112,22 @@ BENCHMARK(BM_ImageDraw)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4}})->Unit(benchmar
 BENCHMARK(BM_ImageToDib)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DibToImage)->Unit(benchmark::kMillisecond);
 
-void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const std::string &what, double target,
-              const char *unit, double scale) {
-    const double ratio = rep.get(run, "x_ref");
-    if (ratio == 0) return;  // filtered out
-    std::printf("  %-40s %8.2fx  %-5s (target %.2fx)  %10.1f %s (reference %.1f)\n", what.c_str(), ratio,
-                ratio >= target ? "ok" : "BELOW", target, rep.get(run, "rate") / scale, unit,
-                rep.get(run, "ref_rate") / scale);
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     oxbench::SummaryReporter rep;
-    benchmark::RunSpecifiedBenchmarks(&rep);
+    if (!oxbench::run_benchmarks(argc, argv, rep)) return 1;
     std::printf(
         "\noxImageDraw of a %dx%d picture into a %dx%d window, against the per-pixel path "
         "(thread CPU time; frames per second):\n",
         kW, kH, kWinW, kWinH);
     for (const char *d : {"24", "32"})
         for (int c = 0; c < 5; ++c)
-            line_out(rep, std::string("BM_ImageDraw/") + d + "/" + std::to_string(c),
-                     std::string(d) + "-bit " + kCases[c].name, 10, "fps", 1);
+            oxbench::ratio_line(rep, std::string("BM_ImageDraw/") + d + "/" + std::to_string(c),
+                                std::string(d) + "-bit " + kCases[c].name, 10, "fps", oxbench::per(1));
     std::printf("24-bit conversions of the same picture against memcpy of its %d bytes:\n", kW * kH * 3);
-    line_out(rep, "BM_ImageToDib", "oxwImageToDib", 0.25, "GB/s", 1e9);
-    line_out(rep, "BM_DibToImage", "oxwDibToImage", 0.25, "GB/s", 1e9);
+    oxbench::ratio_line(rep, "BM_ImageToDib", "oxwImageToDib", 0.25, "GB/s", oxbench::per(1e9));
+    oxbench::ratio_line(rep, "BM_DibToImage", "oxwDibToImage", 0.25, "GB/s", oxbench::per(1e9));
     benchmark::Shutdown();
     return 0;
 }

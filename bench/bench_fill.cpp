@@ -151,41 +151,33 @@ BENCHMARK(BM_XorBoxFill)->ArgsProduct({{1, 8, 24, 32}, {0, 1}})->Unit(benchmark:
 BENCHMARK(BM_Line)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_XorLine)->Arg(1)->Arg(16)->Unit(benchmark::kMillisecond);
 
-void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const char *what, double target,
-              const char *unit, double scale) {
-    const double ratio = rep.get(run, "x_ref");
-    if (ratio == 0) return;  // filtered out
-    std::printf("  %-22s %-32s %8.2fx", run.c_str(), what, ratio);
-    if (target > 0) std::printf("  %-5s (target %.1fx)", ratio >= target ? "ok" : "BELOW", target);
-    else std::printf("  %-5s %17s", "", "");
-    std::printf("  %10.1f %s (reference %.1f)\n", rep.get(run, "rate") / scale, unit,
-                rep.get(run, "ref_rate") / scale);
-}
-
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     oxbench::SummaryReporter rep;
-    benchmark::RunSpecifiedBenchmarks(&rep);
+    if (!oxbench::run_benchmarks(argc, argv, rep)) return 1;
     std::printf("\nSpeed over the reference timed beside it (4096x3072; thread CPU time):\n");
     for (const char *d : {"8", "24", "32"}) {
-        line_out(rep, std::string("BM_Erase/") + d, "oxImageErase vs memset", 0.6, "GB/s", 1e9);
-        line_out(rep, std::string("BM_BoxFillWhole/") + d, "whole oxImageBoxFill vs memset", 0.6, "GB/s", 1e9);
+        const auto gbs = oxbench::per(1e9);
+        oxbench::ratio_line(rep, std::string("BM_Erase/") + d, "oxImageErase vs memset", 0.6, "GB/s", gbs);
+        oxbench::ratio_line(rep, std::string("BM_BoxFillWhole/") + d, "whole oxImageBoxFill vs memset", 0.6, "GB/s",
+                            gbs);
     }
     for (const char *size : {"0", "1"}) {
         if (size[0] == '1') std::printf("  the same on a 1024x768 picture that the caches hold:\n");
         for (const char *d : {"1", "8", "24", "32"}) {
             const std::string s = std::string("/") + d + "/" + size;
-            line_out(rep, "BM_BoxFillInner" + s, "inner oxImageBoxFill vs plain", 10, "Mpx/s", 1e6);
-            line_out(rep, "BM_BoxFillEx" + s, "oxImageBoxFillEx vs plain", 10, "Mpx/s", 1e6);
-            line_out(rep, "BM_XorBoxFill" + s, "oxXorImageBoxFill vs plain", 10, "Mpx/s", 1e6);
+            const auto mpx = oxbench::per(1e6);
+            oxbench::ratio_line(rep, "BM_BoxFillInner" + s, "inner oxImageBoxFill vs plain", 10, "Mpx/s", mpx);
+            oxbench::ratio_line(rep, "BM_BoxFillEx" + s, "oxImageBoxFillEx vs plain", 10, "Mpx/s", mpx);
+            oxbench::ratio_line(rep, "BM_XorBoxFill" + s, "oxXorImageBoxFill vs plain", 10, "Mpx/s", mpx);
         }
     }
     for (const char *pen : {"1", "16"}) {
-        line_out(rep, std::string("BM_Line/") + pen, "oxImageLine (32 bits) vs plain", 0, "lines/s", 1);
-        line_out(rep, std::string("BM_XorLine/") + pen, "oxXorImageLine (32 bits) vs plain", 0, "lines/s", 1);
+        const auto per_s = oxbench::per(1);
+        oxbench::ratio_line(rep, std::string("BM_Line/") + pen, "oxImageLine (32 bits) vs plain", 0, "lines/s", per_s);
+        oxbench::ratio_line(rep, std::string("BM_XorLine/") + pen, "oxXorImageLine (32 bits) vs plain", 0, "lines/s",
+                            per_s);
     }
     benchmark::Shutdown();
     return 0;

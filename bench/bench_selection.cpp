@@ -205,20 +205,14 @@ BENCHMARK(BM_GetSelection)->Unit(benchmark::kMillisecond);
 constexpr double kTarget = 8;
 
 void line_out(const oxbench::SummaryReporter &rep, const std::string &run, const char *what) {
-    const double ratio = rep.get(run, "x_ref");
-    if (ratio == 0) return;  // filtered out
-    std::printf("  %-30s %-44s %8.1fx  %-5s (target %.0fx)  %8.2f ms (reference %.1f ms)\n", run.c_str(), what,
-                ratio, ratio >= kTarget ? "ok" : "BELOW", kTarget, 1e3 / rep.get(run, "rate"),
-                1e3 / rep.get(run, "ref_rate"));
+    oxbench::ratio_line(rep, run, what, kTarget, "ms", oxbench::call_ms);
 }
 
 }  // namespace
 
 int main(int argc, char **argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
     oxbench::SummaryReporter rep;
-    benchmark::RunSpecifiedBenchmarks(&rep);
+    if (!oxbench::run_benchmarks(argc, argv, rep)) return 1;
     const OxRect box = selection_box();
     std::printf("\nSpeed over the plain per-pixel path timed beside it (4096x3072, selection box %d,%d-%d,%d; "
                 "thread CPU time):\n", box.left, box.top, box.right, box.bottom);

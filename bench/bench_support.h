@@ -7,6 +7,7 @@
 #include <time.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <map>
@@ -121,5 +122,34 @@ public:
 private:
     std::map<std::string, std::map<std::string, double>> last_, median_;
 };
+
+// Runs the benchmarks named on the command line into `reporter`; false (after the library's message) when
+// an argument is not understood.
+inline bool run_benchmarks(int &argc, char **argv, benchmark::BenchmarkReporter &reporter) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return false;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    return true;
+}
+
+// One summary line for a run timed by paired(): its speed over the reference, the verdict against `target`
+// (none for a target of 0), and figure(rate) for it and for the reference in `unit`. A run that a filter
+// left out prints nothing.
+inline void ratio_line(const SummaryReporter &rep, const std::string &run, const std::string &label, double target,
+                       const char *unit, const std::function<double(double)> &figure) {
+    const double ratio = rep.get(run, "x_ref");
+    if (ratio == 0) return;
+    std::printf("  %-30s %-44s %8.2fx", run.c_str(), label.c_str(), ratio);
+    if (target > 0) std::printf("  %-5s (target %5gx)", ratio >= target ? "ok" : "BELOW", target);
+    else std::printf("%23s", "");
+    std::printf("  %10.2f %s (reference %.2f)\n", figure(rep.get(run, "rate")), unit, figure(rep.get(run, "ref_rate")));
+}
+
+// figure() for ratio_line: a rate divided by `scale` (1e9 for GB/s, 1e6 for Mpx/s).
+inline std::function<double(double)> per(double scale) {
+    return [scale](double rate) { return rate / scale; };
+}
+// figure() for ratio_line: the time of one call in milliseconds.
+inline double call_ms(double rate) { return 1e3 / rate; }
 
 }  // namespace oxbench
