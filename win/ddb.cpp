@@ -150,15 +150,12 @@ OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t
     const uint32_t entries = depth == 1 ? 2 : depth == 4 ? 16 : depth == 8 ? 256 : 0;
     OxHandle header = oxAlloc(kDibHeaderSize + 4 * entries, 0, err);
     if (header == 0) return 0;
-    OxwBitmapInfoHeader h{};
-    h.biSize = kDibHeaderSize;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<uint16_t>(depth);
-    if (width > 0 && height > 0 && depth > 0)
-        h.biSizeImage = static_cast<uint32_t>(
-            dib_row_bytes(static_cast<uint32_t>(width), static_cast<uint32_t>(depth)) * static_cast<uint32_t>(height));
+    const uint32_t image_size =
+        width > 0 && height > 0 && depth > 0
+            ? static_cast<uint32_t>(dib_row_bytes(static_cast<uint32_t>(width), static_cast<uint32_t>(depth)) *
+                                    static_cast<uint32_t>(height))
+            : 0;
+    const OxwBitmapInfoHeader h = dib_info_header(width, height, depth, image_size);
     std::memcpy(oxLock(header), &h, sizeof h);
     oxUnlock(header);
 

@@ -135,13 +135,7 @@ OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int
     GlobalOwner block(global_alloc(total, err));
     if (block.get() == 0) return 0;
     GlobalLock mem(block.get());
-    OxwBitmapInfoHeader h{};
-    h.biSize = kDibHeaderSize;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biPlanes = 1;
-    h.biBitCount = static_cast<uint16_t>(depth);
-    h.biSizeImage = static_cast<uint32_t>(image_size);
+    const OxwBitmapInfoHeader h = dib_info_header(width, height, depth, static_cast<uint32_t>(image_size));
     std::memcpy(mem.data(), &h, sizeof h);
     write_created_table(mem.data() + kDibHeaderSize, depth, gray != 0);
     return block.release();

@@ -15,6 +15,18 @@ inline constexpr uint32_t kDibHeaderSize = 40;
 // Bytes per stored row: the row's bit length rounded up to 32 bits. 64-bit, so that no width overflows.
 inline uint64_t dib_row_bytes(uint64_t width, uint32_t depth) { return (width * depth + 31) / 32 * 4; }
 
+// The 40-byte header of an uncompressed one-plane block; the resolution and colour-count fields 0.
+inline OxwBitmapInfoHeader dib_info_header(int32_t width, int32_t height, int32_t depth, uint32_t image_size) {
+    OxwBitmapInfoHeader h{};
+    h.biSize = kDibHeaderSize;
+    h.biWidth = width;
+    h.biHeight = height;
+    h.biPlanes = 1;
+    h.biBitCount = static_cast<uint16_t>(depth);
+    h.biSizeImage = image_size;
+    return h;
+}
+
 // Colour-table entries of a block made here: 2 at depth 1, 256 at depth 8, none at 24 and 32.
 inline uint32_t created_table_entries(uint32_t depth) { return depth == 1 ? 2 : depth == 8 ? 256 : 0; }
 
