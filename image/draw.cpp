@@ -1,11 +1,6 @@
 // oxImageDraw: the image's source rectangle scaled into the destination rectangle as 128 x 128 tiles of
-// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer.
-//
-// A tile row is built from a table of the tile's source columns (one division per column, not per
-// pixel); a row whose source row is the one of the row below it is a copy of that row. Rows are built
-// bottom-up, so the 4-byte stores that run one byte past a pixel only touch bytes built later.
-// oxImageDraw: the image's source rectangle scaled into the destination rectangle as 128 x 128 tiles of
-// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer.
+// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer, or, on a 32-bit
+// surface, the same pixels written straight into it.
 //
 // A tile row is built from a table of the tile's source columns (one division per column, not per
 // pixel) by the row kernels of draw_rows.h; a row whose source row is the one of the row below it is a
@@ -50,85 +45,55 @@ struct TileRect {
     int32_t tw, th;
 };
 
-// The tiles of one call, for one depth and gray setting.
-template <int Bits, bool Gray>
-class TileBuilder {
+// The bytes [first, last) of each source row that a run of destination columns reads, from the row's start.
+struct Span {
+    std::size_t first = 0, last = 0;
+};
+
+// The sampling of a run of at most a tile's width of destination columns (offsets tx to tx + tw - 1), the
+// same in every row: the source column of each pixel, the second column a reduction reads, the plan of
+// the AVX2 gathers, and whether the AVX2 enlargement by 2 applies (the run starts on a pixel pair).
+struct ColumnPlan {
+    int64_t tx = 0;
+    int32_t tw = 0;
+    Span span;
+    bool doubled = false;
+    int32_t xs[kTileSide], xs2[kTileSide];
+    GatherPlan gather;
+};
+
+// Builds rows of pixels for one call, depth and gray setting, as 3-byte tile pixels (Out = 3) or surface
+// words (Out = 4): a column run's part of one destination row at a time, from the source row that the
+// destination row samples.
+template <int Bits, bool Gray, int Out>
+class RowBuilder {
 public:
-    TileBuilder(const OxImageLockRec &l, const DrawPlan &p, bool avx2)
+    RowBuilder(const OxImageLockRec &l, const DrawPlan &p, bool avx2)
         : l_(l), p_(p), d_(p.factor / 2), avx2_(avx2 && Bits >= 24) {
         if (avx2_ && p.way == DrawWay::reduce) reduce_ = make_reduce_plan<Bits, Gray>(p.factor, d_);
     }
 
-    // Builds tile `t` into `buffer`. A tile's source rows lie a whole image row apart, too many short
-    // runs for the processor to see coming: each row asks for the source lines of the row built
-    // kAhead rows later, the last rows for those of the first rows of tile `next` (if any).
-    void build(const TileRect &t, const TileRect *next, uint8_t *buffer) {
-        int32_t xs[kTileSide], xs2[kTileSide];
-        columns(t, xs, xs2);
-        const Span here = source_span(t), there = next ? source_span(*next) : Span{};
-        const bool doubles = avx2_ && p_.way == DrawWay::enlarge && p_.factor == 2;
-        const bool gathers = p_.way == DrawWay::nearest || (p_.way == DrawWay::enlarge && !doubles);
-        if (avx2_ && gathers) make_gather_plan<Bits, Gray>(xs, t.tw, width(), &gather_);
-        int32_t below = -1;          // source row of the tile row built last (the one below)
-        const uint8_t *built = nullptr;  // that tile row
-        for (int32_t j = t.th - 1; j >= 0; --j) {
-            if (j >= kAhead)
-                prefetch_row(t, here, j - kAhead);
-            else if (next && next->th + j - kAhead >= 0)
-                prefetch_row(*next, there, next->th + j - kAhead);
-            uint8_t *row = buffer + static_cast<std::size_t>(t.th - 1 - j) * kTileRowBytes;
-            const int32_t y = source_row(t.ty + j);
-            if (built != nullptr && y == below) {
-                std::memcpy(row, built, 3 * static_cast<std::size_t>(t.tw));
-                built = row;
-                continue;
-            }
-            below = y;
-            built = row;
-            const uint8_t *src = row_ptr(l_, y);
-            if constexpr (Bits >= 24) {
-                constexpr int64_t B = Bits / 8;
-                if (p_.way == DrawWay::reduce) {
-                    const uint8_t *below_src = row_ptr(l_, y + d_);
-                    if (avx2_ && reduce_.per_half)
-                        reduce_row_avx2<Bits, Gray>(reduce_, src, below_src, xs, xs2, t.tw, B * (width() - xs[0]), row);
-                    else
-                        reduce_row<Bits, Gray>(src, below_src, xs, xs2, t.tw, row);
-                    continue;
-                }
-                if (p_.way == DrawWay::one_to_one) {
-                    const uint8_t *s = src + B * xs[0];
-                    if (avx2_)
-                        copy_row_avx2<Bits, Gray>(s, t.tw, row);
-                    else
-                        copy_row<Bits, Gray>(s, t.tw, row);
-                    continue;
-                }
-                if (doubles) {
-                    double_row_avx2<Bits, Gray>(src + B * xs[0], xs, t.tw, row);
-                    continue;
-                }
-                if (avx2_) {
-                    gather_row_avx2<Bits, Gray>(gather_, src, xs, t.tw, row);
-                    continue;
-                }
-            }
-            gather_row<Bits, Gray>(src, xs, t.tw, row);
-        }
-    }
-
-private:
-    int32_t width() const { return l_.header->width; }
     int32_t source_row(int64_t Y) const { return static_cast<int32_t>(p_.sy + Y * p_.sh / p_.dh); }
 
-    // Source columns of the tile by a running quotient and remainder of (tx + i) * sw / dw.
-    void columns(const TileRect &t, int32_t *xs, int32_t *xs2) const {
-        const int64_t start = t.tx * p_.sw;
+    Span source_span(int64_t tx, int32_t tw) const {
+        const int64_t x0 = p_.sx + tx * p_.sw / p_.dw;
+        const int64_t x1 = p_.sx + (tx + tw - 1) * p_.sw / p_.dw + (p_.way == DrawWay::reduce ? d_ : 0);
+        return {static_cast<std::size_t>(x0 * Bits / 8), static_cast<std::size_t>((x1 + 1) * Bits / 8 + 1)};
+    }
+
+    // Source columns by a running quotient and remainder of (tx + i) * sw / dw: one division per column
+    // run, not per pixel.
+    void plan_columns(int64_t tx, int32_t tw, ColumnPlan *c) const {
+        c->tx = tx;
+        c->tw = tw;
+        c->span = source_span(tx, tw);
+        c->doubled = avx2_ && p_.way == DrawWay::enlarge && p_.factor == 2 && tx % 2 == 0;
+        const int64_t start = tx * p_.sw;
         int64_t q = start / p_.dw, rem = start % p_.dw;
         const int64_t step_q = p_.sw / p_.dw, step_r = p_.sw % p_.dw;
-        for (int32_t i = 0; i < t.tw; ++i) {
-            xs[i] = static_cast<int32_t>(p_.sx + q);
-            xs2[i] = xs[i] + d_;
+        for (int32_t i = 0; i < tw; ++i) {
+            c->xs[i] = static_cast<int32_t>(p_.sx + q);
+            c->xs2[i] = c->xs[i] + d_;
             q += step_q;
             rem += step_r;
             if (rem >= p_.dw) {
@@ -136,39 +101,68 @@ private:
                 ++q;
             }
         }
+        const bool gathers = p_.way == DrawWay::nearest || (p_.way == DrawWay::enlarge && !c->doubled);
+        if (avx2_ && gathers) make_gather_plan<Bits, Gray, Out>(c->xs, tw, width(), &c->gather);
     }
 
-    static constexpr int32_t kAhead = 8;
-
-    // The bytes [first, last) of each source row that tile t reads, from the row's start.
-    struct Span {
-        std::size_t first = 0, last = 0;
-    };
-    Span source_span(const TileRect &t) const {
-        const int64_t x0 = p_.sx + t.tx * p_.sw / p_.dw;
-        const int64_t x1 = p_.sx + (t.tx + t.tw - 1) * p_.sw / p_.dw + (p_.way == DrawWay::reduce ? d_ : 0);
-        return {static_cast<std::size_t>(x0 * Bits / 8), static_cast<std::size_t>((x1 + 1) * Bits / 8 + 1)};
+    // The run's pixels of source row y at `out`. Tile pixels may be stored up to 32 bytes past the run;
+    // surface words exactly.
+    void build(const ColumnPlan &c, int32_t y, uint8_t *out) const {
+        const uint8_t *src = row_ptr(l_, y);
+        const int32_t *xs = c.xs, tw = c.tw;
+        if constexpr (Bits >= 24) {
+            constexpr int64_t B = Bits / 8;
+            if (p_.way == DrawWay::reduce) {
+                const uint8_t *below = row_ptr(l_, y + d_);
+                if (avx2_ && reduce_.per_half)
+                    reduce_row_avx2<Bits, Gray, Out>(reduce_, src, below, xs, c.xs2, tw, B * (width() - xs[0]), out);
+                else
+                    reduce_row<Bits, Gray, Out>(src, below, xs, c.xs2, tw, out);
+                return;
+            }
+            if (p_.way == DrawWay::one_to_one) {
+                if (avx2_)
+                    copy_row_avx2<Bits, Gray, Out>(src + B * xs[0], tw, out);
+                else
+                    copy_row<Bits, Gray, Out>(src + B * xs[0], tw, out);
+                return;
+            }
+            if (c.doubled) {
+                double_row_avx2<Bits, Gray, Out>(src + B * xs[0], xs, tw, out);
+                return;
+            }
+            if (avx2_) {
+                gather_row_avx2<Bits, Gray, Out>(c.gather, src, xs, tw, out);
+                return;
+            }
+        }
+        gather_row<Bits, Gray, Out>(src, xs, tw, out);
     }
-    // Asks for the source lines of tile row j of t, once per source row. Enlargements are left alone
-    // (their few source rows stay in the cache), as are rows sampled so sparsely that they span more than
-    // 64 lines.
-    void prefetch_row(const TileRect &t, const Span &span, int32_t j) {
-        const int32_t y = source_row(t.ty + j);
+
+    // Asks for the lines of source row y (and of the row a reduction reads with it) that `span` covers,
+    // once per source row. A tile's source rows lie a whole image row apart, too many short runs for the
+    // processor to see coming. Enlargements are left alone (their few source rows stay in the cache), as
+    // are rows sampled so sparsely that they span more than 64 lines.
+    void prefetch(const Span &span, int32_t y) {
         if (p_.way == DrawWay::enlarge || y == prefetched_ || span.last - span.first > 64 * 64) return;
         prefetched_ = y;
-        prefetch_lines(row_ptr(l_, y), span);
-        if (p_.way == DrawWay::reduce) prefetch_lines(row_ptr(l_, y + d_), span);
+        prefetch_span<false>(row_ptr(l_, y) + span.first, span.last - span.first);
+        if (p_.way == DrawWay::reduce) prefetch_span<false>(row_ptr(l_, y + d_) + span.first, span.last - span.first);
     }
-    static void prefetch_lines(const uint8_t *row, const Span &span) {
-        prefetch_span<false>(row + span.first, span.last - span.first);
+    // The same without the once-per-row check, for callers that ask for several spans of a row.
+    void prefetch_part(const Span &span, int32_t y) {
+        prefetched_ = -1;
+        prefetch(span, y);
     }
+
+private:
+    int32_t width() const { return l_.header->width; }
 
     const OxImageLockRec &l_;
     const DrawPlan &p_;
     const int32_t d_;
     const bool avx2_;  // the AVX2 kernels (24- and 32-bit images only)
     ReducePlan reduce_;
-    GatherPlan gather_;       // the current tile's
     int32_t prefetched_ = -1;  // the source row asked for last
 };
 
@@ -181,6 +175,10 @@ void tile_range(int64_t origin, int64_t size, int64_t lo, int64_t hi, int64_t *f
     *last = std::clamp<int64_t>(floor_div(hi - origin + kTileSide - 1, kTileSide), *first, count);
 }
 
+// Rows of a tile ask for the source lines of the row built kAhead rows later, the last rows for those of
+// the first rows of the next tile.
+constexpr int32_t kAhead = 8;
+
 template <int Bits, bool Gray>
 void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, const OxRect *visible, bool avx2,
                 TileSink sink, void *context) {
@@ -191,7 +189,8 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
         tile_range(a.dy, p.dh, visible->top, visible->bottom, &r0, &r1);
     }
     TileBuffer buffer;
-    TileBuilder<Bits, Gray> builder(l, p, avx2);
+    ColumnPlan columns;
+    RowBuilder<Bits, Gray, 3> builder(l, p, avx2);
     const auto tile_at = [&](int64_t r, int64_t c) {
         const int64_t ty = r * kTileSide, tx = c * kTileSide;
         return TileRect{tx, ty, static_cast<int32_t>(std::min<int64_t>(kTileSide, p.dw - tx)),
@@ -200,13 +199,96 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
     for (int64_t r = r0; r < r1; ++r) {
         for (int64_t c = c0; c < c1; ++c) {
             const TileRect t = tile_at(r, c);
-            TileRect next;
             const bool last = c + 1 == c1 && r + 1 == r1;
-            if (!last) next = c + 1 < c1 ? tile_at(r, c + 1) : tile_at(r + 1, c0);
-            builder.build(t, last ? nullptr : &next, buffer.bytes);
+            const TileRect next = last ? TileRect{} : c + 1 < c1 ? tile_at(r, c + 1) : tile_at(r + 1, c0);
+            builder.plan_columns(t.tx, t.tw, &columns);
+            const Span there = last ? Span{} : builder.source_span(next.tx, next.tw);
+            int32_t below = -1;              // source row of the tile row built last (the one below)
+            const uint8_t *built = nullptr;  // that tile row
+            for (int32_t j = t.th - 1; j >= 0; --j) {
+                if (j >= kAhead)
+                    builder.prefetch(columns.span, builder.source_row(t.ty + j - kAhead));
+                else if (!last && next.th + j - kAhead >= 0)
+                    builder.prefetch(there, builder.source_row(next.ty + next.th + j - kAhead));
+                uint8_t *row = buffer.bytes + static_cast<std::size_t>(t.th - 1 - j) * kTileRowBytes;
+                const int32_t y = builder.source_row(t.ty + j);
+                if (built != nullptr && y == below) {
+                    std::memcpy(row, built, 3 * static_cast<std::size_t>(t.tw));
+                } else {
+                    builder.build(columns, y, row);
+                    below = y;
+                }
+                built = row;
+            }
             sink(context, Tile{static_cast<int32_t>(a.dx + t.tx), static_cast<int32_t>(a.dy + t.ty), t.tw, t.th,
                                buffer.bytes, p.way == DrawWay::enlarge ? 0u : 1u});
         }
+    }
+}
+
+// Tile columns whose sampling draw_into keeps at once: 2048 destination pixels, about 37 KB of plans.
+constexpr int32_t kStripTiles = 16;
+
+// The destination offsets [x0, x1) x [y0, y1) of a call that land on a surface.
+struct Visible {
+    int64_t x0, x1, y0, y1;
+    bool empty() const { return x0 >= x1 || y0 >= y1; }
+};
+
+// Straight into a surface, row by row across strips of up to kStripTiles tile columns (cut to what lands
+// on the surface). Each column run of a destination row is built straight into the surface's words after
+// asking for the run's span of the next source row; a row that samples the source row of the one above is
+// a copy of it. The source is read a strip row at a time, which the processor streams well, and the
+// pixels do not pass through a tile buffer.
+template <int Bits, bool Gray>
+void draw_into(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, const SurfaceTarget &s, bool avx2) {
+    const Visible v{std::max<int64_t>(0, -int64_t{a.dx}), std::min<int64_t>(p.dw, int64_t{s.width} - a.dx),
+                    std::max<int64_t>(0, -int64_t{a.dy}), std::min<int64_t>(p.dh, int64_t{s.height} - a.dy)};
+    if (v.empty()) return;
+    RowBuilder<Bits, Gray, 4> builder(l, p, avx2);
+    ColumnPlan columns[kStripTiles];
+    for (int64_t c = v.x0 / kTileSide; c * kTileSide < v.x1; c += kStripTiles) {
+        int32_t n = 0;
+        for (; n < kStripTiles && (c + n) * kTileSide < v.x1; ++n) {
+            const int64_t from = std::max(v.x0, (c + n) * kTileSide), to = std::min(v.x1, (c + n + 1) * kTileSide);
+            builder.plan_columns(from, static_cast<int32_t>(to - from), &columns[n]);
+        }
+        const int64_t lo = columns[0].tx;
+        const std::size_t bytes = 4 * static_cast<std::size_t>(columns[n - 1].tx + columns[n - 1].tw - lo);
+        int32_t above = -1;  // source row of the destination row above
+        for (int64_t Y = v.y0; Y < v.y1; ++Y) {
+            uint8_t *row = s.pixels + static_cast<std::size_t>(a.dy + Y) * s.stride + 4 * static_cast<std::size_t>(a.dx);
+            const int32_t y = builder.source_row(Y);
+            if (y == above) {
+                std::memcpy(row + 4 * lo, row - s.stride + 4 * lo, bytes);
+                continue;
+            }
+            const int32_t next = Y + 1 < v.y1 ? builder.source_row(Y + 1) : y;
+            for (int32_t k = 0; k < n; ++k) {
+                if (next != y) builder.prefetch_part(columns[k].span, next);
+                builder.build(columns[k], y, row + 4 * columns[k].tx);
+            }
+            above = y;
+        }
+    }
+}
+
+// Runs f.template operator()<Bits, Gray>(wide) for the image's depth and gray setting; `wide` says whether
+// the AVX2 kernels may run.
+template <class F>
+void by_depth(const OxImageHeader &h, const DrawArgs &a, DrawKernels kernels, F f) {
+    const bool avx2 = kernels != DrawKernels::portable && avx2_available();
+    switch (h.bitCount) {
+    case 1: f.template operator()<1, false>(false); break;
+    case 8: f.template operator()<8, false>(false); break;
+    case 24: f.template operator()<24, false>(avx2); break;
+    case 32:
+        if (a.gray)
+            f.template operator()<32, true>(avx2);
+        else
+            f.template operator()<32, false>(avx2);
+        break;
+    default: break;
     }
 }
 
@@ -218,20 +300,9 @@ int32_t image_draw_with(const DrawArgs &a, const OxRect *visible, DrawKernels ke
     DrawPlan p;
     const PlanResult r = plan_draw(a, img.header(), &p);
     if (r != PlanResult::draw) return r == PlanResult::refuse ? 0 : 1;
-    const OxImageLockRec &l = img.rec();
-    const bool avx2 = kernels != DrawKernels::portable && avx2_available();
-    switch (img.header().bitCount) {
-    case 1: draw_tiles<1, false>(l, a, p, visible, false, sink, context); break;
-    case 8: draw_tiles<8, false>(l, a, p, visible, false, sink, context); break;
-    case 24: draw_tiles<24, false>(l, a, p, visible, avx2, sink, context); break;
-    case 32:
-        if (a.gray)
-            draw_tiles<32, true>(l, a, p, visible, avx2, sink, context);
-        else
-            draw_tiles<32, false>(l, a, p, visible, avx2, sink, context);
-        break;
-    default: break;
-    }
+    by_depth(img.header(), a, kernels, [&]<int Bits, bool Gray>(bool avx2) {
+        draw_tiles<Bits, Gray>(img.rec(), a, p, visible, avx2, sink, context);
+    });
     return 1;
 }
 
@@ -241,6 +312,17 @@ int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink si
 
 int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) {
     return image_draw_visible(a, nullptr, sink, context);
+}
+
+int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target, DrawKernels kernels) {
+    ScopedImageLock img(a.image);
+    if (!img.ok()) return 0;
+    DrawPlan p;
+    const PlanResult r = plan_draw(a, img.header(), &p);
+    if (r != PlanResult::draw) return r == PlanResult::refuse ? 0 : 1;
+    by_depth(img.header(), a, kernels,
+             [&]<int Bits, bool Gray>(bool avx2) { draw_into<Bits, Gray>(img.rec(), a, p, target, avx2); });
+    return 1;
 }
 
 bool draw_avx2_available() { return avx2_available(); }
@@ -270,7 +352,18 @@ extern "C" {
 OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle image, int32_t sx,
                            int32_t sy, int32_t sw, int32_t sh, uint32_t grayFlag) {
     const DrawArgs args{dx, dy, dw, dh, image, sx, sy, sw, sh, grayFlag};
-    // Tiles that miss the context's pixels would put nothing there; a context without pixels gets none.
+    // The image is locked before the platform, as the tile transfers below take them.
+    ScopedImageLock img(image);
+    if (!img.ok()) return 0;
+    {
+        // A 32-bit surface gets the tiles' pixels written straight into it.
+        const ox::platform::SurfacePixels surface(dc);
+        if (surface.pixels)
+            return image_draw_into(args, {surface.pixels, surface.stride, surface.width, surface.height},
+                                   DrawKernels::best);
+    }
+    // Elsewhere (a monochrome bitmap) each tile goes through the DIB transfer. Tiles that miss the
+    // context's pixels would put nothing there; a context without pixels gets none.
     int32_t w = 0, h = 0;
     ox::platform::get_dc_size(dc, &w, &h);
     const OxRect visible{0, 0, w, h};

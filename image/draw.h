@@ -4,6 +4,7 @@
 // tiles one pixel at a time through the pixel accessors, the reference the kernels are held to.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "ox.h"
@@ -59,6 +60,19 @@ int32_t image_draw_visible(const DrawArgs &args, const OxRect *visible, TileSink
 enum class DrawKernels { best, portable };
 int32_t image_draw_with(const DrawArgs &args, const OxRect *visible, DrawKernels kernels, TileSink sink,
                         void *context);
+// A 32-bit surface to draw into directly: `width` x `height` pixels of blue, green, red, 0, top row first,
+// rows `stride` bytes apart.
+struct SurfaceTarget {
+    uint8_t *pixels;
+    std::size_t stride;
+    int32_t width, height;
+};
+// oxImageDraw straight into a surface: every pixel of it that a tile covers gets what that tile's transfer
+// would put there; the rest is left alone. Destination rows are built across up to 16 tile columns at a
+// time through a one-row buffer, not tile by tile, so that the source streams a whole row at a time.
+// Returns what oxImageDraw returns.
+int32_t image_draw_into(const DrawArgs &args, const SurfaceTarget &target, DrawKernels kernels);
+
 // Whether DrawKernels::best means the AVX2 kernels here.
 bool draw_avx2_available();
 

@@ -16,6 +16,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
 #include <span>
 
 #include "oxw.h"
@@ -131,6 +132,24 @@ bool get_text_state(OxwDC dc, TextState *state);
 bool get_dc_size(OxwDC dc, int32_t *width, int32_t *height);
 // One pixel of what a context draws into, as a colour value; false outside or without pixels.
 bool get_dc_pixel(OxwDC dc, int32_t x, int32_t y, uint32_t *color);
+
+// The pixels of a context that draws into a 32-bit surface, for drawing code that writes them directly
+// rather than through a DIB transfer: blue, green, red, 0 a pixel, top row first, rows `stride` bytes
+// apart. Holds the platform's lock while it lives. `pixels` is null (and nothing is held) for a context
+// without such pixels: a refused one, the screen, a monochrome bitmap, an empty surface.
+class SurfacePixels {
+public:
+    explicit SurfacePixels(OxwDC dc);
+    SurfacePixels(const SurfacePixels &) = delete;
+    SurfacePixels &operator=(const SurfacePixels &) = delete;
+
+    uint8_t *pixels = nullptr;
+    std::size_t stride = 0;
+    int32_t width = 0, height = 0;
+
+private:
+    std::unique_lock<std::recursive_mutex> lock_;
+};
 
 // ---- The display's fixed properties ------------------------------------------------------------------------
 

@@ -376,6 +376,20 @@ bool get_dc_size(OxwDC dc, int32_t *width, int32_t *height) {
     return true;
 }
 
+SurfacePixels::SurfacePixels(OxwDC dc) : lock_(state().mutex) {
+    State &s = state();
+    DcRecord *d = s.dcs.find(dc);
+    Surface *surf = d ? dc_surface(s, *d) : nullptr;
+    if (!surf || surf->bits != 32 || surf->width <= 0 || surf->height <= 0) {
+        lock_.unlock();
+        return;
+    }
+    pixels = surf->data.data();
+    stride = surf->stride;
+    width = surf->width;
+    height = surf->height;
+}
+
 bool get_dc_pixel(OxwDC dc, int32_t x, int32_t y, uint32_t *color) {
     State &s = state();
     Guard g(s.mutex);

@@ -1,10 +1,13 @@
 // Drawing images as 128 x 128 tiles: the tile layout, the four ways and their sampling, the position
-// checks, and the row kernels held to the per-pixel reference tile for tile.
+// checks, the row kernels held to the per-pixel reference tile for tile, and the drawing straight into a
+// surface held to the reference's tiles put on a window.
+#include <algorithm>
 #include <array>
 #include <random>
 #include <vector>
 
 #include "image/draw.h"
+#include "platform/gdi.h"
 #include "image_compare.h"
 #include "oxw.h"
 
@@ -252,6 +255,87 @@ TEST(ImageDraw, OnAWindowThroughTheHostCalls) {
     Window win(4, 4);
     EXPECT_EQ(oxImageDraw(win.dc, 0, 0, 0, 0, img.get(), 401, 0, 0, 0, 0), 0);
     EXPECT_EQ(oxImageDraw(0, 0, 0, 0, 0, img.get(), 0, 0, 0, 0, 0), 1);  // no context: nothing to put tiles on
+}
+
+// Puts a tile on the context the way oxImageDraw puts its own when it goes through the DIB transfer.
+void put_tile(void *context, const Tile &t) {
+    ox::platform::DibView view;
+    view.width = ox::image::kTileSide;
+    view.height = t.height;
+    view.bit_count = 24;
+    view.bits = t.bits;
+    view.bits_size = static_cast<std::size_t>(t.height) * ox::image::kTileRowBytes;
+    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
+}
+
+// Random calls drawn straight into a window, with both sets of row kernels, leave the window exactly as
+// the per-pixel reference's tiles put on another one do: every way, depth and gray setting, destinations
+// cut by any window edge, odd starts of an enlargement by 2, rows wider than one strip of tile columns.
+TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
+    std::mt19937 rng(21);
+    for (int i = 0; i < 600; ++i) {
+        const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
+        Handle img = random_image(rng, bits, rng() % 4 ? 120 : 400);
+        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
+        const int32_t reach = rng() % 4 ? 40 : 150;  // how far the destination may start off the window
+        DrawArgs a{in(rng, -reach, reach), in(rng, -reach, reach), 0, 0, img.get(), in(rng, 0, w - 1), in(rng, 0, h - 1),
+                   in(rng, 0, w), in(rng, 0, h), static_cast<uint32_t>(rng() % 2)};
+        const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
+        const int32_t k = in(rng, 2, 5);
+        switch (rng() % 6) {
+        case 0: a.dw = sw, a.dh = sh; break;  // one to one
+        case 1: a.dw = sw * 2, a.dh = sh * 2; break;
+        case 2: a.dw = sw * k, a.dh = sh * k; break;
+        case 3:  // reduction: the source cut to a multiple of the destination
+            a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1);
+            if (sw >= k && sh >= k) a.sw = a.dw * k, a.sh = a.dh * k;
+            break;
+        case 4: a.dw = sw * 2 + 1, a.dh = sh; break;  // no common factor
+        default: a.dw = in(rng, 1, 2300), a.dh = in(rng, 1, 300); break;
+        }
+        const bool wide = rng() % 8 == 0;  // wider than one strip of tile columns
+        Window want(wide ? in(rng, 2049, 2400) : in(rng, 1, 300), wide ? in(rng, 1, 30) : in(rng, 1, 200));
+        OxwDC dc = want.dc;
+        const int32_t r = ox::image::plain::image_draw(a, put_tile, &dc);
+        for (const auto kernels : {ox::image::DrawKernels::portable, ox::image::DrawKernels::best}) {
+            Window got(want.width, want.height);
+            {
+                const ox::platform::SurfacePixels s(got.dc);
+                ASSERT_NE(s.pixels, nullptr);
+                ASSERT_EQ(ox::image::image_draw_into(a, {s.pixels, s.stride, s.width, s.height}, kernels), r);
+            }
+            ASSERT_TRUE(got.pixels() == want.pixels())
+                << "case " << i << " depth " << bits << " kernels " << static_cast<int>(kernels) << " dest " << a.dx
+                << "," << a.dy << " " << a.dw << "x" << a.dh << " source " << sw << "x" << sh;
+        }
+    }
+}
+
+// A monochrome bitmap has no words to write: oxImageDraw puts the tiles on it through the DIB transfer.
+TEST(ImageDraw, OnAMonochromeBitmapThroughTheTiles) {
+    Handle img = coordinates(300, 200);
+    const DrawArgs a{-10, 5, 250, 150, img.get(), 3, 4, 125, 75, 0};
+    std::vector<OxColorRef> pixels[2];
+    for (int way = 0; way < 2; ++way) {
+        OxwDC dc = ox::platform::create_compatible_dc(0);
+        const OxwBitmap bmp = ox::platform::create_bitmap(200, 100, 1);
+        const auto old = ox::platform::select_object(dc, bmp);
+        {
+            const ox::platform::SurfacePixels s(dc);
+            EXPECT_EQ(s.pixels, nullptr);
+        }
+        if (way == 0)
+            ASSERT_EQ(oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
+        else
+            ASSERT_EQ(ox::image::plain::image_draw(a, put_tile, &dc), 1);
+        pixels[way].resize(200 * 100);
+        ASSERT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, 200, 100, pixels[way].data()), 1);
+        ox::platform::select_object(dc, old);
+        ox::platform::delete_dc(dc);
+        ox::platform::delete_object(bmp);
+    }
+    EXPECT_TRUE(pixels[0] == pixels[1]);
+    EXPECT_NE(std::count(pixels[0].begin(), pixels[0].end(), 0u), 0);  // the picture is there, not all white
 }
 
 }  // namespace
