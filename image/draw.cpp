@@ -1,11 +1,11 @@
 // oxImageDraw: the image's source rectangle scaled into the destination rectangle as 128 x 128 tiles of
-// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer, or, on a 32-bit
-// surface, the same pixels written straight into it.
+// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer; or, on a 32-bit
+// surface, the pixels those tiles would put there, written straight into it.
 //
-// A tile row is built from a table of the tile's source columns (one division per column, not per
-// pixel) by the row kernels of draw_rows.h; a row whose source row is the one of the row below it is a
-// copy of that row. Rows are built bottom-up, so the stores that run past a row only touch bytes built
-// later.
+// A row of pixels is built from a table of its columns' source columns (one division per column, not per
+// pixel) by the row kernels of draw_rows.h; a row whose source row is the one of the row built before it
+// is a copy of that row. Tile rows are built bottom-up, so the stores that run past a row only touch
+// bytes built later.
 #include "image/draw.h"
 
 #include <algorithm>
@@ -253,20 +253,20 @@ void draw_into(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, co
             const int64_t from = std::max(v.x0, (c + n) * kTileSide), to = std::min(v.x1, (c + n + 1) * kTileSide);
             builder.plan_columns(from, static_cast<int32_t>(to - from), &columns[n]);
         }
-        const int64_t lo = columns[0].tx;
-        const std::size_t bytes = 4 * static_cast<std::size_t>(columns[n - 1].tx + columns[n - 1].tw - lo);
+        // The strip's bytes in a surface row, and each run's first byte there.
+        const int64_t lo = 4 * (a.dx + columns[0].tx), bytes = 4 * (columns[n - 1].tx + columns[n - 1].tw) + 4 * a.dx - lo;
         int32_t above = -1;  // source row of the destination row above
         for (int64_t Y = v.y0; Y < v.y1; ++Y) {
-            uint8_t *row = s.pixels + static_cast<std::size_t>(a.dy + Y) * s.stride + 4 * static_cast<std::size_t>(a.dx);
+            uint8_t *row = s.pixels + static_cast<std::size_t>(a.dy + Y) * s.stride;
             const int32_t y = builder.source_row(Y);
             if (y == above) {
-                std::memcpy(row + 4 * lo, row - s.stride + 4 * lo, bytes);
+                std::memcpy(row + lo, row - s.stride + lo, static_cast<std::size_t>(bytes));
                 continue;
             }
             const int32_t next = Y + 1 < v.y1 ? builder.source_row(Y + 1) : y;
             for (int32_t k = 0; k < n; ++k) {
                 if (next != y) builder.prefetch_part(columns[k].span, next);
-                builder.build(columns[k], y, row + 4 * columns[k].tx);
+                builder.build(columns[k], y, row + 4 * (a.dx + columns[k].tx));
             }
             above = y;
         }
@@ -327,25 +327,19 @@ int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target, DrawKern
 
 bool draw_avx2_available() { return avx2_available(); }
 
-}  // namespace ox::image
-
-using namespace ox::image;
-
-namespace {
-
-// Puts a tile on the context: the tile's rows as a bottom-up 24-bit DIB 128 pixels wide and `height`
-// rows high, its lowest rows the tile's (scan lines 0 to height - 1), drawn without scaling.
 void put_tile(void *context, const Tile &t) {
-    ox::platform::DibView view;
+    platform::DibView view;
     view.width = kTileSide;
     view.height = t.height;
     view.bit_count = 24;
     view.bits = t.bits;
     view.bits_size = static_cast<std::size_t>(t.height) * kTileRowBytes;
-    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
+    platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
 }
 
-}  // namespace
+}  // namespace ox::image
+
+using namespace ox::image;
 
 extern "C" {
 

@@ -27,6 +27,11 @@ struct Tile {
 
 using TileSink = void (*)(void *context, const Tile &tile);
 
+// The sink oxImageDraw gives its tiles to where it cannot write the device's pixels directly: `context`
+// points to the OxwDC, and the tile's rows go there as a bottom-up 24-bit DIB 128 pixels wide and
+// `height` rows high (scan lines 0 to height - 1) through one DIB transfer without scaling.
+void put_tile(void *context, const Tile &tile);
+
 // oxImageDraw's arguments after the device context.
 struct DrawArgs {
     int32_t dx, dy, dw, dh;

@@ -257,17 +257,6 @@ TEST(ImageDraw, OnAWindowThroughTheHostCalls) {
     EXPECT_EQ(oxImageDraw(0, 0, 0, 0, 0, img.get(), 0, 0, 0, 0, 0), 1);  // no context: nothing to put tiles on
 }
 
-// Puts a tile on the context the way oxImageDraw puts its own when it goes through the DIB transfer.
-void put_tile(void *context, const Tile &t) {
-    ox::platform::DibView view;
-    view.width = ox::image::kTileSide;
-    view.height = t.height;
-    view.bit_count = 24;
-    view.bits = t.bits;
-    view.bits_size = static_cast<std::size_t>(t.height) * ox::image::kTileRowBytes;
-    ox::platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
-}
-
 // Random calls drawn straight into a window, with both sets of row kernels, leave the window exactly as
 // the per-pixel reference's tiles put on another one do: every way, depth and gray setting, destinations
 // cut by any window edge, odd starts of an enlargement by 2, rows wider than one strip of tile columns.
@@ -296,7 +285,7 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
         const bool wide = rng() % 8 == 0;  // wider than one strip of tile columns
         Window want(wide ? in(rng, 2049, 2400) : in(rng, 1, 300), wide ? in(rng, 1, 30) : in(rng, 1, 200));
         OxwDC dc = want.dc;
-        const int32_t r = ox::image::plain::image_draw(a, put_tile, &dc);
+        const int32_t r = ox::image::plain::image_draw(a, ox::image::put_tile, &dc);
         for (const auto kernels : {ox::image::DrawKernels::portable, ox::image::DrawKernels::best}) {
             Window got(want.width, want.height);
             {
@@ -327,7 +316,7 @@ TEST(ImageDraw, OnAMonochromeBitmapThroughTheTiles) {
         if (way == 0)
             ASSERT_EQ(oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
         else
-            ASSERT_EQ(ox::image::plain::image_draw(a, put_tile, &dc), 1);
+            ASSERT_EQ(ox::image::plain::image_draw(a, ox::image::put_tile, &dc), 1);
         pixels[way].resize(200 * 100);
         ASSERT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, 200, 100, pixels[way].data()), 1);
         ox::platform::select_object(dc, old);
