@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "dib_blocks.h"
+#include "image/bgr_kernels.h"
 #include "image_compare.h"
 #include "win/dib_convert.h"
 
@@ -332,6 +333,21 @@ TEST(DibConvert, RowKernelsMatchTheReference) {
                 << "block to image, case " << i << " depth " << depth << " target " << target;
             ASSERT_EQ(e1, e2);
         }
+    }
+}
+
+// The blue, green, red swap of stored 24-bit rows: the AVX2 kernel gives the word kernel's bytes for
+// every length and writes nothing past them.
+TEST(DibConvert, WideSwapMatchesTheWordKernel) {
+    if (!ox::image::bgr::has_avx2()) GTEST_SKIP() << "no AVX2 here";
+    std::mt19937 rng(5);
+    for (int32_t n = 0; n < 80; ++n) {
+        Bytes src(3 * static_cast<std::size_t>(n));
+        for (uint8_t &v : src) v = static_cast<uint8_t>(rng());
+        Bytes want(src.size() + 40, 0xA5), got(want);
+        ox::image::bgr::swap_24(src.data(), want.data(), n);
+        ox::image::bgr::swap_24_avx2(src.data(), got.data(), n);
+        ASSERT_EQ(got, want) << n << " pixels";
     }
 }
 

@@ -16,7 +16,7 @@ namespace {
 
 using ox::image::bgr::bgr_from_32;
 using ox::image::store32;
-using ox::image::bgr::swap_24;
+using ox::image::bgr::swap_24_wide;
 
 // n DIB pixels (blue, green, red) into 32-bit image pixels, keeping their fourth byte.
 void pixels_24_to_32(const uint8_t *src, uint8_t *dst, int32_t n) {
@@ -59,7 +59,7 @@ void dib_row_to_image(const DibLayout &d, const EntryColors &e, const uint8_t *s
     const int32_t w = d.width;
     if (d.depth == 24) {
         if (depth == 24) {
-            swap_24(src, dst, w);
+            swap_24_wide(src, dst, w);
         } else if (depth == 8) {
             for (int32_t x = 0; x < w; ++x) {
                 const uint8_t *p = src + 3 * static_cast<std::size_t>(x);
@@ -152,7 +152,7 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err) {
                 if (w & 7) dst[w / 8] = static_cast<uint8_t>(src[w / 8] & ~(0xFFu >> (w & 7)));
                 break;
             case 8: std::memcpy(dst, src, static_cast<std::size_t>(w)); break;
-            case 24: swap_24(src, dst, w); break;
+            case 24: swap_24_wide(src, dst, w); break;
             default: bgr_from_32(src, dst, w); break;
             }
         }
