@@ -74,7 +74,7 @@ struct SurfaceTarget {
 };
 // oxImageDraw straight into a surface: every pixel of it that a tile covers gets what that tile's transfer
 // would put there; the rest is left alone. Destination rows are built across up to 16 tile columns at a
-// time through a one-row buffer, not tile by tile, so that the source streams a whole row at a time.
+// time straight into the surface's words, not tile by tile, so that the source streams a row at a time.
 // Returns what oxImageDraw returns.
 int32_t image_draw_into(const DrawArgs &args, const SurfaceTarget &target, DrawKernels kernels);
 
