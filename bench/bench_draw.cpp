@@ -100,9 +100,11 @@ void BM_ImageDrawMemory(benchmark::State &state) {
     oxbench::paired(
         state,
         [&] {
-            for (const int32_t y : rows) std::memcpy(scratch.data(), l.pixels + std::size_t{l.rowBytes} * y + first, span);
+            for (const int32_t y : rows)
+                std::memcpy(scratch.data(), l.pixels + std::size_t{l.rowBytes} * y + first, span);
+            const std::size_t covered = 4 * static_cast<std::size_t>(std::min(dw, kWinW));
             for (int32_t Y = 0; Y < std::min(dh, kWinH); ++Y)
-                std::memset(&surface[static_cast<std::size_t>(Y) * kWinW], 0, 4 * static_cast<std::size_t>(std::min(dw, kWinW)));
+                std::memset(&surface[static_cast<std::size_t>(Y) * kWinW], 0, covered);
             benchmark::DoNotOptimize(scratch.data());
         },
         [&] { oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray); }, 1, 1.0);

@@ -254,7 +254,8 @@ void draw_into(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, co
             builder.plan_columns(from, static_cast<int32_t>(to - from), &columns[n]);
         }
         // The strip's bytes in a surface row, and each run's first byte there.
-        const int64_t lo = 4 * (a.dx + columns[0].tx), bytes = 4 * (columns[n - 1].tx + columns[n - 1].tw) + 4 * a.dx - lo;
+        const int64_t lo = 4 * (a.dx + columns[0].tx);
+        const int64_t bytes = 4 * (a.dx + columns[n - 1].tx + columns[n - 1].tw) - lo;
         int32_t above = -1;  // source row of the destination row above
         for (int64_t Y = v.y0; Y < v.y1; ++Y) {
             uint8_t *row = s.pixels + static_cast<std::size_t>(a.dy + Y) * s.stride;

@@ -9,6 +9,7 @@
 // row's words.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 
@@ -223,23 +224,23 @@ OX_AVX2 inline __m256i load_halves(const uint8_t *lo, const uint8_t *hi) {
     return _mm256_loadu2_m128i(reinterpret_cast<const __m128i *>(hi), reinterpret_cast<const __m128i *>(lo));
 }
 
-// The shuffle that spreads four pixels of 16 source bytes (from the first pixel's byte at offset `first`)
-// over a half: output pixel k from source pixel k, 3 or 4 output bytes each.
+// The shuffle that spreads four pixels of 16 source bytes over each half: output pixel k from source pixel
+// k, 3 or 4 output bytes each (a 24-bit high half is loaded from byte 8, its first pixel at byte 4).
 template <int Bits, bool Gray, int Out>
-OX_AVX2 inline __m256i copy_mask() {
-    alignas(32) int8_t m[32];
-    constexpr int B = Bits / 8, first = Bits == 24 ? 4 : 0;  // a 24-bit high half is loaded from byte 8
+constexpr std::array<int8_t, 32> make_copy_mask() {
+    constexpr int B = Bits / 8, first = Bits == 24 ? 4 : 0;
+    std::array<int8_t, 32> m{};
     for (int half = 0; half < 2; ++half)
         for (int j = 0; j < 16; ++j) {
             const int k = j / Out, c = j % Out;
-            m[16 * half + j] = static_cast<int8_t>(
-                k < 4 && c < 3 ? B * k + channel_byte<Bits, Gray>(c) + (half ? first : 0) : -1);
+            m[16 * half + j] =
+                static_cast<int8_t>(k < 4 && c < 3 ? B * k + channel_byte<Bits, Gray>(c) + (half ? first : 0) : -1);
         }
-    return _mm256_load_si256(reinterpret_cast<const __m256i *>(m));
+    return m;
 }
 
-// Eight pixels from s on, as copy_mask spreads them. A 24-bit high half is loaded from byte 8, so that the
-// step reads exactly its 24 bytes.
+// Eight pixels from s on, as make_copy_mask's shuffle spreads them. A 24-bit high half is loaded from
+// byte 8, so that the step reads exactly its 24 bytes.
 template <int Bits>
 OX_AVX2 inline __m256i load_8px(const uint8_t *s) {
     if constexpr (Bits == 24) return load_halves(s, s + 8);
@@ -249,7 +250,8 @@ OX_AVX2 inline __m256i load_8px(const uint8_t *s) {
 template <int Bits, bool Gray, int Out = 3>
 OX_AVX2 void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
     constexpr std::size_t B = Bits / 8;
-    const __m256i m = copy_mask<Bits, Gray, Out>();
+    static constexpr std::array<int8_t, 32> mask = make_copy_mask<Bits, Gray, Out>();
+    const __m256i m = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(mask.data()));
     int32_t i = 0;
     for (; i + 8 <= n; i += 8)
         store_8px<Out>(out + Out * static_cast<std::size_t>(i),

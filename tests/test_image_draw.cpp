@@ -267,8 +267,8 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
         Handle img = random_image(rng, bits, rng() % 4 ? 120 : 400);
         const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
         const int32_t reach = rng() % 4 ? 40 : 150;  // how far the destination may start off the window
-        DrawArgs a{in(rng, -reach, reach), in(rng, -reach, reach), 0, 0, img.get(), in(rng, 0, w - 1), in(rng, 0, h - 1),
-                   in(rng, 0, w), in(rng, 0, h), static_cast<uint32_t>(rng() % 2)};
+        DrawArgs a{in(rng, -reach, reach), in(rng, -reach, reach), 0, 0, img.get(), in(rng, 0, w - 1),
+                   in(rng, 0, h - 1), in(rng, 0, w), in(rng, 0, h), static_cast<uint32_t>(rng() % 2)};
         const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
         const int32_t k = in(rng, 2, 5);
         switch (rng() % 6) {
