@@ -83,9 +83,6 @@ bool draw_avx2_available();
 
 namespace plain {
 int32_t image_draw(const DrawArgs &args, TileSink sink, void *context);
-// The same, leaving out the tiles that lie wholly outside `visible` (the device's pixels): they would put
-// nothing on the device. `visible` 0 leaves out none.
-int32_t image_draw_visible(const DrawArgs &args, const OxRect *visible, TileSink sink, void *context);
 }  // namespace plain
 
 }  // namespace ox::image

@@ -300,6 +300,24 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
     }
 }
 
+// Destinations of about two billion pixels a side, far off the window's origin: the direct drawing
+// visits only the window's pixels and gives what the tiles that meet the window give.
+TEST(ImageDraw, HugeDestinationsStraightIntoASurface) {
+    Handle img = coordinates(300, 200);
+    const OxRect device{0, 0, 64, 48};
+    for (const DrawArgs &a : {DrawArgs{-1000000000, -500000000, 2000000000, 1500000000, img.get(), 0, 0, 0, 0, 0},
+                              DrawArgs{-2147483000, 7, 2147483647, 100, img.get(), 5, 5, 0, 0, 0},
+                              DrawArgs{-299, -199, 300, 200, img.get(), 0, 0, 0, 0, 0}}) {
+        Window got(device.right, device.bottom), want(device.right, device.bottom);
+        ASSERT_EQ(oxImageDraw(got.dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
+        OxwDC dc = want.dc;
+        ASSERT_EQ(ox::image::image_draw_visible(a, &device, ox::image::put_tile, &dc), 1);
+        const std::vector<OxColorRef> pixels = got.pixels();
+        EXPECT_TRUE(pixels == want.pixels()) << a.dx << "," << a.dy;
+        EXPECT_NE(std::count(pixels.begin(), pixels.end(), 0xFFFFFFu), static_cast<std::ptrdiff_t>(pixels.size()));
+    }
+}
+
 // A monochrome bitmap has no words to write: oxImageDraw puts the tiles on it through the DIB transfer.
 TEST(ImageDraw, OnAMonochromeBitmapThroughTheTiles) {
     Handle img = coordinates(300, 200);
