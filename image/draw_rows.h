@@ -113,36 +113,43 @@ constexpr int channel_byte(int c) {
 // Whether this processor runs AVX2 (the AVX2 kernels may be called).
 bool avx2_available();
 
-// A nearest-pixel row (enlargements included) as shuffles: for each group of eight tile pixels, two loads
-// per half (pixels 0-1 and 2-3 of the half, each pair within 16 bytes) and their shuffle masks. Made once
-// per tile, used for each of its rows. Groups from `groups` on (a pair too far apart, or a load that would
+// A nearest-pixel row (enlargements included) as shuffles: for each group of eight pixels, one load per
+// half when each half's four pixels lie within 16 bytes (enlargements, mild reductions), else two (pixels
+// 0-1 and 2-3 of the half, each pair within 16 bytes), and their shuffle masks. Made once per run of
+// columns, used for each of its rows. Groups from `groups` on (pixels too far apart, or a load that would
 // pass the image row's end) are left to gather_row.
 struct GatherPlan {
     int32_t groups = 0;
-    uint32_t offset[kTileSide / 8][4];               // loads: half 0 pair 0, half 0 pair 1, half 1 pair 0, half 1 pair 1
-    alignas(32) uint8_t mask[kTileSide / 8][2][32];  // shuffles of pair-0 loads and pair-1 loads
+    int32_t per_load = 2;                            // pixels per load: 4 or 2
+    uint32_t offset[kTileSide / 8][4];               // loads of half 0, then of half 1
+    alignas(32) uint8_t mask[kTileSide / 8][2][32];  // shuffles of each half's first and second loads
 };
 
 template <int Bits, bool Gray, int Out = 3>
 void make_gather_plan(const int32_t *xs, int32_t n, int32_t image_width, GatherPlan *plan) {
     constexpr int32_t B = Bits / 8;
+    // Pixels p to p + count - 1 inside the 16 bytes from the first one, and that load inside the row.
+    const auto fits = [&](int32_t p, int count) {
+        return int64_t{B} * (xs[p + count - 1] - xs[p]) + B <= 16 && int64_t{B} * xs[p] + 16 <= int64_t{B} * image_width;
+    };
+    plan->per_load = n >= 8 && fits(0, 4) && fits(4, 4) ? 4 : 2;
+    const int per = plan->per_load, loads = 4 / per;
     plan->groups = 0;
     for (int32_t g = 0; g < n / 8; ++g) {
-        for (int half = 0; half < 2; ++half) {
-            for (int pair = 0; pair < 2; ++pair) {
-                const int32_t p = 8 * g + 4 * half + 2 * pair;  // first pixel of the pair
-                const int64_t start = int64_t{B} * xs[p];
-                // Both pixels inside the 16 bytes from the first one, and the load inside the row.
-                if (int64_t{B} * (xs[p + 1] - xs[p]) + B > 16 || start + 16 > int64_t{B} * image_width) return;
-                plan->offset[g][2 * half + pair] = static_cast<uint32_t>(start);
-                uint8_t *m = plan->mask[g][pair] + 16 * half;
+        for (int half = 0; half < 2; ++half)
+            for (int j = 0; j < loads; ++j)
+                if (!fits(8 * g + 4 * half + per * j, per)) return;
+        for (int half = 0; half < 2; ++half)
+            for (int j = 0; j < loads; ++j) {
+                const int32_t p = 8 * g + 4 * half + per * j;  // first pixel of the load
+                plan->offset[g][2 * half + j] = static_cast<uint32_t>(B * xs[p]);
+                uint8_t *m = plan->mask[g][j] + 16 * half;
                 for (int k = 0; k < 16; ++k) m[k] = 0x80;
-                for (int k = 0; k < 2; ++k)
+                for (int k = 0; k < per; ++k)
                     for (int c = 0; c < 3; ++c)
-                        m[2 * Out * pair + Out * k + c] =
+                        m[Out * (per * j + k) + c] =
                             static_cast<uint8_t>(B * (xs[p + k] - xs[p]) + channel_byte<Bits, Gray>(c));
             }
-        }
         plan->groups = g + 1;
     }
 }
@@ -262,13 +269,22 @@ OX_AVX2 void copy_row_avx2(const uint8_t *src, int32_t n, uint8_t *out) {
 
 template <int Bits, bool Gray, int Out = 3>
 OX_AVX2 void gather_row_avx2(const GatherPlan &plan, const uint8_t *src, const int32_t *xs, int32_t n, uint8_t *out) {
-    for (int32_t g = 0; g < plan.groups; ++g) {
-        const uint32_t *o = plan.offset[g];
-        const __m256i m0 = _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask[g][0]));
-        const __m256i m1 = _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask[g][1]));
-        const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(load_halves(src + o[0], src + o[2]), m0),
-                                          _mm256_shuffle_epi8(load_halves(src + o[1], src + o[3]), m1));
-        store_8px<Out>(out + 8 * Out * static_cast<std::size_t>(g), v);
+    const auto mask = [&plan](int32_t g, int j) OX_AVX2 {
+        return _mm256_load_si256(reinterpret_cast<const __m256i *>(plan.mask[g][j]));
+    };
+    if (plan.per_load == 4) {
+        for (int32_t g = 0; g < plan.groups; ++g) {
+            const uint32_t *o = plan.offset[g];
+            const __m256i v = _mm256_shuffle_epi8(load_halves(src + o[0], src + o[2]), mask(g, 0));
+            store_8px<Out>(out + 8 * Out * static_cast<std::size_t>(g), v);
+        }
+    } else {
+        for (int32_t g = 0; g < plan.groups; ++g) {
+            const uint32_t *o = plan.offset[g];
+            const __m256i v = _mm256_or_si256(_mm256_shuffle_epi8(load_halves(src + o[0], src + o[2]), mask(g, 0)),
+                                              _mm256_shuffle_epi8(load_halves(src + o[1], src + o[3]), mask(g, 1)));
+            store_8px<Out>(out + 8 * Out * static_cast<std::size_t>(g), v);
+        }
     }
     _mm256_zeroupper();
     const int32_t done = 8 * plan.groups;
