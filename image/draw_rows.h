@@ -130,7 +130,8 @@ void make_gather_plan(const int32_t *xs, int32_t n, int32_t image_width, GatherP
     constexpr int32_t B = Bits / 8;
     // Pixels p to p + count - 1 inside the 16 bytes from the first one, and that load inside the row.
     const auto fits = [&](int32_t p, int count) {
-        return int64_t{B} * (xs[p + count - 1] - xs[p]) + B <= 16 && int64_t{B} * xs[p] + 16 <= int64_t{B} * image_width;
+        const int64_t start = int64_t{B} * xs[p];
+        return int64_t{B} * xs[p + count - 1] + B - start <= 16 && start + 16 <= int64_t{B} * image_width;
     };
     plan->per_load = n >= 8 && fits(0, 4) && fits(4, 4) ? 4 : 2;
     const int per = plan->per_load, loads = 4 / per;
