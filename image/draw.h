@@ -1,7 +1,8 @@
 // Drawing an image into a device context as 24-bit tiles of at most 128 x 128 pixels. The drawing logic
-// builds each tile and hands it to a sink: oxImageDraw's sink puts it on the context, tests record it.
-// The exported function runs the row kernels of draw.cpp; ox::image::plain::image_draw builds the same
-// tiles one pixel at a time through the pixel accessors, the reference the kernels are held to.
+// builds each tile and hands it to a sink: put_tile puts it on the context, tests record it. On a 32-bit
+// surface oxImageDraw writes the pixels those tiles would give straight into it (image_draw_into). Both
+// run the row kernels of draw_rows.h; ox::image::plain::image_draw builds the same tiles one pixel at a
+// time through the pixel accessors, the reference the kernels are held to.
 #pragma once
 
 #include <cstddef>
