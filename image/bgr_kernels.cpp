@@ -1,6 +1,8 @@
 // The run-time chosen wide kernel of swap_24; see bgr_kernels.h.
 #include "image/bgr_kernels.h"
 
+#include "core/cpu.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #endif
@@ -8,11 +10,6 @@
 namespace ox::image::bgr {
 
 #if defined(__x86_64__)
-
-bool has_avx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
 
 // Each half of a register swaps four pixels out of 16 loaded bytes (the high half loaded from byte 8, so
 // that a step reads exactly its 24 bytes); their 12-byte results are joined and stored with one 32-byte
@@ -35,7 +32,7 @@ __attribute__((target("avx2"))) void swap_24_avx2(const uint8_t *src, uint8_t *d
 }
 
 void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n) {
-    if (has_avx2())
+    if (core::has_avx2())
         swap_24_avx2(src, dst, n);
     else
         swap_24(src, dst, n);
@@ -43,7 +40,6 @@ void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n) {
 
 #else
 
-bool has_avx2() { return false; }
 void swap_24_avx2(const uint8_t *src, uint8_t *dst, int32_t n) { swap_24(src, dst, n); }
 void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n) { swap_24(src, dst, n); }
 

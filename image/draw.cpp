@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "core/cpu.h"
 #include "image/draw_rows.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
@@ -18,17 +19,6 @@
 #include "platform/gdi.h"
 
 namespace ox::image {
-
-namespace draw_rows {
-#if OX_DRAW_X86
-bool avx2_available() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-#else
-bool avx2_available() { return false; }
-#endif
-}  // namespace draw_rows
 
 namespace {
 
@@ -278,7 +268,7 @@ void draw_into(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, co
 // the AVX2 kernels may run.
 template <class F>
 void by_depth(const OxImageHeader &h, const DrawArgs &a, DrawKernels kernels, F f) {
-    const bool avx2 = kernels != DrawKernels::portable && avx2_available();
+    const bool avx2 = kernels != DrawKernels::portable && core::has_avx2();
     switch (h.bitCount) {
     case 1: f.template operator()<1, false>(false); break;
     case 8: f.template operator()<8, false>(false); break;
@@ -326,7 +316,6 @@ int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target, DrawKern
     return 1;
 }
 
-bool draw_avx2_available() { return avx2_available(); }
 
 void put_tile(void *context, const Tile &t) {
     platform::DibView view;

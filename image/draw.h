@@ -79,8 +79,6 @@ struct SurfaceTarget {
 // Returns what oxImageDraw returns.
 int32_t image_draw_into(const DrawArgs &args, const SurfaceTarget &target, DrawKernels kernels);
 
-// Whether DrawKernels::best means the AVX2 kernels here.
-bool draw_avx2_available();
 
 namespace plain {
 int32_t image_draw(const DrawArgs &args, TileSink sink, void *context);

@@ -110,9 +110,6 @@ constexpr int channel_byte(int c) {
 // joined into 24. Loads never pass the bytes the step needs, or the caller has checked that they stay in the
 // image's row.
 
-// Whether this processor runs AVX2 (the AVX2 kernels may be called).
-bool avx2_available();
-
 // A nearest-pixel row (enlargements included) as shuffles: for each group of eight pixels, one load per
 // half when each half's four pixels lie within 16 bytes (enlargements, mild reductions), else two (pixels
 // 0-1 and 2-3 of the half, each pair within 16 bytes), and their shuffle masks. Made once per run of

@@ -32,22 +32,6 @@ void gray_order_a_scalar(const uint8_t *pixels, std::size_t n, int bpp, uint8_t 
 
 #if OX_GRAY_X86
 
-bool has_ssse3() {
-    static const bool yes = __builtin_cpu_supports("ssse3");
-    return yes;
-}
-
-bool has_avx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-
-bool has_avx512vbmi() {
-    static const bool yes = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-                            __builtin_cpu_supports("avx512vbmi");
-    return yes;
-}
-
 }  // namespace kernels
 
 namespace {
@@ -171,9 +155,6 @@ __attribute__((target("avx2"))) void gray_order_a_avx2(const uint8_t *pixels, st
 
 #else
 
-bool has_ssse3() { return false; }
-bool has_avx2() { return false; }
-bool has_avx512vbmi() { return false; }
 void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
     gray_order_a_scalar(pixels, n, bpp, out);
 }

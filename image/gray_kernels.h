@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/cpu.h"
+
 namespace ox::image {
 
 // out[i] = the order-A gray value of pixel i of a run of n pixels of bpp bytes (3 or 4); red is at byte
@@ -23,10 +25,9 @@ namespace kernels {
 void gray_order_a_scalar(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
 void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
-bool has_ssse3();
-bool has_avx2();
-// Whether the processor has AVX-512F, BW and VBMI (the gray-layer kernels use them).
-bool has_avx512vbmi();
+using core::has_avx2;
+using core::has_avx512vbmi;  // the gray-layer kernels use AVX-512F, BW and VBMI
+using core::has_ssse3;
 }  // namespace kernels
 
 }  // namespace ox::image

@@ -13,6 +13,7 @@
 #include <immintrin.h>
 #endif
 
+#include "core/cpu.h"
 #include "image/pixel.h"
 
 namespace ox::image {
@@ -89,7 +90,7 @@ public:
             std::memcpy(p, xor_, n);
         } else {
 #if defined(__x86_64__)
-            if (avx2()) {
+            if (core::has_avx2()) {
                 apply_read_modify_write_avx2(p, n);
                 return;
             }
@@ -99,7 +100,7 @@ public:
     }
 
     // The read-modify-write loop, portable 16-byte vectors; and the same with 32-byte vectors where the
-    // processor has them (avx2() says so). Both leave the same bytes; public for the tests that say so.
+    // processor has them (core::has_avx2() says so). Both leave the same bytes; public for the tests that say so.
     void apply_read_modify_write(uint8_t *p, std::size_t n) const {
         for (; n >= kPeriod; n -= kPeriod, p += kPeriod)
             for (std::size_t i = 0; i < kPeriod; i += 16)
@@ -107,10 +108,6 @@ public:
         apply_tail(p, n);
     }
 #if defined(__x86_64__)
-    static bool avx2() {
-        static const bool has = __builtin_cpu_supports("avx2");
-        return has;
-    }
     __attribute__((target("avx2"))) void apply_read_modify_write_avx2(uint8_t *p, std::size_t n) const {
         const __m256i a0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(and_)), a1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(and_ + 32)), a2 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(and_ + 64));
         const __m256i x0 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(xor_)), x1 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(xor_ + 32)), x2 = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(xor_ + 64));

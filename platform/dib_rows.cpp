@@ -30,11 +30,6 @@ void bgr24_to_surface_portable(const uint8_t *s, std::size_t n, uint32_t *out) {
 
 #if OX_ROWS_X86
 
-bool has_avx2() {
-    static const bool yes = __builtin_cpu_supports("avx2");
-    return yes;
-}
-
 // Eight pixels (24 bytes) a step: the low half of the register is loaded from the first byte and the high
 // half from byte 8, so that the step reads exactly its own 24 bytes; each half's four pixels are spread
 // into four words with a zero top byte.
@@ -55,7 +50,6 @@ __attribute__((target("avx2"))) void bgr24_to_surface_avx2(const uint8_t *s, std
 
 #else
 
-bool has_avx2() { return false; }
 void bgr24_to_surface_avx2(const uint8_t *s, std::size_t n, uint32_t *out) { bgr24_to_surface_portable(s, n, out); }
 
 #endif

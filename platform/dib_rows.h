@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "core/cpu.h"
+
 namespace ox::platform::rows {
 
 // out[i] = the 3-byte pixel at src + 3i (blue, green, red) as a surface pixel, for i < n. Reads exactly
@@ -14,6 +16,6 @@ void bgr24_to_surface(const uint8_t *src, std::size_t n, uint32_t *out);
 // (has_avx2() says whether that one may run here).
 void bgr24_to_surface_portable(const uint8_t *src, std::size_t n, uint32_t *out);
 void bgr24_to_surface_avx2(const uint8_t *src, std::size_t n, uint32_t *out);
-bool has_avx2();
+using core::has_avx2;
 
 }  // namespace ox::platform::rows

@@ -2,6 +2,8 @@
 // pixels, gathered with one bit extraction per 64-bit mask word.
 #include "selection/white_words.h"
 
+#include "core/cpu.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define OX_WHITE_WORDS_X86 1
@@ -11,10 +13,7 @@ namespace ox::selection {
 
 #if OX_WHITE_WORDS_X86
 
-bool has_wide_white_words() {
-    static const bool yes = __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi2");
-    return yes;
-}
+bool has_wide_white_words() { return core::has_avx2() && core::has_bmi2(); }
 
 namespace {
 

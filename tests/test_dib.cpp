@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "core/cpu.h"
 #include "dib_blocks.h"
 #include "image/bgr_kernels.h"
 #include "image_compare.h"
@@ -339,7 +340,7 @@ TEST(DibConvert, RowKernelsMatchTheReference) {
 // The blue, green, red swap of stored 24-bit rows: the AVX2 kernel gives the word kernel's bytes for
 // every length and writes nothing past them.
 TEST(DibConvert, WideSwapMatchesTheWordKernel) {
-    if (!ox::image::bgr::has_avx2()) GTEST_SKIP() << "no AVX2 here";
+    if (!ox::core::has_avx2()) GTEST_SKIP() << "no AVX2 here";
     std::mt19937 rng(5);
     for (int32_t n = 0; n < 80; ++n) {
         Bytes src(3 * static_cast<std::size_t>(n));

@@ -253,7 +253,7 @@ TEST(PixelBytesOp, ReadModifyWriteKernelsMatchTheByteFormula) {
         op.apply_read_modify_write(after.data() + start, n);
         ASSERT_EQ(after, expect) << "bpp " << bpp << " start " << start << " n " << n;
 #if defined(__x86_64__)
-        if (!ox::image::PixelBytesOp::avx2()) continue;
+        if (!ox::core::has_avx2()) continue;
         after = before;
         op.apply_read_modify_write_avx2(after.data() + start, n);
         ASSERT_EQ(after, expect) << "avx2: bpp " << bpp << " start " << start << " n " << n;
