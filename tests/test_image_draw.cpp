@@ -150,34 +150,40 @@ TEST(ImageDraw, SourcePositionChecks) {
     EXPECT_EQ(r.at(7, 5), coord_colour(5 + 7 * 3 / 8, 4 + 5 * 2 / 6));
 }
 
-// Random images, rectangles and scales (whole factors up and down, equal and unequal axes, sources
-// running off the image) through both sets of row kernels and the per-pixel reference: the same tiles.
+// A random oxImageDraw call on `img`. The destination starts up to `reach` pixels either side of the
+// origin; the source rectangle may run off the image or be empty. The scale is one to one, enlargement by
+// 2 or by 2 to 5, an exact reduction by 2 to 5 (the source cut to a multiple), unequal whole factors, no
+// common factor, or any size up to `widest` x 300 (0 standing for the image's size).
+DrawArgs random_call(std::mt19937 &rng, OxHandle img, int32_t reach, int32_t widest) {
+    const int32_t w = oxImageGetWidthDirect(img), h = oxImageGetHeightDirect(img);
+    DrawArgs a{in(rng, -reach, reach), in(rng, -reach, reach), 0, 0, img, in(rng, 0, w), in(rng, 0, h),
+               in(rng, 0, w + 5), in(rng, 0, h + 5), static_cast<uint32_t>(rng() % 2)};
+    const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
+    const int32_t k = in(rng, 2, 5);
+    switch (rng() % 7) {
+    case 0: a.dw = sw, a.dh = sh; break;
+    case 1: a.dw = sw * 2, a.dh = sh * 2; break;
+    case 2: a.dw = sw * k, a.dh = sh * k; break;
+    case 3:
+        a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1);
+        if (sw >= k && sh >= k) a.sw = a.dw * k, a.sh = a.dh * k;
+        break;
+    case 4: a.dw = sw * 2, a.dh = sh * 3; break;
+    case 5: a.dw = sw * 2 + 1, a.dh = sh; break;
+    default: a.dw = in(rng, 0, widest), a.dh = in(rng, 0, 300); break;
+    }
+    return a;
+}
+
+// Random images and calls through both sets of row kernels and the per-pixel reference: the same tiles.
 // Images up to 300 pixels wide give the vector kernels whole groups and rows that end inside a tile.
 TEST(ImageDraw, RowKernelsMatchTheReference) {
     std::mt19937 rng(9);
     for (int i = 0; i < 700; ++i) {
         const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
         Handle img = random_image(rng, bits, rng() % 2 ? 150 : 300);
-        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
-        DrawArgs a{in(rng, -50, 50),
-                   in(rng, -50, 50),
-                   0,
-                   0,
-                   img.get(),
-                   in(rng, 0, w),
-                   in(rng, 0, h),
-                   in(rng, 0, w + 5),
-                   in(rng, 0, h + 5),
-                   static_cast<uint32_t>(rng() % 2)};
-        const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
-        const int32_t k = in(rng, 1, 5);
-        switch (rng() % 4) {
-        case 0: a.dw = sw * k, a.dh = sh * k; break;                            // enlargement (or one to one)
-        case 1: a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1); break;  // reduction where it divides
-        case 2: a.dw = sw, a.dh = sh * k; break;                                // unequal axes
-        default: a.dw = in(rng, 0, 300), a.dh = in(rng, 0, 300); break;
-        }
-        if (rng() % 8 == 0) a.sx = in(rng, -2, w + 2);
+        DrawArgs a = random_call(rng, img.get(), 50, 300);
+        if (rng() % 8 == 0) a.sx = in(rng, -2, oxImageGetWidthDirect(img.get()) + 2);
         int32_t r2 = -2;
         const Recording plain = draw(a, false, &r2);
         for (const auto kernels : {ox::image::DrawKernels::portable, ox::image::DrawKernels::best}) {
@@ -265,23 +271,7 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
     for (int i = 0; i < 600; ++i) {
         const int32_t bits = std::array{1, 8, 24, 32}[rng() % 4];
         Handle img = random_image(rng, bits, rng() % 4 ? 120 : 400);
-        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
-        const int32_t reach = rng() % 4 ? 40 : 150;  // how far the destination may start off the window
-        DrawArgs a{in(rng, -reach, reach), in(rng, -reach, reach), 0, 0, img.get(), in(rng, 0, w - 1),
-                   in(rng, 0, h - 1), in(rng, 0, w), in(rng, 0, h), static_cast<uint32_t>(rng() % 2)};
-        const int32_t sw = a.sw ? std::min(a.sw, w - a.sx) : w - a.sx, sh = a.sh ? std::min(a.sh, h - a.sy) : h - a.sy;
-        const int32_t k = in(rng, 2, 5);
-        switch (rng() % 6) {
-        case 0: a.dw = sw, a.dh = sh; break;  // one to one
-        case 1: a.dw = sw * 2, a.dh = sh * 2; break;
-        case 2: a.dw = sw * k, a.dh = sh * k; break;
-        case 3:  // reduction: the source cut to a multiple of the destination
-            a.dw = std::max(sw / k, 1), a.dh = std::max(sh / k, 1);
-            if (sw >= k && sh >= k) a.sw = a.dw * k, a.sh = a.dh * k;
-            break;
-        case 4: a.dw = sw * 2 + 1, a.dh = sh; break;  // no common factor
-        default: a.dw = in(rng, 1, 2300), a.dh = in(rng, 1, 300); break;
-        }
+        const DrawArgs a = random_call(rng, img.get(), rng() % 4 ? 40 : 150, 2300);
         const bool wide = rng() % 8 == 0;  // wider than one strip of tile columns
         Window want(wide ? in(rng, 2049, 2400) : in(rng, 1, 300), wide ? in(rng, 1, 30) : in(rng, 1, 200));
         OxwDC dc = want.dc;
@@ -295,7 +285,8 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
             }
             ASSERT_TRUE(got.pixels() == want.pixels())
                 << "case " << i << " depth " << bits << " kernels " << static_cast<int>(kernels) << " dest " << a.dx
-                << "," << a.dy << " " << a.dw << "x" << a.dh << " source " << sw << "x" << sh;
+                << "," << a.dy << " " << a.dw << "x" << a.dh << " source " << a.sx << "," << a.sy << " " << a.sw << "x"
+                << a.sh;
         }
     }
 }
