@@ -2,8 +2,6 @@
 // index and name under it, drawn with a built-in 5x7 font and written with libpng.
 #include "chart_png.h"
 
-#include <png.h>
-
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "chart_text.h"
+#include "png_io.h"
 
 namespace oxdoc::chart {
 namespace {
@@ -92,18 +91,7 @@ bool write_swatch_png(const std::string &path, const OxColorChart &chart, std::s
         canvas->text(x, y + kSwatchH + 3, std::to_string(i));
         canvas->text(x, y + kSwatchH + 12, name_of(e));
     }
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = kWidth;
-    image.height = kHeight;
-    image.format = PNG_FORMAT_RGB;
-    if (!png_image_write_to_file(&image, path.c_str(), 0, canvas->rgb.data(), 0, nullptr)) {
-        error = image.message[0] ? image.message : "the PNG could not be written";
-        png_image_free(&image);
-        return false;
-    }
-    return true;
+    return write_pixels_png(path, kWidth, kHeight, 3, canvas->rgb.data(), error);
 }
 
 }  // namespace oxdoc::chart

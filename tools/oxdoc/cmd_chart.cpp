@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "chart_png.h"
+#include "cli.h"
 #include "chart_text.h"
 #include "commands.h"
 #include "ox.h"
@@ -106,7 +107,7 @@ int cmd_chart(const Args &args) {
         auto chart = std::make_unique<OxColorChart>();
         if (!load_chart(path, *chart)) return kFailed;
         std::string error;
-        if (!chart::write_swatch_png(pos[2], *chart, error)) return report("chart", pos[2], error, kFailed);
+        if (!chart::write_swatch_png(pos[2], *chart, error)) return fail("chart", error);  // the message names the file
         return kOk;
     }
     return store::usage_error("chart", "unknown action '" + action + "'", kUsageText);

@@ -7,6 +7,8 @@
 #include <memory>
 #include <vector>
 
+#include "cli.h"
+
 namespace oxdoc {
 namespace {
 
@@ -105,36 +107,32 @@ bool write_png(const std::string &path, OxHandle image, std::string &error) {
         }
     }
     oxImageUnlock(&lock);
+    return write_pixels_png(path, hdr.width, hdr.height, channels, out.data(), error);
+}
 
-    File f(std::fopen(path.c_str(), "wb"));
-    if (!f) {
-        error = std::string("cannot create: ") + std::strerror(errno);
+bool write_pixels_png(const std::string &path, int32_t width, int32_t height, int channels, const uint8_t *pixels,
+                      std::string &error) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
+    // Encoded in memory first (a first call measures), then written through a temporary file renamed over
+    // the target, so that a failure leaves no half-written picture.
+    png_alloc_size_t size = 0;
+    if (!png_image_write_get_memory_size(image, size, 0, pixels, 0, nullptr)) {
+        error = path + ": " + (image.message[0] ? image.message : "the PNG could not be encoded");
+        png_image_free(&image);
         return false;
     }
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, on_png_error, on_png_warning);
-    png_infop info = png ? png_create_info_struct(png) : nullptr;
-    if (!info) {
-        png_destroy_write_struct(&png, nullptr);
-        error = "out of memory";
+    std::vector<uint8_t> encoded(size);
+    if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels, 0, nullptr)) {
+        error = path + ": " + (image.message[0] ? image.message : "the PNG could not be encoded");
+        png_image_free(&image);
         return false;
     }
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_write_struct(&png, &info);
-        return false;
-    }
-    png_init_io(png, f.get());
-    png_set_IHDR(png, info, static_cast<png_uint_32>(hdr.width), static_cast<png_uint_32>(hdr.height), 8,
-                 rgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
-                 PNG_FILTER_TYPE_DEFAULT);
-    png_write_info(png, info);
-    for (int32_t y = 0; y < hdr.height; ++y) png_write_row(png, out.data() + static_cast<size_t>(y) * hdr.width * channels);
-    png_write_end(png, nullptr);
-    png_destroy_write_struct(&png, &info);
-    if (std::fflush(f.get()) != 0) {
-        error = std::string("write failed: ") + std::strerror(errno);
-        return false;
-    }
-    return true;
+    return write_file_atomic(path, encoded.data(), size, error);
 }
 
 }  // namespace oxdoc

@@ -15,4 +15,9 @@ OxHandle read_png(const std::string &path, std::string &error);
 // fourth channel, 8-bit images as 8-bit gray, 1-bit images as black (0) and white (1).
 bool write_png(const std::string &path, OxHandle image, std::string &error);
 
+// Writes width x height pixels of `channels` bytes each (3: red, green, blue; 1: gray), rows top first and
+// packed, as a PNG. Both writers go through a temporary file renamed over `path`.
+bool write_pixels_png(const std::string &path, int32_t width, int32_t height, int channels, const uint8_t *pixels,
+                      std::string &error);
+
 }  // namespace oxdoc
