@@ -18,6 +18,8 @@ TEST_F(OxdocCommands, DemoWritesADocumentThatChecksAndReadsBack) {
     ASSERT_EQ(demo.exit, 0) << demo.err;
     EXPECT_TRUE(is_png(slurp(file("out/thumb-small.png"))));
     EXPECT_TRUE(is_png(slurp(file("out/thumb-large.png"))));
+    EXPECT_TRUE(is_png(slurp(file("out/view-half.png"))));
+    EXPECT_TRUE(is_png(slurp(file("out/view-double.png"))));
     const std::string svg = slurp(file("out/vectors.svg"));
     EXPECT_NE(svg.find("<polygon"), std::string::npos);
 

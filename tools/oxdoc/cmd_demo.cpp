@@ -44,7 +44,12 @@ int cmd_demo(const Args &args) {
     std::printf("\n== the browser's side: reading the thumbnails and vectors back\n");
     if (cmd_thumbs({doc, "-o", dir}) != kOk) return kFailed;
     if (cmd_vector({doc, "-o", dir + "/vectors.svg"}) != kOk) return kFailed;
-    std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg\n", dir.c_str());
+    std::printf("\n== the canvas view: the picture drawn by the display layer at 1/2 and at 2\n");
+    if (cmd_view({picture, "--zoom", "1/2", "-o", dir + "/view-half.png"}) != kOk) return kFailed;
+    if (cmd_view({picture, "--zoom", "2", "-o", dir + "/view-double.png"}) != kOk) return kFailed;
+    std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg, view-half.png, "
+                "view-double.png\n",
+                dir.c_str());
     return kOk;
 }
 

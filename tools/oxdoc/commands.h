@@ -26,6 +26,7 @@ int cmd_thumbs(const Args &args);
 int cmd_vector(const Args &args);
 int cmd_save(const Args &args);
 int cmd_check(const Args &args);
+int cmd_view(const Args &args);  // a picture drawn by the display layer at a zoom
 
 // The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
 // into `doc_path`, which is created (holding the picture file as its content) when missing.

@@ -21,6 +21,8 @@ const Command kCommands[] = {
     {"vector", "DOC -o OUT.svg", "draw the outline vectors as SVG", oxdoc::cmd_vector},
     {"save", "PICTURE.png DOC", "store thumbnails and vectors into DOC (created when new)", oxdoc::cmd_save},
     {"check", "DOC", "verify the trailer and every tag record", oxdoc::cmd_check},
+    {"view", "PICTURE.png -o OUT.png [--zoom Z|--size WxH]", "draw a picture at a zoom as a canvas view does",
+     oxdoc::cmd_view},
     {"mgmt", "FILE create|ls|get TAG|set TAG VALUE [--int]", "management file values", oxdoc::cmd_mgmt},
     {"chart", "FILE dump [--json|--csv]|load FROM|png OUT.png", "colour charts", oxdoc::cmd_chart},
     {"demo", "[DIR]", "run the save-and-browse road on the bundled picture", oxdoc::cmd_demo},

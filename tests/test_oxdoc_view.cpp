@@ -1,0 +1,125 @@
+// oxdoc view: a picture drawn by the display layer at a zoom and written as PNG, checked pixel by pixel
+// against what oxImageDraw's ways put on a window.
+#include <png.h>
+
+#include <cstring>
+
+#include "oxdoc_runner.h"
+
+using namespace oxtest;
+
+namespace {
+
+struct Rgb {
+    int32_t w = 0, h = 0;
+    std::vector<uint8_t> px;  // red, green, blue; rows top first
+    const uint8_t *at(int32_t x, int32_t y) const { return &px[3 * (static_cast<std::size_t>(y) * w + x)]; }
+};
+
+void save_png(const std::string &path, const Rgb &p) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(p.w);
+    image.height = static_cast<png_uint_32>(p.h);
+    image.format = PNG_FORMAT_RGB;
+    ASSERT_TRUE(png_image_write_to_file(&image, path.c_str(), 0, p.px.data(), 0, nullptr)) << image.message;
+}
+
+Rgb load_png(const std::string &path) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    Rgb p;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
+    image.format = PNG_FORMAT_RGB;
+    p.w = static_cast<int32_t>(image.width);
+    p.h = static_cast<int32_t>(image.height);
+    p.px.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, p.px.data(), 0, nullptr)) return Rgb{};
+    return p;
+}
+
+// A picture whose every pixel differs from its neighbours, so that a wrong sample shows.
+Rgb pattern(int32_t w, int32_t h) {
+    Rgb p{w, h, std::vector<uint8_t>(static_cast<std::size_t>(w) * h * 3)};
+    for (int32_t y = 0; y < h; ++y)
+        for (int32_t x = 0; x < w; ++x) {
+            uint8_t *o = &p.px[3 * (static_cast<std::size_t>(y) * w + x)];
+            o[0] = static_cast<uint8_t>(x * 37 + y * 11), o[1] = static_cast<uint8_t>(y * 53 + 7),
+            o[2] = static_cast<uint8_t>((x ^ y) * 29);
+        }
+    return p;
+}
+
+}  // namespace
+
+TEST_F(OxdocCommands, ViewDrawsThePictureAsTheDisplayLayerDoesAtEachZoom) {
+    const Rgb in = pattern(12, 8);
+    save_png(file("in.png"), in);
+
+    // One to one and enlargement by 3 (every pixel a 3 x 3 block).
+    ASSERT_EQ(run({"view", "in.png", "-o", "same.png"}).exit, 0);
+    EXPECT_EQ(load_png(file("same.png")).px, in.px);
+    const Outcome big = run({"view", "in.png", "--zoom", "3", "-o", "big.png"});
+    ASSERT_EQ(big.exit, 0) << big.err;
+    EXPECT_NE(big.out.find("36x24"), std::string::npos) << big.out;
+    const Rgb b = load_png(file("big.png"));
+    ASSERT_EQ(b.w, 36);
+    ASSERT_EQ(b.h, 24);
+    for (int32_t y = 0; y < b.h; ++y)
+        for (int32_t x = 0; x < b.w; ++x) ASSERT_EQ(std::memcmp(b.at(x, y), in.at(x / 3, y / 3), 3), 0) << x << "," << y;
+
+    // Reduction by 2 averages the four pixels of each 2 x 2 block, truncating.
+    ASSERT_EQ(run({"view", "in.png", "--zoom", "0.5", "-o", "half.png"}).exit, 0);
+    const Rgb s = load_png(file("half.png"));
+    ASSERT_EQ(s.w, 6);
+    ASSERT_EQ(s.h, 4);
+    for (int32_t y = 0; y < s.h; ++y)
+        for (int32_t x = 0; x < s.w; ++x)
+            for (int c = 0; c < 3; ++c) {
+                const int sum = in.at(2 * x, 2 * y)[c] + in.at(2 * x + 1, 2 * y)[c] + in.at(2 * x, 2 * y + 1)[c] +
+                                in.at(2 * x + 1, 2 * y + 1)[c];
+                ASSERT_EQ(s.at(x, y)[c], sum >> 2) << x << "," << y << " channel " << c;
+            }
+
+    // A size with no whole factor samples the nearest pixel: column (X * 12) div 5, row (Y * 8) div 3.
+    ASSERT_EQ(run({"view", "in.png", "--size", "5x3", "-o", "odd.png"}).exit, 0);
+    const Rgb o = load_png(file("odd.png"));
+    ASSERT_EQ(o.w, 5);
+    ASSERT_EQ(o.h, 3);
+    for (int32_t y = 0; y < 3; ++y)
+        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(std::memcmp(o.at(x, y), in.at(x * 12 / 5, y * 8 / 3), 3), 0) << x << "," << y;
+}
+
+TEST_F(OxdocCommands, ViewRefusesBadZoomsAndSizesClearly) {
+    save_png(file("in.png"), pattern(40, 30));
+    for (const char *zoom : {"0", "-2", "1/0", "x", "1.", ".00001", "2/3/4"}) {
+        const Outcome r = run({"view", "in.png", "--zoom", zoom, "-o", "out.png"});
+        EXPECT_EQ(r.exit, 2) << zoom;
+        EXPECT_NE(r.err.find("not a zoom"), std::string::npos) << zoom << ": " << r.err;
+    }
+    EXPECT_EQ(run({"view", "in.png", "--size", "10", "-o", "out.png"}).exit, 2);
+    EXPECT_EQ(run({"view", "in.png", "--size", "4x4", "--zoom", "2", "-o", "out.png"}).exit, 2);
+    EXPECT_EQ(run({"view", "in.png"}).exit, 2);
+
+    // Too large for a window: a failure that names the size, and no file left behind.
+    const Outcome huge = run({"view", "in.png", "--zoom", "1000", "-o", "out.png"});
+    EXPECT_EQ(huge.exit, 1);
+    EXPECT_NE(huge.err.find("40000x30000"), std::string::npos) << huge.err;
+    EXPECT_FALSE(fs::exists(file("out.png")));
+
+    // A picture that is not a PNG.
+    {
+        std::ofstream(file("text.png")) << "not a picture";
+    }
+    const Outcome bad = run({"view", "text.png", "-o", "out.png"});
+    EXPECT_EQ(bad.exit, 1);
+    EXPECT_NE(bad.err.find("text.png"), std::string::npos) << bad.err;
+
+    // A tiny zoom keeps at least one pixel a side.
+    ASSERT_EQ(run({"view", "in.png", "--zoom", "1/100", "-o", "dot.png"}).exit, 0);
+    const Rgb dot = load_png(file("dot.png"));
+    EXPECT_EQ(dot.w, 1);
+    EXPECT_EQ(dot.h, 1);
+}
