@@ -1,7 +1,7 @@
 // Drawing a 4096x3072 picture into a 1920x1080 window with oxImageDraw, against the per-pixel reference
 // path putting the same tiles on the same window, at one to one, enlargement by 2, reduction by 2 and 4
 // and two scales without a whole factor (the whole picture fitted into the window, and a zoom of 1.5);
-// and the 24-bit conversions between images and DIB blocks against memcpy of the same bytes. Each
+// and the conversions between images and DIB blocks against memcpy of the same bytes. Each
 // benchmark times its reference and its operation in turn inside one loop, so that both meet the same
 // load on the machine, and reports "x_ref" (the operation's speed over the reference's); a summary with
 // the targets follows the table.
@@ -123,11 +123,14 @@ void BM_ImageDrawTiles(benchmark::State &state) {
         [&] { ox::image::image_draw_visible(a, &visible, ox::image::put_tile, &dc); }, 8, 1.0);
 }
 
-// Conversions at 24 bits against memcpy of the image's pixel bytes into a buffer touched beforehand. The
-// conversions include making (and here freeing) their result, as a caller pays for it.
+// Conversions against memcpy of the image's pixel bytes into a buffer touched beforehand (range(0): the
+// image's depth). The conversions include making (and here freeing) their result, as a caller pays for it.
 void BM_ImageToDib(benchmark::State &state) {
-    const OxHandle img = picture(24);
-    static std::vector<uint8_t> buffer(static_cast<std::size_t>(kW) * kH * 3, 1);
+    const auto bits = static_cast<int32_t>(state.range(0));
+    const OxHandle img = picture(bits);
+    static std::map<int32_t, std::vector<uint8_t>> buffers;
+    std::vector<uint8_t> &buffer = buffers[bits];
+    buffer.assign(static_cast<std::size_t>(kW) * kH * (bits / 8), 1);
     const auto *pixels = static_cast<const uint8_t *>(oxLock(img)) + OX_IMAGE_HEADER_SIZE;
     uint32_t err;
     oxbench::paired(
@@ -149,7 +152,7 @@ void BM_DibToImage(benchmark::State &state) {
 BENCHMARK(BM_ImageDraw)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4, 5}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImageDrawMemory)->ArgsProduct({{24, 32}, {0, 1, 2, 3, 4, 5}})->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ImageDrawTiles)->ArgsProduct({{24, 32}, {0, 4}})->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ImageToDib)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ImageToDib)->Arg(24)->Arg(32)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_DibToImage)->Unit(benchmark::kMillisecond);
 
 }  // namespace
@@ -176,8 +179,10 @@ int main(int argc, char **argv) {
         for (int c : {0, 4})
             oxbench::ratio_line(rep, std::string("BM_ImageDrawTiles/") + d + "/" + std::to_string(c),
                                 std::string(d) + "-bit " + kCases[c].name, 0, "fps", oxbench::per(1));
-    std::printf("24-bit conversions of the same picture against memcpy of its %d bytes:\n", kW * kH * 3);
-    oxbench::ratio_line(rep, "BM_ImageToDib", "oxwImageToDib", 0.25, "GB/s", oxbench::per(1e9));
+    std::printf("Conversions of the same picture against memcpy of its pixel bytes (%d at 24 bits):\n", kW * kH * 3);
+    oxbench::ratio_line(rep, "BM_ImageToDib/24", "oxwImageToDib", 0.25, "GB/s", oxbench::per(1e9));
+    oxbench::ratio_line(rep, "BM_ImageToDib/32", "oxwImageToDib of a 32-bit image (no target)", 0, "GB/s",
+                        oxbench::per(1e9));
     oxbench::ratio_line(rep, "BM_DibToImage", "oxwDibToImage", 0.25, "GB/s", oxbench::per(1e9));
     benchmark::Shutdown();
     return 0;

@@ -70,4 +70,10 @@ inline void bgr_from_32(const uint8_t *src, uint8_t *dst, int32_t n) {
     }
 }
 
+// bgr_from_32 eight pixels a step with AVX2 where the processor has it; the same bytes, exactly 3n of them
+// written.
+void bgr_from_32_wide(const uint8_t *src, uint8_t *dst, int32_t n);
+// The AVX2 kernel behind it, for the tests: only where core::has_avx2().
+void bgr_from_32_avx2(const uint8_t *src, uint8_t *dst, int32_t n);
+
 }  // namespace ox::image::bgr

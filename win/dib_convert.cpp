@@ -14,7 +14,7 @@
 namespace ox::win {
 namespace {
 
-using ox::image::bgr::bgr_from_32;
+using ox::image::bgr::bgr_from_32_wide;
 using ox::image::store32;
 using ox::image::bgr::swap_24_wide;
 
@@ -153,7 +153,7 @@ OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err) {
                 break;
             case 8: std::memcpy(dst, src, static_cast<std::size_t>(w)); break;
             case 24: swap_24_wide(src, dst, w); break;
-            default: bgr_from_32(src, dst, w); break;
+            default: bgr_from_32_wide(src, dst, w); break;
             }
         }
     }
