@@ -2,8 +2,6 @@
 // they were asked for).
 #include "core/memory.h"
 
-#include <sys/mman.h>
-
 #include <cerrno>
 #include <cstdlib>
 #include <algorithm>
@@ -13,6 +11,7 @@
 #include <unordered_map>
 
 #include "core/errors.h"
+#include "core/pages.h"
 
 namespace ox::core {
 namespace {
@@ -49,8 +48,6 @@ HandleRegistry &registry() {
     return *r;
 }
 
-constexpr std::size_t kHugePageSize = 2u << 20;
-
 std::size_t round_to_pages(uint32_t size) {
     return (static_cast<std::size_t>(size) + kPageSize - 1) / kPageSize * kPageSize;
 }
@@ -62,38 +59,6 @@ struct alignas(16) PtrHeader {
 };
 
 PtrHeader *header_of(void *p) { return static_cast<PtrHeader *>(p) - 1; }
-
-// The length actually mapped for a block of len bytes (a whole number of pages): blocks of 2 MiB or more
-// are mapped in whole 2 MiB units, so that every part of them can sit on huge pages. On a virtual machine
-// a 4 KiB fault can cost several microseconds, and a 6 MB image with a 4 KiB tail took ten times longer to
-// fill than one made of huge pages only. The slack beyond len is never handed out.
-std::size_t mapped_length(std::size_t len) {
-    return len < kHugePageSize ? len : (len + kHugePageSize - 1) / kHugePageSize * kHugePageSize;
-}
-
-// Maps a block of len bytes. Blocks of 2 MiB or more start on a 2 MiB boundary and are advised onto huge
-// pages: images of several megabytes are written whole soon after they are made, and the kernel then takes
-// one fault per 2 MiB instead of one per 4 KiB (most of the cost of a large new image); walks over rows
-// are not slowed by 4 KiB page crossings either. The alignment comes from mapping 2 MiB more and
-// unmapping the ends.
-void *map_block(std::size_t len) {
-    const int prot = PROT_READ | PROT_WRITE, flags = MAP_PRIVATE | MAP_ANONYMOUS;
-    const std::size_t mapped = mapped_length(len);
-    if (len < kHugePageSize) {
-        void *p = mmap(nullptr, mapped, prot, flags, -1, 0);
-        return p == MAP_FAILED ? nullptr : p;
-    }
-    void *raw = mmap(nullptr, mapped + kHugePageSize, prot, flags, -1, 0);
-    if (raw == MAP_FAILED) return nullptr;
-    const auto start = reinterpret_cast<uintptr_t>(raw);
-    const uintptr_t aligned = (start + kHugePageSize - 1) & ~static_cast<uintptr_t>(kHugePageSize - 1);
-    if (aligned > start) munmap(raw, aligned - start);
-    const std::size_t tail = start + mapped + kHugePageSize - (aligned + mapped);
-    if (tail) munmap(reinterpret_cast<void *>(aligned + mapped), tail);
-    void *p = reinterpret_cast<void *>(aligned);
-    madvise(p, mapped, MADV_HUGEPAGE);
-    return p;
-}
 
 }  // namespace
 
@@ -111,7 +76,7 @@ OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) {
         return 0;
     }
     const std::size_t len = round_to_pages(size);
-    void *p = map_block(len);
+    void *p = map_pages(len);
     if (!p) {
         *err = OX_ERROR_NOT_ENOUGH_MEMORY;
         return 0;
@@ -120,7 +85,7 @@ OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) {
     try {
         registry().add(h, len);
     } catch (const std::bad_alloc &) {
-        munmap(p, mapped_length(len));
+        unmap_pages(p, len);
         *err = OX_ERROR_NOT_ENOUGH_MEMORY;
         return 0;
     }
@@ -152,7 +117,7 @@ OX_API uint32_t oxGetHandleSize(OxHandle handle) { return static_cast<uint32_t>(
 OX_API void oxFree(OxHandle handle) {
     if (handle == 0) return;
     std::size_t len = registry().remove(handle);
-    if (len) munmap(reinterpret_cast<void *>(handle), mapped_length(len));
+    if (len) unmap_pages(reinterpret_cast<void *>(handle), len);
 }
 
 OX_API void *oxAllocPtr(uint32_t size, uint32_t noClear, uint32_t *err) {

@@ -68,6 +68,23 @@ TEST(GlobalMemory, LocksCountResizeKeepsHandleAndStaleHandlesAreRefused) {
     EXPECT_EQ(oxwGlobalSize(other.get()), 4u);
 }
 
+// Blocks from a megabyte up are mappings of their own, from 2 MiB in whole huge pages: at sizes that are
+// not whole pages every byte is there, zero, and writable.
+TEST(GlobalMemory, LargeBlocksOfAnySizeAreWholeAndZero) {
+    for (const std::size_t size : {std::size_t{1} << 20, (std::size_t{1} << 20) + 3, (std::size_t{2} << 20) - 1,
+                                   (std::size_t{2} << 20) + 5, (std::size_t{6} << 20) + 4097}) {
+        uint32_t err = 0;
+        Global g(oxwGlobalAlloc(size, &err));
+        ASSERT_NE(g.get(), 0u) << size;
+        EXPECT_EQ(oxwGlobalSize(g.get()), size);
+        auto *p = static_cast<uint8_t *>(oxwGlobalLock(g.get()));
+        EXPECT_EQ(p[0] | p[size / 2] | p[size - 1], 0) << size;
+        p[size - 1] = 9;
+        EXPECT_EQ(p[size - 1], 9);
+        oxwGlobalUnlock(g.get());
+    }
+}
+
 TEST(CreateDIB, HeaderRowPaddingAndTables) {
     struct Case {
         int32_t w, h;
