@@ -13,19 +13,16 @@ namespace {
 constexpr std::size_t kHugePageSize = 2u << 20;
 }  // namespace
 
-// The length actually mapped for a block of len bytes (a whole number of pages): blocks of 2 MiB or more
-// are mapped in whole 2 MiB units, so that every part of them can sit on huge pages. On a virtual machine
-// a 4 KiB fault can cost several microseconds, and a 6 MB image with a 4 KiB tail took ten times longer to
-// fill than one made of huge pages only. The slack beyond len is never handed out.
+// Whole 2 MiB units from 2 MiB: on a virtual machine a 4 KiB fault can cost several microseconds, and a
+// 6 MB image with a 4 KiB tail took ten times longer to fill than one made of huge pages only.
 std::size_t mapped_length(std::size_t len) {
     const std::size_t unit = len < kHugePageSize ? kPageSize : kHugePageSize;
     return (len + unit - 1) / unit * unit;
 }
 
-// Maps a block of len bytes. Blocks of 2 MiB or more start on a 2 MiB boundary and are advised onto huge
-// pages: images of several megabytes are written whole soon after they are made, and the kernel then takes
-// one fault per 2 MiB instead of one per 4 KiB (most of the cost of a large new image); walks over rows
-// are not slowed by 4 KiB page crossings either. The alignment comes from mapping 2 MiB more and
+// Large blocks (images, DIBs) are written whole soon after they are made; on huge pages the kernel takes
+// one fault per 2 MiB instead of one per 4 KiB (most of the cost of a large new block), and walks over
+// rows are not slowed by 4 KiB page crossings either. The alignment comes from mapping 2 MiB more and
 // unmapping the ends.
 void *map_pages(std::size_t len) {
     const int prot = PROT_READ | PROT_WRITE, flags = MAP_PRIVATE | MAP_ANONYMOUS;
