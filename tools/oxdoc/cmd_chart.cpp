@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "chart_png.h"
-#include "cli.h"
 #include "chart_text.h"
+#include "cli.h"
 #include "commands.h"
 #include "ox.h"
 #include "store_cli.h"

@@ -118,14 +118,9 @@ bool write_pixels_png(const std::string &path, int32_t width, int32_t height, in
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
-    // Encoded in memory first (a first call measures), then written through a temporary file renamed over
-    // the target, so that a failure leaves no half-written picture.
-    png_alloc_size_t size = 0;
-    if (!png_image_write_get_memory_size(image, size, 0, pixels, 0, nullptr)) {
-        error = path + ": " + (image.message[0] ? image.message : "the PNG could not be encoded");
-        png_image_free(&image);
-        return false;
-    }
+    // Encoded in memory first, into room for the largest stream the pixels can give, then written through
+    // a temporary file renamed over the target, so that a failure leaves no half-written picture.
+    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
     std::vector<uint8_t> encoded(size);
     if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels, 0, nullptr)) {
         error = path + ": " + (image.message[0] ? image.message : "the PNG could not be encoded");
