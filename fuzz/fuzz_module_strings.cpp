@@ -1,0 +1,80 @@
+// A host module's strings.txt on arbitrary bytes: registered from a scratch folder, then read back. Beyond
+// not crashing: a refused file gives code 13; in a registered module every line's id has its string, and
+// oxLoadString into any buffer size writes a terminated prefix of it, shorter than the buffer.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "ox.h"
+#include "oxw.h"
+#include "platform/resources.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+// The scratch folder, removed at exit; never destroyed itself, so that the removal can still name it.
+const std::filesystem::path &folder() {
+    static const std::filesystem::path *dir = [] {
+        auto *d = new std::filesystem::path(std::filesystem::temp_directory_path() /
+                                            ("oxwutl-fuzz-module-" + std::to_string(getpid())));
+        std::filesystem::create_directories(*d);
+        return d;
+    }();
+    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(*dir); }) == 0;
+    (void)cleanup;
+    return *dir;
+}
+
+// The ids the lines of a file start with (comment and empty lines left out).
+std::vector<uint32_t> line_ids(std::string_view text) {
+    std::vector<uint32_t> ids;
+    while (!text.empty()) {
+        const std::size_t eol = text.find('\n');
+        std::string_view line = text.substr(0, eol);
+        text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.empty() || line.front() == '#') continue;
+        ids.push_back(static_cast<uint32_t>(std::strtoul(std::string(line.substr(0, line.find_first_of(" \t"))).c_str(), nullptr, 10)));
+    }
+    return ids;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    {
+        std::ofstream out(folder() / "strings.txt", std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
+    }
+    uint32_t err = 0;
+    const OxwModule module = oxwHostRegisterModule(folder().c_str(), &err);
+    if (!module) {
+        check(err == 13);
+        return 0;
+    }
+    const std::string_view text(reinterpret_cast<const char *>(data), size);
+    for (const uint32_t id : line_ids(text)) {
+        std::string_view full;
+        check(ox::platform::find_string(module, id, &full));
+        for (const int32_t room : {1, 2, 3, 7, 64}) {
+            std::vector<char> buffer(static_cast<std::size_t>(room));  // exactly sized: overruns show
+            const int32_t n = oxLoadString(module, id, 0, buffer.data(), room);
+            check(n >= 0 && n < room && buffer[static_cast<std::size_t>(n)] == '\0');
+            check(full.substr(0, static_cast<std::size_t>(n)) == std::string_view(buffer.data(), static_cast<std::size_t>(n)));
+            check(n + 1 >= room || static_cast<std::size_t>(n) == full.size() || n + 2 == room);
+        }
+    }
+    check(oxwHostUnregisterModule(module) == 1);
+    return 0;
+}
