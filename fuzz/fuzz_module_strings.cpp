@@ -4,9 +4,7 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -45,7 +43,8 @@ std::vector<uint32_t> line_ids(std::string_view text) {
         text = eol == std::string_view::npos ? std::string_view() : text.substr(eol + 1);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         if (line.empty() || line.front() == '#') continue;
-        ids.push_back(static_cast<uint32_t>(std::strtoul(std::string(line.substr(0, line.find_first_of(" \t"))).c_str(), nullptr, 10)));
+        const std::string id(line.substr(0, line.find_first_of(" \t")));
+        ids.push_back(static_cast<uint32_t>(std::strtoul(id.c_str(), nullptr, 10)));
     }
     return ids;
 }
@@ -71,8 +70,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             std::vector<char> buffer(static_cast<std::size_t>(room));  // exactly sized: overruns show
             const int32_t n = oxLoadString(module, id, 0, buffer.data(), room);
             check(n >= 0 && n < room && buffer[static_cast<std::size_t>(n)] == '\0');
-            check(full.substr(0, static_cast<std::size_t>(n)) == std::string_view(buffer.data(), static_cast<std::size_t>(n)));
-            check(n + 1 >= room || static_cast<std::size_t>(n) == full.size() || n + 2 == room);
+            const auto copied = static_cast<std::size_t>(n);
+            check(full.substr(0, copied) == std::string_view(buffer.data(), copied));
+            check(n + 1 >= room || copied == full.size() || n + 2 == room);
         }
     }
     check(oxwHostUnregisterModule(module) == 1);

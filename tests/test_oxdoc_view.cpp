@@ -68,7 +68,8 @@ TEST_F(OxdocCommands, ViewDrawsThePictureAsTheDisplayLayerDoesAtEachZoom) {
     ASSERT_EQ(b.w, 36);
     ASSERT_EQ(b.h, 24);
     for (int32_t y = 0; y < b.h; ++y)
-        for (int32_t x = 0; x < b.w; ++x) ASSERT_EQ(std::memcmp(b.at(x, y), in.at(x / 3, y / 3), 3), 0) << x << "," << y;
+        for (int32_t x = 0; x < b.w; ++x)
+            ASSERT_EQ(std::memcmp(b.at(x, y), in.at(x / 3, y / 3), 3), 0) << x << "," << y;
 
     // Reduction by 2 averages the four pixels of each 2 x 2 block, truncating.
     ASSERT_EQ(run({"view", "in.png", "--zoom", "0.5", "-o", "half.png"}).exit, 0);
@@ -89,7 +90,8 @@ TEST_F(OxdocCommands, ViewDrawsThePictureAsTheDisplayLayerDoesAtEachZoom) {
     ASSERT_EQ(o.w, 5);
     ASSERT_EQ(o.h, 3);
     for (int32_t y = 0; y < 3; ++y)
-        for (int32_t x = 0; x < 5; ++x) EXPECT_EQ(std::memcmp(o.at(x, y), in.at(x * 12 / 5, y * 8 / 3), 3), 0) << x << "," << y;
+        for (int32_t x = 0; x < 5; ++x)
+            EXPECT_EQ(std::memcmp(o.at(x, y), in.at(x * 12 / 5, y * 8 / 3), 3), 0) << x << "," << y;
 }
 
 TEST_F(OxdocCommands, ViewRefusesBadZoomsAndSizesClearly) {

@@ -2,7 +2,6 @@
 // it. The picture is drawn with oxImageDraw into a window of the library's display layer, and the window's
 // pixels are read back and written as PNG, so what the display layer does at a zoom can be looked at.
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -31,7 +30,8 @@ bool parse_count(const std::string &text, int64_t &out) {
 // decimals).
 bool parse_zoom(const std::string &text, int64_t &num, int64_t &den) {
     const auto slash = text.find('/');
-    if (slash != std::string::npos) return parse_count(text.substr(0, slash), num) && parse_count(text.substr(slash + 1), den);
+    if (slash != std::string::npos)
+        return parse_count(text.substr(0, slash), num) && parse_count(text.substr(slash + 1), den);
     const auto dot = text.find('.');
     if (dot == std::string::npos) {
         den = 1;
@@ -42,7 +42,8 @@ bool parse_zoom(const std::string &text, int64_t &num, int64_t &den) {
     if (whole.size() > 5 || whole.find_first_not_of("0123456789") != std::string::npos) return false;
     den = 1;
     for (std::size_t i = 0; i < frac.size(); ++i) den *= 10;
-    num = (whole.empty() ? 0 : std::strtoll(whole.c_str(), nullptr, 10)) * den + std::strtoll(frac.c_str(), nullptr, 10);
+    const int64_t units = whole.empty() ? 0 : std::strtoll(whole.c_str(), nullptr, 10);
+    num = units * den + std::strtoll(frac.c_str(), nullptr, 10);
     return num > 0;
 }
 
@@ -55,7 +56,8 @@ bool parse_size(const std::string &text, int64_t &w, int64_t &h) {
 // A window of the display layer and its drawing context, released in reverse order.
 class ViewWindow {
 public:
-    ViewWindow(int32_t w, int32_t h) : wnd_(oxwHostCreateWindow(0, 0, 0, w, h, 0)), dc_(wnd_ ? oxwHostGetDC(wnd_) : 0) {}
+    ViewWindow(int32_t w, int32_t h)
+        : wnd_(oxwHostCreateWindow(0, 0, 0, w, h, 0)), dc_(wnd_ ? oxwHostGetDC(wnd_) : 0) {}
     ~ViewWindow() {
         if (dc_) oxwHostReleaseDC(wnd_, dc_);
         if (wnd_) oxwHostDestroyWindow(wnd_);
@@ -102,7 +104,8 @@ int cmd_view(const Args &args) {
 
     const auto W = static_cast<int32_t>(dw), H = static_cast<int32_t>(dh);
     ViewWindow view(W, H);
-    if (!view.dc()) return fail("view", "the display layer refused a " + std::to_string(W) + "x" + std::to_string(H) + " window");
+    if (!view.dc())
+        return fail("view", "the display layer refused a " + std::to_string(W) + "x" + std::to_string(H) + " window");
     if (!oxImageDraw(view.dc(), 0, 0, W, H, image.get(), 0, 0, 0, 0, 0))
         return fail("view", picture + ": oxImageDraw refused the picture");
     std::vector<OxColorRef> colors(static_cast<std::size_t>(W) * static_cast<std::size_t>(H));
