@@ -319,6 +319,27 @@ OX_API uint32_t oxwHostGetCursor(void);
  * copied to `types` (0 allowed when capacity is 0); the record is then cleared. */
 OX_API uint32_t oxwHostTakeBeeps(uint32_t *types, uint32_t capacity);
 
+/* Window messages. Messages posted to windows wait in one queue in posting order until a peek removes them;
+ * destroying a window drops the messages waiting for it. Any thread may post. */
+typedef struct OxwMessage {
+    OxwWindow window;
+    uint32_t message;
+    uintptr_t wParam;
+    intptr_t lParam;
+} OxwMessage;
+
+#ifndef OX_ERROR_NOT_ENOUGH_QUOTA
+#define OX_ERROR_NOT_ENOUGH_QUOTA 1816u
+#endif
+/* Queues a message for a window. 1, or 0 for a refused window and when 10000 messages already wait for it
+ * (the library's last error is then 6 or 1816). */
+OX_API int32_t oxwHostPostMessage(OxwWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam);
+/* The oldest waiting message for `window` (0: for any window) whose number lies in first..last (both 0:
+ * any number), copied to `msg` when it is not 0 and removed from the queue when `remove` is non-zero.
+ * 1 when there was one; 0 when there was none or for a refused window. */
+OX_API int32_t oxwHostPeekMessage(OxwMessage *msg, OxwWindow window, uint32_t first, uint32_t last,
+                                  uint32_t remove);
+
 #ifdef __cplusplus
 }
 #endif

@@ -159,5 +159,7 @@ Surface *dc_surface(State &s, DcRecord &dc);
 OxwDC add_window_dc(State &s, OxwWindow window);
 // Drops a context's hold on its objects and removes it.
 void remove_dc(State &s, OxwDC dc);
+// Removes the messages waiting for a window (messages.cpp); the caller holds the lock.
+void drop_window_messages(OxwWindow window);
 
 }  // namespace ox::platform::detail

@@ -3,6 +3,7 @@
 #include "oxw.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
+#include "platform/messages.h"
 #include "platform/resources.h"
 #include "platform/window.h"
 
@@ -60,5 +61,17 @@ OX_API int32_t oxwHostSetKeyState(int32_t virtualKey, int32_t down) {
 OX_API uint32_t oxwHostGetCursor(void) { return cursor_id(current_cursor()); }
 
 OX_API uint32_t oxwHostTakeBeeps(uint32_t *types, uint32_t capacity) { return take_beeps(types, capacity); }
+
+OX_API int32_t oxwHostPostMessage(OxwWindow window, uint32_t message, uintptr_t wParam, intptr_t lParam) {
+    return post_message(window, message, wParam, lParam) ? 1 : 0;
+}
+
+OX_API int32_t oxwHostPeekMessage(OxwMessage *msg, OxwWindow window, uint32_t first, uint32_t last,
+                                  uint32_t remove) {
+    Message m;
+    if (!peek_message(&m, window, first, last, remove != 0)) return 0;
+    if (msg) *msg = {m.window, m.message, m.wparam, m.lparam};
+    return 1;
+}
 
 }  // extern "C"

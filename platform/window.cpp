@@ -77,7 +77,10 @@ bool destroy_window(OxwWindow window) {
     if (!s.windows.find(window)) return false;
     std::vector<OxwWindow> tree;
     collect_tree(s, window, tree);
-    for (OxwWindow h : tree) s.windows.remove(h);
+    for (OxwWindow h : tree) {
+        s.windows.remove(h);
+        drop_window_messages(h);
+    }
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "oxw.h"
+#include "core/errors.h"
+#include "platform/messages.h"
 #include "platform/resources.h"
 #include "platform/window.h"
 #include "support.h"
@@ -197,3 +199,37 @@ TEST(PlatformInput, ShiftLinePoint) {
 }
 
 }  // namespace
+
+// Posting order across windows, the window and number filters, peek without removal, the per-window quota,
+// and a destroyed window taking its messages with it.
+TEST(PlatformMessages, QueueOrderFiltersQuotaAndDestroy) {
+    const OxwWindow a = oxwHostCreateWindow(0, 0, 0, 4, 4, 1), b = oxwHostCreateWindow(0, 0, 0, 4, 4, 1);
+    ASSERT_TRUE(a && b);
+    ASSERT_EQ(oxwHostPostMessage(a, 0x400, 1, -1), 1);
+    ASSERT_EQ(oxwHostPostMessage(b, 0x3B9, 2, 7), 1);
+    ASSERT_EQ(oxwHostPostMessage(a, 0x3B9, 3, 8), 1);
+    EXPECT_EQ(oxwHostPostMessage(0, 1, 0, 0), 0);
+
+    OxwMessage m{};
+    ASSERT_EQ(oxwHostPeekMessage(&m, 0, 0x3B9, 0x3B9, 0), 1);  // the oldest of that number, any window
+    EXPECT_EQ(m.window, b);
+    EXPECT_EQ(m.wParam, 2u);
+    ASSERT_EQ(oxwHostPeekMessage(&m, a, 0, 0, 1), 1);
+    EXPECT_EQ(m.message, 0x400u);
+    EXPECT_EQ(m.lParam, -1);
+    ASSERT_EQ(oxwHostPeekMessage(&m, a, 0, 0, 1), 1);
+    EXPECT_EQ(m.wParam, 3u);
+    EXPECT_EQ(oxwHostPeekMessage(&m, a, 0, 0, 1), 0);
+
+    for (uint32_t i = 1; i < ox::platform::kMaxQueuedPerWindow; ++i) ASSERT_EQ(oxwHostPostMessage(b, 5, i, 0), 1);
+    EXPECT_EQ(oxwHostPostMessage(b, 5, 0, 0), 0);
+    EXPECT_EQ(ox::core::last_error(), OX_ERROR_NOT_ENOUGH_QUOTA);
+    EXPECT_EQ(oxwHostPostMessage(a, 5, 0, 0), 1);  // the quota is per window
+
+    ASSERT_EQ(oxwHostDestroyWindow(b), 1);
+    EXPECT_EQ(ox::platform::queued_message_count(0), 1u);
+    EXPECT_EQ(oxwHostPeekMessage(&m, b, 0, 0, 1), 0);
+    ASSERT_EQ(oxwHostPeekMessage(&m, 0, 0, 0, 1), 1);
+    EXPECT_EQ(m.window, a);
+    oxwHostDestroyWindow(a);
+}
