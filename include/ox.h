@@ -115,6 +115,18 @@ typedef struct OxPoint {
 #define OX_ERROR_FILE_TOO_LARGE 223u
 #define OX_ERROR_NOACCESS 998u
 
+/* An addition to the library's documented functions: the meaning of an error code in English, as a short
+ * lower-case phrase without a final stop ("no such file", "not a tagged document, or no such tag in it"),
+ * for messages such as "FILE: <text>". Every code of ox.h and oxw.h has its own text; any other code gets
+ * "system error N" or, in the library's range (high word 0x2001), "unknown library error 0x2001NNNN".
+ * Code 0 reads as "no error code (invalid arguments)": a failure with code 0 means invalid arguments.
+ * Writes at most `size` bytes into `buffer`, always terminated when `size` is at least 1 (a longer text is
+ * cut); `buffer` may be 0 when `size` is 0. Returns the length of the whole text without its terminator,
+ * as snprintf does, so a result of `size` or more means the text was cut. Never fails; no error code.
+ * Every text, the forms for other codes included, fits in OX_MAX_ERROR_TEXT bytes. */
+#define OX_MAX_ERROR_TEXT 96u
+OX_API uint32_t oxGetErrorText(uint32_t code, char *buffer, uint32_t size);
+
 /* ---------------------------------------------------------------------------------------------------- */
 /* Memory blocks                                                                                         */
 /* ---------------------------------------------------------------------------------------------------- */

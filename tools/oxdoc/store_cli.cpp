@@ -1,7 +1,6 @@
 #include "store_cli.h"
 
 #include <cerrno>
-#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 
@@ -32,31 +31,9 @@ bool parse_i32(const std::string &text, int32_t &value) {
 }
 
 std::string error_text(uint32_t code) {
-    const char *what;
-    switch (code) {
-    case OX_ERROR_FILE_NOT_FOUND: what = "no such file"; break;
-    case OX_ERROR_PATH_NOT_FOUND: what = "no such folder"; break;
-    case OX_ERROR_ACCESS_DENIED: what = "access denied (a read-only file, or a folder)"; break;
-    case OX_ERROR_SHARING_VIOLATION: what = "the file is in use by another program; try again"; break;
-    case OX_ERROR_HANDLE_EOF: what = "the file is damaged: an entry runs past its end"; break;
-    case OX_ERROR_INVALID_PARAMETER: what = "invalid argument (a value longer than 255 bytes?)"; break;
-    case OX_ERROR_DISK_FULL: what = "the disk is full"; break;
-    case OX_ERROR_INSUFFICIENT_BUFFER: what = "the stored value is too long to read"; break;
-    case OX_ERROR_FILE_TOO_LARGE: what = "file size limit reached"; break;
-    case OX_ERROR_INVALID_HANDLE: what = "invalid handle"; break;
-    case OX_ERROR_NOT_ENOUGH_MEMORY: what = "not enough memory"; break;
-    case OX_ERROR_FILE_EXISTS:
-    case OX_ERROR_ALREADY_EXISTS: what = "already exists"; break;
-    case OX_ERR_NOT_TAGGED_DOCUMENT: what = "not a tagged document, or the tag is not in it"; break;
-    case OX_ERR_TAG_NOT_FOUND: what = "no such tag in the file"; break;
-    case OX_ERR_CHART_SIZE: what = "not a colour chart: the file is not 28162 bytes long"; break;
-    case OX_ERR_CHART_HEADER: what = "not a colour chart: the file does not begin with 00 64"; break;
-    case 0: what = "no reason given (invalid input, such as an unsupported image)"; break;
-    default: what = "failed"; break;
-    }
-    char buf[160];
-    std::snprintf(buf, sizeof buf, code >= 0x20010000u ? "%s (0x%08" PRIX32 ")" : "%s (%" PRIu32 ")", what, code);
-    return buf;
+    char text[OX_MAX_ERROR_TEXT];
+    oxGetErrorText(code, text, sizeof text);
+    return text;
 }
 
 int report(const char *cmd, const std::string &file, const std::string &message, int exit_code) {

@@ -12,7 +12,7 @@ bool parse_u32(const std::string &text, uint32_t &value);
 // A signed 32-bit decimal number, the whole text; false otherwise.
 bool parse_i32(const std::string &text, int32_t &value);
 
-// A library or system error code in words, with the code: "the file is in use by another program (32)".
+// A library or system error code in words (oxGetErrorText): "no such file".
 std::string error_text(uint32_t code);
 
 // Prints "oxdoc CMD: FILE: message" to stderr and returns `exit_code`.
