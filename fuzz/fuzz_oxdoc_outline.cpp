@@ -1,6 +1,6 @@
 // oxdoc's reader of vector tag outline blocks on arbitrary bytes, and its SVG drawing. Beyond not crashing
 // or reading past the block: an outline that parses accounts for its stated length exactly (header, a
-// count per contour, four bytes per point), and its SVG holds one polygon per contour.
+// count per contour, four bytes per point), and its SVG holds one polygon or box per contour with points.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -27,9 +27,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const uint64_t total = uint64_t{data[0]} << 24 | uint64_t{data[1]} << 16 | uint64_t{data[2]} << 8 | data[3];
     check(bytes == total && total <= size);
     check(outline.contours.size() == (uint64_t{data[4]} << 8 | data[5]));
-    const std::string svg = oxdoc::outline_to_svg(outline, 0, 0);
-    std::size_t polygons = 0;
-    for (std::size_t at = svg.find("<polygon"); at != std::string::npos; at = svg.find("<polygon", at + 1)) ++polygons;
-    check(polygons == outline.contours.size());
+    uint32_t w, h;
+    oxdoc::outline_extent(outline, w, h);
+    const std::string svg = oxdoc::outline_to_svg(outline, w, h);
+    std::size_t shapes = 0, drawn = 0;  // the background is a rect too
+    for (const char *tag : {"<polygon", "<rect"})
+        for (std::size_t at = svg.find(tag); at != std::string::npos; at = svg.find(tag, at + 1)) ++shapes;
+    for (const auto &c : outline.contours) drawn += !c.empty();
+    check(shapes == drawn + 1);
     return 0;
 }

@@ -1,51 +1,34 @@
 #include "cli.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#include "store_cli.h"
+
 namespace oxdoc {
 
-bool ParsedArgs::has(const std::string &name) const {
-    return std::any_of(options.begin(), options.end(), [&](const auto &o) { return o.first == name; });
-}
-
-std::string ParsedArgs::value(const std::string &name) const {
-    for (const auto &o : options)
-        if (o.first == name) return o.second;
-    return {};
-}
-
-bool parse_args(const Args &args, const std::vector<std::string> &with_value,
-                const std::vector<std::string> &flags, ParsedArgs &out, std::string &error) {
-    auto listed = [](const std::vector<std::string> &v, const std::string &s) {
-        return std::find(v.begin(), v.end(), s) != v.end();
-    };
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string &a = args[i];
-        if (a.size() > 1 && a[0] == '-' && !(a.size() > 1 && std::isdigit(static_cast<unsigned char>(a[1])))) {
-            if (listed(with_value, a)) {
-                if (i + 1 >= args.size()) {
-                    error = "option " + a + " needs a value";
-                    return false;
-                }
-                out.options.emplace_back(a, args[++i]);
-            } else if (listed(flags, a)) {
-                out.options.emplace_back(a, "");
-            } else {
-                error = "unknown option " + a;
-                return false;
-            }
-        } else {
-            out.positional.push_back(a);
-        }
+bool check_input(const std::string &path, std::string &error) {
+    struct stat st;
+    if (stat(path.c_str(), &st) == 0) {
+        if (!S_ISDIR(st.st_mode)) return true;
+        error = path + ": is a directory";
+        return false;
     }
-    return true;
+    // Opened through the library, so that a missing file reads the same here as in every library message.
+    uint32_t err = 0;
+    OxFileHandle file = OX_INVALID_FILE;
+    if (oxOpenFile(path.c_str(), &file, OX_GENERIC_READ, OX_FILE_SHARE_READ, OX_OPEN_EXISTING,
+                   OX_FILE_ATTRIBUTE_NORMAL, 0, 0, &err)) {
+        oxCloseFile(file);
+        return true;
+    }
+    error = path + ": " + store::error_text(err);
+    return false;
 }
 
 int fail(const char *cmd, const std::string &message, int code) {

@@ -3,24 +3,15 @@
 
 #include <cstdio>
 #include <string>
-#include <vector>
 
 #include "commands.h"
 #include "ox.h"
 
 namespace oxdoc {
 
-// Splits a command's arguments into positionals and options. `with_value` names the options that take a
-// value ("-o"); every other argument starting with "-" is a flag. Returns false with a message on an
-// unknown option or a missing value.
-struct ParsedArgs {
-    std::vector<std::string> positional;
-    std::vector<std::pair<std::string, std::string>> options;
-    bool has(const std::string &name) const;
-    std::string value(const std::string &name) const;  // "" when absent
-};
-bool parse_args(const Args &args, const std::vector<std::string> &with_value,
-                const std::vector<std::string> &flags, ParsedArgs &out, std::string &error);
+// Whether `path` can be read as an input: false with "PATH: is a directory", or with the library's words
+// when it cannot be opened ("PATH: no such file"). Other kinds of file are left to the reader.
+bool check_input(const std::string &path, std::string &error);
 
 // Prints "oxdoc CMD: message" to stderr and returns kFailed (or `code`).
 int fail(const char *cmd, const std::string &message, int code = kFailed);

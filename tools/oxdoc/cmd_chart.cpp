@@ -11,6 +11,7 @@
 #include "chart_png.h"
 #include "chart_text.h"
 #include "cli.h"
+#include "command_line.h"
 #include "commands.h"
 #include "ox.h"
 #include "store_cli.h"
@@ -19,13 +20,6 @@ namespace oxdoc {
 namespace {
 
 using store::report;
-
-constexpr const char *kUsageText =
-    "usage: oxdoc chart FILE dump [--json|--csv]      print the chart (a table, or CSV or JSON)\n"
-    "       oxdoc chart FILE load FROM.csv|FROM.json  write FILE from a CSV or JSON chart\n"
-    "       oxdoc chart FILE png OUT.png              draw the 1280 colours with their names\n"
-    "CSV rows are index,red,green,blue,name (a header row is allowed); JSON is what dump --json prints.\n"
-    "Entries not given load as white with no name. Channels 0..255, names at most 15 bytes.\n";
 
 constexpr long kTextLimit = 16L << 20;
 
@@ -71,46 +65,35 @@ int load(const std::string &path, const std::string &from) {
         return report("chart", from, error, kFailed);
     uint32_t err = 0;
     if (!oxColorChartSave(path.c_str(), chart.get(), 0, &err)) return report("chart", path, store::error_text(err), kFailed);
+    std::printf("%s: %u colours written from %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, from.c_str());
     return kOk;
 }
 
 }  // namespace
 
-int cmd_chart(const Args &args) {
-    std::vector<std::string> pos, flags;
-    for (const std::string &a : args) {
-        if (a == "-h" || a == "--help") {
-            std::fputs(kUsageText, stdout);
-            return kOk;
-        }
-        (a.size() > 1 && a.compare(0, 2, "--") == 0 ? flags : pos).push_back(a);
-    }
-    if (pos.size() < 2) return store::usage_error("chart", "missing FILE or action", kUsageText);
+int cmd_chart(const Invocation &inv) {
+    const std::vector<std::string> &pos = inv.positional;
     const std::string &path = pos[0], &action = pos[1];
-    if (action == "dump") {
-        if (pos.size() != 2 || flags.size() > 1 || (flags.size() == 1 && flags[0] != "--json" && flags[0] != "--csv"))
-            return store::usage_error("chart", "dump takes one of --json or --csv, or nothing", kUsageText);
-        auto chart = std::make_unique<OxColorChart>();
-        if (!load_chart(path, *chart)) return kFailed;
-        if (flags.empty()) chart::write_table(stdout, *chart);
-        else if (flags[0] == "--json") chart::write_json(stdout, *chart);
-        else chart::write_csv(stdout, *chart);
-        return std::fflush(stdout) == 0 ? kOk : kFailed;
-    }
-    if (!flags.empty()) return store::usage_error("chart", "unknown option " + flags[0], kUsageText);
-    if (action == "load") {
-        if (pos.size() != 3) return store::usage_error("chart", "load needs FROM.csv or FROM.json", kUsageText);
-        return load(path, pos[2]);
-    }
+    if (action != "dump" && action != "load" && action != "png")
+        return inv.usage_error("unknown action '" + action + "'");
+    if (pos.size() != (action == "dump" ? 2u : 3u)) return inv.usage_error("wrong number of arguments for " + action);
+    if (action != "dump" && (inv.has("--json") || inv.has("--csv")))
+        return inv.usage_error("--json and --csv go with dump");
+    if (inv.has("--json") && inv.has("--csv")) return inv.usage_error("dump takes one of --json and --csv");
+    std::string error;
+    if (!check_input(action == "load" ? pos[2] : path, error)) return fail("chart", error);
+    if (action == "load") return load(path, pos[2]);
+    auto chart = std::make_unique<OxColorChart>();
+    if (!load_chart(path, *chart)) return kFailed;
     if (action == "png") {
-        if (pos.size() != 3) return store::usage_error("chart", "png needs OUT.png", kUsageText);
-        auto chart = std::make_unique<OxColorChart>();
-        if (!load_chart(path, *chart)) return kFailed;
-        std::string error;
         if (!chart::write_swatch_png(pos[2], *chart, error)) return fail("chart", error);  // the message names the file
+        std::printf("%s: %u colours drawn -> %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, pos[2].c_str());
         return kOk;
     }
-    return store::usage_error("chart", "unknown action '" + action + "'", kUsageText);
+    if (inv.has("--json")) chart::write_json(stdout, *chart);
+    else if (inv.has("--csv")) chart::write_csv(stdout, *chart);
+    else chart::write_table(stdout, *chart);
+    return std::fflush(stdout) == 0 ? kOk : kFailed;
 }
 
 }  // namespace oxdoc

@@ -5,6 +5,7 @@
 #include <filesystem>
 
 #include "cli.h"
+#include "command_line.h"
 #include "commands.h"
 
 namespace oxdoc {
@@ -25,9 +26,8 @@ std::string find_demo_picture() {
 
 }  // namespace
 
-int cmd_demo(const Args &args) {
-    if (args.size() > 1) return fail("demo", "usage: oxdoc demo [DIR]", kUsage);
-    const std::string dir = args.empty() ? "demo-out" : args[0];
+int cmd_demo(const Invocation &inv) {
+    const std::string dir = inv.positional.empty() ? "demo-out" : inv.positional[0];
     std::string error;
     const std::string picture = find_demo_picture();
     if (picture.empty()) return fail("demo", "the bundled picture demo_cel.png is missing from this installation");
@@ -38,15 +38,15 @@ int cmd_demo(const Args &args) {
     std::printf("== saving %s as a tagged document\n", picture.c_str());
     if (!save_document(picture, doc, error)) return fail("demo", error);
     std::printf("\n== oxdoc ls %s\n", doc.c_str());
-    if (cmd_ls({doc}) != kOk) return kFailed;
+    if (run_command("ls", {doc}) != kOk) return kFailed;
     std::printf("\n== oxdoc check %s\n", doc.c_str());
-    if (cmd_check({doc}) != kOk) return kFailed;
+    if (run_command("check", {doc}) != kOk) return kFailed;
     std::printf("\n== the browser's side: reading the thumbnails and vectors back\n");
-    if (cmd_thumbs({doc, "-o", dir}) != kOk) return kFailed;
-    if (cmd_vector({doc, "-o", dir + "/vectors.svg"}) != kOk) return kFailed;
+    if (run_command("thumbs", {doc, "-o", dir}) != kOk) return kFailed;
+    if (run_command("vector", {doc, "-o", dir + "/vectors.svg"}) != kOk) return kFailed;
     std::printf("\n== the canvas view: the picture drawn by the display layer at 1/2 and at 2\n");
-    if (cmd_view({picture, "--zoom", "1/2", "-o", dir + "/view-half.png"}) != kOk) return kFailed;
-    if (cmd_view({picture, "--zoom", "2", "-o", dir + "/view-double.png"}) != kOk) return kFailed;
+    if (run_command("view", {picture, "--zoom", "1/2", "-o", dir + "/view-half.png"}) != kOk) return kFailed;
+    if (run_command("view", {picture, "--zoom", "2", "-o", dir + "/view-double.png"}) != kOk) return kFailed;
     std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg, view-half.png, "
                 "view-double.png\n",
                 dir.c_str());

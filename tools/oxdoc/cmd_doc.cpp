@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "cli.h"
+#include "command_line.h"
 #include "commands.h"
 #include "doc_file.h"
 #include "ox.h"
@@ -58,11 +59,8 @@ bool file_exists(const std::string &path) {
 
 }  // namespace
 
-int cmd_ls(const Args &args) {
-    ParsedArgs a;
+int cmd_ls(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {}, {"--json"}, a, error) || a.positional.size() != 1)
-        return fail("ls", error.empty() ? "usage: oxdoc ls DOC [--json]" : error, kUsage);
     DocFile doc;
     if (!read_doc(a.positional[0], doc, error)) return fail("ls", error);
     if (a.has("--json")) {
@@ -90,25 +88,21 @@ int cmd_ls(const Args &args) {
     return kOk;
 }
 
-int cmd_get(const Args &args) {
-    ParsedArgs a;
+int cmd_get(const Invocation &a) {
     std::string error;
     uint16_t id = 0;
-    if (!parse_args(args, {"-o"}, {}, a, error) || a.positional.size() != 2 || !a.has("-o"))
-        return fail("get", error.empty() ? "usage: oxdoc get DOC ID -o OUT" : error, kUsage);
-    if (!parse_tag_id(a.positional[1], id)) return fail("get", "'" + a.positional[1] + "' is not a tag id (1 to 0xFFFF)", kUsage);
-    if (!export_tag(a.positional[0], id, a.value("-o"), error)) return fail("get", error);
+    if (!parse_tag_id(a.positional[1], id))
+        return a.usage_error("'" + a.positional[1] + "' is not a tag id (1 to 0xFFFF)");
+    if (!check_input(a.positional[0], error) || !export_tag(a.positional[0], id, a.value("-o"), error))
+        return fail("get", error);
     std::printf("%s -> %s (%s)\n", hex_id(id).c_str(), a.value("-o").c_str(), is_raw_tag(id) ? "raw bytes" : "PNG");
     return kOk;
 }
 
-int cmd_thumbs(const Args &args) {
-    ParsedArgs a;
+int cmd_thumbs(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {"-o"}, {}, a, error) || a.positional.size() != 1 || !a.has("-o"))
-        return fail("thumbs", error.empty() ? "usage: oxdoc thumbs DOC -o DIR" : error, kUsage);
     const std::string dir = a.value("-o");
-    if (!ensure_dir(dir, error)) return fail("thumbs", error);
+    if (!check_input(a.positional[0], error) || !ensure_dir(dir, error)) return fail("thumbs", error);
     const struct {
         uint16_t id;
         const char *file;
@@ -121,16 +115,21 @@ int cmd_thumbs(const Args &args) {
     return kOk;
 }
 
-int cmd_vector(const Args &args) {
-    ParsedArgs a;
+int cmd_vector(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {"-o"}, {}, a, error) || a.positional.size() != 1 || !a.has("-o"))
-        return fail("vector", error.empty() ? "usage: oxdoc vector DOC -o OUT.svg" : error, kUsage);
+    const std::string &doc = a.positional[0];
     Outline outline;
-    if (!read_outline(a.positional[0], outline, error)) return fail("vector", error);
-    const std::string svg = outline_to_svg(outline, 0, 0);
+    if (!check_input(doc, error) || !read_outline(doc, outline, error)) return fail("vector", error);
+    // The canvas is the picture's size when the document's content is a PNG picture that the vectors fit
+    // (the picture they were traced from, as oxdoc save stores it); else the extent of the vectors.
+    uint32_t extent_w, extent_h, width = 0, height = 0;
+    outline_extent(outline, extent_w, extent_h);
+    const bool sized = content_png_size(doc, width, height) && extent_w <= width && extent_h <= height;
+    if (!sized) width = extent_w, height = extent_h;
+    const std::string svg = outline_to_svg(outline, width, height);
     if (!write_file_atomic(a.value("-o"), svg.data(), svg.size(), error)) return fail("vector", error);
-    std::printf("%zu contours -> %s\n", outline.contours.size(), a.value("-o").c_str());
+    std::printf("%zu contours on %ux%u (%s) -> %s\n", outline.contours.size(), width, height,
+                sized ? "the picture's size" : "the extent of the vectors", a.value("-o").c_str());
     return kOk;
 }
 
@@ -173,21 +172,16 @@ bool save_document(const std::string &picture, const std::string &doc_path, std:
     return ok;
 }
 
-int cmd_save(const Args &args) {
-    ParsedArgs a;
+int cmd_save(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {}, {}, a, error) || a.positional.size() != 2)
-        return fail("save", error.empty() ? "usage: oxdoc save PICTURE.png DOC" : error, kUsage);
-    if (!save_document(a.positional[0], a.positional[1], error)) return fail("save", error);
+    if (!check_input(a.positional[0], error) || !save_document(a.positional[0], a.positional[1], error))
+        return fail("save", error);
     std::printf("%s: thumbnails and vector tag stored\n", a.positional[1].c_str());
     return kOk;
 }
 
-int cmd_check(const Args &args) {
-    ParsedArgs a;
+int cmd_check(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {}, {}, a, error) || a.positional.size() != 1)
-        return fail("check", error.empty() ? "usage: oxdoc check DOC" : error, kUsage);
     const std::string &path = a.positional[0];
     DocFile doc;
     if (!read_doc(path, doc, error)) return fail("check", error);

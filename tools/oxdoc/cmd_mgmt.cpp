@@ -1,10 +1,14 @@
-// `oxdoc mgmt FILE create | ls | get TAG [--int] | set TAG VALUE [--int]`: read and write management files.
+// `oxdoc mgmt FILE create [--force] | ls | get TAG [--int] | set TAG VALUE [--int]`: read and write management files.
+#include <sys/stat.h>
+
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "cli.h"
+#include "command_line.h"
 #include "commands.h"
 #include "ox.h"
 #include "store_cli.h"
@@ -13,14 +17,6 @@ namespace oxdoc {
 namespace {
 
 using store::report;
-
-constexpr const char *kUsageText =
-    "usage: oxdoc mgmt FILE create                 make a new management file (tag 0 = \"0\")\n"
-    "       oxdoc mgmt FILE ls                     list every entry: tag and value\n"
-    "       oxdoc mgmt FILE get TAG [--int]        print the value of TAG\n"
-    "       oxdoc mgmt FILE set TAG VALUE [--int]  store VALUE under TAG (added when new)\n"
-    "TAG is decimal or 0x hex, 0 to 0xFFFFFFFF. --int reads or stores a signed 32-bit number.\n"
-    "Values are at most 255 bytes. \"--\" ends the options (for a VALUE that starts with \"--\").\n";
 
 constexpr uint32_t kListLimit = 64u << 20;  // far beyond any management file; refuses absurd ones
 
@@ -102,45 +98,40 @@ int get(const std::string &path, uint32_t tag, bool as_int) {
 
 }  // namespace
 
-int cmd_mgmt(const Args &args) {
-    bool as_int = false, options_done = false;
-    std::vector<std::string> pos;
-    for (const std::string &a : args) {
-        if (!options_done && a == "--") options_done = true;
-        else if (!options_done && a == "--int") as_int = true;
-        else if (!options_done && (a == "-h" || a == "--help")) {
-            std::fputs(kUsageText, stdout);
-            return kOk;
-        } else if (!options_done && a.size() > 2 && a.compare(0, 2, "--") == 0)
-            return store::usage_error("mgmt", "unknown option " + a, kUsageText);
-        else pos.push_back(a);
-    }
-    if (pos.size() < 2) return store::usage_error("mgmt", "missing FILE or action", kUsageText);
+int cmd_mgmt(const Invocation &inv) {
+    const std::vector<std::string> &pos = inv.positional;
     const std::string &path = pos[0], &action = pos[1];
+    const bool as_int = inv.has("--int");
     const std::size_t want = action == "set" ? 4 : action == "get" ? 3 : 2;
     if (action != "create" && action != "ls" && action != "get" && action != "set")
-        return store::usage_error("mgmt", "unknown action '" + action + "'", kUsageText);
-    if (pos.size() != want) return store::usage_error("mgmt", "wrong number of arguments for " + action, kUsageText);
-    if (as_int && (action == "create" || action == "ls"))
-        return store::usage_error("mgmt", "--int goes with get and set", kUsageText);
+        return inv.usage_error("unknown action '" + action + "'");
+    if (pos.size() != want) return inv.usage_error("wrong number of arguments for " + action);
+    if (as_int && action != "get" && action != "set") return inv.usage_error("--int goes with get and set");
+    if (inv.has("--force") && action != "create") return inv.usage_error("--force goes with create");
 
+    std::string error;
     uint32_t err = 0;
     if (action == "create") {
+        struct stat st;
+        if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return report("mgmt", path, "is a directory", kFailed);
+        if (lstat(path.c_str(), &st) == 0 && !inv.has("--force"))
+            return report("mgmt", path, "already exists; --force replaces it", kFailed);
         if (!oxCreateManagementFile(path.c_str(), 0, &err)) return report("mgmt", path, store::error_text(err), kFailed);
+        std::printf("%s: created, tag 0 = \"0\"\n", path.c_str());
         return kOk;
     }
+    if (!check_input(path, error)) return fail("mgmt", error);
     if (action == "ls") return list(path);
     uint32_t tag = 0;
     if (!store::parse_u32(pos[2], tag))
-        return store::usage_error("mgmt", "'" + pos[2] + "' is not a tag (decimal or 0x hex, 32 bits)", kUsageText);
+        return inv.usage_error("'" + pos[2] + "' is not a tag (decimal or 0x hex, 32 bits)");
     if (action == "get") return get(path, tag, as_int);
 
     const std::string &value = pos[3];
     uint32_t ok;
     if (as_int) {
         int32_t number = 0;
-        if (!store::parse_i32(value, number))
-            return store::usage_error("mgmt", "'" + value + "' is not a signed 32-bit number", kUsageText);
+        if (!store::parse_i32(value, number)) return inv.usage_error("'" + value + "' is not a signed 32-bit number");
         ok = oxManagementFileAddTagInt(path.c_str(), tag, number, &err);
     } else {
         if (value.size() > 255)
@@ -149,6 +140,8 @@ int cmd_mgmt(const Args &args) {
         ok = oxManagementFileAddTagString(path.c_str(), tag, value.c_str(), &err);
     }
     if (!ok) return report("mgmt", path, "tag " + std::to_string(tag) + ": " + store::error_text(err), kFailed);
+    std::printf("%s: tag %" PRIu32 " = \"%s\"\n", path.c_str(), tag,
+                store::escaped(value.data(), value.size()).c_str());
     return kOk;
 }
 

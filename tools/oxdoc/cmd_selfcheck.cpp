@@ -71,12 +71,14 @@ bool check_geometry() {
 
 }  // namespace
 
-int cmd_version(const Args &) {
-    std::printf("oxwUtl %s\n", oxGetLibraryVersionString());
+int cmd_version(const Invocation &) {
+    // The version oxdoc was built with, and the one of the library it runs on.
+    std::printf("oxdoc %d.%d.%d, library oxwUtl %s\n", OXWUTL_VERSION_MAJOR, OXWUTL_VERSION_MINOR,
+                OXWUTL_VERSION_PATCH, oxGetLibraryVersionString());
     return kOk;
 }
 
-int cmd_selfcheck(const Args &) {
+int cmd_selfcheck(const Invocation &) {
     struct Check {
         const char *name;
         std::function<bool()> run;

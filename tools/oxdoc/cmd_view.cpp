@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli.h"
+#include "command_line.h"
 #include "commands.h"
 #include "ox.h"
 #include "oxw.h"
@@ -16,7 +17,6 @@
 namespace oxdoc {
 namespace {
 
-constexpr const char *kUsageText = "usage: oxdoc view PICTURE.png -o OUT.png [--zoom Z | --size WxH]";
 constexpr int64_t kMaxWindowSide = 16384;  // the display layer's largest window
 
 // A positive whole number of at most 9 digits, all of `text`.
@@ -74,19 +74,17 @@ private:
 
 }  // namespace
 
-int cmd_view(const Args &args) {
-    ParsedArgs a;
+int cmd_view(const Invocation &a) {
     std::string error;
-    if (!parse_args(args, {"-o", "--zoom", "--size"}, {}, a, error) || a.positional.size() != 1 || !a.has("-o"))
-        return fail("view", error.empty() ? kUsageText : error, kUsage);
-    if (a.has("--zoom") && a.has("--size")) return fail("view", "--zoom and --size exclude each other", kUsage);
+    if (a.has("--zoom") && a.has("--size")) return a.usage_error("--zoom and --size exclude each other");
     int64_t num = 1, den = 1, dw = 0, dh = 0;
     if (a.has("--zoom") && !parse_zoom(a.value("--zoom"), num, den))
-        return fail("view", "'" + a.value("--zoom") + "' is not a zoom (3, 1/4, 2/3 or 1.5)", kUsage);
+        return a.usage_error("'" + a.value("--zoom") + "' is not a zoom (3, 1/4, 2/3 or 1.5)");
     if (a.has("--size") && !parse_size(a.value("--size"), dw, dh))
-        return fail("view", "'" + a.value("--size") + "' is not a size (WIDTHxHEIGHT)", kUsage);
+        return a.usage_error("'" + a.value("--size") + "' is not a size (WIDTHxHEIGHT)");
 
     const std::string &picture = a.positional[0];
+    if (!check_input(picture, error)) return fail("view", error);
     OwnedHandle image(read_png(picture, error));
     if (!image) return fail("view", picture + ": " + error);
     OxImageLockRec lock;

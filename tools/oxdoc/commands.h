@@ -1,4 +1,4 @@
-// oxdoc's commands: each takes its own arguments (after the command word) and returns the exit code.
+// oxdoc's commands: each runs on its parsed command line (command_line.h) and returns the exit code.
 #pragma once
 
 #include <string>
@@ -7,6 +7,7 @@
 namespace oxdoc {
 
 using Args = std::vector<std::string>;
+struct Invocation;
 
 // Exit codes shared by every command.
 enum Exit : int {
@@ -15,18 +16,18 @@ enum Exit : int {
     kUsage = 2,   // the command line was wrong
 };
 
-int cmd_version(const Args &args);
-int cmd_selfcheck(const Args &args);
-int cmd_demo(const Args &args);
-int cmd_mgmt(const Args &args);   // management files
-int cmd_chart(const Args &args);  // colour charts
-int cmd_ls(const Args &args);
-int cmd_get(const Args &args);
-int cmd_thumbs(const Args &args);
-int cmd_vector(const Args &args);
-int cmd_save(const Args &args);
-int cmd_check(const Args &args);
-int cmd_view(const Args &args);  // a picture drawn by the display layer at a zoom
+int cmd_version(const Invocation &inv);
+int cmd_selfcheck(const Invocation &inv);
+int cmd_demo(const Invocation &inv);
+int cmd_mgmt(const Invocation &inv);   // management files
+int cmd_chart(const Invocation &inv);  // colour charts
+int cmd_ls(const Invocation &inv);
+int cmd_get(const Invocation &inv);
+int cmd_thumbs(const Invocation &inv);
+int cmd_vector(const Invocation &inv);
+int cmd_save(const Invocation &inv);
+int cmd_check(const Invocation &inv);
+int cmd_view(const Invocation &inv);  // a picture drawn by the display layer at a zoom
 
 // The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
 // into `doc_path`, which is created (holding the picture file as its content) when missing.

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <memory>
 
+#include "cli.h"
 #include "ox.h"
 #include "store_cli.h"
 
@@ -13,6 +14,7 @@ namespace {
 
 uint16_t le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+uint32_t be32(const uint8_t *p) { return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
 
 struct FileCloser {
     void operator()(FILE *f) const { std::fclose(f); }
@@ -21,6 +23,7 @@ struct FileCloser {
 }  // namespace
 
 bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
+    if (!check_input(path, error)) return false;
     std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
     if (!f) {
         error = path + ": " + std::strerror(errno);
@@ -58,6 +61,16 @@ bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
         if (entry.id != 0) doc.tags.push_back(entry);
     }
     return true;
+}
+
+bool content_png_size(const std::string &path, uint32_t &width, uint32_t &height) {
+    std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    uint8_t head[24];  // signature, then the IHDR chunk's length, type, width and height
+    if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
+    if (std::memcmp(head, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) != 0) return false;
+    width = be32(head + 16);
+    height = be32(head + 20);
+    return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;  // PNG limits
 }
 
 const char *tag_name(uint16_t id) {

@@ -28,6 +28,10 @@ struct DocFile {
 // document (too short, no magic).
 bool read_doc(const std::string &path, DocFile &doc, std::string &error);
 
+// The width and height in the PNG header that `path` begins with, when its content is a PNG picture (as
+// oxdoc save makes a new document); false otherwise.
+bool content_png_size(const std::string &path, uint32_t &width, uint32_t &height);
+
 // Well-known tag ids and their names; nullptr for an ordinary image tag.
 const char *tag_name(uint16_t id);
 bool is_raw_tag(uint16_t id);

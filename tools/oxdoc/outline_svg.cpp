@@ -1,6 +1,7 @@
 #include "outline_svg.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 
 namespace oxdoc {
@@ -48,28 +49,50 @@ bool parse_outline(const uint8_t *block, uint64_t size, Outline &out, std::strin
     return true;
 }
 
+void outline_extent(const Outline &outline, uint32_t &width, uint32_t &height) {
+    width = height = 1;
+    for (const auto &c : outline.contours)
+        for (const auto &p : c) {
+            width = std::max<uint32_t>(width, p.x + 1u);
+            height = std::max<uint32_t>(height, p.y + 1u);
+        }
+}
+
 std::string outline_to_svg(const Outline &outline, uint32_t width, uint32_t height) {
-    uint32_t w = width, h = height;
-    if (!w || !h) {
-        for (const auto &c : outline.contours)
-            for (const auto &p : c) {
-                w = std::max<uint32_t>(w, p.x + 1u);
-                h = std::max<uint32_t>(h, p.y + 1u);
-            }
-    }
     static const char *const kColours[] = {"#d62728", "#1f77b4", "#2ca02c", "#9467bd", "#ff7f0e", "#17becf"};
     std::string svg;
     char buf[160];
     std::snprintf(buf, sizeof buf,
                   "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"%u\" height=\"%u\" viewBox=\"0 0 %u %u\">\n",
-                  w * 2, h * 2, w, h);
+                  width * 2, height * 2, width, height);
     svg += buf;
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     for (size_t i = 0; i < outline.contours.size(); ++i) {
         const auto &c = outline.contours[i];
+        if (c.empty()) continue;  // a damaged block's contour without points draws nothing
+        const char *colour = kColours[i % std::size(kColours)];
+        std::vector<Outline::Point> distinct;
+        for (const auto &p : c) {
+            if (distinct.size() == 3) break;
+            if (std::none_of(distinct.begin(), distinct.end(), [&](auto q) { return q.x == p.x && q.y == p.y; }))
+                distinct.push_back(p);
+        }
+        if (distinct.size() < 3) {
+            uint32_t x0 = UINT32_MAX, y0 = UINT32_MAX, x1 = 0, y1 = 0;
+            for (const auto &p : c) {
+                x0 = std::min<uint32_t>(x0, p.x), y0 = std::min<uint32_t>(y0, p.y);
+                x1 = std::max<uint32_t>(x1, p.x + 1u), y1 = std::max<uint32_t>(y1, p.y + 1u);
+            }
+            std::snprintf(buf, sizeof buf,
+                          "<rect fill=\"none\" stroke-width=\"0.6\" stroke=\"%s\" x=\"%u\" y=\"%u\" width=\"%u\" "
+                          "height=\"%u\"/>\n",
+                          colour, x0, y0, x1 - x0, y1 - y0);
+            svg += buf;
+            continue;
+        }
         // Points are pixel positions; draw through pixel centres.
         svg += "<polygon fill=\"none\" stroke-width=\"0.6\" stroke-linejoin=\"round\" stroke=\"";
-        svg += kColours[i % std::size(kColours)];
+        svg += colour;
         svg += "\" points=\"";
         for (const auto &p : c) {
             std::snprintf(buf, sizeof buf, "%.1f,%.1f ", p.x + 0.5, p.y + 0.5);

@@ -17,11 +17,22 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
-// libpng reports errors by longjmp; the handler keeps the message for the caller.
+// libpng reports errors by longjmp; the handler keeps the message for the caller. Our own messages are
+// whole sentences; libpng's own are named as what they are.
+constexpr const char *kTruncated = "truncated PNG: the file ends before the picture does";
+constexpr const char *kReadError = "the file cannot be read";
+
 void on_png_error(png_structp png, png_const_charp msg) {
     auto *error = static_cast<std::string *>(png_get_error_ptr(png));
-    if (error) *error = msg;
+    const bool ours = std::strcmp(msg, kTruncated) == 0 || std::strcmp(msg, kReadError) == 0;
+    if (error) *error = ours ? msg : std::string("damaged PNG: ") + msg;
     png_longjmp(png, 1);
+}
+
+// Reads for libpng, telling a file that ends early from one that cannot be read.
+void read_exactly(png_structp png, png_bytep out, size_t n) {
+    auto *f = static_cast<FILE *>(png_get_io_ptr(png));
+    if (std::fread(out, 1, n, f) != n) png_error(png, std::ferror(f) ? kReadError : kTruncated);
 }
 void on_png_warning(png_structp, png_const_charp) {}
 
@@ -31,6 +42,12 @@ OxHandle read_png(const std::string &path, std::string &error) {
     File f(std::fopen(path.c_str(), "rb"));
     if (!f) {
         error = std::string("cannot open: ") + std::strerror(errno);
+        return 0;
+    }
+    png_byte signature[8];
+    const size_t got = std::fread(signature, 1, sizeof signature, f.get());
+    if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0) {
+        error = got == 0 && !std::ferror(f.get()) ? "empty file, not a PNG" : "not a PNG";
         return 0;
     }
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, on_png_error, on_png_warning);
@@ -49,7 +66,8 @@ OxHandle read_png(const std::string &path, std::string &error) {
         if (error.empty()) error = "not a readable PNG";
         return 0;
     }
-    png_init_io(png, f.get());
+    png_set_read_fn(png, f.get(), read_exactly);
+    png_set_sig_bytes(png, sizeof signature);
     png_set_user_limits(png, 65535, 65535);
     png_read_info(png, info);
     // Normalise every PNG to 8-bit RGB: expand palettes and low depths, drop 16-bit precision, gray to RGB,

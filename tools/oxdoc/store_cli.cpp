@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "commands.h"
 #include "ox.h"
 
 namespace oxdoc::store {
@@ -39,11 +38,6 @@ std::string error_text(uint32_t code) {
 int report(const char *cmd, const std::string &file, const std::string &message, int exit_code) {
     std::fprintf(stderr, "oxdoc %s: %s: %s\n", cmd, file.c_str(), message.c_str());
     return exit_code;
-}
-
-int usage_error(const char *cmd, const std::string &message, const char *usage) {
-    std::fprintf(stderr, "oxdoc %s: %s\n\n%s", cmd, message.c_str(), usage);
-    return kUsage;
 }
 
 std::string escaped(const char *bytes, std::size_t size) {

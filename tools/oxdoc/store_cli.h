@@ -18,9 +18,6 @@ std::string error_text(uint32_t code);
 // Prints "oxdoc CMD: FILE: message" to stderr and returns `exit_code`.
 int report(const char *cmd, const std::string &file, const std::string &message, int exit_code);
 
-// Prints "oxdoc CMD: message" and the command's usage to stderr; returns the usage exit code.
-int usage_error(const char *cmd, const std::string &message, const char *usage);
-
 // A byte string for a terminal: printable ASCII as it is, '\\' and '"' escaped, every other byte as \xNN.
 std::string escaped(const char *bytes, std::size_t size);
 
