@@ -2,11 +2,14 @@
 // it is asked for (nothing is done at load time, and a later setlocale is followed).
 #include "core/codepage.h"
 
+#include <iconv.h>
 #include <langinfo.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <mutex>
 
 #include "ox.h"
 
@@ -53,6 +56,7 @@ uint32_t code_page_of_codeset(const char *codeset) {
         {"SHIFTJIS", 932}, {"SJIS", 932},  {"CP932", 932},   {"WINDOWS31J", 932}, {"GBK", 936},
         {"GB2312", 936},   {"GB18030", 936}, {"CP936", 936}, {"EUCCN", 936},      {"EUCKR", 949},
         {"CP949", 949},    {"UHC", 949},   {"BIG5", 950},    {"BIG5HKSCS", 950},  {"CP950", 950},
+        {"UTF8", kCodePageUtf8},
     };
     for (const auto &c : kCodesets)
         if (std::strcmp(name, c.name) == 0) return c.page;
@@ -68,6 +72,70 @@ bool is_double_byte_at(const LeadBytes &lead, const char *begin, const char *p) 
     if (lead_at(0)) return true;
     if (!lead_at(1)) return false;
     return !lead_at(2);
+}
+
+namespace {
+
+// One converter per page, opened on first use and kept: opening one costs far more than a caption.
+struct Converter {
+    Converter(uint32_t p, const char *n) : page(p), name(n) {}
+    uint32_t page;
+    const char *name;
+    std::once_flag opened;
+    iconv_t cd = reinterpret_cast<iconv_t>(-1);
+    std::mutex mutex;
+};
+
+Converter &converter_of(uint32_t code_page) {
+    static Converter converters[] = {{932, "CP932"}, {936, "CP936"}, {949, "CP949"},
+                                     {950, "CP950"}, {kCodePageUtf8, "UTF-8"}, {1252, "CP1252"}};
+    for (Converter &c : converters)
+        if (c.page == code_page) return c;
+    return converters[5];
+}
+
+// Bytes that one undecodable sequence at `p` spans.
+std::size_t bad_sequence_length(uint32_t code_page, const unsigned char *p, std::size_t left) {
+    if (code_page == kCodePageUtf8) {
+        std::size_t n = 1;
+        while (n < left && (p[n] & 0xC0) == 0x80) ++n;
+        return n;
+    }
+    return left >= 2 && lead_bytes_of(code_page).is_lead_byte(p[0]) ? 2 : 1;
+}
+
+}  // namespace
+
+bool decode_text(uint32_t code_page, const char *text, std::size_t size, std::u32string &out) {
+    out.clear();
+    Converter &c = converter_of(code_page);
+    std::call_once(c.opened, [&] { c.cd = iconv_open("UTF-32LE", c.name); });
+    if (c.cd == reinterpret_cast<iconv_t>(-1)) {
+        out.assign(reinterpret_cast<const unsigned char *>(text), reinterpret_cast<const unsigned char *>(text) + size);
+        return false;
+    }
+    // Every input byte gives at most one code point, so the output never runs short.
+    out.resize(size);
+    std::lock_guard g(c.mutex);
+    iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
+    char *in = const_cast<char *>(text);
+    std::size_t in_left = size;
+    char *dst = reinterpret_cast<char *>(out.data());
+    std::size_t dst_left = size * sizeof(char32_t);
+    while (in_left > 0) {
+        if (iconv(c.cd, &in, &in_left, &dst, &dst_left) != static_cast<std::size_t>(-1)) break;
+        if (errno != EILSEQ && errno != EINVAL) break;
+        const std::size_t skip = bad_sequence_length(code_page, reinterpret_cast<unsigned char *>(in), in_left);
+        const char32_t replacement = 0xFFFD;
+        std::memcpy(dst, &replacement, sizeof replacement);
+        dst += sizeof replacement;
+        dst_left -= sizeof replacement;
+        in += skip;
+        in_left -= skip;
+        iconv(c.cd, nullptr, nullptr, nullptr, nullptr);
+    }
+    out.resize(out.size() - dst_left / sizeof(char32_t));
+    return true;
 }
 
 }  // namespace ox::core

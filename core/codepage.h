@@ -1,7 +1,9 @@
 // The code page whose lead bytes the double-byte aware string functions use, and its lead-byte test.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace ox::core {
 
@@ -26,13 +28,22 @@ const LeadBytes &lead_bytes_of(uint32_t code_page);
 const LeadBytes &active_lead_bytes();
 
 // The page for a locale codeset name as nl_langinfo(CODESET) gives it (case, '-' and '_' ignored):
-// the Shift_JIS, GBK/GB2312/GB18030, EUC-KR/UHC and Big5 families give 932, 936, 949 and 950; anything
-// else 1252.
+// the Shift_JIS, GBK/GB2312/GB18030, EUC-KR/UHC and Big5 families give 932, 936, 949 and 950, UTF-8 gives
+// 65001; anything else 1252.
 uint32_t code_page_of_codeset(const char *codeset);
 
 // True when the byte at `p` is a lead byte or, by a two-byte look-back, the trail byte of a double-byte
 // character. Positions before `begin` count as bytes that are not lead bytes, so nothing before the
 // start of the string is read.
 bool is_double_byte_at(const LeadBytes &lead, const char *begin, const char *p);
+
+// UTF-8: a page without lead bytes, for hosts that pass UTF-8 text.
+inline constexpr uint32_t kCodePageUtf8 = 65001;
+
+// Decodes `size` bytes of text in `code_page` (932, 936, 949, 950, 65001; any other page reads as 1252)
+// into code points, replacing `out`. A sequence that does not decode becomes one U+FFFD: a lead byte
+// with the byte after it, a lone byte, or for UTF-8 a bad byte with the continuation bytes after it.
+// False only when the converter cannot be had (`out` then holds the bytes as Latin-1).
+bool decode_text(uint32_t code_page, const char *text, std::size_t size, std::u32string &out);
 
 }  // namespace ox::core

@@ -273,8 +273,10 @@ OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err)
  * value is a single-byte page without lead bytes. Until the host sets one, the page follows the codeset
  * of the locale the host selected with setlocale (LC_CTYPE), asked anew at each use: the Shift_JIS
  * (SJIS, CP932, WINDOWS-31J), GBK (GB2312, GB18030, CP936, EUC-CN), EUC-KR (CP949, UHC) and Big5
- * (BIG5-HKSCS, CP950) codesets give 932, 936, 949 and 950, any other codeset (UTF-8 included) 1252.
- * oxSetCodePage(0) returns to following the locale. Returns the page in force before. Thread-safe; a
+ * (BIG5-HKSCS, CP950) codesets give 932, 936, 949 and 950, UTF-8 gives 65001, any other codeset 1252.
+ * 65001 is UTF-8: a page without lead bytes (right for paths), which the text functions of oxw.h decode as
+ * UTF-8, so a Linux host can pass UTF-8 text by setting it. oxSetCodePage(0) returns to following the
+ * locale. Returns the page in force before. Thread-safe; a
  * call that scans a string uses the page in force when it starts. */
 OX_API uint32_t oxSetCodePage(uint32_t codePage);
 OX_API uint32_t oxGetCodePage(void);

@@ -250,6 +250,136 @@ OX_API int32_t oxwPolygonFill(OxwWindow window, OxHandle image, OxPoint *points,
                               uint32_t *err);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Fonts and text                                                                                        */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* A font of the display layer: a drawing object made from a font description (height, weight, italic,
+ * underline, strike-out, character set, pitch and family, face name). The face is the one fontconfig offers
+ * for the character set (128 Shift-JIS: a Japanese face; 134 GB2312: a Simplified Chinese face), the pitch
+ * and family (fixed pitch: monospace; roman: serif; others: sans), the weight and italic; the face names of
+ * the description are recorded only. Glyphs are rendered by FreeType in monochrome, so equal text with
+ * equal installed fonts gives equal pixels. The caller owns a font returned here and deletes it with
+ * oxwHostDeleteObject. */
+typedef uintptr_t OxwFont;
+
+/* Text is zero-terminated bytes in the code page of oxGetCodePage (932, 936, 949, 950, 1252, or 65001 for
+ * UTF-8). A byte sequence that does not decode draws the replacement character; a character the face
+ * lacks draws the face's missing-glyph box. A text of 0 is taken as empty. */
+
+/* An edition's text font (_J Japanese, _E English, _C Chinese) for the context (0: the window's). The
+ * requested points snap to the edition's ladder (_J and _C: below 8 -> 8, 8-12 kept, 13-27 odd sizes lowered
+ * by one, 28-35 -> 28, 36-47 -> 36, 48-71 -> 48, 72 up -> 72; _E: below 10 -> 8, 11 -> 10, 13 -> 12,
+ * 14-17 -> 14, 18-23 -> 18, 24 up -> 24, 10 and 12 kept); the height is -(points x 96 / 72) rounded (96
+ * pixels per inch). Style: bit 0 bold (weight 700, else 400), bit 8 italic, bit 16 underline, bit 24
+ * strike-out; other bits ignored. 0 when the context (or a window of 0's) cannot be had. */
+OX_API OxwFont oxwCreateFont_J(OxwWindow window, OxwDC dc, int32_t points, int32_t style);
+OX_API OxwFont oxwCreateFont_E(OxwWindow window, OxwDC dc, int32_t points, int32_t style);
+OX_API OxwFont oxwCreateFont_C(OxwWindow window, OxwDC dc, int32_t points, int32_t style);
+/* The colour chart fonts: _J an 8-point Japanese fixed-pitch face; _E a 7-point light serif face, or with
+ * `terminal` non-zero a 6-point fixed-pitch face; _C an 8-point light Chinese face. 0 as above. */
+OX_API OxwFont oxwCreateFont_ColorChart_J(OxwWindow window, OxwDC dc);
+OX_API OxwFont oxwCreateFont_ColorChart_E(OxwWindow window, OxwDC dc, int32_t terminal);
+OX_API OxwFont oxwCreateFont_ColorChart_C(OxwWindow window, OxwDC dc);
+
+/* Draws `text` with the top-left of its cell at (x, y) in `color`, background left as it is, onto `bitmap`
+ * (0: onto the context; the context 0: the window's). The font is made for the call and deleted; the
+ * ByFont forms use the caller's `font`, which stays the caller's (oxwDrawString_ColorChartByFont is the same
+ * function). Every state of the context is put back. Always 1: an empty text, a refused font, window,
+ * context or bitmap draws nothing. */
+OX_API int32_t oxwDrawString_J(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y, const char *text,
+                               int32_t points, OxColorRef color, int32_t style);
+OX_API int32_t oxwDrawString_E(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y, const char *text,
+                               int32_t points, OxColorRef color, int32_t style);
+OX_API int32_t oxwDrawString_C(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y, const char *text,
+                               int32_t points, OxColorRef color, int32_t style);
+OX_API int32_t oxwDrawStringByFont(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                                   const char *text, OxwFont font, OxColorRef color);
+OX_API int32_t oxwDrawString_ColorChartByFont(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                                              const char *text, OxwFont font, OxColorRef color);
+/* With the colour chart fonts; the last argument of _J and _C is not read. */
+OX_API int32_t oxwDrawString_ColorChart_J(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                                          const char *text, OxColorRef color, int32_t unused);
+OX_API int32_t oxwDrawString_ColorChart_E(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                                          const char *text, OxColorRef color, int32_t terminal);
+OX_API int32_t oxwDrawString_ColorChart_C(OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                                          const char *text, OxColorRef color, int32_t unused);
+
+/* Draws `text` into an image record standing on baseline y, its left end at x: a white picture of the text
+ * is rendered with the font (the edition's font made for `dc`, 0: the window's, and deleted; or the caller's
+ * `font`), and every pixel of it that is not pure white is written with oxImagePutPixelEx(lock, x, y, color,
+ * 0xFFFFFF): the full colour, no blending (white text changes nothing). Only the text's box is rendered and
+ * walked; the pixels are those of a picture of the whole image. 1 with err 0; an empty text or a text of 0
+ * returns 1 at once (err untouched, image not looked at, even 0); an image of 0 or one that cannot be
+ * locked returns 0 with err untouched; 0 with 8 when the context cannot be had or the font or picture cannot
+ * be made; ByFont: 0 with 6 for a font of 0 or a deleted font. */
+OX_API int32_t oxwImageDrawString_J(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+OX_API int32_t oxwImageDrawString_E(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+OX_API int32_t oxwImageDrawString_C(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+OX_API int32_t oxwImageDrawStringByFont(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
+                                        const char *text, OxwFont font, OxColorRef color, uint32_t *err);
+
+/* The locater box of a view showing an image at integer zoom z: with cx = (picture right / 2) x z + origin
+ * x and cy = (picture bottom / 2) x z + origin y (halves truncated), `rect` gets (cx - 1, cy - 1, cx + z + 1,
+ * cy + z + 1), wrapped to 32 bits. Nothing is done when `rect` or `picture` is 0. */
+OX_API void oxwGetLocaterBoxRect(OxRect *rect, const OxRect *picture, OxPoint origin, int32_t zoom);
+/* Rounds *width and *height up to multiples of the zoom (a zoom below 1 counts as 1) and gives `rect`
+ * (0, 0, width / zoom, height / zoom). Nothing is done when a pointer is 0. */
+OX_API void oxwGetLocaterOffSize(int32_t *width, int32_t *height, OxRect *rect, int32_t zoom);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Status bar and progress bars                                                                          */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* One status bar and at most one progress bar exist at a time, process-wide, for the host's user-interface
+ * thread. The status bar is a child window (id 201) along the bottom of the host window, 22 pixels tall, as
+ * wide as the window, with a size grip; its panes end at the right edges set by oxwBarSize (-1: the bar's
+ * end), each starting 2 pixels after the previous one, from y 2 to the bar's bottom; each shows its text in
+ * a sunken frame. It paints into its own window surface (oxwHostReadWindowPixels reads it). */
+
+/* Makes the status bar of `parent` and keeps it (replacing the one kept before, also when this fails).
+ * 1, or 0 for a refused parent. */
+OX_API int32_t oxwCreateStatusBar(OxwWindow parent);
+/* The status bar kept (0 when none). */
+OX_API OxwWindow oxwGetStatusBarHandle(void);
+/* Sets a pane's text (0: empty) and repaints the pane. 1, or 0 without a status bar or for a pane that does
+ * not exist. */
+OX_API int32_t oxwSetBarText(const char *text, int32_t pane);
+/* The status bar's rectangle in screen coordinates into `rect`; then panes ending at `rightEdges[0 ..
+ * count - 1]` (1..256 of them; another count keeps the panes) and the bar moved to x 0, y = yRef - that
+ * rectangle's bottom, width x height, repainted. 1 when moved; 0 without a status bar, for a `rect` of 0 or
+ * a refused size. */
+OX_API int32_t oxwBarSize(int32_t yRef, OxRect *rect, int32_t count, int32_t width, int32_t height,
+                          const int32_t *rightEdges);
+
+/* Starts the progress bar in pane `pane` of the status bar. `counterMode` non-zero: a counter bar showing
+ * "caption steps/total" in black on the button face, inside the pane's frame, with the done share
+ * (trunc(steps x pane width / total) pixels) inverted, text included; _J draws the text with the Japanese
+ * font at 9 points, _E the English at 8, _C the Chinese at 9. `counterMode` 0: the caption becomes the pane's
+ * text and each step inverts the next block of a strip that grows over the pane (blocks of trunc(pane width /
+ * total) pixels, or 1 when that is at most 0.9; steps that land on the pixel of the last block draw nothing;
+ * the strip stops one pixel short of the pane's end); a total of 0 inverts the whole pane at each step.
+ * Captions longer than 259 bytes are cut to 259 at a character boundary; a caption of 0 is empty. A bar still
+ * active is dropped first (its context and bitmap released, its pane not repainted). 1; 0 without a status
+ * bar or for a pane that does not exist (no bar is active then). */
+OX_API int32_t oxwCreateBar_J(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+OX_API int32_t oxwCreateBar_E(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+OX_API int32_t oxwCreateBar_C(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+/* One step of the active bar. 1, or 0 (and nothing done) when no bar is active. */
+OX_API int32_t oxwBarStep(void);
+/* Ends the active bar: the pane's text becomes empty and the pane is repainted (a plain bar first inverts
+ * its pane once more). Nothing without an active bar. */
+OX_API void oxwDeleteBar(int32_t pane);
+/* The same functions under their portable names. */
+OX_API int32_t oxCreateBar_J(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+OX_API int32_t oxCreateBar_E(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+OX_API int32_t oxCreateBar_C(const char *caption, int32_t total, int32_t pane, int32_t counterMode);
+OX_API int32_t oxBarStep(void);
+OX_API void oxDeleteBar(int32_t pane);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 

@@ -23,7 +23,7 @@
 
 namespace ox::platform {
 
-// Any drawing object (bitmap, pen, brush, palette); an OxwBitmap is one of them.
+// Any drawing object (bitmap, pen, brush, palette, font); an OxwBitmap is one of them.
 using GdiObject = uintptr_t;
 
 // ---- Objects ---------------------------------------------------------------------------------------------
@@ -93,19 +93,19 @@ bool set_bitmap_pixel(OxwBitmap bitmap, int32_t x, int32_t y, uint32_t color);
 // ---- Device contexts -------------------------------------------------------------------------------------
 
 // A memory context holding a stock 1 x 1 monochrome bitmap (shared, so nothing is drawn until a bitmap of
-// its own is selected), the white brush, the black pen, the default palette, black text on an opaque white
-// background. `like` is only checked (0 or any live context).
+// its own is selected), the white brush, the black pen, the system font, the default palette, black text on
+// an opaque white background. `like` is only checked (0 or any live context).
 OxwDC create_compatible_dc(OxwDC like);
 // Deletes a memory context; the objects selected in it stay alive and become free to delete. False for a
 // refused handle or a window's context (release that with release_dc).
 bool delete_dc(OxwDC dc);
 bool is_dc(OxwDC dc);
 
-// Selects a bitmap (memory contexts only; a bitmap sits in one context at a time), pen or brush; returns
+// Selects a bitmap (memory contexts only; a bitmap sits in one context at a time), pen, brush or font; returns
 // the object of that kind selected before, or 0 on failure (nothing changes).
 GdiObject select_object(OxwDC dc, GdiObject object);
 // The object of the given kind currently selected (kind as for get_current_object below).
-enum class ObjectKind { bitmap, pen, brush, palette };
+enum class ObjectKind { bitmap, pen, brush, palette, font };
 GdiObject get_current_object(OxwDC dc, ObjectKind kind);
 // Selects a palette; returns the previous one or 0. `background` is recorded only.
 GdiObject select_palette(OxwDC dc, GdiObject palette, bool background);

@@ -68,6 +68,14 @@ State *make_state() {
     pal->kind = ObjectKind::palette;
     pal->entries = {0x000000, 0xFFFFFF};
     s->stock[kDefaultPalette] = add_stock(*s, std::move(pal));
+    auto font = std::make_unique<GdiRecord>();
+    font->kind = ObjectKind::font;
+    font->logfont.height = 16;
+    font->logfont.weight = 700;
+    font->logfont.char_set = kDefaultCharset;
+    font->logfont.pitch_and_family = 0x22;  // variable pitch, swiss
+    std::memcpy(font->logfont.face_name, "System", 7);
+    s->stock[kSystemFont] = add_stock(*s, std::move(font));
     auto bmp = std::make_unique<GdiRecord>();
     bmp->kind = ObjectKind::bitmap;
     bmp->surface.reset(1, 1, 1, 0);
@@ -91,6 +99,7 @@ GdiObject &slot_of(DcRecord &dc, ObjectKind kind) {
     case ObjectKind::bitmap: return dc.bitmap;
     case ObjectKind::pen: return dc.pen;
     case ObjectKind::brush: return dc.brush;
+    case ObjectKind::font: return dc.font;
     case ObjectKind::palette: break;
     }
     return dc.palette;
@@ -247,6 +256,7 @@ OxwDC create_compatible_dc(OxwDC like) {
     dc->bitmap = s.stock_bitmap;
     dc->pen = s.stock[kBlackPen];
     dc->brush = s.stock[kWhiteBrush];
+    dc->font = s.stock[kSystemFont];
     dc->palette = s.stock[kDefaultPalette];
     return s.dcs.add(std::move(dc));
 }
@@ -257,7 +267,7 @@ namespace detail {
 void remove_dc(State &s, OxwDC h) {
     DcRecord *dc = s.dcs.find(h);
     if (!dc) return;
-    for (GdiObject o : {dc->bitmap, dc->pen, dc->brush, dc->palette})
+    for (GdiObject o : {dc->bitmap, dc->pen, dc->brush, dc->palette, dc->font})
         if (GdiRecord *r = s.objects.find(o); r && r->selections) --r->selections;
     s.dcs.remove(h);
 }
@@ -268,6 +278,7 @@ OxwDC add_window_dc(State &s, OxwWindow window) {
     dc->window = window;
     dc->pen = s.stock[kBlackPen];
     dc->brush = s.stock[kWhiteBrush];
+    dc->font = s.stock[kSystemFont];
     dc->palette = s.stock[kDefaultPalette];
     return s.dcs.add(std::move(dc));
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "oxw.h"
+#include "platform/font.h"
 #include "platform/gdi.h"
 
 namespace ox::platform::detail {
@@ -89,12 +90,14 @@ struct GdiRecord {
     uint32_t color = 0;
     // palette
     std::vector<uint32_t> entries;
+    // font
+    LogFont logfont;
 };
 
 struct DcRecord {
     OxwWindow window = 0;  // a window's context; 0 for a memory context or the screen's
     bool memory = false;
-    GdiObject bitmap = 0, pen = 0, brush = 0, palette = 0;
+    GdiObject bitmap = 0, pen = 0, brush = 0, palette = 0, font = 0;
     bool palette_background = false;
     TextState text;
 };

@@ -42,7 +42,7 @@ TEST(CodePage, FollowsLocaleUntilSetAndReportsPrevious) {
     EXPECT_EQ(oxSetCodePage(0), 936u);
     // The machine may lack double-byte locales, so the codeset names are checked directly.
     const std::pair<const char *, uint32_t> names[] = {{"Shift-JIS", 932}, {"sjis", 932}, {"GB18030", 936},
-                                                        {"UHC", 949},       {"big5_hkscs", 950}, {"UTF-8", 1252},
+                                                        {"UHC", 949},       {"big5_hkscs", 950}, {"UTF-8", 65001},
                                                         {"EUC-JP", 1252},   {"", 1252}};
     for (const auto &[name, page] : names) EXPECT_EQ(ox::core::code_page_of_codeset(name), page) << name;
 }

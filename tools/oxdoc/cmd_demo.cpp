@@ -47,8 +47,10 @@ int cmd_demo(const Invocation &inv) {
     std::printf("\n== the canvas view: the picture drawn by the display layer at 1/2 and at 2\n");
     if (run_command("view", {picture, "--zoom", "1/2", "-o", dir + "/view-half.png"}) != kOk) return kFailed;
     if (run_command("view", {picture, "--zoom", "2", "-o", dir + "/view-double.png"}) != kOk) return kFailed;
+    std::printf("\n== text: captions in the three editions, and a status bar halfway through a counter bar\n");
+    if (!write_demo_text(dir, error)) return fail("demo", error);
     std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg, view-half.png, "
-                "view-double.png\n",
+                "view-double.png, captions.png, status-bar.png\n",
                 dir.c_str());
     return kOk;
 }

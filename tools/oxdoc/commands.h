@@ -28,6 +28,11 @@ int cmd_vector(const Invocation &inv);
 int cmd_save(const Invocation &inv);
 int cmd_check(const Invocation &inv);
 int cmd_view(const Invocation &inv);  // a picture drawn by the display layer at a zoom
+int cmd_text(const Invocation &inv);  // a text drawn into a picture in an edition's font
+
+// The demo's text pictures: captions in the three editions (captions.png) and a status bar halfway
+// through a counter bar (status-bar.png).
+bool write_demo_text(const std::string &dir, std::string &error);
 
 // The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
 // into `doc_path`, which is created (holding the picture file as its content) when missing.
