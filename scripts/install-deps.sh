@@ -5,6 +5,7 @@ packages=(
   cmake ninja-build g++ clang libclang-rt-14-dev pkg-config binutils
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev libfreetype-dev libfontconfig-dev
+  fontconfig fonts-dejavu-core fonts-ipafont-gothic fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do
