@@ -44,7 +44,9 @@ constexpr int kFace = 15, kShadow = 16, kText = 18, kHighlight = 20;
 
 // Pane edges are clamped to the bar, so pane widths stay small numbers whatever the edges say.
 OxRect pane_rect(const BarRecord &b, const Surface &surf, std::size_t pane) {
-    auto edge = [&](int32_t e, int64_t after) { return e == -1 ? surf.width : std::clamp<int64_t>(e + after, 0, surf.width); };
+    auto edge = [&](int32_t e, int64_t after) {
+        return e == -1 ? surf.width : std::clamp<int64_t>(e + after, 0, surf.width);
+    };
     const auto left = static_cast<int32_t>(pane == 0 ? 0 : edge(b.edges[pane - 1], 2));
     const auto right = static_cast<int32_t>(edge(b.edges[pane], 0));
     return {left, kPaneTop, right, surf.height};

@@ -25,7 +25,8 @@ struct Layout {
     std::vector<std::pair<const Glyph *, int64_t>> glyphs;
     int64_t width = 0;
 
-    Layout(const LogFont &r, const char *text, std::size_t size) : face(FontFace::of(r)), lock(face->lock()), record(r) {
+    Layout(const LogFont &r, const char *text, std::size_t size)
+        : face(FontFace::of(r)), lock(face->lock()), record(r) {
         face->trim_cache();
         std::u32string codes;
         core::decode_text(oxGetCodePage(), text, text ? size : 0, codes);

@@ -23,20 +23,22 @@ platform::LogFont text_font_record(Edition edition, int32_t dpi_y, int32_t point
 // An edition's text font for the context (0: the window's); 0 when there is no such context.
 OxwFont make_text_font(Edition edition, OxwWindow window, OxwDC dc, int32_t points, int32_t style);
 
-// A font made for one call and deleted at its end (after the call has put it out of every context).
-class OwnedFont {
+// A drawing object (a font, a bitmap) made for one call and deleted at its end, after the call has put it
+// out of every context.
+class OwnedObject {
 public:
-    explicit OwnedFont(OxwFont font) : font_(font) {}
-    ~OwnedFont() {
-        if (font_) platform::delete_object(font_);
+    explicit OwnedObject(platform::GdiObject object) : object_(object) {}
+    ~OwnedObject() {
+        if (object_) platform::delete_object(object_);
     }
-    OwnedFont(const OwnedFont &) = delete;
-    OwnedFont &operator=(const OwnedFont &) = delete;
-    OxwFont get() const { return font_; }
+    OwnedObject(const OwnedObject &) = delete;
+    OwnedObject &operator=(const OwnedObject &) = delete;
+    platform::GdiObject get() const { return object_; }
 
 private:
-    OxwFont font_;
+    platform::GdiObject object_;
 };
+using OwnedFont = OwnedObject;
 
 // Draws a zero-terminated text with `font` at (x, y) (top-left of the text) in `color` with a transparent
 // background, onto the bitmap (through a memory context) or the context itself; every state changed is put

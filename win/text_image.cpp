@@ -66,21 +66,6 @@ private:
     OxwDC dc_;
 };
 
-// A bitmap or other drawing object deleted at the end.
-class OwnedObject {
-public:
-    explicit OwnedObject(platform::GdiObject object) : object_(object) {}
-    ~OwnedObject() {
-        if (object_) platform::delete_object(object_);
-    }
-    OwnedObject(const OwnedObject &) = delete;
-    OwnedObject &operator=(const OwnedObject &) = delete;
-    platform::GdiObject get() const { return object_; }
-
-private:
-    platform::GdiObject object_;
-};
-
 // An object selected into a context for a scope.
 class Selected {
 public:
