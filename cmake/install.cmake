@@ -5,7 +5,8 @@ install(TARGETS oxwUtl EXPORT oxwUtlTargets
   ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
   INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
-install(FILES include/ox.h include/oxw.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/ox.h include/oxw.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/oxwutl)
+install(FILES LICENSE CHANGELOG.md DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(EXPORT oxwUtlTargets NAMESPACE oxwUtl:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
 
 configure_package_config_file(cmake/oxwUtlConfig.cmake.in
@@ -16,7 +17,8 @@ write_basic_package_version_file(${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
 install(FILES ${PROJECT_BINARY_DIR}/oxwUtlConfig.cmake ${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
 
-# Path from <libdir>/pkgconfig back to the prefix.
+# Path from <libdir>/pkgconfig back to the prefix. A static liboxwUtl.a also needs the C++ runtime.
+set(OXWUTL_PC_PRIVATE_LIBS "-lstdc++ -lm -lpthread")
 file(RELATIVE_PATH OXWUTL_PC_UP "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(cmake/oxwutl.pc.in ${PROJECT_BINARY_DIR}/oxwutl.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/oxwutl.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

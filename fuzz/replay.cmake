@@ -10,6 +10,7 @@ foreach(src ${OXWUTL_FUZZ_SOURCES})
   oxwutl_fuzz_target(fuzz_replay_${short} ${src})
   add_test(NAME fuzz_replay.${short}
     COMMAND fuzz_replay_${short} ${OXWUTL_FUZZ_DIR}/corpus/${name} ${OXWUTL_FUZZ_DIR}/crashers/${name})
+  set_tests_properties(fuzz_replay.${short} PROPERTIES LABELS fuzz-replay)
 endforeach()
 
 # Writes the seed corpora from documents and images that the library itself makes:

@@ -4,6 +4,7 @@
 # scratch folder; a crashing input is saved under build/fuzz/artifacts/<target>/ and fails the run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+scripts/install-deps.sh fuzz
 seconds=${FUZZ_SECONDS:-30}
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz

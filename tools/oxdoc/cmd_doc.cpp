@@ -128,7 +128,8 @@ int cmd_vector(const Invocation &a) {
     if (!sized) width = extent_w, height = extent_h;
     const std::string svg = outline_to_svg(outline, width, height);
     if (!write_file_atomic(a.value("-o"), svg.data(), svg.size(), error)) return fail("vector", error);
-    std::printf("%zu contours on %ux%u (%s) -> %s\n", outline.contours.size(), width, height,
+    const std::size_t n = outline.contours.size();
+    std::printf("%zu contour%s on %ux%u (%s) -> %s\n", n, n == 1 ? "" : "s", width, height,
                 sized ? "the picture's size" : "the extent of the vectors", a.value("-o").c_str());
     return kOk;
 }
