@@ -6,7 +6,7 @@
  *   - The result says whether a call succeeded: 1 or a non-zero handle/pointer/count on success, 0 on
  *     failure (the few exceptions are noted at the function).
  *   - The last argument of most functions, `err`, receives the reason. It is never tested for null: always
- *     pass writable storage. Patterns:
+ *     pass writable storage (compilers that know the nonnull attribute warn on a 0). Patterns:
  *       "set on failure"      the code is written only when the call fails;
  *       "cleared, then set"   0 on success, the reason on failure;
  *       "last error"          the library's last system error after every call, success or not.
@@ -26,6 +26,16 @@
 #define OX_API __attribute__((visibility("default")))
 #else
 #define OX_API
+#endif
+
+/* OX_NONNULL((1, 3)) after a declaration: arguments 1 and 3 must never be 0 (the error code out-parameter
+ * and the other records a function writes or reads without a check), so that the compiler warns where 0
+ * is passed. Arguments documented as "may be 0" are never marked. The library's own build leaves the
+ * attribute out, so that no check of its own is optimised away. */
+#if defined(__GNUC__) && !defined(OXWUTL_BUILDING_LIBRARY)
+#define OX_NONNULL(args) __attribute__((nonnull args))
+#else
+#define OX_NONNULL(args)
 #endif
 
 #ifdef __cplusplus
@@ -134,12 +144,12 @@ OX_API uint32_t oxGetErrorText(uint32_t code, char *buffer, uint32_t size);
 /* A new zero-filled block of at least `size` bytes, rounded up to whole pages; the handle is the block's
  * address and never moves. `flags` is ignored. Returns 0 on failure (size 0: code 87; no memory: 8).
  * err: set on failure. Release with oxFree. */
-OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err);
+OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) OX_NONNULL((3));
 
 /* A new block of `newSize` bytes holding the first min(newSize, oxGetHandleSize(old)) bytes of `old`;
  * `old` is freed. Never grows in place. On failure returns 0 and `old` stays valid and owned by the
  * caller (an `old` of 0 or not made by oxAlloc: code 6). err: set on failure. */
-OX_API OxHandle oxReAlloc(OxHandle old, uint32_t newSize, uint32_t flags, uint32_t *err);
+OX_API OxHandle oxReAlloc(OxHandle old, uint32_t newSize, uint32_t flags, uint32_t *err) OX_NONNULL((4));
 
 /* The block's address (the handle itself). oxUnlock does nothing; callers still pair the two. */
 OX_API void *oxLock(OxHandle handle);
@@ -154,11 +164,11 @@ OX_API void oxFree(OxHandle handle);
 
 /* A heap block of `size` bytes, zero-filled unless `noClear` is non-zero. Returns 0 on failure with
  * code 8 (not enough memory). err: set on failure. Release with oxFreePtr. */
-OX_API void *oxAllocPtr(uint32_t size, uint32_t noClear, uint32_t *err);
+OX_API void *oxAllocPtr(uint32_t size, uint32_t noClear, uint32_t *err) OX_NONNULL((3));
 
 /* Resizes a heap block, possibly moving it; with `noClear` 0 a grown tail is zero-filled. On failure
  * returns 0 with code 8 and `old` stays valid. An `old` of 0 behaves like oxAllocPtr. */
-OX_API void *oxReAllocPtr(void *old, uint32_t size, uint32_t noClear, uint32_t *err);
+OX_API void *oxReAllocPtr(void *old, uint32_t size, uint32_t noClear, uint32_t *err) OX_NONNULL((4));
 
 /* The size that was asked for when the block was made or last resized; 0 for a null pointer. */
 OX_API uint32_t oxGetPtrSize(void *ptr);
@@ -214,23 +224,24 @@ OX_API uint32_t oxAbort(void);
  * OX_OPEN_ALWAYS found the file). Close with oxCloseFile. */
 OX_API int32_t oxOpenFile(const char *path, OxFileHandle *file, uint32_t access, uint32_t shareMode,
                           uint32_t disposition, uint32_t attributes, uint32_t creator, uint32_t fileType,
-                          uint32_t *err);
+                          uint32_t *err) OX_NONNULL((2, 9));
 
 /* Reads up to `count` bytes at the current position; the count read goes to `*done` (smaller only at the end
  * of the file). Returns 1 when the read succeeded. err: last error (0 on success; 6 for a handle that is not
  * open, 5 for one opened without read access). */
-OX_API int32_t oxReadFile(OxFileHandle file, void *buffer, uint32_t count, uint32_t *done, uint32_t *err);
+OX_API int32_t oxReadFile(OxFileHandle file, void *buffer, uint32_t count, uint32_t *done, uint32_t *err)
+    OX_NONNULL((4, 5));
 
 /* Writes `count` bytes at the current position; the count written goes to `*done`. Returns 1 when all of
  * them were written; a full disk gives 0 with 112 and `*done` says how much got through. err: last error
  * (0 on success; 6 for a handle that is not open, 5 for one opened without write access). */
 OX_API int32_t oxWriteFile(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *done,
-                           uint32_t *err);
+                           uint32_t *err) OX_NONNULL((4, 5));
 
 /* Moves the position by `distance` from origin 0 (start), 1 (current) or 2 (end); positions past the end are
  * allowed. A position before the start fails with 131, one past 0xFFFFFFFE with 87, another origin with 87,
  * a bad handle with 6; the position is then unchanged. Returns 1 on success. err: set on failure. */
-OX_API int32_t oxSeekFile(OxFileHandle file, int32_t distance, uint32_t origin, uint32_t *err);
+OX_API int32_t oxSeekFile(OxFileHandle file, int32_t distance, uint32_t origin, uint32_t *err) OX_NONNULL((4));
 
 /* Closes the file and drops its share lock. Non-zero on success, 0 for a handle that is not open (0 and
  * OX_INVALID_FILE included). */
@@ -249,20 +260,20 @@ OX_API int32_t oxSetEndOfFile(OxFileHandle file);
  * gives 183. A missing `oldPath` gives 2 (3 for a missing folder), a missing folder of `newPath` 3. A regular
  * file moves to another file system by copy (data, mode, times), flush and removal of the original.
  * Non-zero on success. err: cleared, then set. */
-OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err);
+OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err) OX_NONNULL((3));
 
 /* Deletes a file (a symbolic link itself, not its target). A read-only file (no write permission bit) and a
  * folder are refused with 5; a missing file gives 2, a missing folder 3. Non-zero on success.
  * err: cleared, then set. */
-OX_API int32_t oxDeleteFile(const char *path, uint32_t *err);
+OX_API int32_t oxDeleteFile(const char *path, uint32_t *err) OX_NONNULL((2));
 
 /* 1 with code 5 when the file (or folder) has no write permission bit at all (read-only); 0 with code 0
  * otherwise, also when the file does not exist or `path` is 0. */
-OX_API int32_t oxCheckFileReadOnlyAttribute(const char *path, uint32_t *err);
+OX_API int32_t oxCheckFileReadOnlyAttribute(const char *path, uint32_t *err) OX_NONNULL((2));
 
 /* Creates one folder with mode 0777 less the umask (the parent must exist: else 3); `ignored` is ignored.
  * 1 on success; an existing folder or file gives 0 with 183. err: cleared, then set. */
-OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err);
+OX_API int32_t oxCreateFolder(const char *path, uint32_t ignored, uint32_t *err) OX_NONNULL((3));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Strings, paths and small utilities                                                                    */
@@ -288,39 +299,39 @@ OX_API uint32_t oxGetCodePage(void);
 /* 1 if the byte at `p` is a lead byte; else 1 if the byte before it is a lead byte that does not itself
  * follow a lead byte (a trail byte by a two-byte look-back, not a scan from the string's start); else 0.
  * The two bytes before `p` must be readable. */
-OX_API int32_t oxIsDoubleByteCheck(const char *p);
+OX_API int32_t oxIsDoubleByteCheck(const char *p) OX_NONNULL((1));
 
 /* red | green << 8 | blue << 16. The fields are not masked: one above 255 spills into the next channel. */
-OX_API OxColorRef oxGetColorReffromRGBColor(const OxRGBColor *color);
+OX_API OxColorRef oxGetColorReffromRGBColor(const OxRGBColor *color) OX_NONNULL((1));
 /* Splits a colour value into the record's three fields, 0..255 each (bits 24-31 are dropped). */
-OX_API void oxGetRGBColorfromColorRef(OxRGBColor *color, OxColorRef colorRef);
+OX_API void oxGetRGBColorfromColorRef(OxRGBColor *color, OxColorRef colorRef) OX_NONNULL((1));
 
 /* Two-step save state owned by the caller: push 0->1, 1->2; pop 1->0, 0->1; other values (2 for pop)
  * stay. */
-OX_API void oxPushSave(uint32_t *state);
-OX_API void oxPopSave(uint32_t *state);
+OX_API void oxPushSave(uint32_t *state) OX_NONNULL((1));
+OX_API void oxPopSave(uint32_t *state) OX_NONNULL((1));
 
 /* Everything after the last "." of `path` into `dst` (no length limit; the dot may lie in a folder name,
  * "a.d" gives "d"). Returns 1 if there is such a dot ("name." gives "" and 1), else `dst` is empty
  * and 0. Bytes before `path` are never read. */
-OX_API int32_t oxCopyExtension(char *dst, const char *path);
+OX_API int32_t oxCopyExtension(char *dst, const char *path) OX_NONNULL((1, 2));
 /* `name` up to, not including, its first "." into `dst` (no length limit): "a.b.txt" gives "a". */
-OX_API void oxGetFileNameDelExt(char *dst, const char *name);
+OX_API void oxGetFileNameDelExt(char *dst, const char *name) OX_NONNULL((1, 2));
 /* Path pieces: an optional drive (the first two characters when the second is ":"); the folder up to
  * and including the last "" or "/"; the file name up to the last "." after the folder; the extension
  * from that "." to the end. Each of folder, file name and extension is cut to at most 255 bytes, one
  * byte less where the 255th would be the lead byte of a split double-byte character. */
 /* File name and extension ("C:\work\cut01.tga" gives "cut01.tga"); `dst` holds 511 bytes at most. */
-OX_API void oxGetFileNamefromFullPath(char *dst, const char *path);
+OX_API void oxGetFileNamefromFullPath(char *dst, const char *path) OX_NONNULL((1, 2));
 /* Drive and folder with its trailing separator ("C:\work\cut01.tga" gives "C:\work"; a path without a
  * separator gives just its drive, or ""); `dst` holds 258 bytes at most. */
-OX_API void oxGetFolderfromFullPath(char *dst, const char *path);
+OX_API void oxGetFolderfromFullPath(char *dst, const char *path) OX_NONNULL((1, 2));
 
 /* Length-prefixed (length byte 0..255, then the characters) to zero-terminated; `dst` holds length + 1. */
-OX_API void oxCopyStringPascalToC(char *dst, const unsigned char *src);
+OX_API void oxCopyStringPascalToC(char *dst, const unsigned char *src) OX_NONNULL((1, 2));
 /* Zero-terminated to length-prefixed; `dst` holds 256 bytes. A source longer than 255 characters is cut
  * to its first 255 (no terminator is stored). */
-OX_API void oxCopyStringCtoPascal(unsigned char *dst, const char *src);
+OX_API void oxCopyStringCtoPascal(unsigned char *dst, const char *src) OX_NONNULL((1, 2));
 
 OX_API uint16_t oxReverseWord(uint16_t value);
 OX_API uint32_t oxReverseDword(uint32_t value);
@@ -385,10 +396,10 @@ typedef struct OxImageLockRec {
 /* A new normal image with all pixels 0. Width and height at least 1; bitCount 1, 8, 24 or 32; a size
  * whose pixel area or handle would not fit 32 bits is refused. Returns 0 with code 0 for invalid
  * arguments, 0 with the allocation's code when memory runs out. err: cleared, then set. Free with oxFree. */
-OX_API OxHandle oxImageCreate(int32_t width, int32_t height, int32_t bitCount, uint32_t *err);
+OX_API OxHandle oxImageCreate(int32_t width, int32_t height, int32_t bitCount, uint32_t *err) OX_NONNULL((4));
 /* A 32-bit gray layer (layer 1) / a 1-bit mask (layer 2); otherwise as oxImageCreate. */
-OX_API OxHandle oxImageCreateGray(int32_t width, int32_t height, uint32_t *err);
-OX_API OxHandle oxImageCreateMask(int32_t width, int32_t height, uint32_t *err);
+OX_API OxHandle oxImageCreateGray(int32_t width, int32_t height, uint32_t *err) OX_NONNULL((3));
+OX_API OxHandle oxImageCreateMask(int32_t width, int32_t height, uint32_t *err) OX_NONNULL((3));
 
 /* Fills `lock` from the image; 0 when the handle or `lock` is 0. */
 OX_API int32_t oxImageLock(OxHandle image, OxImageLockRec *lock);
@@ -403,24 +414,25 @@ OX_API int32_t oxImageGetLayerDirect(OxHandle image);
 
 /* Pixel access through a lock record. Coordinates are not checked: the caller keeps 0 <= x <= maxX and
  * 0 <= y <= maxY. An unsupported bitCount reads 0 and writes nothing. */
-OX_API uint32_t oxImageGetPixel(const OxImageLockRec *lock, int32_t x, int32_t y);
+OX_API uint32_t oxImageGetPixel(const OxImageLockRec *lock, int32_t x, int32_t y) OX_NONNULL((1));
 /* The pixel value AND mask (1 bit: the bit AND mask AND 1). */
-OX_API uint32_t oxImageGetPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t mask);
-OX_API void oxImagePutPixel(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value);
+OX_API uint32_t oxImageGetPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t mask) OX_NONNULL((1));
+OX_API void oxImagePutPixel(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value) OX_NONNULL((1));
 /* Masked store byte by byte: mask bits 0-7 guard the byte of value bits 16-23 and mask bits 16-23 the byte
  * of value bits 0-7 (crosswise), bits 8-15 the middle byte, bits 24-31 the fourth byte of 32-bit pixels.
  * 1-bit images ignore the mask. */
-OX_API void oxImagePutPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value, uint32_t mask);
+OX_API void oxImagePutPixelEx(const OxImageLockRec *lock, int32_t x, int32_t y, uint32_t value, uint32_t mask)
+    OX_NONNULL((1));
 
 /* Lock, access one pixel, unlock. 1, or 0 when the image cannot be locked (nothing is stored then). */
-OX_API int32_t oxImageGetPixelDirect(OxHandle image, int32_t x, int32_t y, uint32_t *value);
+OX_API int32_t oxImageGetPixelDirect(OxHandle image, int32_t x, int32_t y, uint32_t *value) OX_NONNULL((4));
 OX_API int32_t oxImagePutPixelDirect(OxHandle image, int32_t x, int32_t y, uint32_t value);
 
 /* Address of the byte holding pixel (x, y); 0 for an unsupported bitCount. */
-OX_API uint8_t *oxImageGetAdr(const OxImageLockRec *lock, int32_t x, int32_t y);
+OX_API uint8_t *oxImageGetAdr(const OxImageLockRec *lock, int32_t x, int32_t y) OX_NONNULL((1));
 
 /* Byte offsets of red, green and blue within a pixel: 0, 1, 2 for 3 bytes per pixel, else 1, 2, 3. */
-OX_API void oxGetChannel(uint32_t bytesPerPixel, uint32_t *red, uint32_t *green, uint32_t *blue);
+OX_API void oxGetChannel(uint32_t bytesPerPixel, uint32_t *red, uint32_t *green, uint32_t *blue) OX_NONNULL((2, 3, 4));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Fills, lines and erase                                                                                */
@@ -502,7 +514,7 @@ OX_API int32_t oxXorImageLine(OxHandle image, int32_t x1, int32_t y1, int32_t x2
  *     fourth channel only when both are 32-bit, else the destination keeps its own); to or from 1 and 8 bits
  *     with the depth conversions of oxImageCopyEx. Pixels outside the common area keep their values.
  * An existing destination keeps its own size, depth and layer. */
-OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err);
+OX_API int32_t oxImageCopy(OxHandle *dst, OxHandle src, uint32_t *err) OX_NONNULL((1, 3));
 
 /* Copies the w x h block at (sx, sy) of `src` to (dx, dy) of `dst`, converting depth; 1, or 0 when either
  * handle is 0. w and h are first limited to both images' widths and heights. A 1-bit image is addressed by
@@ -538,7 +550,7 @@ OX_API int32_t oxImageCheckWhite(OxHandle image);
  * summed as (blue x 0.11 + green x 0.59) + red x 0.3: (23,23,23) gives 22, white 255. The source is not
  * changed; the caller frees the result with oxFree. 0 for a handle of 0 or another depth (err untouched
  * then); 0 with the constructor's code when memory runs out. err: 0 on success. */
-OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err);
+OX_API OxHandle oxImageFullColorToGrayScale(OxHandle image, uint32_t *err) OX_NONNULL((2));
 
 /* Turns a 32-bit image into a gray layer in place: layer 1, fourth channel 255 for white pixels (all three
  * colour bytes 255) and 0 for all others; colour bytes unchanged. Images that are not 32-bit and a handle of
@@ -565,7 +577,7 @@ OX_API int32_t oxImageRevertMask(OxHandle dst, OxHandle mask, OxHandle src, cons
  * 2 green, 3 blue. A 24-bit image has no fourth channel: 0 gives its red bytes. The caller frees the result
  * with oxFree. 0 for a handle of 0 or another depth (err untouched), 0 with code 0 for a channel above 3, 0
  * with the constructor's code when memory runs out. err: 0 on success. */
-OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err);
+OX_API OxHandle oxImageGetChannel(OxHandle image, uint32_t channel, uint32_t *err) OX_NONNULL((3));
 
 /* Flips the bits of a mask within left <= x < right, top <= y < bottom, clipped to the image. 1 on success
  * (also when nothing is left after clipping); 0 for a handle of 0 or an image that is not a 1-bit image with
@@ -614,7 +626,8 @@ OX_API int32_t oxImageReverse(OxHandle mask, int32_t left, int32_t top, int32_t 
  * sx + sw <= width, likewise for y; a box-sampled size of 0 counts as the image's size less one); only
  * area sampling tolerates a source rectangle that runs off the right or bottom edge. */
 OX_API int32_t oxImageChangeResolution(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src,
-                                       int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err);
+                                       int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err)
+    OX_NONNULL((12));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Drawing images to a device context                                                                    */
@@ -776,7 +789,7 @@ OX_API int32_t oxImageMoveSelectionMergeEx(OxHandle image, OxHandle mask, const 
  * (its tags set since its start call are then listed nowhere); when the new open fails, no file is being
  * tagged afterwards.
  * Returns 1; 0 when the file cannot be opened. err: the open's code (0 on success). */
-OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err);
+OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err) OX_NONNULL((2));
 
 /* Starts tagging `path` in append mode: opens the existing file for reading and writing and keeps the
  * directory of its trailer, so every tag already in the file stays listed; the first new record is
@@ -784,7 +797,7 @@ OX_API uint32_t oxSaveStartKavelFile(const char *path, uint32_t *err);
  * content and gets an empty directory. A second start call behaves as with oxSaveStartKavelFile.
  * Returns 1; 0 on failure, the file closed again: OX_ERR_NOT_TAGGED_DOCUMENT for a file of 2568 bytes or
  * less, else the file calls' code. err: 0 on success. */
-OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err);
+OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err) OX_NONNULL((2));
 
 /* Appends one tag record to the file being tagged and lists it under `id`; an id already listed (set
  * since the start call or kept by append mode) is pointed at the new record, the old one staying as
@@ -805,13 +818,13 @@ OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err);
  * A failed write leaves its bytes as unreferenced bytes and the directory unchanged; the writer stays
  * open. Returns 1 on success. err: 0 on success, else the code above or the file calls' code (not
  * updated when only cutting the file behind the record fails). */
-OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err);
+OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err) OX_NONNULL((3));
 
 /* Writes the trailer (with `version` as its version byte) behind the last record, ends the file there and
  * closes it. Returns 1; 0 with 6 when no file is being tagged, 0 with the file calls' code when writing
  * fails (code not updated when only ending the file fails), in which case the file stays open and the
  * writer as it was. */
-OX_API int32_t oxCloseKavelTag(uint8_t version, uint32_t *err);
+OX_API int32_t oxCloseKavelTag(uint8_t version, uint32_t *err) OX_NONNULL((2));
 
 /* Reads the tag with the low 16 bits of `id` from the document at `path`: a new memory block of the
  * stored size (page-rounded) holding the body's bytes for OX_TAG_RAW and OX_TAG_VECTOR, else a new image
@@ -823,7 +836,7 @@ OX_API int32_t oxCloseKavelTag(uint8_t version, uint32_t *err);
  * decode (not this encoding, sizes that its bytes cannot fill, a truncated stream). Other failures: 0
  * with the file calls' code (2 missing, 32 in use, ...) or 8 when memory runs out. The file is always
  * closed again. err: 0 on success. */
-OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err);
+OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err) OX_NONNULL((3));
 
 /* 1 when `path` ends in a valid trailer whose directory lists `id`, else 0 (also for a missing file, a
  * file in use, id 0). The record itself is not visited. */
@@ -835,17 +848,17 @@ OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id);
 /* Fits a source of srcWidth x srcHeight into the box *boxWidth x *boxHeight, keeping proportions and never
  * enlarging; the fitted size replaces the box. Double arithmetic: when the box is wider in proportion the
  * height is srcHeight / (srcWidth / boxWidth), else the width is srcWidth / (srcHeight / boxHeight). */
-OX_API void oxCalcThumbSize(double srcWidth, double srcHeight, double *boxWidth, double *boxHeight);
+OX_API void oxCalcThumbSize(double srcWidth, double srcHeight, double *boxWidth, double *boxHeight) OX_NONNULL((3, 4));
 
 /* Stores the small (64x48, tag 0xFF00) and large (160x120, tag 0xFF02) thumbnails of `image` (any depth):
  * white 24-bit images with the whole picture box-sampled into their centre, fitted by oxCalcThumbSize (sizes
  * and offsets truncated). The large one is stored only when the small one was. The image is not changed.
  * 1 when both were stored; 0 otherwise with the constructor's or oxSetKavelTag's code. */
-OX_API uint32_t oxSetFileThumbnailTag(OxHandle image, uint32_t *err);
+OX_API uint32_t oxSetFileThumbnailTag(OxHandle image, uint32_t *err) OX_NONNULL((2));
 
 /* Stores the outline block of oxImageToVector(image) as the raw tag 0xFF05. 1 when stored; 0 with
  * oxImageToVector's or oxSetKavelTag's code (a picture without ink has no outline and stores nothing). */
-OX_API int32_t oxSetFileVectorTag(OxHandle image, uint32_t *err);
+OX_API int32_t oxSetFileVectorTag(OxHandle image, uint32_t *err) OX_NONNULL((2));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Vectorization                                                                                         */
@@ -876,31 +889,31 @@ OX_API int32_t oxSetFileVectorTag(OxHandle image, uint32_t *err);
  *   a contour's chain cannot be allocated                       code unchanged
  * One call works at a time: the cell grid is module-wide for the length of a call, and calls from several
  * threads wait for one another. */
-OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err);
+OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err) OX_NONNULL((2));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Rectangles and points                                                                                 */
 /* ---------------------------------------------------------------------------------------------------- */
 
-OX_API void oxSetRect(OxRect *rect, int32_t left, int32_t top, int32_t right, int32_t bottom);
-OX_API void oxSetPt(OxPoint *point, int32_t x, int32_t y);
+OX_API void oxSetRect(OxRect *rect, int32_t left, int32_t top, int32_t right, int32_t bottom) OX_NONNULL((1));
+OX_API void oxSetPt(OxPoint *point, int32_t x, int32_t y) OX_NONNULL((1));
 /* The rectangle spanned by two corners, per axis: the smaller value is the first edge, the larger the
  * exclusive edge, and equal values give an extent of 1. */
-OX_API void oxMyPt2Rect(OxRect *rect, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
-OX_API void oxOffsetRect(OxRect *rect, int32_t dx, int32_t dy);
+OX_API void oxMyPt2Rect(OxRect *rect, int32_t x1, int32_t y1, int32_t x2, int32_t y2) OX_NONNULL((1));
+OX_API void oxOffsetRect(OxRect *rect, int32_t dx, int32_t dy) OX_NONNULL((1));
 /* Edges move inward by dx, dy (negative widens). */
-OX_API void oxInsetRect(OxRect *rect, int32_t dx, int32_t dy);
-OX_API void oxReformRect(OxRect *rect, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom);
+OX_API void oxInsetRect(OxRect *rect, int32_t dx, int32_t dy) OX_NONNULL((1));
+OX_API void oxReformRect(OxRect *rect, int32_t dLeft, int32_t dTop, int32_t dRight, int32_t dBottom) OX_NONNULL((1));
 /* Union of the inclusive corners of a and b (empty and inverted rectangles included); dst may be a or b. */
-OX_API void oxUnionRect(OxRect *dst, const OxRect *a, const OxRect *b);
+OX_API void oxUnionRect(OxRect *dst, const OxRect *a, const OxRect *b) OX_NONNULL((1, 2, 3));
 /* The overlap of a and b into dst; all zeros and result 0 when they do not overlap or either is empty. */
-OX_API int32_t oxIntersectRect(OxRect *dst, const OxRect *a, const OxRect *b);
-OX_API int32_t oxPtInRect(const OxRect *rect, int32_t x, int32_t y);
+OX_API int32_t oxIntersectRect(OxRect *dst, const OxRect *a, const OxRect *b) OX_NONNULL((1, 2, 3));
+OX_API int32_t oxPtInRect(const OxRect *rect, int32_t x, int32_t y) OX_NONNULL((1));
 /* 1 when left == right or top == bottom (an inverted rectangle is not empty). */
-OX_API int32_t oxEmptyRect(const OxRect *rect);
-OX_API int32_t oxEqualRect(const OxRect *a, const OxRect *b);
+OX_API int32_t oxEmptyRect(const OxRect *rect) OX_NONNULL((1));
+OX_API int32_t oxEqualRect(const OxRect *a, const OxRect *b) OX_NONNULL((1, 2));
 /* Grows an inclusive bounding box so that it takes in `point`. */
-OX_API void oxGetRegion(const OxPoint *point, OxRect *rect);
+OX_API void oxGetRegion(const OxPoint *point, OxRect *rect) OX_NONNULL((1, 2));
 
 /* Window operations of the display layer; `window` is an OxwWindow, `dc` an OxwDC (oxw.h). Each returns 1
  * on success and 0 for a refused handle (0 included) or, where a rect is required, a rect of 0. */
@@ -924,7 +937,7 @@ OX_API int32_t oxInvertRect(uintptr_t dc, const OxRect *rect);
  * Each coordinate is rounded with oxDouble2Int and keeps only its low 16 bits as a signed value
  * (40000 -> -25536). t is not limited to 0..1; a NaN t gives (0, 0). */
 OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x2, int32_t y2, double t,
-                       OxPoint *result);
+                       OxPoint *result) OX_NONNULL((8));
 
 /* While Shift (virtual key 16) is held down, snaps `end` to the horizontal, vertical or 45-degree line
  * through `start` that is nearest the dragged direction (slope dy / dx against tan(pi/8) and tan(3pi/8);
@@ -932,7 +945,7 @@ OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x
  * length: d = trunc(sqrt((dx^2 + dy^2) / 2)) steps toward the side of end.x (backward when end.x <= start.x),
  * then the end slides back along the diagonal until 0 <= x < width and 0 <= y < height (testing only the
  * two limits its direction can cross, x first). With Shift up nothing changes. */
-OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t width, int32_t height);
+OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t width, int32_t height) OX_NONNULL((1, 2));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Management file and colour chart                                                                      */
@@ -956,7 +969,7 @@ OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t widt
 
 /* Creates `path` (an existing file is emptied) holding one entry, tag 0 with the value "0": 9 bytes.
  * `creator` is ignored. */
-OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err);
+OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err) OX_NONNULL((3));
 
 /* Stores `value` (a zero-terminated string) under `tag` in the existing file `path`.
  * - A tag not in the file is appended as a new entry behind the last one, in one write; a write that fails
@@ -971,22 +984,23 @@ OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint3
  *   so a failure or a crash leaves either the old file or the new one. The file keeps its permissions; a
  *   symbolic link is followed and stays a link. A process that dies half-way may leave its temporary file.
  * A value longer than 255 bytes is refused with 0 and 87 before the file is opened. */
-OX_API uint32_t oxManagementFileAddTagString(const char *path, uint32_t tag, const char *value, uint32_t *err);
+OX_API uint32_t oxManagementFileAddTagString(const char *path, uint32_t tag, const char *value, uint32_t *err)
+    OX_NONNULL((4));
 
 /* oxManagementFileAddTagString with `value` as signed decimal text ("%d": "-12", "0"). */
-OX_API uint32_t oxManagementFileAddTagInt(const char *path, uint32_t tag, int32_t value, uint32_t *err);
+OX_API uint32_t oxManagementFileAddTagInt(const char *path, uint32_t tag, int32_t value, uint32_t *err) OX_NONNULL((4));
 
 /* Copies the value of `tag` to `dst` with a terminator (`dst` holds at least its length + 1, at most 256
  * bytes). A missing tag (an empty file included) gives 0 with 0x20010006; a stored value longer than 255
  * bytes gives 0 with 122 (OX_ERROR_INSUFFICIENT_BUFFER), and `dst` is then untouched. */
-OX_API uint32_t oxManagementFileGetTagString(const char *path, uint32_t tag, char *dst, uint32_t *err);
+OX_API uint32_t oxManagementFileGetTagString(const char *path, uint32_t tag, char *dst, uint32_t *err) OX_NONNULL((4));
 
 /* Reads the value of `tag` as "%d" does: optional white space, an optional sign, decimal digits, up to the
  * first other character ("12ab" gives 12). When the text does not begin with a number the destination is
  * left unchanged and the result is still 1. A number outside the int32 range wraps modulo 2^32, as its
  * 32-bit accumulation would. Fails like oxManagementFileGetTagString; a stored value longer than 99 bytes
  * gives 0 with 122. */
-OX_API int32_t oxManagementFileGetTagInt(const char *path, uint32_t tag, int32_t *value, uint32_t *err);
+OX_API int32_t oxManagementFileGetTagInt(const char *path, uint32_t tag, int32_t *value, uint32_t *err) OX_NONNULL((4));
 
 /* A colour chart: 1280 named colours in a caller-owned record of exactly 28162 bytes. Channels hold
  * 0..255; a name is zero-terminated, at most 15 characters. */
@@ -1011,7 +1025,7 @@ typedef struct OxColorChart {
  * is read before the chart is written, so a failed load leaves the chart as it was. Results: 1 or 0.
  * err: 0 on success, else the reason (a system code from opening or reading, 32 while another call holds
  * the file). */
-OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t *err);
+OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t *err) OX_NONNULL((3));
 
 /* Writes `chart` to `path` as a colour chart file: the header value as it is (a chart whose header is not
  * 100 saves into a file that loading refuses), each channel's low byte twice, the name's length up to its
@@ -1021,7 +1035,8 @@ OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t
  * and renamed over it while the old one is held open exclusively, so a failure or a crash leaves either
  * the old chart or the new one; an existing file keeps its permissions, a symbolic link stays a link.
  * `creator` is ignored; the chart is not changed. Results: 1 or 0. err: 0 on success, else the reason. */
-OX_API uint32_t oxColorChartSave(const char *path, const OxColorChart *chart, uint32_t creator, uint32_t *err);
+OX_API uint32_t oxColorChartSave(const char *path, const OxColorChart *chart, uint32_t creator, uint32_t *err)
+    OX_NONNULL((4));
 
 /* Sets every entry to white (255, 255, 255) with an empty name (its first byte 0). The header and the
  * rest of the name fields are left as they are. A chart of 0 is ignored. */
@@ -1034,7 +1049,7 @@ OX_API void oxColorChartClear(OxColorChart *chart);
 /* The name of layer `index` into `name` (at least 4 bytes): 0 "-BG", 1..26 "A".."Z", 27..702 "AA".."ZZ".
  * Beyond 702 the first character runs on past 'Z' ('[', '\', ...) while it is printable ASCII, up to
  * index 1638 ("~Z"); larger indexes give "??". */
-OX_API void oxGetCelLayerName(uint32_t index, char *name);
+OX_API void oxGetCelLayerName(uint32_t index, char *name) OX_NONNULL((2));
 
 #ifdef __cplusplus
 }

@@ -31,7 +31,7 @@ typedef uintptr_t OxwModule;
 
 /* A new zero-filled block of `size` bytes. 0 on failure: size 0 gives 87, no memory 8. err: set on failure.
  * Release with oxwGlobalFree. */
-OX_API OxwGlobal oxwGlobalAlloc(uint32_t size, uint32_t *err);
+OX_API OxwGlobal oxwGlobalAlloc(uint32_t size, uint32_t *err) OX_NONNULL((2));
 /* The block's address, counting one lock more; 0 for a refused handle. */
 OX_API void *oxwGlobalLock(OxwGlobal block);
 /* Counts one lock less (never below 0). Returns the locks still held: 0 when the block is now unlocked
@@ -42,7 +42,7 @@ OX_API uint32_t oxwGlobalSize(OxwGlobal block);
 /* Resizes the block, keeping its handle: contents kept up to the smaller size, a grown part zero-filled;
  * the block may move. 1 on success; 0 with 6 (refused handle), 33 (the block is locked), 87 (size 0) or 8
  * (no memory), the block then unchanged. err: set on failure. */
-OX_API int32_t oxwGlobalReAlloc(OxwGlobal block, uint32_t size, uint32_t *err);
+OX_API int32_t oxwGlobalReAlloc(OxwGlobal block, uint32_t size, uint32_t *err) OX_NONNULL((3));
 /* Releases a block, locked or not (addresses from its locks become invalid). 1, or 0 for a refused
  * handle. */
 OX_API int32_t oxwGlobalFree(OxwGlobal block);
@@ -103,7 +103,8 @@ typedef struct OxwDibLockRec {
  * non-zero, else the library's fixed 256-colour palette; 24 and 32 no table. Depth 4 returns 0 with `err`
  * untouched; any other depth, and a width or height below 1 or a block above 4 GiB, return 0 with code 0.
  * No memory: 0 with 8. err: set on failure. */
-OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int32_t gray, uint32_t *err);
+OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int32_t gray, uint32_t *err)
+    OX_NONNULL((5));
 
 /* Locks a block for the pixel functions: both the block and the record's own block stay locked until
  * oxwDibUnlock. 0 for a handle of 0, a refused handle, or a block that does not hold up (see above;
@@ -115,8 +116,8 @@ OX_API int32_t oxwDibUnlock(OxwDibLockRec *lock);
 /* One pixel as a colour value 0x00BBGGRR (depth 8: the colour-table index). Outside the picture nothing
  * is written and reads give 0xFFFFFF. Depth 1: writing OXW_DIB_MARK_COLOR sets the bit and any other
  * colour clears it; reading gives OXW_DIB_MARK_COLOR or 0xFFFFFF. Depth 4 writes nothing and reads 0. */
-OX_API void oxwPutDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y, uint32_t color);
-OX_API uint32_t oxwGetDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y);
+OX_API void oxwPutDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y, uint32_t color) OX_NONNULL((1));
+OX_API uint32_t oxwGetDibPixel(const OxwDibLockRec *lock, int32_t x, int32_t y) OX_NONNULL((1));
 /* Lock, read one pixel, unlock; 0 when the block cannot be locked. */
 OX_API uint32_t oxwGetPixelDIB(OxwGlobal dib, int32_t x, int32_t y);
 /* Writes 0xFFFFFF to every pixel (clear bits, index 255, white). 1, or 0 when the block cannot be locked. */
@@ -146,18 +147,18 @@ OX_API uint32_t oxwDIB_WIDTH_BIT(uint32_t n);
  * above 127. Gray of a table entry: (0.59 g + 0.3 r) + 0.11 b; of a 24-bit pixel (0.11 b + 0.59 g) + 0.3 r;
  * both in double precision, truncated. Image creation failures leave its code. err: set on failure.
  * Free with oxFree. */
-OX_API OxHandle oxwDibToImage(OxwGlobal dib, uint32_t depth, uint32_t *err);
+OX_API OxHandle oxwDibToImage(OxwGlobal dib, uint32_t depth, uint32_t *err) OX_NONNULL((3));
 
 /* A new block from an image: depth 1 gives a 1-bit block (black, white) with the same bits, 8 an 8-bit
  * block with the gray ramp and the same bytes, 24 and 32 a 24-bit block (the fourth byte of 32-bit pixels
  * dropped). Rows are turned bottom-up; padding bytes are 0. 0 when the image cannot be locked (`err`
  * untouched), for another depth (0) or without memory (8). err: set on failure. */
-OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err);
+OX_API OxwGlobal oxwImageToDib(OxHandle image, uint32_t *err) OX_NONNULL((2));
 
 /* A new 32-bit image (a gray layer when `gray` is non-zero) with each pixel's colour from the block:
  * bytes red, green, blue at 1..3, byte 0 left 0. A handle of 0 or a block that cannot be locked or does
  * not hold up: 0 with 13 (0 untouched for a handle of 0). err: set on failure. Free with oxFree. */
-OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err);
+OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *err) OX_NONNULL((3));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Device-dependent bitmaps                                                                              */
@@ -175,7 +176,7 @@ OX_API OxHandle oxwCreateClipBoardImage(OxwGlobal dib, int32_t gray, uint32_t *e
  * display's format). 0 on failure: another depth gives 87, a size the display refuses its code (87 for a
  * side below 1), no memory 8. err: set on failure. */
 OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t height, int32_t depth,
-                              uint32_t *err);
+                              uint32_t *err) OX_NONNULL((6));
 
 /* A bitmap from a bitmap file: "BM" and 12 more header bytes (their offset field is not used), then a
  * packed DIB whose rows follow its colour table. The DIB must hold up as for DIB blocks (header size,
@@ -183,7 +184,7 @@ OX_API OxwBitmap oxwCreateDDB(OxwWindow window, OxwDC dc, int32_t width, int32_t
  * inside the file); nothing outside the file is read. 0 on failure: the open's code (2, 3, 5 ...), 5 for a
  * folder, 13 for a file that is shorter than 14 bytes, lacks "BM" or whose DIB does not hold up, 30 when
  * the file ends before its size, 8 without memory. err: set on failure. */
-OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, uint32_t *err);
+OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, uint32_t *err) OX_NONNULL((4));
 
 /* A bitmap from a bitmap resource of `module` (0: the library's own), named by a string or by a number
  * below 0x10000 passed as the pointer value ("#123" also names number 123). The packed DIB must hold up as
@@ -194,7 +195,7 @@ OX_API OxwBitmap oxwOpenFileDDB(OxwWindow window, OxwDC dc, const char *path, ui
 #define OX_ERROR_RESOURCE_NAME_NOT_FOUND 1814u
 #endif
 OX_API OxwBitmap oxwOpenResourceDDB(OxwWindow window, OxwDC dc, const char *name, uintptr_t palette,
-                                    OxwModule module, uint32_t *err);
+                                    OxwModule module, uint32_t *err) OX_NONNULL((6));
 
 /* A bitmap from bitmap resource number `id` of `module`, without a recorded size; its width and height go
  * to the out-pointers that are not 0. 0 when the resource is missing or does not hold up. */
@@ -205,7 +206,7 @@ OX_API OxwBitmap oxLoadPictResource(OxwModule module, uint16_t id, int32_t *widt
  * bitmap; 0 with the display's code when a bitmap or brush cannot be made (a new bitmap is then deleted).
  * err: set on failure. */
 OX_API OxwBitmap oxwCreateSysColorDDB(OxwWindow window, OxwBitmap bitmap, int32_t width, int32_t height,
-                                      int32_t index, uint32_t *err);
+                                      int32_t index, uint32_t *err) OX_NONNULL((6));
 
 /* Copies width x height pixels from (sx, sy) of `src` to (x, y) of `dst`; width and height both 0 take the
  * source's recorded size. Four cases: dst 0 copies from the source bitmap onto the context; src 0 from the
@@ -237,7 +238,7 @@ OX_API int32_t oxwTransparentBlt(OxwDC dst, int32_t x, int32_t y, int32_t width,
 
 /* (0, 0, recorded width, recorded height) into `rect` (all 0 for a bitmap without a recorded size or a
  * refused handle); returns `rect`. */
-OX_API OxRect *oxGetPictRect(OxwBitmap bitmap, OxRect *rect);
+OX_API OxRect *oxGetPictRect(OxwBitmap bitmap, OxRect *rect) OX_NONNULL((2));
 
 /* Shows the wait cursor (and leaves it shown), then marks a polygon in a 1-bit image: the vertices'
  * bounding box, clipped to the image, is rasterised (even-odd interior plus a one-pixel outline) and every
@@ -247,7 +248,7 @@ OX_API OxRect *oxGetPictRect(OxwBitmap bitmap, OxRect *rect);
  * box is narrower or lower than 2 pixels; 0 with the bitmap's or the block's code when they cannot be made.
  * err: set on failure. */
 OX_API int32_t oxwPolygonFill(OxwWindow window, OxHandle image, OxPoint *points, int32_t count, int32_t mode,
-                              uint32_t *err);
+                              uint32_t *err) OX_NONNULL((6));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Fonts and text                                                                                        */
@@ -434,7 +435,7 @@ OX_API int32_t oxwHostGetUpdateRect(OxwWindow window, OxRect *rect);
  * Everything is read at once. 0 on failure: folder 0 (87), a missing folder (3), an unreadable file (its
  * code), a malformed line, a repeated id or name, or a .bmp file without "BM", shorter than 54 bytes or
  * longer than 256 MiB (13). err: set on failure. Forget it with oxwHostUnregisterModule. */
-OX_API OxwModule oxwHostRegisterModule(const char *folder, uint32_t *err);
+OX_API OxwModule oxwHostRegisterModule(const char *folder, uint32_t *err) OX_NONNULL((2));
 /* 1, or 0 for a refused module and for 0 (the library's own module cannot be forgotten). */
 OX_API int32_t oxwHostUnregisterModule(OxwModule module);
 
