@@ -21,7 +21,7 @@ constexpr CodeText kTexts[] = {
     {OX_ERROR_FILE_NOT_FOUND, "no such file"},
     {OX_ERROR_PATH_NOT_FOUND, "no such folder"},
     {OX_ERROR_TOO_MANY_OPEN_FILES, "too many open files"},
-    {OX_ERROR_ACCESS_DENIED, "access denied (a read-only file, or a folder)"},
+    {OX_ERROR_ACCESS_DENIED, "access denied"},
     {OX_ERROR_INVALID_HANDLE, "invalid handle"},
     {OX_ERROR_NOT_ENOUGH_MEMORY, "not enough memory"},
     {OX_ERROR_INVALID_DATA, "invalid data: the block or file does not hold up"},

@@ -14,12 +14,14 @@ namespace oxdoc {
 
 bool check_input(const std::string &path, std::string &error) {
     struct stat st;
-    if (stat(path.c_str(), &st) == 0) {
-        if (!S_ISDIR(st.st_mode)) return true;
+    const bool exists = stat(path.c_str(), &st) == 0;
+    if (exists && S_ISDIR(st.st_mode)) {
         error = path + ": is a directory";
         return false;
     }
-    // Opened through the library, so that a missing file reads the same here as in every library message.
+    if (exists && !S_ISREG(st.st_mode)) return true;  // a pipe or a device is left to its reader
+    // Opened through the library, so that a missing or unreadable file reads the same here as in every
+    // library message.
     uint32_t err = 0;
     OxFileHandle file = OX_INVALID_FILE;
     if (oxOpenFile(path.c_str(), &file, OX_GENERIC_READ, OX_FILE_SHARE_READ, OX_OPEN_EXISTING,

@@ -10,7 +10,7 @@
 namespace oxdoc {
 
 // Whether `path` can be read as an input: false with "PATH: is a directory", or with the library's words
-// when it cannot be opened ("PATH: no such file"). Other kinds of file are left to the reader.
+// when it cannot be opened for reading ("PATH: no such file"). Pipes and devices are left to the reader.
 bool check_input(const std::string &path, std::string &error);
 
 // Prints "oxdoc CMD: message" to stderr and returns kFailed (or `code`).
