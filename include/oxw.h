@@ -314,13 +314,17 @@ OX_API int32_t oxwDrawString_ColorChart_C(OxwWindow window, OxwDC dc, OxwBitmap 
  * locked returns 0 with err untouched; 0 with 8 when the context cannot be had or the font or picture cannot
  * be made; ByFont: 0 with 6 for a font of 0 or a deleted font. */
 OX_API int32_t oxwImageDrawString_J(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
-                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err)
+    OX_NONNULL((10));
 OX_API int32_t oxwImageDrawString_E(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
-                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err)
+    OX_NONNULL((10));
 OX_API int32_t oxwImageDrawString_C(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
-                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err);
+                                    const char *text, int32_t points, OxColorRef color, int32_t style, uint32_t *err)
+    OX_NONNULL((10));
 OX_API int32_t oxwImageDrawStringByFont(OxwWindow window, OxwDC dc, OxHandle image, int32_t x, int32_t y,
-                                        const char *text, OxwFont font, OxColorRef color, uint32_t *err);
+                                        const char *text, OxwFont font, OxColorRef color, uint32_t *err)
+    OX_NONNULL((9));
 
 /* The locater box of a view showing an image at integer zoom z: with cx = (picture right / 2) x z + origin
  * x and cy = (picture bottom / 2) x z + origin y (halves truncated), `rect` gets (cx - 1, cy - 1, cx + z + 1,
