@@ -19,7 +19,7 @@ install(FILES ${PROJECT_BINARY_DIR}/oxwUtlConfig.cmake ${PROJECT_BINARY_DIR}/oxw
 
 # Path from <libdir>/pkgconfig back to the prefix. A static liboxwUtl.a also needs its libraries and the C++
 # runtime (named as libraries, so that a shared library's users need no FreeType or fontconfig files).
-set(OXWUTL_PC_PRIVATE_LIBS "-lfontconfig -lfreetype -lstdc++ -lm -lpthread")
+set(OXWUTL_PC_PRIVATE_LIBS "-lfontconfig -lfreetype -lsndfile -lasound -lstdc++ -lm -lpthread")
 file(RELATIVE_PATH OXWUTL_PC_UP "/prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfig" "/prefix")
 configure_file(cmake/oxwutl.pc.in ${PROJECT_BINARY_DIR}/oxwutl.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/oxwutl.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)

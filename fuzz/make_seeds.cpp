@@ -3,7 +3,10 @@
 // The decoder's seeds are encoded images (a leading byte picks the tag id, as the fuzzer reads it),
 // trimmed behind their footer, plus a few hand-made streams that use the other origins and packets that
 // run past a row's end. The reader's seeds are documents written by the tag writer in both modes, and
-// files without a trailer.
+// files without a trailer. The wave opener's seeds are short tones in the kinds libsndfile writes.
+#include <sndfile.h>
+
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -272,6 +275,39 @@ void reader_seeds(const fs::path &dir) {
 
 }  // namespace
 
+// A 600-sample tone in each wave kind (sample values decide nothing the opener checks).
+void wave_seeds(const fs::path &dir) {
+    fs::create_directories(dir);
+    const struct {
+        const char *name;
+        int format, channels;
+    } kinds[] = {
+        {"pcm16_stereo.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2},
+        {"pcm8.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_U8, 1},
+        {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 1},
+        {"ima_adpcm.wav", SF_FORMAT_WAV | SF_FORMAT_IMA_ADPCM, 1},
+        {"ms_adpcm.wav", SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 2},
+        {"gsm.wav", SF_FORMAT_WAV | SF_FORMAT_GSM610, 1},
+        {"ulaw.wav", SF_FORMAT_WAV | SF_FORMAT_ULAW, 1},
+        {"wavex24.wav", SF_FORMAT_WAVEX | SF_FORMAT_PCM_24, 1},
+        {"rifx16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16 | SF_ENDIAN_BIG, 1},
+    };
+    short tone[600];
+    for (int i = 0; i < 600; ++i) tone[i] = static_cast<short>(8000 * std::sin(i * 0.2));
+    for (const auto &k : kinds) {
+        SF_INFO info{};
+        info.samplerate = 8000;
+        info.channels = k.channels;
+        info.format = k.format;
+        const std::string path = (dir / k.name).string();
+        SNDFILE *sf = sf_open(path.c_str(), SFM_WRITE, &info);
+        if (!sf) continue;
+        sf_writef_short(sf, tone, 600 / k.channels);
+        sf_close(sf);
+        std::printf("%s\n", path.c_str());
+    }
+}
+
 int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
@@ -284,5 +320,6 @@ int main(int argc, char **argv) {
     reader_seeds(root / "fuzz_tag_reader");
     dib_block_seeds(root / "fuzz_dib_block");
     bitmap_file_seeds(root / "fuzz_bitmap_file");
+    wave_seeds(root / "fuzz_wave_file");
     return 0;
 }

@@ -385,6 +385,41 @@ OX_API int32_t oxBarStep(void);
 OX_API void oxDeleteBar(int32_t pane);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Sound                                                                                                 */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Wave sounds play asynchronously, each on a media-control device of its own named by a device id (never 0;
+ * ids count up and are not reused before they wrap). Files are RIFF wave files (RIFF or RIFX, plain or
+ * extensible) of any kind libsndfile decodes: PCM of 8 to 32 bits, float, mu-law, A-law, IMA and MS ADPCM,
+ * GSM; 1..8 channels, 1..768000 frames a second. They play on the ALSA device when one opens and otherwise
+ * on a null sink that takes the samples at the pace of a device (oxwHostSetSoundOutput chooses). When a
+ * play ends, the window given to oxwPlayWaveMCI receives OXW_MM_MCINOTIFY in its message queue (read it with
+ * oxwHostPeekMessage) with wParam telling how and lParam the device id; the device stays open until it is
+ * closed. Any thread may call. At exit, playing sounds are stopped without a notice. */
+#define OXW_MM_MCINOTIFY 0x3B9u
+#define OXW_MCI_NOTIFY_SUCCESSFUL 1u /* the sound played to its end */
+#define OXW_MCI_NOTIFY_SUPERSEDED 2u /* not posted here: a device plays once */
+#define OXW_MCI_NOTIFY_ABORTED 4u    /* oxwStopWaveMCI or oxwCloseMCIDevice cut the sound short */
+#define OXW_MCI_NOTIFY_FAILURE 8u    /* decoding or the output failed while playing */
+/* The media-control result for a device id that is not open. */
+#define OXW_MCIERR_INVALID_DEVICE_ID 257u
+
+/* Opens the wave file at `path` and starts playing it to `window` (0: no notice; a window destroyed before
+ * the end gets none). Returns the device id at once; the caller closes the device with oxwCloseMCIDevice,
+ * typically on the notice. 0, with no device left open and no thread started, for a path of 0, a path that
+ * does not open, a folder, a pipe or device, a file that is not such a wave file, one whose header declares
+ * more sound than the file holds (data chunk length, or the "fact" frame count of block-coded kinds), and
+ * when no output takes the sound (only with OXW_SOUND_OUTPUT_ALSA) or memory or a thread cannot be had. */
+OX_API uint32_t oxwPlayWaveMCI(OxwWindow window, const char *path);
+/* Stops a playing sound: the window receives OXW_MCI_NOTIFY_ABORTED before this returns, and the device
+ * stays open. 0 (also for a device that is not playing); OXW_MCIERR_INVALID_DEVICE_ID for an id that is not
+ * open. On ALSA a stop may wait for up to a tenth of a second of queued sound. */
+OX_API uint32_t oxwStopWaveMCI(uint32_t device);
+/* Closes a device, stopping it first when it plays (the window then receives OXW_MCI_NOTIFY_ABORTED); the id
+ * is not open from then on. 0, or OXW_MCIERR_INVALID_DEVICE_ID for an id that is not open. */
+OX_API uint32_t oxwCloseMCIDevice(uint32_t device);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 
@@ -474,6 +509,15 @@ OX_API int32_t oxwHostPostMessage(OxwWindow window, uint32_t message, uintptr_t 
  * 1 when there was one; 0 when there was none or for a refused window. */
 OX_API int32_t oxwHostPeekMessage(OxwMessage *msg, OxwWindow window, uint32_t first, uint32_t last,
                                   uint32_t remove);
+
+/* Where wave sounds play from now on (sounds already playing keep their output), and the ALSA device name
+ * (0 or "": "default"). Without this call: OXW_SOUND_OUTPUT_AUTO and "default". 1; 0 for another output
+ * value, and for OXW_SOUND_OUTPUT_ALSA when the device does not open for playback now (the setting is then
+ * unchanged). */
+#define OXW_SOUND_OUTPUT_AUTO 0 /* the ALSA device when it takes the sound, else the null sink */
+#define OXW_SOUND_OUTPUT_NULL 1 /* the null sink: samples taken at the pace of a device, nothing heard */
+#define OXW_SOUND_OUTPUT_ALSA 2 /* the ALSA device only: a sound it does not take fails to play */
+OX_API int32_t oxwHostSetSoundOutput(int32_t output, const char *alsaDevice);
 
 #ifdef __cplusplus
 }

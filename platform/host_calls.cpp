@@ -1,10 +1,13 @@
 // The host-side calls of oxw.h: what a host does in place of the window system, forwarded to the platform
 // stand-in.
+#include <new>
+
 #include "oxw.h"
 #include "platform/gdi.h"
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/resources.h"
+#include "platform/sound_sink.h"
 #include "platform/window.h"
 
 using namespace ox::platform;
@@ -72,6 +75,15 @@ OX_API int32_t oxwHostPeekMessage(OxwMessage *msg, OxwWindow window, uint32_t fi
     if (!peek_message(&m, window, first, last, remove != 0)) return 0;
     if (msg) *msg = {m.window, m.message, m.wparam, m.lparam};
     return 1;
+}
+
+OX_API int32_t oxwHostSetSoundOutput(int32_t output, const char *alsaDevice) {
+    if (output < OXW_SOUND_OUTPUT_AUTO || output > OXW_SOUND_OUTPUT_ALSA) return 0;
+    try {
+        return set_sound_output(static_cast<SoundOutput>(output), alsaDevice) ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
 }
 
 }  // extern "C"

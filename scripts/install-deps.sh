@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that a job needs, when any is missing:
 #   scripts/install-deps.sh demo    the library and oxdoc: a compiler, CMake, Ninja, libpng, FreeType,
-#                                   fontconfig and the Latin, Japanese and Chinese faces the text needs
+#                                   fontconfig and the Latin, Japanese and Chinese faces the text needs,
+#                                   libsndfile and ALSA
 #   scripts/install-deps.sh test    the above, GoogleTest, Google Benchmark and the packaging tests' tools
 #   scripts/install-deps.sh fuzz    the demo's, clang and its fuzzer runtime (of the clang that is installed)
 #   scripts/install-deps.sh [all]   everything
@@ -11,7 +12,8 @@ set -euo pipefail
 job=${1:-all}
 
 demo=(cmake ninja-build g++ libpng-dev libfreetype-dev libfontconfig-dev
-      fontconfig fonts-dejavu-core fonts-ipafont-gothic fonts-wqy-microhei)
+      fontconfig fonts-dejavu-core fonts-ipafont-gothic fonts-wqy-microhei
+      libsndfile1-dev libasound2-dev)
 test=(libgtest-dev libbenchmark-dev binutils pkg-config)
 fuzz=(clang)
 case "$job" in
