@@ -385,7 +385,7 @@ OX_API int32_t oxBarStep(void);
 OX_API void oxDeleteBar(int32_t pane);
 
 /* ---------------------------------------------------------------------------------------------------- */
-/* Sound                                                                                                 */
+/* Sound and movies                                                                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 
 /* Wave sounds play asynchronously, each on a media-control device of its own named by a device id (never 0;
@@ -418,6 +418,36 @@ OX_API uint32_t oxwStopWaveMCI(uint32_t device);
 /* Closes a device, stopping it first when it plays (the window then receives OXW_MCI_NOTIFY_ABORTED); the id
  * is not open from then on. 0, or OXW_MCIERR_INVALID_DEVICE_ID for an id that is not open. */
 OX_API uint32_t oxwCloseMCIDevice(uint32_t device);
+
+/* The optional movie framework: a shared object named "QuickTime.qts", looked for, on the first
+ * initialisation, (1) among the objects already loaded into the process, by file name, (2) in the folder of
+ * the process's executable, (3) in the system folder: /usr/lib/oxwUtl unless the host names another with
+ * oxwHostSetSystemDirectory. It must export "theQuickTimeDispatcher", "_CallComponent" and
+ * "_CallComponentFunctionWithStorage", each int32_t (uint32_t selector, ...). The library calls the
+ * dispatcher only, with a selector and the framework function's arguments: 0x001D0008 InitializeQTML
+ * (int32_t flags), 0x001D0009 TerminateQTML, 0x00020001 EnterMovies, 0x00020002 ExitMovies, 0x00110001 the
+ * version query (uint32_t 0x7174696D 'qtim', int32_t *answer), each answering 0 for success or a 16-bit
+ * error code. Call order: oxwInitializeQTML, oxwEnterMovies; then oxwIsInstallQT says whether the
+ * framework is usable; at the end oxwExitMovies, oxwTerminateQTML. The state is process-wide and not
+ * guarded: call from one thread. */
+#define OXW_QTML_LIBRARY_NOT_FOUND (-2093) /* no framework library could be loaded */
+#define OXW_QTML_ENTRY_MISSING (-2094)     /* the library lacks one of the three entries */
+#define OXW_QTML_NOT_BOUND (-2095)         /* a framework function called while nothing is bound */
+
+/* Binds the framework on the first call (a later call only counts one initialisation more and returns 0).
+ * 0 on success; OXW_QTML_LIBRARY_NOT_FOUND, OXW_QTML_ENTRY_MISSING, or the framework's own non-zero
+ * answer, the library then unloaded. The installed flag becomes 1 unless the result is
+ * OXW_QTML_LIBRARY_NOT_FOUND (then 0): another failure leaves it to oxwEnterMovies to clear. */
+OX_API int16_t oxwInitializeQTML(void);
+/* Enters the framework's movie services and asks its version: when the query fails or answers below 3.0
+ * (high 16 bits below 0x0300), calls oxwExitMovies and oxwTerminateQTML and clears the installed flag. */
+OX_API void oxwEnterMovies(void);
+/* While the installed flag is set: leaves the movie services / counts one initialisation less, unbinding
+ * and unloading the framework on the last one (a termination beyond the count does nothing). */
+OX_API void oxwExitMovies(void);
+OX_API void oxwTerminateQTML(void);
+/* The installed flag: 1 or 0 (0 until the first initialisation). */
+OX_API int32_t oxwIsInstallQT(void);
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
@@ -518,6 +548,11 @@ OX_API int32_t oxwHostPeekMessage(OxwMessage *msg, OxwWindow window, uint32_t fi
 #define OXW_SOUND_OUTPUT_NULL 1 /* the null sink: samples taken at the pace of a device, nothing heard */
 #define OXW_SOUND_OUTPUT_ALSA 2 /* the ALSA device only: a sound it does not take fails to play */
 OX_API int32_t oxwHostSetSoundOutput(int32_t output, const char *alsaDevice);
+
+/* Names the system folder where the movie framework's library is looked for last; 0 or "" goes back to
+ * /usr/lib/oxwUtl. Takes effect on the next initialisation that loads the framework. 1, or 0 without
+ * memory. */
+OX_API int32_t oxwHostSetSystemDirectory(const char *folder);
 
 #ifdef __cplusplus
 }

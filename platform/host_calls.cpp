@@ -6,6 +6,7 @@
 #include "platform/gdi.h"
 #include "platform/input.h"
 #include "platform/messages.h"
+#include "platform/module_paths.h"
 #include "platform/resources.h"
 #include "platform/sound_sink.h"
 #include "platform/window.h"
@@ -81,6 +82,15 @@ OX_API int32_t oxwHostSetSoundOutput(int32_t output, const char *alsaDevice) {
     if (output < OXW_SOUND_OUTPUT_AUTO || output > OXW_SOUND_OUTPUT_ALSA) return 0;
     try {
         return set_sound_output(static_cast<SoundOutput>(output), alsaDevice) ? 1 : 0;
+    } catch (const std::bad_alloc &) {
+        return 0;
+    }
+}
+
+OX_API int32_t oxwHostSetSystemDirectory(const char *folder) {
+    try {
+        set_system_directory(folder);
+        return 1;
     } catch (const std::bad_alloc &) {
         return 0;
     }
