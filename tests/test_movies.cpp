@@ -2,7 +2,9 @@
 // test, see movie_framework/): a new one, one older than 3.0, one without an entry, and none at all.
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "oxw.h"
@@ -28,15 +30,11 @@ bool loaded(const std::string &folder) {
 
 extern "C" __attribute__((visibility("default"))) int32_t movie_standin_answer(uint32_t selector, int32_t answer) {
     using namespace ox::win::movie;
-    switch (selector) {
-    case kSelectorInitialize: g_calls += 'I'; return g_initialize_answer ? g_initialize_answer : answer;
-    case kSelectorTerminate: g_calls += 'T'; break;
-    case kSelectorEnterMovies: g_calls += 'E'; break;
-    case kSelectorExitMovies: g_calls += 'X'; break;
-    case kSelectorVersionQuery: g_calls += 'V'; break;
-    default: g_calls += '?';
-    }
-    return answer;
+    const uint32_t selectors[] = {kSelectorInitialize, kSelectorTerminate, kSelectorEnterMovies, kSelectorExitMovies,
+                                  kSelectorVersionQuery};
+    const auto *found = std::find(std::begin(selectors), std::end(selectors), selector);
+    g_calls += "ITEXV?"[found - std::begin(selectors)];
+    return selector == kSelectorInitialize && g_initialize_answer ? g_initialize_answer : answer;
 }
 
 namespace {
