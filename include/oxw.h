@@ -101,7 +101,9 @@ typedef struct OxwDibLockRec {
 /* A new white-on-nothing block: all pixels 0, header as above (biSizeImage = row bytes x height, the rest
  * 0). Depth 1 gets the table black, white; depth 8 the gray ramp (entry i = i, i, i) when `gray` is
  * non-zero, else the library's fixed 256-colour palette; 24 and 32 no table. Depth 4 returns 0 with `err`
- * untouched; any other depth, and a width or height below 1 or a block above 4 GiB, return 0 with code 0.
+ * untouched; any other depth, and a negative width or height or a block above 4 GiB, return 0 with code 0.
+ * A width or height of 0 gives a block of header and table alone (40 bytes at depth 24) that holds no
+ * pixel, so the lock and the conversions refuse it as they refuse such a block from elsewhere.
  * No memory: 0 with 8. err: set on failure. */
 OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int32_t gray, uint32_t *err)
     OX_NONNULL((5));

@@ -93,7 +93,8 @@ TEST(CreateDIB, HeaderRowPaddingAndTables) {
         uint32_t row_bytes, entries;
     };
     for (const Case &c : {Case{3, 2, 24, 0, 12, 0}, Case{1, 5, 1, 0, 4, 2}, Case{33, 1, 1, 1, 8, 2},
-                          Case{5, 3, 8, 0, 8, 256}, Case{5, 3, 8, 1, 8, 256}, Case{3, 2, 32, 0, 12, 0}}) {
+                          Case{5, 3, 8, 0, 8, 256}, Case{5, 3, 8, 1, 8, 256}, Case{3, 2, 32, 0, 12, 0},
+                          Case{0, 4, 24, 0, 0, 0}, Case{4, 0, 8, 0, 4, 256}}) {
         uint32_t err = 0xDEAD;
         Global dib(oxwCreateDIB(c.w, c.h, c.depth, c.gray, &err));
         ASSERT_TRUE(dib);
@@ -129,7 +130,7 @@ TEST(CreateDIB, HeaderRowPaddingAndTables) {
     err = 0xDEAD;
     EXPECT_EQ(oxwCreateDIB(4, 4, 4, 0, &err), 0u);
     EXPECT_EQ(err, 0xDEADu);
-    for (auto [w, h, d] : {std::tuple{4, 4, 16u}, std::tuple{0, 4, 24u}, std::tuple{4, -1, 8u}}) {
+    for (auto [w, h, d] : {std::tuple{4, 4, 16u}, std::tuple{-1, 4, 24u}, std::tuple{4, -1, 8u}}) {
         err = 0xDEAD;
         EXPECT_EQ(oxwCreateDIB(w, h, d, 0, &err), 0u);
         EXPECT_EQ(err, 0u);

@@ -120,7 +120,7 @@ extern "C" {
 
 OX_API OxwGlobal oxwCreateDIB(int32_t width, int32_t height, uint32_t depth, int32_t gray, uint32_t *err) {
     if (depth == 4) return 0;
-    if ((depth != 1 && depth != 8 && depth != 24 && depth != 32) || width < 1 || height < 1) {
+    if ((depth != 1 && depth != 8 && depth != 24 && depth != 32) || width < 0 || height < 0) {
         *err = 0;
         return 0;
     }
