@@ -167,6 +167,33 @@ uint32_t open_descriptor(const OpenRequest &rq, int *out) {
     return found ? OX_ERROR_ALREADY_EXISTS : OX_ERROR_SUCCESS;
 }
 
+// ---- exclusive holders
+
+// Takes a shared lock on the regular file at `path` for the probe's life: 32 when an open of share mode 0 (in
+// this process or another) holds the file, else 0. Holding the lock until the unlink or rename is done keeps
+// an exclusive open from slipping in between. A path that is no regular file (a link is renamed or deleted
+// itself), or that this process may not read, is not probed.
+class ShareProbe {
+public:
+    ShareProbe() = default;
+    ShareProbe(const ShareProbe &) = delete;
+    ShareProbe &operator=(const ShareProbe &) = delete;
+    ~ShareProbe() {
+        if (fd_ >= 0) close_keeping_errno(fd_);
+    }
+    uint32_t take(const char *path) {
+        struct stat st;
+        if (lstat(path, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+        fd_ = retry_eintr([&] { return ::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW); });
+        if (fd_ < 0) return 0;
+        if (retry_eintr([&] { return flock(fd_, LOCK_SH | LOCK_NB); }) == 0) return 0;
+        return errno == EWOULDBLOCK ? OX_ERROR_SHARING_VIOLATION : 0;
+    }
+
+private:
+    int fd_ = -1;
+};
+
 // ---- renaming
 
 // The code for a failed rename: a missing piece is looked for on the old path first, then on the new one.
@@ -396,9 +423,13 @@ OX_API int32_t oxSetEndOfFile(OxFileHandle file) {
 
 OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err) {
     *err = 0;
+    ShareProbe source, target;
     uint32_t code = !newPath || !oldPath ? OX_ERROR_INVALID_PARAMETER
                     : !*newPath || !*oldPath ? OX_ERROR_PATH_NOT_FOUND
-                                             : rename_no_replace(newPath, oldPath);
+                                             : 0;
+    if (code == 0) code = source.take(oldPath);
+    if (code == 0) code = target.take(newPath);
+    if (code == 0) code = rename_no_replace(newPath, oldPath);
     if (code == 0) return 1;
     *err = code;
     return fail(code, 0);
@@ -408,11 +439,13 @@ OX_API int32_t oxDeleteFile(const char *path, uint32_t *err) {
     *err = 0;
     uint32_t code = 0;
     struct stat st;
+    ShareProbe probe;
     if (!path) code = OX_ERROR_INVALID_PARAMETER;
     else if (!*path) code = OX_ERROR_PATH_NOT_FOUND;
     else if (lstat(path, &st) != 0) code = win_error_for_path(errno, path);
     else if (S_ISDIR(st.st_mode) || (S_ISREG(st.st_mode) && is_read_only(st))) code = OX_ERROR_ACCESS_DENIED;
-    else if (unlink(path) != 0) code = win_error_for_path(errno, path);
+    else code = probe.take(path);
+    if (code == 0 && unlink(path) != 0) code = win_error_for_path(errno, path);
     if (code == 0) return 1;
     *err = code;
     return fail(code, 0);

@@ -258,13 +258,14 @@ OX_API int32_t oxSetEndOfFile(OxFileHandle file);
 
 /* Renames `oldPath` to `newPath` (new name first); files and folders. Never replaces: an existing `newPath`
  * gives 183. A missing `oldPath` gives 2 (3 for a missing folder), a missing folder of `newPath` 3. A regular
- * file moves to another file system by copy (data, mode, times), flush and removal of the original.
+ * file moves to another file system by copy (data, mode, times), flush and removal of the original. A file
+ * that an open of share mode 0 holds (in this process or another), as source or as target, gives 32.
  * Non-zero on success. err: cleared, then set. */
 OX_API int32_t oxChangeFileName(const char *newPath, const char *oldPath, uint32_t *err) OX_NONNULL((3));
 
 /* Deletes a file (a symbolic link itself, not its target). A read-only file (no write permission bit) and a
- * folder are refused with 5; a missing file gives 2, a missing folder 3. Non-zero on success.
- * err: cleared, then set. */
+ * folder are refused with 5; a missing file gives 2, a missing folder 3; a file that an open of share mode 0
+ * holds (in this process or another) gives 32. Non-zero on success. err: cleared, then set. */
 OX_API int32_t oxDeleteFile(const char *path, uint32_t *err) OX_NONNULL((2));
 
 /* 1 with code 5 when the file (or folder) has no write permission bit at all (read-only); 0 with code 0

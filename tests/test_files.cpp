@@ -333,6 +333,31 @@ TEST(FilesShare, ExclusiveAndSharedOpensAcrossProcesses) {
     ASSERT_EQ(open_into(f, path, kRead, 0, OX_OPEN_EXISTING, err), 1);
 }
 
+// An exclusive holder in another process keeps its file from being deleted or renamed, as the source or as
+// the target of a rename; a shared holder does not.
+TEST(FilesShare, ExclusiveHolderStopsDeleteAndRename) {
+    TempDir dir;
+    const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c");
+    write_bytes(a, pattern(10));
+    write_bytes(b, pattern(5));
+    uint32_t err = 0;
+    {
+        Holder child(a, OX_FILE_SHARE_EXCLUSIVE);
+        ASSERT_TRUE(child.opened);
+        for (const auto &[to, from] : {std::pair{std::string(), a}, std::pair{c, a}, std::pair{a, b}}) {
+            const int32_t r =
+                to.empty() ? oxDeleteFile(from.c_str(), &err) : oxChangeFileName(to.c_str(), from.c_str(), &err);
+            EXPECT_EQ(r, 0) << to << " <- " << from;
+            EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION) << to << " <- " << from;
+        }
+        EXPECT_EQ(read_bytes(a), pattern(10));
+    }
+    Holder child(a, kShared);
+    ASSERT_TRUE(child.opened);
+    EXPECT_EQ(oxChangeFileName(c.c_str(), a.c_str(), &err), 1);
+    EXPECT_EQ(oxDeleteFile(c.c_str(), &err), 1);
+}
+
 TEST(FilesNames, RenameDeleteAndCreateFolder) {
     TempDir dir;
     const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c"), d = dir.file("d"), sub = dir.file("sub");
