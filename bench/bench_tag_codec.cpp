@@ -141,7 +141,7 @@ void BM_EncodeReference(benchmark::State &state) {
     Picture &p = picture(static_cast<int>(state.range(0)));
     for (auto _ : state) {
         uint32_t err;
-        OxHandle b = encode_tag_image_reference(p.image, 0x1234, &err);
+        OxHandle b = plain::encode_tag_image(p.image, 0x1234, &err);
         benchmark::DoNotOptimize(b);
         oxFree(b);
     }
@@ -165,7 +165,7 @@ void BM_DecodeReference(benchmark::State &state) {
     const auto *data = static_cast<const uint8_t *>(oxLock(p.block));
     for (auto _ : state) {
         uint32_t err;
-        OxHandle img = decode_tag_image_reference(data, oxGetHandleSize(p.block), 0x1234, &err);
+        OxHandle img = plain::decode_tag_image(data, oxGetHandleSize(p.block), 0x1234, &err);
         benchmark::DoNotOptimize(img);
         oxFree(img);
     }

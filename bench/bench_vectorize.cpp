@@ -129,11 +129,11 @@ const Picture &picture(int32_t w, int32_t h) {
 void run(benchmark::State &state, bool reference) {
     const int32_t w = int32_t(state.range(0)), h = int32_t(state.range(1));
     const Picture &pic = picture(w, h);
-    const bool previous = ox::document::use_reference_tracer(reference);
     uint32_t total = 0, contours = 0;
     for (auto _ : state) {
         uint32_t err = 0;
-        const OxHandle block = oxImageToVector(pic.image, &err);
+        const OxHandle block =
+            reference ? ox::document::plain::image_to_vector(pic.image, &err) : oxImageToVector(pic.image, &err);
         if (block == 0) {
             state.SkipWithError("oxImageToVector failed");
             break;
@@ -143,7 +143,6 @@ void run(benchmark::State &state, bool reference) {
         contours = (p[4] << 8) | p[5];
         oxFree(block);
     }
-    ox::document::use_reference_tracer(previous);
     state.counters["ink_%"] = 100 * pic.ink;
     state.counters["contours"] = contours;
     state.counters["outline_KB"] = total / 1024.0;

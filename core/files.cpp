@@ -246,6 +246,9 @@ uint32_t move_across_devices(const char *new_path, const char *old_path) {
     return code;
 }
 
+
+}  // namespace
+
 uint32_t rename_no_replace(const char *new_path, const char *old_path) {
     if (renameat2(AT_FDCWD, old_path, AT_FDCWD, new_path, RENAME_NOREPLACE) == 0) return 0;
     int e = errno;
@@ -270,8 +273,6 @@ uint32_t rename_no_replace(const char *new_path, const char *old_path) {
     if (e == EXDEV) return move_across_devices(new_path, old_path);
     return rename_error(e, new_path, old_path);
 }
-
-}  // namespace
 
 int fd_of(OxFileHandle file) {
     // 0 is never handed out (see move_off_zero), so it cannot name an open file of ours.

@@ -11,6 +11,10 @@ namespace ox::core {
 // The descriptor behind a file handle, or -1 for 0, OX_INVALID_FILE and values that cannot be one.
 int fd_of(OxFileHandle file);
 
+// oxChangeFileName's rename and its code (0 on success), without the test for exclusive holders: for a
+// caller that holds the file itself.
+uint32_t rename_no_replace(const char *new_path, const char *old_path);
+
 // Owns an open file handle and closes it at the end of scope (OX_INVALID_FILE when empty).
 class FileGuard {
 public:

@@ -166,8 +166,8 @@ int32_t Replacement::commit(OxFileHandle like, bool replace, uint32_t *err) {
             *err = win_error_from_errno(errno);
             return 0;
         }
-    } else if (!oxChangeFileName(target_.c_str(), temp_path_.c_str(), err)) {
-        return 0;
+    } else if ((*err = core::rename_no_replace(target_.c_str(), temp_path_.c_str())) != 0) {
+        return 0;  // the temporary file is ours, held exclusively: oxChangeFileName would refuse it
     }
     committed_ = true;
     // The new file stays locked until here, so that no other call works on it before this one is done.

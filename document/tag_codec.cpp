@@ -369,7 +369,7 @@ OxHandle decode_tag_image(const uint8_t *data, std::size_t size, uint32_t id, ui
 // ------------------------------------------------------------------------------------------------------
 // Reference paths
 
-OxHandle encode_tag_image_reference(OxHandle image, uint32_t id, uint32_t *err) {
+OxHandle plain::encode_tag_image(OxHandle image, uint32_t id, uint32_t *err) {
     Source src;
     if (!check_source(image, id, src)) {
         *err = 0;
@@ -452,7 +452,7 @@ OxHandle encode_tag_image_reference(OxHandle image, uint32_t id, uint32_t *err) 
     return block;
 }
 
-OxHandle decode_tag_image_reference(const uint8_t *data, std::size_t size, uint32_t id, uint32_t *err) {
+OxHandle plain::decode_tag_image(const uint8_t *data, std::size_t size, uint32_t id, uint32_t *err) {
     Stream s;
     if (!parse_stream(data, size, id, s)) {
         *err = OX_ERR_NOT_TAGGED_DOCUMENT;

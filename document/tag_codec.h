@@ -44,7 +44,9 @@ bool decode_tag_pixels(const uint8_t *data, std::size_t size, uint32_t id, const
 // pixel accessors, with the reordered work block and the per-pixel state machine; and the decoder that
 // unpacks into a work block with a column counter and then places pixels by the origin formula. Same
 // results and refusals as the fast paths above, which the tests compare against them.
-OxHandle encode_tag_image_reference(OxHandle image, uint32_t id, uint32_t *err);
-OxHandle decode_tag_image_reference(const uint8_t *data, std::size_t size, uint32_t id, uint32_t *err);
+namespace plain {
+OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err);
+OxHandle decode_tag_image(const uint8_t *data, std::size_t size, uint32_t id, uint32_t *err);
+}  // namespace plain
 
 }  // namespace ox::document

@@ -5,7 +5,6 @@
 
 #include <sys/mman.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -22,7 +21,6 @@ namespace {
 // threads one after another instead of letting them share it.
 std::mutex g_grid_mutex;
 CellGrid g_grid;
-std::atomic<bool> g_reference{false};
 
 void put_u16(std::vector<uint8_t> &out, std::size_t at, uint32_t v) {
     out[at] = static_cast<uint8_t>(v >> 8);
@@ -159,13 +157,11 @@ void finish_outline(std::vector<uint8_t> &out, std::size_t contours) {
     put_u16(out, 4, static_cast<uint32_t>(contours));
 }
 
-bool use_reference_tracer(bool on) { return g_reference.exchange(on); }
+namespace {
 
-}  // namespace ox::document
+using Tracer = OutlineStatus (*)(const InkMap &, CellGrid &, std::vector<uint8_t> &);
 
-using namespace ox::document;
-
-extern "C" OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err) {
+OxHandle image_to_vector(OxHandle image, uint32_t *err, Tracer trace) {
     ox::image::ScopedImageLock lock(image);
     if (!lock.ok()) {
         *err = OX_ERROR_INVALID_HANDLE;
@@ -206,7 +202,7 @@ extern "C" OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err) {
         // The tracer writes all over the grid; large pages spare it one fault per 4 KB.
         madvise(oxLock(grid_handle), grid_size, MADV_HUGEPAGE);
         init_cell_grid(g_grid, static_cast<uint8_t *>(oxLock(grid_handle)), w, h);
-        status = g_reference.load() ? trace_outlines_reference(ink, g_grid, out) : trace_outlines(ink, g_grid, out);
+        status = trace(ink, g_grid, out);
         oxUnlock(grid_handle);
         oxFree(grid_handle);
         g_grid = CellGrid{};
@@ -225,4 +221,16 @@ extern "C" OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err) {
     std::memcpy(oxLock(block), out.data(), out.size());
     oxUnlock(block);
     return block;
+}
+
+}  // namespace
+
+OxHandle plain::image_to_vector(OxHandle image, uint32_t *err) {
+    return document::image_to_vector(image, err, plain::trace_outlines);
+}
+
+}  // namespace ox::document
+
+extern "C" OX_API OxHandle oxImageToVector(OxHandle image, uint32_t *err) {
+    return ox::document::image_to_vector(image, err, ox::document::trace_outlines);
 }

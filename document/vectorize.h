@@ -105,11 +105,13 @@ void finish_outline(std::vector<uint8_t> &out, std::size_t contours);
 
 // Traces every ring of the ink into `out` (the whole outline block, header included). The grid must be
 // zero-filled; it is left in an unspecified state. Both tracers give the same bytes: trace_outlines is the
-// one in use, trace_outlines_reference follows the algorithm cell by cell and serves as its check.
+// one in use, plain::trace_outlines follows the algorithm cell by cell and serves as its check.
 OutlineStatus trace_outlines(const InkMap &ink, CellGrid &grid, std::vector<uint8_t> &out);
-OutlineStatus trace_outlines_reference(const InkMap &ink, CellGrid &grid, std::vector<uint8_t> &out);
 
-// Test switch: makes oxImageToVector use the reference tracer. Returns the previous setting.
-bool use_reference_tracer(bool on);
+namespace plain {
+OutlineStatus trace_outlines(const InkMap &ink, CellGrid &grid, std::vector<uint8_t> &out);
+// oxImageToVector with plain::trace_outlines.
+OxHandle image_to_vector(OxHandle image, uint32_t *err);
+}  // namespace plain
 
 }  // namespace ox::document

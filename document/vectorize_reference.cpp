@@ -159,7 +159,7 @@ bool write_contour(std::vector<uint8_t> &out, const std::string &s, int64_t x, i
 
 }  // namespace
 
-OutlineStatus trace_outlines_reference(const InkMap &ink, CellGrid &grid, std::vector<uint8_t> &out) {
+OutlineStatus plain::trace_outlines(const InkMap &ink, CellGrid &grid, std::vector<uint8_t> &out) {
     const int32_t w = ink.width, h = ink.height;
     RefGrid g(grid, w, h);
     for (int32_t y = 0; y < h; ++y)

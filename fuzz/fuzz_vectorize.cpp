@@ -25,10 +25,8 @@ void check(bool ok) {
 uint32_t be16(const uint8_t *p) { return (p[0] << 8) | p[1]; }
 
 std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
-    const bool previous = ox::document::use_reference_tracer(reference);
     *err = kUntouched;
-    const OxHandle block = oxImageToVector(img, err);
-    ox::document::use_reference_tracer(previous);
+    const OxHandle block = reference ? ox::document::plain::image_to_vector(img, err) : oxImageToVector(img, err);
     if (block == 0) return {};
     const auto *p = static_cast<const uint8_t *>(oxLock(block));
     const uint32_t total = (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];

@@ -41,28 +41,23 @@ __attribute__((target("avx2"))) void bgr_avx2(const uint8_t *src, uint8_t *dst, 
         bgr_from_32(s, d, n - i);
 }
 
-void swap_24_avx2(const uint8_t *src, uint8_t *dst, int32_t n) { bgr_avx2<3>(src, dst, n); }
-void bgr_from_32_avx2(const uint8_t *src, uint8_t *dst, int32_t n) { bgr_avx2<4>(src, dst, n); }
-
 void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n) {
     if (core::has_avx2())
-        swap_24_avx2(src, dst, n);
+        bgr_avx2<3>(src, dst, n);
     else
         swap_24(src, dst, n);
 }
 
 void bgr_from_32_wide(const uint8_t *src, uint8_t *dst, int32_t n) {
     if (core::has_avx2())
-        bgr_from_32_avx2(src, dst, n);
+        bgr_avx2<4>(src, dst, n);
     else
         bgr_from_32(src, dst, n);
 }
 
 #else
 
-void swap_24_avx2(const uint8_t *src, uint8_t *dst, int32_t n) { swap_24(src, dst, n); }
 void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n) { swap_24(src, dst, n); }
-void bgr_from_32_avx2(const uint8_t *src, uint8_t *dst, int32_t n) { bgr_from_32(src, dst, n); }
 void bgr_from_32_wide(const uint8_t *src, uint8_t *dst, int32_t n) { bgr_from_32(src, dst, n); }
 
 #endif

@@ -47,11 +47,9 @@ inline void swap_24(const uint8_t *src, uint8_t *dst, int32_t n) {
     }
 }
 
-// swap_24 eight pixels a step with AVX2 where the processor has it (chosen once, at the first call); the
-// same bytes, exactly 3n of them written.
+// swap_24 eight pixels a step with AVX2 where the processor feature record allows it; the same bytes,
+// exactly 3n of them written.
 void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n);
-// The AVX2 kernel behind it, for the tests: only where core::has_avx2().
-void swap_24_avx2(const uint8_t *src, uint8_t *dst, int32_t n);
 
 // n 32-bit image pixels (fourth, red, green, blue) as blue, green, red. Each 4-byte store runs one byte
 // into the next pixel, which that pixel's store then covers; the last pixel is stored bytewise, so exactly
@@ -70,10 +68,8 @@ inline void bgr_from_32(const uint8_t *src, uint8_t *dst, int32_t n) {
     }
 }
 
-// bgr_from_32 eight pixels a step with AVX2 where the processor has it; the same bytes, exactly 3n of them
-// written.
+// bgr_from_32 eight pixels a step with AVX2 where the processor feature record allows it; the same bytes,
+// exactly 3n of them written.
 void bgr_from_32_wide(const uint8_t *src, uint8_t *dst, int32_t n);
-// The AVX2 kernel behind it, for the tests: only where core::has_avx2().
-void bgr_from_32_avx2(const uint8_t *src, uint8_t *dst, int32_t n);
 
 }  // namespace ox::image::bgr

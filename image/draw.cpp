@@ -267,8 +267,8 @@ void draw_into(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, co
 // Runs f.template operator()<Bits, Gray>(wide) for the image's depth and gray setting; `wide` says whether
 // the AVX2 kernels may run.
 template <class F>
-void by_depth(const OxImageHeader &h, const DrawArgs &a, DrawKernels kernels, F f) {
-    const bool avx2 = kernels != DrawKernels::portable && core::has_avx2();
+void by_depth(const OxImageHeader &h, const DrawArgs &a, F f) {
+    const bool avx2 = core::has_avx2();
     switch (h.bitCount) {
     case 1: f.template operator()<1, false>(false); break;
     case 8: f.template operator()<8, false>(false); break;
@@ -285,33 +285,29 @@ void by_depth(const OxImageHeader &h, const DrawArgs &a, DrawKernels kernels, F 
 
 }  // namespace
 
-int32_t image_draw_with(const DrawArgs &a, const OxRect *visible, DrawKernels kernels, TileSink sink, void *context) {
+int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink sink, void *context) {
     ScopedImageLock img(a.image);
     if (!img.ok()) return 0;
     DrawPlan p;
     const PlanResult r = plan_draw(a, img.header(), &p);
     if (r != PlanResult::draw) return r == PlanResult::refuse ? 0 : 1;
-    by_depth(img.header(), a, kernels, [&]<int Bits, bool Gray>(bool avx2) {
+    by_depth(img.header(), a, [&]<int Bits, bool Gray>(bool avx2) {
         draw_tiles<Bits, Gray>(img.rec(), a, p, visible, avx2, sink, context);
     });
     return 1;
-}
-
-int32_t image_draw_visible(const DrawArgs &a, const OxRect *visible, TileSink sink, void *context) {
-    return image_draw_with(a, visible, DrawKernels::best, sink, context);
 }
 
 int32_t image_draw(const DrawArgs &a, TileSink sink, void *context) {
     return image_draw_visible(a, nullptr, sink, context);
 }
 
-int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target, DrawKernels kernels) {
+int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target) {
     ScopedImageLock img(a.image);
     if (!img.ok()) return 0;
     DrawPlan p;
     const PlanResult r = plan_draw(a, img.header(), &p);
     if (r != PlanResult::draw) return r == PlanResult::refuse ? 0 : 1;
-    by_depth(img.header(), a, kernels,
+    by_depth(img.header(), a,
              [&]<int Bits, bool Gray>(bool avx2) { draw_into<Bits, Gray>(img.rec(), a, p, target, avx2); });
     return 1;
 }
@@ -343,8 +339,7 @@ OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int
         // A 32-bit surface gets the tiles' pixels written straight into it.
         const ox::platform::SurfacePixels surface(dc);
         if (surface.pixels)
-            return image_draw_into(args, {surface.pixels, surface.stride, surface.width, surface.height},
-                                   DrawKernels::best);
+            return image_draw_into(args, {surface.pixels, surface.stride, surface.width, surface.height});
     }
     // Elsewhere (a monochrome bitmap) each tile goes through the DIB transfer. Tiles that miss the
     // context's pixels would put nothing there; a context without pixels gets none.

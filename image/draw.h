@@ -59,13 +59,8 @@ int32_t image_draw(const DrawArgs &args, TileSink sink, void *context);
 // The same, leaving out the tiles that lie wholly outside `visible` (the device's pixels): they would put
 // nothing on the device. `visible` 0 leaves out none.
 int32_t image_draw_visible(const DrawArgs &args, const OxRect *visible, TileSink sink, void *context);
+// Both take the widest row kernels that the processor feature record allows (AVX2 for 24- and 32-bit images).
 
-// The row kernels the fast path runs: the best this processor has (AVX2 for 24- and 32-bit images where
-// it is there), or the portable ones. image_draw_visible takes the best; the tests run each against the
-// reference.
-enum class DrawKernels { best, portable };
-int32_t image_draw_with(const DrawArgs &args, const OxRect *visible, DrawKernels kernels, TileSink sink,
-                        void *context);
 // A 32-bit surface to draw into directly: `width` x `height` pixels of blue, green, red, 0, top row first,
 // rows `stride` bytes apart.
 struct SurfaceTarget {
@@ -77,7 +72,7 @@ struct SurfaceTarget {
 // would put there; the rest is left alone. Destination rows are built across up to 16 tile columns at a
 // time straight into the surface's words, not tile by tile, so that the source streams a row at a time.
 // Returns what oxImageDraw returns.
-int32_t image_draw_into(const DrawArgs &args, const SurfaceTarget &target, DrawKernels kernels);
+int32_t image_draw_into(const DrawArgs &args, const SurfaceTarget &target);
 
 
 namespace plain {

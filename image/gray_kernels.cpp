@@ -6,6 +6,7 @@
 #define OX_GRAY_X86 1
 #endif
 
+#include "core/cpu.h"
 #include "image/gray.h"
 
 namespace ox::image {
@@ -167,9 +168,9 @@ void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *o
 }  // namespace kernels
 
 void gray_order_a_run(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out) {
-    if (kernels::has_avx2())
+    if (core::has_avx2())
         kernels::gray_order_a_avx2(pixels, n, bpp, out);
-    else if (kernels::has_ssse3())
+    else if (core::has_ssse3())
         kernels::gray_order_a_ssse3(pixels, n, bpp, out);
     else
         kernels::gray_order_a_scalar(pixels, n, bpp, out);

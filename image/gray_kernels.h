@@ -11,23 +11,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "core/cpu.h"
-
 namespace ox::image {
 
 // out[i] = the order-A gray value of pixel i of a run of n pixels of bpp bytes (3 or 4); red is at byte
 // bpp - 3 of each pixel, then green and blue.
 void gray_order_a_run(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
-
-namespace kernels {
-// The variants behind gray_order_a_run, for the tests: a pixel at a time, eight at a time with SSSE3 and
-// sixteen at a time with AVX2 (has_ssse3() and has_avx2() say whether those may run here).
-void gray_order_a_scalar(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
-void gray_order_a_ssse3(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
-void gray_order_a_avx2(const uint8_t *pixels, std::size_t n, int bpp, uint8_t *out);
-using core::has_avx2;
-using core::has_avx512vbmi;  // the gray-layer kernels use AVX-512F, BW and VBMI
-using core::has_ssse3;
-}  // namespace kernels
+// Sixteen pixels a step with AVX2, eight with SSSE3, else one, as the processor feature record allows.
 
 }  // namespace ox::image

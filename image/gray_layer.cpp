@@ -8,6 +8,7 @@
 #define OX_GRAY_LAYER_X86 1
 #endif
 
+#include "core/cpu.h"
 #include "image/bytes.h"
 #include "image/convert.h"
 #include "image/gray_kernels.h"
@@ -260,7 +261,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void gray_layer_to_normal
             }
         }
     }
-    if (has_avx2())
+    if (core::has_avx2())
         gray_layer_to_normal_avx2(p + 4 * i, n - i);
     else
         gray_layer_to_normal_table(p + 4 * i, n - i);
@@ -276,9 +277,9 @@ void gray_layer_to_normal_avx512(uint8_t *p, std::size_t n) { gray_layer_to_norm
 }  // namespace kernels
 
 void gray_layer_to_normal(uint8_t *pixels, std::size_t n) {
-    if (kernels::has_avx512vbmi())
+    if (core::has_avx512vbmi())
         kernels::gray_layer_to_normal_avx512(pixels, n);
-    else if (kernels::has_avx2())
+    else if (core::has_avx2())
         kernels::gray_layer_to_normal_avx2(pixels, n);
     else
         kernels::gray_layer_to_normal_table(pixels, n);

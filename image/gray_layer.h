@@ -17,15 +17,7 @@ namespace ox::image {
 // Fourth channel 0 for every pixel; white pixels (colour bytes all 255) and pixels with a = 255 become
 // white, pixels with a = 0 black, the others gray_layer_byte(a, c) per colour byte.
 void gray_layer_to_normal(uint8_t *pixels, std::size_t n);
-
-namespace kernels {
-// The variants behind gray_layer_to_normal, for the tests: a looked-up table per pixel (whole quads of
-// white, white-mixed or unmixed pixels at a time), and eight pixels at a time in integers with AVX2 (when
-// has_avx2() of gray_kernels.h says so), sixteen at a time with AVX-512BW and VBMI (when has_avx512vbmi()
-// there says so).
-void gray_layer_to_normal_table(uint8_t *pixels, std::size_t n);
-void gray_layer_to_normal_avx2(uint8_t *pixels, std::size_t n);
-void gray_layer_to_normal_avx512(uint8_t *pixels, std::size_t n);
-}  // namespace kernels
+// As the processor feature record allows: sixteen pixels at a time in integers with AVX-512BW and VBMI, eight
+// with AVX2, else a looked-up table per pixel (whole quads of white, white-mixed or unmixed pixels at a time).
 
 }  // namespace ox::image

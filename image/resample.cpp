@@ -6,10 +6,11 @@
 #include "image/pixel.h"
 
 namespace ox::image {
+namespace {
 
+// Everything but the samplers is shared: `fast` chooses theirs or the plain ones.
 int32_t change_resolution(OxHandle dst, const ResampleRects &r, OxHandle src, int32_t mode, uint32_t *err,
-                          ResamplePath path) {
-    const bool fast = path == ResamplePath::fast;
+                          bool fast) {
     // No way makes or frees an image: a missing image fails as one that cannot be locked, the copy
     // shortcut included (oxImageCopy would create a destination for 0 or free it for a source of 0).
     if (dst == 0 || src == 0) {
@@ -53,12 +54,13 @@ int32_t change_resolution(OxHandle dst, const ResampleRects &r, OxHandle src, in
     return 1;
 }
 
+}  // namespace
+
 namespace plain {
 
 int32_t change_resolution(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src,
                           int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err) {
-    return ox::image::change_resolution(dst, {dx, dy, dw, dh, sx, sy, sw, sh}, src, mode, err,
-                                        ResamplePath::plain);
+    return ox::image::change_resolution(dst, {dx, dy, dw, dh, sx, sy, sw, sh}, src, mode, err, false);
 }
 
 }  // namespace plain
@@ -69,8 +71,7 @@ extern "C" {
 
 OX_API int32_t oxImageChangeResolution(OxHandle dst, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle src,
                                        int32_t sx, int32_t sy, int32_t sw, int32_t sh, int32_t mode, uint32_t *err) {
-    return ox::image::change_resolution(dst, {dx, dy, dw, dh, sx, sy, sw, sh}, src, mode, err,
-                                        ox::image::ResamplePath::fast);
+    return ox::image::change_resolution(dst, {dx, dy, dw, dh, sx, sy, sw, sh}, src, mode, err, true);
 }
 
 }  // extern "C"

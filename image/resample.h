@@ -15,13 +15,6 @@ struct ResampleRects {
     int32_t sx, sy, sw, sh;
 };
 
-enum class ResamplePath { fast, plain };
-
-// oxImageChangeResolution with the samplers of the chosen path; everything else (copy shortcuts, locking,
-// routing) is shared.
-int32_t change_resolution(OxHandle dst, const ResampleRects &r, OxHandle src, int32_t mode, uint32_t *err,
-                          ResamplePath path);
-
 // Samplers on locked images of supported depths. Box sampling applies the source-size-0 rule itself; area
 // sampling and the half-size shortcut take 8-, 24- and 32-bit images only, the shortcut two images of one
 // depth with a source at least twice the destination image in each direction.

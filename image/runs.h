@@ -100,7 +100,7 @@ public:
     }
 
     // The read-modify-write loop, portable 16-byte vectors; and the same with 32-byte vectors where the
-    // processor has them (core::has_avx2() says so). Both leave the same bytes; public for the tests that say so.
+    // processor feature record allows them. Both leave the same bytes.
     void apply_read_modify_write(uint8_t *p, std::size_t n) const {
         for (; n >= kPeriod; n -= kPeriod, p += kPeriod)
             for (std::size_t i = 0; i < kPeriod; i += 16)

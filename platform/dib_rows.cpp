@@ -3,12 +3,15 @@
 
 #include <cstring>
 
+#include "core/cpu.h"
+
 #if defined(__x86_64__)
 #include <immintrin.h>
 #define OX_ROWS_X86 1
 #endif
 
 namespace ox::platform::rows {
+namespace {
 
 void bgr24_to_surface_portable(const uint8_t *s, std::size_t n, uint32_t *out) {
     // Stored blue, green, red is the surface's order: four pixels are 12 bytes, read as two words and
@@ -48,17 +51,15 @@ __attribute__((target("avx2"))) void bgr24_to_surface_avx2(const uint8_t *s, std
     if (i < n) bgr24_to_surface_portable(s, n - i, out + i);
 }
 
-#else
-
-void bgr24_to_surface_avx2(const uint8_t *s, std::size_t n, uint32_t *out) { bgr24_to_surface_portable(s, n, out); }
-
 #endif
 
+}  // namespace
+
 void bgr24_to_surface(const uint8_t *src, std::size_t n, uint32_t *out) {
-    if (has_avx2())
-        bgr24_to_surface_avx2(src, n, out);
-    else
-        bgr24_to_surface_portable(src, n, out);
+#if OX_ROWS_X86
+    if (core::has_avx2()) return bgr24_to_surface_avx2(src, n, out);
+#endif
+    bgr24_to_surface_portable(src, n, out);
 }
 
 }  // namespace ox::platform::rows

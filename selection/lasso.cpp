@@ -74,8 +74,7 @@ void white_out(const Plane &img, const Plane &m, const Plane *o, int64_t offset_
                 _mm_prefetch(reinterpret_cast<const char *>(irow + base * Bytes + kAhead + j), _MM_HINT_T0);
 #endif
             const int64_t n = std::min<int64_t>(64, w - base);
-            const uint64_t white = n == 64 && wide ? white_word_wide<Bytes>(irow + base * Bytes)
-                                                   : white_word<Bytes>(irow + base * Bytes, n);
+            const uint64_t white = white_bits<Bytes>(irow + base * Bytes, n, wide);
             if (white == 0) continue;
             or_bits(mrow, base, w, white);
             if (orow != nullptr) or_bits(orow, base + offset_x, o->width, white);

@@ -1,7 +1,8 @@
 // The white pixels of rows of 24- and 32-bit pixels as words of bits, for the white-out: a pixel is white
 // when its three colour bytes are 255 (the fourth byte of a 32-bit pixel is not looked at). Words hold 64
 // pixels, the first in the most significant bit. white_word is the portable version for any count;
-// white_word_wide takes 64 pixels in 32-byte vectors and may run only where has_wide_white_words() says so.
+// white_word_wide takes 64 pixels in 32-byte vectors and may run only where has_wide_white_words() says so;
+// white_bits chooses.
 #pragma once
 
 #include <array>
@@ -87,7 +88,7 @@ inline uint64_t white_word<3>(const uint8_t *p, int64_t n) {
 }
 #endif
 
-// True where the processor has what white_word_wide needs (AVX2 and BMI2).
+// True where the processor feature record allows what white_word_wide needs (AVX2 and BMI2).
 bool has_wide_white_words();
 
 template <int Bytes>
@@ -96,5 +97,12 @@ template <>
 uint64_t white_word_wide<3>(const uint8_t *p);
 template <>
 uint64_t white_word_wide<4>(const uint8_t *p);
+
+// The white pixels among the n (at most 64) pixels from p: a whole word through white_word_wide when `wide`
+// (has_wide_white_words(), asked once by the caller), else white_word.
+template <int Bytes>
+inline uint64_t white_bits(const uint8_t *p, int64_t n, bool wide) {
+    return n == 64 && wide ? white_word_wide<Bytes>(p) : white_word<Bytes>(p, n);
+}
 
 }  // namespace ox::selection

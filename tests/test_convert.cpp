@@ -3,6 +3,7 @@
 #include <random>
 #include <vector>
 
+#include "core/cpu.h"
 #include "image/convert.h"
 #include "image/gray.h"
 #include "image/gray_kernels.h"
@@ -53,10 +54,6 @@ TEST(Gray, OrdersTruncateAndTheShortcutsAgreeForEveryColour) {
 TEST(GrayKernels, EqualTheDoubleFormulaForEveryColour) {
     using namespace ox::image;
     constexpr std::size_t kColours = std::size_t{1} << 24;
-    using AKernel = void (*)(const uint8_t *, std::size_t, int, uint8_t *);
-    std::vector<AKernel> a_kernels{kernels::gray_order_a_scalar};
-    if (kernels::has_ssse3()) a_kernels.push_back(kernels::gray_order_a_ssse3);
-    if (kernels::has_avx2()) a_kernels.push_back(kernels::gray_order_a_avx2);
     for (int bpp : {3, 4}) {
         std::vector<uint8_t> px(kColours * bpp), out(kColours);
         for (std::size_t i = 0; i < kColours; ++i) {
@@ -64,10 +61,11 @@ TEST(GrayKernels, EqualTheDoubleFormulaForEveryColour) {
             p[0] = static_cast<uint8_t>(i >> 16), p[1] = static_cast<uint8_t>(i >> 8), p[2] = static_cast<uint8_t>(i);
             if (bpp == 4) px[i * 4] = static_cast<uint8_t>(i * 7);  // the fourth channel plays no part
         }
-        for (std::size_t k = 0; k < a_kernels.size(); ++k) {
+        for (const uint32_t k : ox::core::cpu_feature_levels(ox::core::kSsse3 | ox::core::kAvx2)) {
+            const ox::core::CpuFeatureLimit limit(k);
             std::fill(out.begin(), out.end(), 0xEE);
-            a_kernels[k](px.data() + bpp, kColours - 1, bpp, out.data() + 1);
-            a_kernels[k](px.data(), 1, bpp, out.data());
+            gray_order_a_run(px.data() + bpp, kColours - 1, bpp, out.data() + 1);
+            gray_order_a_run(px.data(), 1, bpp, out.data());
             for (std::size_t i = 0; i < kColours; ++i)
                 if (out[i] != gray_order_a(i >> 16, (i >> 8) & 0xFF, i & 0xFF))
                     FAIL() << "kernel " << k << ", " << bpp << " bytes, colour 0x" << std::hex << i;
@@ -94,14 +92,11 @@ TEST(GrayLayerKernels, EqualThePerPixelPathForEveryPair) {
     Handle expected = clone(layer.get());
     plain::image_convert_gray_to_normal(expected.get());
     const Bytes want = pixels(expected.get());
-    using Kernel = void (*)(uint8_t *, std::size_t);
-    std::vector<Kernel> layer_kernels{kernels::gray_layer_to_normal_table};
-    if (kernels::has_avx2()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx2);
-    if (kernels::has_avx512vbmi()) layer_kernels.push_back(kernels::gray_layer_to_normal_avx512);
-    for (std::size_t k = 0; k < layer_kernels.size(); ++k) {
+    for (const uint32_t k : ox::core::cpu_feature_levels(ox::core::kAvx2 | ox::core::kAvx512Vbmi)) {
+        const ox::core::CpuFeatureLimit limit(k);
         Bytes got = before;
-        layer_kernels[k](got.data() + 4, got.size() / 4 - 1);
-        layer_kernels[k](got.data(), 1);
+        gray_layer_to_normal(got.data() + 4, got.size() / 4 - 1);
+        gray_layer_to_normal(got.data(), 1);
         for (std::size_t i = 0; i < got.size(); ++i)
             if (got[i] != want[i]) FAIL() << "kernel " << k << ", pixel " << i / 4 << ", byte " << i % 4;
     }

@@ -355,24 +355,23 @@ TEST(DibConvert, RowKernelsMatchTheReference) {
     }
 }
 
-// The blue, green, red swap of stored 24-bit rows: the AVX2 kernel gives the word kernel's bytes for
-// every length and writes nothing past them.
+// The blue, green, red swap of stored 24-bit rows: the wide kernels give the word kernels' bytes for
+// every length and write nothing past them.
 TEST(DibConvert, WideKernelsMatchTheWordKernels) {
-    if (!ox::core::has_avx2()) GTEST_SKIP() << "no AVX2 here";
     std::mt19937 rng(5);
     for (int32_t n = 0; n < 80; ++n) {
         for (const int bytes : {3, 4}) {
             Bytes src(static_cast<std::size_t>(bytes) * static_cast<std::size_t>(n));
             for (uint8_t &v : src) v = static_cast<uint8_t>(rng());
-            Bytes want(3 * static_cast<std::size_t>(n) + 40, 0xA5), got(want);
-            if (bytes == 3) {
-                ox::image::bgr::swap_24(src.data(), want.data(), n);
-                ox::image::bgr::swap_24_avx2(src.data(), got.data(), n);
-            } else {
-                ox::image::bgr::bgr_from_32(src.data(), want.data(), n);
-                ox::image::bgr::bgr_from_32_avx2(src.data(), got.data(), n);
+            Bytes want(3 * static_cast<std::size_t>(n) + 40, 0xA5);
+            (bytes == 3 ? ox::image::bgr::swap_24 : ox::image::bgr::bgr_from_32)(src.data(), want.data(), n);
+            for (const uint32_t level : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
+                const ox::core::CpuFeatureLimit limit(level);
+                Bytes got(want.size(), 0xA5);
+                (bytes == 3 ? ox::image::bgr::swap_24_wide : ox::image::bgr::bgr_from_32_wide)(src.data(), got.data(),
+                                                                                              n);
+                ASSERT_EQ(got, want) << n << " pixels of " << bytes << " bytes, features " << level;
             }
-            ASSERT_EQ(got, want) << n << " pixels of " << bytes << " bytes";
         }
     }
 }

@@ -3,6 +3,7 @@
 #include <climits>
 #include <vector>
 
+#include "core/cpu.h"
 #include "image/fill.h"
 #include "image/runs.h"
 #include "image_compare.h"
@@ -249,15 +250,12 @@ TEST(PixelBytesOp, ReadModifyWriteKernelsMatchTheByteFormula) {
         Bytes expect = before;
         for (std::size_t j = 0; j < n; ++j)
             expect[start + j] = static_cast<uint8_t>((before[start + j] & keep[j % bpp]) ^ set[j % bpp]);
-        after = before;
-        op.apply_read_modify_write(after.data() + start, n);
-        ASSERT_EQ(after, expect) << "bpp " << bpp << " start " << start << " n " << n;
-#if defined(__x86_64__)
-        if (!ox::core::has_avx2()) continue;
-        after = before;
-        op.apply_read_modify_write_avx2(after.data() + start, n);
-        ASSERT_EQ(after, expect) << "avx2: bpp " << bpp << " start " << start << " n " << n;
-#endif
+        for (const uint32_t level : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
+            const ox::core::CpuFeatureLimit limit(level);
+            after = before;
+            op.apply(after.data() + start, n);
+            ASSERT_EQ(after, expect) << "bpp " << bpp << " start " << start << " n " << n << " features " << level;
+        }
     }
 }
 

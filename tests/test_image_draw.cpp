@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "core/cpu.h"
 #include "image/draw.h"
 #include "platform/gdi.h"
 #include "image_compare.h"
@@ -186,10 +187,10 @@ TEST(ImageDraw, RowKernelsMatchTheReference) {
         if (rng() % 8 == 0) a.sx = in(rng, -2, oxImageGetWidthDirect(img.get()) + 2);
         int32_t r2 = -2;
         const Recording plain = draw(a, false, &r2);
-        for (const auto kernels : {ox::image::DrawKernels::portable, ox::image::DrawKernels::best}) {
+        for (const uint32_t kv : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
+            const ox::core::CpuFeatureLimit limit(kv);
             Recording fast;
-            const int32_t r1 = ox::image::image_draw_with(a, nullptr, kernels, Recording::sink, &fast);
-            const int kv = static_cast<int>(kernels);
+            const int32_t r1 = ox::image::image_draw_visible(a, nullptr, Recording::sink, &fast);
             ASSERT_EQ(r1, r2) << "case " << i << " kernels " << kv;
             ASSERT_EQ(fast.tiles.size(), plain.tiles.size()) << "case " << i << " kernels " << kv;
             for (std::size_t t = 0; t < fast.tiles.size(); ++t)
@@ -276,15 +277,16 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
         Window want(wide ? in(rng, 2049, 2400) : in(rng, 1, 300), wide ? in(rng, 1, 30) : in(rng, 1, 200));
         OxwDC dc = want.dc;
         const int32_t r = ox::image::plain::image_draw(a, ox::image::put_tile, &dc);
-        for (const auto kernels : {ox::image::DrawKernels::portable, ox::image::DrawKernels::best}) {
+        for (const uint32_t kernels : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
+            const ox::core::CpuFeatureLimit limit(kernels);
             Window got(want.width, want.height);
             {
                 const ox::platform::SurfacePixels s(got.dc);
                 ASSERT_NE(s.pixels, nullptr);
-                ASSERT_EQ(ox::image::image_draw_into(a, {s.pixels, s.stride, s.width, s.height}, kernels), r);
+                ASSERT_EQ(ox::image::image_draw_into(a, {s.pixels, s.stride, s.width, s.height}), r);
             }
             ASSERT_TRUE(got.pixels() == want.pixels())
-                << "case " << i << " depth " << bits << " kernels " << static_cast<int>(kernels) << " dest " << a.dx
+                << "case " << i << " depth " << bits << " kernels " << kernels << " dest " << a.dx
                 << "," << a.dy << " " << a.dw << "x" << a.dh << " source " << a.sx << "," << a.sy << " " << a.sw << "x"
                 << a.sh;
         }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "oxw.h"
+#include "core/cpu.h"
 #include "platform/dib_rows.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
@@ -322,10 +323,10 @@ TEST(PlatformDib, RowConvertersAgree) {
         for (uint8_t &b : src) b = static_cast<uint8_t>(rng());
         std::vector<uint32_t> want(n);
         for (std::size_t i = 0; i < n; ++i) want[i] = src[3 * i] | src[3 * i + 1] << 8 | src[3 * i + 2] << 16;
-        for (int variant = 0; variant < 2; ++variant) {
-            if (variant == 1 && !rows::has_avx2()) continue;
+        for (const uint32_t variant : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
+            const ox::core::CpuFeatureLimit limit(variant);
             std::vector<uint32_t> out(n + 1, 0xABCDEF01);
-            (variant ? rows::bgr24_to_surface_avx2 : rows::bgr24_to_surface_portable)(src.data(), n, out.data());
+            rows::bgr24_to_surface(src.data(), n, out.data());
             EXPECT_EQ(out[n], 0xABCDEF01u) << "wrote past the run, variant " << variant;
             out.resize(n);
             EXPECT_EQ(out, want) << n << " pixels, variant " << variant;

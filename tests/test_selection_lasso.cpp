@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "core/cpu.h"
 #include "selection/lasso.h"
 #include "selection/white_words.h"
 #include "selection_masks.h"
@@ -109,8 +110,7 @@ TEST(SelectWhiteOut, WhitePixelsLeaveTheMaskAndTheOuterMask) {
 
 // oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
 // the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
-// The white-pixel words of both kernels (the vector one where this processor runs it) against the pixels
-// one by one: rows with many whites, whites with any fourth byte, near-whites with one byte 254.
+// The white-pixel words at every level of processor features against the pixels one by one: rows with many whites, whites with any fourth byte, near-whites with one byte 254.
 TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
     std::mt19937 rng(99);
     std::vector<uint8_t> row(64 * 4 + 8);
@@ -128,9 +128,11 @@ TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
             if ((p[0] & p[1] & p[2]) == 0xFF) want |= uint64_t{1} << (63 - k);
         }
         using namespace ox::selection;
-        ASSERT_EQ(bytes == 3 ? white_word<3>(row.data(), n) : white_word<4>(row.data(), n), want) << i;
-        if (n == 64 && has_wide_white_words()) {
-            ASSERT_EQ(bytes == 3 ? white_word_wide<3>(row.data()) : white_word_wide<4>(row.data()), want) << i;
+        for (const uint32_t level : ox::core::cpu_feature_levels(ox::core::kAvx2 | ox::core::kBmi2)) {
+            const ox::core::CpuFeatureLimit limit(level);
+            const bool wide = has_wide_white_words();
+            ASSERT_EQ(bytes == 3 ? white_bits<3>(row.data(), n, wide) : white_bits<4>(row.data(), n, wide), want)
+                << i << ", features " << level;
         }
     }
 }

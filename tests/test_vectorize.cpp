@@ -98,9 +98,12 @@ Handle white_image(int32_t w, int32_t h, int32_t bits = 24) {
     return img;
 }
 
+// The entry point under test: oxImageToVector, or the same with the plain tracer (the fixture chooses).
+OxHandle (*to_vector)(OxHandle, uint32_t *) = oxImageToVector;
+
 std::vector<Contour> outline(OxHandle img) {
     uint32_t err = kUntouched;
-    Handle block(oxImageToVector(img, &err));
+    Handle block(to_vector(img, &err));
     EXPECT_TRUE(block) << "error code " << err;
     if (!block) return {};
     return parse(block.get());
@@ -108,20 +111,17 @@ std::vector<Contour> outline(OxHandle img) {
 
 std::vector<uint8_t> block_bytes(OxHandle img, uint32_t *err) {
     *err = kUntouched;
-    Handle block(oxImageToVector(img, err));
+    Handle block(to_vector(img, err));
     if (!block) return {};
     const auto *p = static_cast<const uint8_t *>(oxLock(block.get()));
     return {p, p + be32(p)};
 }
 
-// Every test of this fixture runs with the tracer in use and with the reference tracer.
+// Every test of this fixture runs with the tracer in use and with the plain tracer.
 class Vectorize : public testing::TestWithParam<bool> {
 protected:
-    void SetUp() override { previous_ = ox::document::use_reference_tracer(GetParam()); }
-    void TearDown() override { ox::document::use_reference_tracer(previous_); }
-
-private:
-    bool previous_ = false;
+    void SetUp() override { to_vector = GetParam() ? ox::document::plain::image_to_vector : oxImageToVector; }
+    void TearDown() override { to_vector = oxImageToVector; }
 };
 
 INSTANTIATE_TEST_SUITE_P(Tracers, Vectorize, testing::Values(false, true),
@@ -261,7 +261,7 @@ std::vector<Contour> trace_at_limit(int32_t w, int32_t h, bool too_many, Ink ink
                 if (ink(x, y)) oxImagePutPixel(lock.get(), x, y, 0);
     }
     uint32_t err = kUntouched;
-    Handle block(oxImageToVector(img.get(), &err));
+    Handle block(to_vector(img.get(), &err));
     if (too_many) {
         EXPECT_FALSE(block);
         EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
@@ -339,10 +339,10 @@ TEST_P(Vectorize, RandomImagesKeepInvariantsAndTracersAgree) {
                 }
             }
         }
-        ox::document::use_reference_tracer(!GetParam());
+        to_vector = GetParam() ? oxImageToVector : ox::document::plain::image_to_vector;
         uint32_t other_err;
         const std::vector<uint8_t> other = block_bytes(img.get(), &other_err);
-        ox::document::use_reference_tracer(GetParam());
+        SetUp();
         ASSERT_EQ(here, other);
         ASSERT_EQ(err, other_err);
     }
@@ -364,7 +364,7 @@ TEST_P(Vectorize, PlacementInALargerCanvas) {
                     put(big.get(), x + m, y + m, 0);
                 }
         uint32_t e1 = kUntouched, e2 = kUntouched;
-        Handle a(oxImageToVector(small.get(), &e1)), b(oxImageToVector(big.get(), &e2));
+        Handle a(to_vector(small.get(), &e1)), b(to_vector(big.get(), &e2));
         ASSERT_EQ(bool(a), bool(b));
         if (!a) continue;
         std::vector<Contour> moved = parse(b.get());
