@@ -5,7 +5,9 @@
 #include <benchmark/benchmark.h>
 
 #include <time.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -151,5 +153,59 @@ inline std::function<double(double)> per(double scale) {
 }
 // figure() for ratio_line: the time of one call in milliseconds.
 inline double call_ms(double rate) { return 1e3 / rate; }
+
+// The median of `reps` calls of op, each timed in this thread's processor seconds; `prepare`, when given,
+// runs untimed before each.
+inline double median_seconds(int reps, const std::function<void()> &op, const std::function<void()> &prepare = {}) {
+    std::vector<double> t;
+    for (int i = 0; i < reps; ++i) {
+        if (prepare) prepare();
+        const double t0 = cpu_seconds();
+        op();
+        t.push_back(cpu_seconds() - t0);
+    }
+    std::sort(t.begin(), t.end());
+    return t[t.size() / 2];
+}
+
+// Pillow's median time for one operation of bench/peer_pillow.py (its arguments after the picture's) on the
+// w x h picture of red, green, blue bytes at `rgb`, run by Debian's /usr/bin/python3 in this run; 0 when
+// Pillow cannot be run here (scripts/bench.sh installs it).
+inline double pillow_seconds(const std::string &op, const uint8_t *rgb, int32_t w, int32_t h, int reps) {
+    char path[] = "/tmp/oxbench-peer-XXXXXX";
+    const int fd = mkstemp(path);
+    if (fd < 0) return 0;
+    const std::size_t bytes = static_cast<std::size_t>(w) * static_cast<std::size_t>(h) * 3;
+    const bool written = write(fd, rgb, bytes) == static_cast<ssize_t>(bytes);
+    close(fd);
+    double seconds = 0;
+    if (written) {
+        const std::size_t space = op.find(' ');
+        const std::string verb = op.substr(0, space), rest = space == std::string::npos ? "" : op.substr(space);
+        const std::string command = "/usr/bin/python3 " OXBENCH_DIR "/peer_pillow.py " + verb + " " + path + " " +
+                                    std::to_string(w) + " " + std::to_string(h) + " " + std::to_string(reps) + rest +
+                                    " 2>/dev/null";
+        if (FILE *p = popen(command.c_str(), "r")) {
+            if (std::fscanf(p, "%lf", &seconds) != 1) seconds = 0;
+            if (pclose(p) != 0) seconds = 0;
+        }
+    }
+    unlink(path);
+    return seconds;
+}
+
+// One line of the peer table: our time and the peer's for the same work, our speed over the peer's and the
+// verdict against `target` (none for 0).
+inline void peer_line(const std::string &what, double ours, double peer, double target) {
+    if (peer <= 0) {
+        std::printf("  %-44s %9.2f ms   Pillow not available (scripts/bench.sh installs it)\n", what.c_str(),
+                    ours * 1e3);
+        return;
+    }
+    const double ratio = peer / ours;
+    std::printf("  %-44s %9.2f ms   Pillow %9.2f ms %8.2fx", what.c_str(), ours * 1e3, peer * 1e3, ratio);
+    if (target > 0) std::printf("  %-5s (target %gx)", ratio >= target ? "ok" : "BELOW", target);
+    std::printf("\n");
+}
 
 }  // namespace oxbench

@@ -2,10 +2,12 @@
 // in bytes of raw pixels per second, beside memcpy of the same bytes and the plain reference paths. The
 // full calls (BM_Encode, BM_Decode) include making their result block or image; BM_FreshImage shows what
 // fresh pages of that size cost on this machine, and BM_EncodeStream / BM_DecodePixels the codec's own
-// work into memory that is reused.
+// work into memory that is reused. Then the whole tag write (start, set, close) into a file on tmpfs and
+// the read of that tag, beside Pillow's run-length TGA save and load of the same pictures in this run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -183,4 +185,44 @@ BENCHMARK(BM_DecodeReference)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
-BENCHMARK_MAIN();
+namespace {
+
+void peer_table() {
+    const char *path = "/dev/shm/oxbench-tag.doc";
+    std::printf("\nwhole calls against Pillow, medians of processor time\n");
+    for (int which : {1, 0}) {
+        const Picture &p = picture(which);
+        const int32_t w = oxImageGetWidthDirect(p.image), h = oxImageGetHeightDirect(p.image);
+        const auto *rgb = static_cast<const uint8_t *>(oxLock(p.image)) + OX_IMAGE_HEADER_SIZE;
+        const int reps = which == 1 ? 15 : 40;
+        const std::string name = which == 1 ? "photo 4096x3072" : "flat 1920x1080";
+        const double write = oxbench::median_seconds(
+            reps,
+            [&] {
+                uint32_t err;
+                if (!oxSaveStartKavelFile(path, &err) || !oxSetKavelTag(p.image, 0x1234, &err) ||
+                    !oxCloseKavelTag(1, &err))
+                    std::printf("tag write failed: %u\n", err);
+            },
+            [&] { std::fclose(std::fopen(path, "wb")); });
+        oxbench::peer_line("tag write, " + name, write,
+                           oxbench::pillow_seconds("tga-save", rgb, w, h, reps), which == 1 ? 2.0 : 0);
+        const double read = oxbench::median_seconds(reps, [&] {
+            uint32_t err;
+            oxFree(oxGetKavelTag(path, 0x1234, &err));
+        });
+        oxbench::peer_line("tag read, " + name, read, oxbench::pillow_seconds("tga-load", rgb, w, h, reps), 0);
+    }
+    std::remove(path);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    peer_table();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -32,6 +32,11 @@ public:
         lengths_.erase(it);
         return len;
     }
+    void set_length(OxHandle h, std::size_t len) {
+        std::lock_guard guard(mutex_);
+        auto it = lengths_.find(h);
+        if (it != lengths_.end()) it->second = len;
+    }
     std::size_t length(OxHandle h) {
         std::lock_guard guard(mutex_);
         auto it = lengths_.find(h);
@@ -48,7 +53,7 @@ HandleRegistry &registry() {
     return *r;
 }
 
-std::size_t round_to_pages(uint32_t size) {
+std::size_t round_to_pages(std::size_t size) {
     return (static_cast<std::size_t>(size) + kPageSize - 1) / kPageSize * kPageSize;
 }
 
@@ -64,19 +69,9 @@ PtrHeader *header_of(void *p) { return static_cast<PtrHeader *>(p) - 1; }
 
 std::size_t handle_length(OxHandle handle) { return handle ? registry().length(handle) : 0; }
 
-}  // namespace ox::core
-
-using namespace ox::core;
-
-extern "C" {
-
-OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) {
-    if (size == 0) {
-        *err = OX_ERROR_INVALID_PARAMETER;
-        return 0;
-    }
+OxHandle reserve_handle(std::size_t size, uint32_t *err) {
     const std::size_t len = round_to_pages(size);
-    void *p = map_pages(len);
+    void *p = size == 0 || len < size ? nullptr : map_pages(len);
     if (!p) {
         *err = OX_ERROR_NOT_ENOUGH_MEMORY;
         return 0;
@@ -90,6 +85,27 @@ OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) {
         return 0;
     }
     return h;
+}
+
+void trim_handle(OxHandle handle, std::size_t size) {
+    const std::size_t len = handle_length(handle), kept = round_to_pages(size);
+    if (kept == 0 || kept >= len) return;
+    unmap_tail(reinterpret_cast<void *>(handle), len, kept);
+    registry().set_length(handle, kept);
+}
+
+}  // namespace ox::core
+
+using namespace ox::core;
+
+extern "C" {
+
+OX_API OxHandle oxAlloc(uint32_t size, uint32_t flags, uint32_t *err) {
+    if (size == 0) {
+        *err = OX_ERROR_INVALID_PARAMETER;
+        return 0;
+    }
+    return reserve_handle(size, err);
 }
 
 OX_API OxHandle oxReAlloc(OxHandle old, uint32_t newSize, uint32_t flags, uint32_t *err) {

@@ -45,4 +45,9 @@ void *map_pages(std::size_t len) {
 
 void unmap_pages(void *p, std::size_t len) { munmap(p, mapped_length(len)); }
 
+void unmap_tail(void *p, std::size_t len, std::size_t kept) {
+    const std::size_t from = mapped_length(kept), to = mapped_length(len);
+    if (from < to) munmap(static_cast<uint8_t *>(p) + from, to - from);
+}
+
 }  // namespace ox::core

@@ -17,4 +17,8 @@ void *map_pages(std::size_t len);
 // Unmaps a block from map_pages with the len it was made with.
 void unmap_pages(void *p, std::size_t len);
 
+// Unmaps the part of a block from map_pages (made with len) that a block of `kept` bytes would not map; the
+// block is then one made with `kept`.
+void unmap_tail(void *p, std::size_t len, std::size_t kept);
+
 }  // namespace ox::core

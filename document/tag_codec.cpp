@@ -8,7 +8,14 @@
 #include <memory>
 #include <new>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "core/cpu.h"
 #include "core/memory.h"
+#include "image/bgr_kernels.h"
+#include "image/bytes.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
 
@@ -58,6 +65,16 @@ void put_le16(uint8_t *p, int32_t v) {
     p[1] = static_cast<uint8_t>(v >> 8);
 }
 
+// The 18-byte header and, behind a stream of `length` bytes, the footer of an encoded block at `out`.
+void write_frame(uint8_t *out, std::size_t length, const Source &src) {
+    std::memset(out, 0, kTgaHeaderSize);
+    out[2] = kImageTypeRleTrueColour;  // the other header bytes stay 0: no ID, no colour map, origin 0
+    put_le16(out + 12, src.width);
+    put_le16(out + 14, src.height);
+    out[16] = static_cast<uint8_t>(src.depth);
+    std::memcpy(out + kTgaHeaderSize + length, kFooter, kTgaFooterSize);
+}
+
 // A new block for a stream of `length` bytes, with its header and footer written; the caller fills in
 // the stream at offset 18.
 OxHandle new_block(std::size_t length, const Source &src, uint32_t *err) {
@@ -67,12 +84,7 @@ OxHandle new_block(std::size_t length, const Source &src, uint32_t *err) {
     }
     OxHandle block = oxAlloc(static_cast<uint32_t>(length + kTgaHeaderSize + kTgaFooterSize), 0, err);
     if (block == 0) return 0;
-    auto *out = static_cast<uint8_t *>(oxLock(block));
-    out[2] = kImageTypeRleTrueColour;  // the other header bytes stay 0: no ID, no colour map, origin 0
-    put_le16(out + 12, src.width);
-    put_le16(out + 14, src.height);
-    out[16] = static_cast<uint8_t>(src.depth);
-    std::memcpy(out + kTgaHeaderSize + length, kFooter, kTgaFooterSize);
+    write_frame(static_cast<uint8_t *>(oxLock(block)), length, src);
     oxUnlock(block);
     return block;
 }
@@ -147,6 +159,88 @@ inline std::size_t first_difference(const uint8_t *a, const uint8_t *b, std::siz
     return i;
 }
 
+// The first pixel j from i on (i <= j < w - 1) that equals pixel j + 1, or w when there is none. Sixteen
+// bytes at a time are compared with the sixteen one pixel on: a pixel equals its neighbour when all its
+// stored bytes do (for a narrowed 32-bit pixel, bytes 1 to 3). The vectors stay inside the row.
+template <int S, int P>
+inline int32_t next_equal_pair(const uint8_t *row, int32_t i, int32_t w) {
+#if defined(__SSE2__)
+    constexpr int32_t kStep = S == 3 ? 5 : 4;  // pixel pairs one vector compare settles
+    // A 3-byte pixel equals the next when its three bits of the byte mask are set; 4-byte pixels go by words.
+    constexpr int kTriples = 0x1249;  // bits 0, 3, 6, 9, 12
+    for (; i + kStep + (16 + S - 1) / S <= w; i += kStep) {
+        const uint8_t *p = row + static_cast<std::size_t>(i) * S;
+        const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p));
+        const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + S));
+        if constexpr (S == 3) {
+            const int m = _mm_movemask_epi8(_mm_cmpeq_epi8(a, b));
+            const int t = m & m >> 1 & m >> 2 & kTriples;
+            if (t) return i + __builtin_ctz(static_cast<unsigned>(t)) / 3;
+        } else if constexpr (P == 4) {
+            const int t = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(a, b)));
+            if (t) return i + __builtin_ctz(static_cast<unsigned>(t));
+        } else {
+            // Byte 0 (the low byte of each word) counts as equal.
+            const __m128i same = _mm_or_si128(_mm_cmpeq_epi8(a, b), _mm_set1_epi32(0xFF));
+            const int t = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(same, _mm_set1_epi32(-1))));
+            if (t) return i + __builtin_ctz(static_cast<unsigned>(t));
+        }
+    }
+#endif
+    for (; i + 1 < w; ++i) {
+        const uint8_t *p = row + static_cast<std::size_t>(i) * S;
+        if (StoredPixel<S, P>::key(p) == StoredPixel<S, P>::key(p + S)) return i;
+    }
+    return w;
+}
+
+#if defined(__x86_64__)
+// The same, thirty-two bytes at a time: ten 3-byte pixel pairs or eight 4-byte ones per compare.
+template <int S, int P>
+__attribute__((target("avx2"))) int32_t next_equal_pair_avx2(const uint8_t *row, int32_t i, int32_t w) {
+    constexpr int32_t kStep = S == 3 ? 10 : 8;
+    for (; i + kStep + 2 <= w; i += kStep) {
+        const uint8_t *p = row + static_cast<std::size_t>(i) * S;
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i *>(p + S));
+        uint32_t t;
+        if constexpr (S == 3) {
+            const auto m = static_cast<uint32_t>(_mm256_movemask_epi8(_mm256_cmpeq_epi8(a, b)));
+            t = m & m >> 1 & m >> 2 & 0x09249249u;  // bits 0, 3, ..., 27
+            if (t) return i + __builtin_ctz(t) / 3;
+        } else {
+            __m256i same = _mm256_cmpeq_epi8(a, b);
+            if constexpr (P == 3) same = _mm256_or_si256(same, _mm256_set1_epi32(0xFF));  // byte 0 counts as equal
+            t = static_cast<uint32_t>(
+                _mm256_movemask_ps(_mm256_castsi256_ps(_mm256_cmpeq_epi32(same, _mm256_set1_epi32(-1)))));
+            if (t) return i + __builtin_ctz(t);
+        }
+    }
+    return next_equal_pair<S, P>(row, i, w);
+}
+
+// The same, sixty-four bytes at a time: twenty-one 3-byte pixel pairs or sixteen 4-byte ones per compare.
+template <int S, int P>
+__attribute__((target("avx512f,avx512bw"))) int32_t next_equal_pair_avx512(const uint8_t *row, int32_t i, int32_t w) {
+    constexpr int32_t kStep = S == 3 ? 21 : 16;
+    for (; i + kStep + 2 <= w; i += kStep) {
+        const uint8_t *p = row + static_cast<std::size_t>(i) * S;
+        const __m512i a = _mm512_loadu_si512(p), b = _mm512_loadu_si512(p + S);
+        if constexpr (S == 3) {
+            const uint64_t m = _mm512_cmpeq_epi8_mask(a, b);
+            const uint64_t t = m & m >> 1 & m >> 2 & 0x1249249249249249ull;  // bits 0, 3, ..., 60
+            if (t) return i + static_cast<int32_t>(__builtin_ctzll(t) / 3);
+        } else {
+            const uint64_t m = _mm512_cmpeq_epi8_mask(a, b) | (P == 3 ? 0x1111111111111111ull : 0);
+            // A pixel's nibble of the mask is all ones when its four bytes are equal.
+            const uint64_t t = m & m >> 1 & m >> 2 & m >> 3 & 0x1111111111111111ull;
+            if (t) return i + static_cast<int32_t>(__builtin_ctzll(t) / 4);
+        }
+    }
+    return next_equal_pair_avx2<S, P>(row, i, w);
+}
+#endif
+
 // Length of the run of pixels equal to pixel i (at least 1), up to the row's end.
 template <int S, int P>
 inline int32_t run_length(const uint8_t *row, int32_t i, int32_t w) {
@@ -164,64 +258,75 @@ inline int32_t run_length(const uint8_t *row, int32_t i, int32_t w) {
     }
 }
 
-// One row, packet by packet. A run of m equal pixels gives run packets of 128 while more than 128 follow
-// its first pixel, then one run packet of the rest; when exactly a multiple of 128 followed, the last
-// pixel of the run is left over and joins the raw sequence after it. Raw sequences close at 128 pixels,
-// before a run and at the row's end.
+// n pixels from p as stored pixels at out: the bytes of each in reverse order (a narrowed pixel without
+// its byte 0).
 template <int S, int P>
-uint8_t *encode_row(const uint8_t *row, int32_t w, uint8_t *out) {
-    int32_t raw_start = 0, raw_count = 0;
-    auto flush_raw = [&] {
-        *out++ = static_cast<uint8_t>(raw_count - 1);
-        const uint8_t *p = row + static_cast<std::size_t>(raw_start) * S;
-        for (int32_t j = 0; j < raw_count; ++j, p += S, out += P) StoredPixel<S, P>::store(out, p);
-        raw_count = 0;
-    };
+inline void store_pixels(uint8_t *out, const uint8_t *p, int32_t n) {
+    if constexpr (S == 3) {
+        image::bgr::swap_24_wide(p, out, n);
+    } else if constexpr (P == 3) {
+        image::bgr::bgr_from_32_wide(p, out, n);
+    } else {
+        for (int32_t j = 0; j < n; ++j) image::store32(out + 4 * j, __builtin_bswap32(image::load32(p + 4 * j)));
+    }
+}
+
+// How wide the pair search may go here: 2 for 64-byte vectors, 1 for 32-byte ones, 0 for 16-byte ones.
+inline int vector_level() { return core::has_avx512vbmi() ? 2 : core::has_avx2() ? 1 : 0; }
+
+// One row, packet by packet: raw stretches up to the next pair of equal neighbours, in packets of 128 and a
+// remainder, then the run that starts there. A run of m equal pixels gives run packets of 128 while more
+// than 128 follow its first pixel, then one run packet of the rest; when exactly a multiple of 128
+// followed, the last pixel of the run is left over and starts the raw stretch after it.
+template <int S, int P>
+uint8_t *encode_row(const uint8_t *row, int32_t w, uint8_t *out, int wide) {
     int32_t i = 0;
     while (i < w) {
-        const int32_t m = run_length<S, P>(row, i, w);
-        if (m >= 2) {
-            if (raw_count) flush_raw();
-            const uint8_t *p = row + static_cast<std::size_t>(i) * S;
-            int32_t rest = m - 1;  // pixels behind the run's first one
-            for (; rest >= 128; rest -= 128, out += P) {
-                *out++ = 0xFF;
-                StoredPixel<S, P>::store(out, p);
-            }
-            if (rest > 0) {
-                *out++ = static_cast<uint8_t>(0x80 | rest);
-                StoredPixel<S, P>::store(out, p);
-                out += P;
-                i += m;
-                continue;
-            }
-            i += m - 1;
+#if defined(__x86_64__)
+        const int32_t j = wide > 1   ? next_equal_pair_avx512<S, P>(row, i, w)
+                          : wide > 0 ? next_equal_pair_avx2<S, P>(row, i, w)
+                                     : next_equal_pair<S, P>(row, i, w);
+#else
+        const int32_t j = next_equal_pair<S, P>(row, i, w);
+#endif
+        for (int32_t n; i < j; i += n) {
+            n = std::min(j - i, 128);
+            *out++ = static_cast<uint8_t>(n - 1);
+            store_pixels<S, P>(out, row + static_cast<std::size_t>(i) * S, n);
+            out += static_cast<std::size_t>(n) * P;
         }
-        if (raw_count == 0) raw_start = i;
-        ++i;
-        if (++raw_count == 128) flush_raw();
+        if (j == w) break;
+        const int32_t m = run_length<S, P>(row, j, w);
+        const uint8_t *p = row + static_cast<std::size_t>(j) * S;
+        int32_t rest = m - 1;  // pixels behind the run's first one
+        for (; rest >= 128; rest -= 128, out += P) {
+            *out++ = 0xFF;
+            StoredPixel<S, P>::store(out, p);
+        }
+        if (rest > 0) {
+            *out++ = static_cast<uint8_t>(0x80 | rest);
+            StoredPixel<S, P>::store(out, p);
+            out += P;
+        }
+        i = j + m - (rest > 0 ? 0 : 1);
     }
-    if (raw_count) flush_raw();
     return out;
 }
 
-// The stream of all rows, bottom row first. With `out` null the rows are encoded one at a time into
-// `scratch` (room for one row) and only the length is kept.
+// The stream of all rows, bottom row first, into `out`; returns its length.
 template <int S, int P>
-std::size_t encode_rows(const OxImageLockRec &lock, uint8_t *out, uint8_t *scratch) {
+std::size_t encode_rows(const OxImageLockRec &lock, uint8_t *out) {
     const int32_t w = lock.maxX + 1;
-    std::size_t length = 0;
-    for (int32_t y = lock.maxY; y >= 0; --y) {
-        uint8_t *dst = out ? out + length : scratch;
-        length += static_cast<std::size_t>(encode_row<S, P>(image::row_ptr(lock, y), w, dst) - dst);
-    }
-    return length;
+    const int wide = vector_level();
+    uint8_t *at = out;
+    for (int32_t y = lock.maxY; y >= 0; --y) at = encode_row<S, P>(image::row_ptr(lock, y), w, at, wide);
+    return static_cast<std::size_t>(at - out);
 }
 
-std::size_t encode_stream(const OxImageLockRec &lock, int32_t depth, uint8_t *out, uint8_t *scratch) {
-    if (lock.header->bitCount == 24) return encode_rows<3, 3>(lock, out, scratch);
-    if (depth == 32) return encode_rows<4, 4>(lock, out, scratch);
-    return encode_rows<4, 3>(lock, out, scratch);
+std::size_t encode_stream(const OxImageLockRec &lock, int32_t depth, uint8_t *out) {
+    if (lock.header->bitCount == 24) return encode_rows<3, 3>(lock, out);
+    if (depth == 32) return encode_rows<4, 4>(lock, out);
+    return encode_rows<4, 3>(lock, out);
 }
 
 // ------------------------------------------------------------------------------------------------------
@@ -306,7 +411,7 @@ bool decode_rows(const Stream &s, const OxImageLockRec &lock) {
 }  // namespace
 
 std::size_t encode_tag_stream(const OxImageLockRec &lock, int32_t depth, uint8_t *out) {
-    return encode_stream(lock, depth, out, nullptr);
+    return encode_stream(lock, depth, out);
 }
 
 OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err) {
@@ -315,25 +420,82 @@ OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err) {
         *err = 0;
         return 0;
     }
-    // Two passes: the first measures the stream row by row in a one-row scratch buffer, the second
-    // writes it straight into the final block. Recomputing is cheaper than faulting in a work block of the
-    // stream's worst-case size, and only the final block is ever touched. No row grows by more than one
-    // header byte per pixel.
-    std::unique_ptr<uint8_t[]> scratch(new (std::nothrow)
-                                           uint8_t[static_cast<std::size_t>(src.width) * (src.depth / 8 + 1)]);
-    OxHandle block = 0;
-    if (!scratch) {
-        *err = OX_ERROR_NOT_ENOUGH_MEMORY;
-    } else {
-        const std::size_t length = encode_stream(src.lock, src.depth, nullptr, scratch.get());
-        block = new_block(length, src, err);
-        if (block) {
-            encode_stream(src.lock, src.depth, static_cast<uint8_t *>(oxLock(block)) + kTgaHeaderSize, nullptr);
-            oxUnlock(block);
+    // One pass straight into the block: it is reserved at the size no stream can pass (each pixel stored
+    // whole, plus at most one header byte per pixel), and the pages behind the stream, never touched, are
+    // given back.
+    const std::size_t most = static_cast<std::size_t>(src.width) * src.height * (src.depth / 8 + 1);
+    OxHandle block = core::reserve_handle(kTgaHeaderSize + most + kTgaFooterSize, err);
+    if (block) {
+        auto *out = static_cast<uint8_t *>(oxLock(block));
+        const std::size_t length = encode_stream(src.lock, src.depth, out + kTgaHeaderSize);
+        if (length + kTgaHeaderSize + kTgaFooterSize > UINT32_MAX) {
+            oxFree(block);
+            block = 0;
+            *err = OX_ERROR_NOT_ENOUGH_MEMORY;
+        } else {
+            write_frame(out, length, src);
+            core::trim_handle(block, length + kTgaHeaderSize + kTgaFooterSize);
         }
     }
     oxImageUnlock(&src.lock);
     return block;
+}
+
+uint64_t tag_image_bound(OxHandle image, uint32_t id) {
+    Source src;
+    if (!check_source(image, id, src)) return 0;
+    oxImageUnlock(&src.lock);
+    const uint64_t most = uint64_t{static_cast<uint32_t>(src.width)} * static_cast<uint32_t>(src.height) *
+                          static_cast<uint32_t>(src.depth / 8 + 1);
+    return (kTgaHeaderSize + most + kTgaFooterSize + core::kPageSize - 1) / core::kPageSize * core::kPageSize;
+}
+
+uint64_t write_tag_image(OxHandle image, uint32_t id, const TagBytesSink &sink, uint32_t *err) {
+    Source src;
+    if (!check_source(image, id, src)) {
+        *err = 0;
+        return 0;
+    }
+    // Rows are encoded into a buffer that stays in the cache and is handed on whenever another row might not
+    // fit; it is made once per thread and kept, as fresh pages cost more than the encoding of them.
+    constexpr std::size_t kBuffer = 512 * 1024;  // a header and the longest row of 32767 4-byte pixels fit
+    static thread_local std::unique_ptr<uint8_t[]> buffer;
+    if (!buffer) buffer.reset(new (std::nothrow) uint8_t[kBuffer]);
+    if (!buffer) {
+        oxImageUnlock(&src.lock);
+        *err = OX_ERROR_NOT_ENOUGH_MEMORY;
+        return 0;
+    }
+    uint8_t *const begin = buffer.get(), *at = begin + kTgaHeaderSize;
+    write_frame(begin, 0, src);  // the header; the footer written behind it is overwritten by the rows
+    const std::size_t row_most = static_cast<std::size_t>(src.width) * (src.depth / 8 + 1);
+    const int wide = vector_level();
+    uint64_t total = 0;
+    bool ok = true;
+    auto flush = [&] {
+        ok = ok && sink(begin, static_cast<std::size_t>(at - begin));
+        total += static_cast<uint64_t>(at - begin);
+        at = begin;
+    };
+    const int32_t w = src.width;
+    for (int32_t y = src.height - 1; y >= 0 && ok; --y) {
+        if (static_cast<std::size_t>(begin + kBuffer - at) < row_most) flush();
+        const uint8_t *row = image::row_ptr(src.lock, y);
+        if (src.bits == 24) at = encode_row<3, 3>(row, w, at, wide);
+        else if (src.depth == 32) at = encode_row<4, 4>(row, w, at, wide);
+        else at = encode_row<4, 3>(row, w, at, wide);
+    }
+    oxImageUnlock(&src.lock);
+    // The footer, then zero bytes up to the whole page that a block of this length would end on.
+    std::memcpy(at, kFooter, kTgaFooterSize);
+    at += kTgaFooterSize;
+    const uint64_t length = total + static_cast<uint64_t>(at - begin);
+    const std::size_t pad = static_cast<std::size_t>((core::kPageSize - length % core::kPageSize) % core::kPageSize);
+    if (static_cast<std::size_t>(begin + kBuffer - at) < pad) flush();
+    std::memset(at, 0, pad);
+    at += pad;
+    flush();
+    return ok ? total : 0;
 }
 
 bool decode_tag_pixels(const uint8_t *data, std::size_t size, uint32_t id, const OxImageLockRec &target) {

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "ox.h"
 
@@ -22,6 +23,15 @@ inline bool is_raw_tag(uint32_t id) { return id == OX_TAG_RAW || id == OX_TAG_VE
 // 1 or 8 bits, images wider or taller than 32767 pixels and a 24-bit image under OX_TAG_GRAY_IMAGE (which
 // could not be read back). No memory: 0 with code 8. The image is not changed.
 OxHandle encode_tag_image(OxHandle image, uint32_t id, uint32_t *err);
+
+// The block encode_tag_image would make, its zero bytes behind the footer included, handed to `sink` piece by
+// piece and in order without the block ever being made. Refuses as encode_tag_image does (0, code 0) before
+// the sink sees anything; returns the block's size, or 0 when the sink returns false (the sink sets the
+// code) or there is no memory (8). tag_image_bound is the largest size it can return for this image and id,
+// 0 for one it refuses.
+using TagBytesSink = std::function<bool(const uint8_t *bytes, std::size_t count)>;
+uint64_t write_tag_image(OxHandle image, uint32_t id, const TagBytesSink &sink, uint32_t *err);
+uint64_t tag_image_bound(OxHandle image, uint32_t id);
 
 // A new image decoded from `size` bytes at `data`: a gray image for OX_TAG_GRAY_IMAGE (32-bit streams
 // only), else a normal image of the stored depth. The origin bits of the image descriptor are honoured,

@@ -183,34 +183,50 @@ OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err) {
         return 0;
     }
 
-    // The image is encoded before anything is written, so that an image the codec refuses leaves the
-    // file as it was.
-    const bool raw = is_raw_tag(id);
-    OxHandle block = raw ? data : encode_tag_image(data, id, err);
-    if (block == 0) return 0;
-    struct EncodedBlock {
-        OxHandle h;
-        bool owned;
-        ~EncodedBlock() {
-            if (owned) oxFree(h);
-        }
-    } guard{block, !raw};
-    const uint32_t size = oxGetHandleSize(block);
-    if (position + 2ull + size + kTrailerSize > kMaxFileEnd) {
-        *err = OX_ERROR_FILE_TOO_LARGE;
-        return 0;
-    }
-
     const uint8_t id_bytes[2] = {static_cast<uint8_t>(id >> 8), static_cast<uint8_t>(id)};
-    if (!write_all(file, id_bytes, 2, err)) return 0;
-    const void *body = oxLock(block);
-    const bool written = write_all(file, body, size, err);
-    oxUnlock(block);
-    if (!written) return 0;
+    uint64_t size = 0;
+    const bool raw = is_raw_tag(id);
+    const uint64_t bound = raw ? 0 : tag_image_bound(data, id);
+    if (bound != 0 && position + 2ull + bound + kTrailerSize <= kMaxFileEnd) {
+        // An image that fits whatever its encoding's length goes to the file as it is encoded, without a
+        // block of its own; the id goes out with the first piece, once the codec has taken the image.
+        bool id_written = false;
+        size = write_tag_image(
+            data, id,
+            [&](const uint8_t *bytes, std::size_t count) {
+                if (!id_written && !write_all(file, id_bytes, 2, err)) return false;
+                id_written = true;
+                return write_all(file, bytes, static_cast<uint32_t>(count), err);
+            },
+            err);
+        if (size == 0) return 0;
+    } else {
+        // Otherwise the image is encoded before anything is written, so that an image the codec refuses, or
+        // one too large for the file's 32-bit positions, leaves the file as it was.
+        OxHandle block = raw ? data : encode_tag_image(data, id, err);
+        if (block == 0) return 0;
+        struct EncodedBlock {
+            OxHandle h;
+            bool owned;
+            ~EncodedBlock() {
+                if (owned) oxFree(h);
+            }
+        } guard{block, !raw};
+        size = oxGetHandleSize(block);
+        if (position + 2ull + size + kTrailerSize > kMaxFileEnd) {
+            *err = OX_ERROR_FILE_TOO_LARGE;
+            return 0;
+        }
+        if (!write_all(file, id_bytes, 2, err)) return 0;
+        const void *body = oxLock(block);
+        const bool written = write_all(file, body, static_cast<uint32_t>(size), err);
+        oxUnlock(block);
+        if (!written) return 0;
+    }
     // In append mode the file ends behind the newest record, cutting off what is left of an old trailer.
     if (g_writer.mode == kModeAppend && !oxSetEndOfFile(file)) return 0;
 
-    write_entry(g_writer.trailer, slot, {id, size, position});
+    write_entry(g_writer.trailer, slot, {id, static_cast<uint32_t>(size), position});
     ++g_writer.tags_written;
     return 1;
 }

@@ -110,7 +110,8 @@ TEST(SelectWhiteOut, WhitePixelsLeaveTheMaskAndTheOuterMask) {
 
 // oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
 // the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
-// The white-pixel words at every level of processor features against the pixels one by one: rows with many whites, whites with any fourth byte, near-whites with one byte 254.
+// The white-pixel words at every level of processor features against the pixels one by one: rows with many
+// whites, whites with any fourth byte, near-whites with one byte 254.
 TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
     std::mt19937 rng(99);
     std::vector<uint8_t> row(64 * 4 + 8);
