@@ -121,6 +121,23 @@ void print_ratios(const std::map<std::string, double> &t) {
     }
 }
 
+// Area sampling of the 24-bit source beside Pillow's resize(BOX) of the same picture in this run.
+void peer_table() {
+    const Image &src = source(24);
+    std::printf("\nagainst Pillow, medians of processor time\n");
+    for (auto [dw, dh] : {std::pair{1365, 1024}, std::pair{1000, 750}}) {
+        Image dst(dw, dh, 24);
+        uint32_t err;
+        const double ours = oxbench::median_seconds(15, [&] {
+            oxImageChangeResolution(dst.handle, 0, 0, dw, dh, src.handle, 0, 0, kW, kH, 0, &err);
+        });
+        const double pillow = oxbench::pillow_seconds(
+            "box " + std::to_string(dw) + " " + std::to_string(dh), src.lock.pixels, kW, kH, 15);
+        oxbench::peer_line("area 24 bit to " + std::to_string(dw) + "x" + std::to_string(dh), ours, pillow,
+                           dw == 1365 ? 2.0 : 0);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -129,6 +146,7 @@ int main(int argc, char **argv) {
     oxbench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     print_ratios(reporter.seconds);
+    peer_table();
     benchmark::Shutdown();
     return 0;
 }

@@ -8,6 +8,11 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
+
+#include "core/cpu.h"
 #include "image/pixel.h"
 #include "image/resample.h"
 
@@ -233,7 +238,7 @@ class AreaSampler {
 
 public:
     AreaSampler(const OxImageLockRec &dst, const OxImageLockRec &src, const ResampleRects &r)
-        : dst_(dst), src_(src), r_(r) {}
+        : dst_(dst), src_(src), r_(r), wide_(core::has_avx512vbmi()) {}
 
     void run() {
         const double rx = static_cast<double>(r_.sw) / r_.dw, ry = static_cast<double>(r_.sh) / r_.dh;
@@ -306,10 +311,30 @@ private:
                 x0 = x1;
                 x1 = x1 + rx;
             }
+            const void *groups = nullptr;
+#if defined(__x86_64__)
+            if constexpr (SB >= 3 && K * kSlices <= 16) {
+                alignas(64) CellGroup<K> table[kWindowColumns / 8];
+                if (wide_) {
+                    make_groups<K>(table, xs, weights, widths, n);
+                    groups = table;
+                }
+                window_rows<K>(ry, xs, weights, widths, i0, n, groups);
+                continue;
+            }
+#endif
+            window_rows<K>(ry, xs, weights, widths, i0, n, groups);
+        }
+    }
+
+    template <int K>
+    void window_rows(double ry, const int32_t *xs, const double *weights, const double *widths, int32_t i0,
+                     int32_t n, const void *groups) {
+        {
             double y0 = 0.0, y1 = ry;
             for (int32_t j = 0; j < r_.dh; ++j) {
                 window_row<K>(j, clip_span(span_of(y0, y1), r_.sy, int64_t{src_.maxY} + 1), y1 - y0, xs, weights,
-                              widths, i0, n);
+                              widths, i0, n, groups);
                 y0 = y1;
                 y1 = y1 + ry;
             }
@@ -318,11 +343,19 @@ private:
 
     template <int K>
     void window_row(int32_t j, const Span &rows, double height, const int32_t *xs, const double *weights,
-                    const double *widths, int32_t i0, int32_t n) {
+                    const double *widths, int32_t i0, int32_t n, const void *groups) {
         uint8_t *out = row_ptr(dst_, r_.dy + j) + (static_cast<int64_t>(r_.dx) + i0) * DB;
         const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
         const int64_t stride = src_.rowBytes;
         int32_t c = 0;
+#if defined(__x86_64__)
+        if constexpr (SB >= 3 && K * kSlices <= 16) {
+            if (groups != nullptr) {
+                c = window_groups<K>(out, rows, height, static_cast<const CellGroup<K> *>(groups), n);
+                out += static_cast<int64_t>(c) * DB;
+            }
+        }
+#endif
         // Two cells at a time: their sums are independent chains of additions, which keeps the adders busy.
         for (; c + 2 <= n; c += 2, out += 2 * DB) {
             const double *wa = weights + c * K, *wb = wa + K;
@@ -349,6 +382,113 @@ private:
             store(out, sum, widths[c] * height);
         }
     }
+
+#if defined(__x86_64__)
+    // Eight cells at a time with AVX-512 (VBMI): a register of eight double lanes per field, one lane per
+    // cell. For each source row the group's pixels are loaded once (up to 128 bytes from its first column)
+    // and one byte permutation per 64 puts, for every column k of the window and field f, the eight cells'
+    // bytes side by side. Each lane adds the same products in the same order as the scalar sums, and the
+    // mean, limit and rounding are the same operations on doubles (a zero area divides by 1.0, which leaves
+    // the sum as it is), so the bytes are the same.
+    static constexpr int kSlices = (SB == 4 ? 4 : 3);  // bytes of a source pixel that fields are read from
+    template <int K>
+    struct CellGroup {
+        uint8_t index[2][64];  // slice s = k x kSlices + f: byte 8 (s mod 8) + q of permutation s / 8 is cell q's
+        double w[K][8];        // column weights, cell by cell
+        double width[8];       // x1 - x0
+        int32_t first;         // first source column of the group
+        bool fits;             // its pixels lie within 128 bytes from there
+    };
+
+    // The groups of the n cells of a window table (whole groups of eight only).
+    template <int K>
+    static void make_groups(CellGroup<K> *groups, const int32_t *xs, const double *weights, const double *widths,
+                            int32_t n) {
+        for (int32_t g = 0; g < n / 8; ++g) {
+            CellGroup<K> &gr = groups[g];
+            const int32_t *x = xs + 8 * g;
+            gr.first = x[0];
+            gr.fits = true;
+            for (int q = 0; q < 8; ++q) {
+                gr.width[q] = widths[8 * g + q];
+                for (int k = 0; k < K; ++k) gr.w[k][q] = weights[(8 * g + q) * K + k];
+                gr.fits = gr.fits && x[q] >= x[0] && int64_t{x[q] - x[0] + K} * SB <= 128;
+            }
+            for (int s = 0; s < K * kSlices && s < 16; ++s)
+                for (int q = 0; q < 8; ++q) {
+                    const int k = s / kSlices, f = s % kSlices;
+                    gr.index[s / 8][8 * (s % 8) + q] = static_cast<uint8_t>(((x[q] - x[0] + k) * SB + f) & 0x7F);
+                }
+        }
+    }
+
+    // The groups of one destination row; returns the cells done (whole groups that fit, from the first).
+    // (GCC 12 takes the placeholder operands inside the AVX-512 intrinsics for uninitialised variables.)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+    template <int K>
+    __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl,avx512vbmi"))) int32_t window_groups(
+        uint8_t *out, const Span &rows, double height, const CellGroup<K> *groups, int32_t n) {
+        static_assert(K * kSlices <= 16, "two permutations of 64 bytes hold at most 16 slices of 8");
+        const int64_t stride = src_.rowBytes, row_bytes = (int64_t{src_.maxX} + 1) * SB;
+        const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
+        int32_t g = 0;
+        for (; g < n / 8 && groups[g].fits; ++g, out += 8 * DB) {
+            const CellGroup<K> &gr = groups[g];
+            const __m512i i0 = _mm512_loadu_si512(gr.index[0]), i1 = _mm512_loadu_si512(gr.index[1]);
+            // The group's bytes up to the row's end: no byte beyond it is read.
+            const int64_t avail = row_bytes - int64_t{gr.first} * SB;
+            const __mmask64 m0 = avail >= 64 ? ~0ull : (1ull << avail) - 1;
+            const __mmask64 m1 = avail >= 128 ? ~0ull : avail <= 64 ? 0 : (1ull << (avail - 64)) - 1;
+            __m512d acc[kSlices];
+#pragma GCC unroll 4
+            for (__m512d &a : acc) a = _mm512_setzero_pd();
+            const uint8_t *p = first_row + int64_t{gr.first} * SB;
+            alignas(64) uint8_t slices[128];
+            for (int64_t l = 0; l < rows.count; ++l, p += stride) {
+                const __m512d wy = _mm512_set1_pd(l == 0 ? rows.first : l == rows.count - 1 ? rows.last : 1.0);
+                _mm_prefetch(reinterpret_cast<const char *>(p) + 512, _MM_HINT_T0);  // masked loads are not prefetched
+                const __m512i a = _mm512_maskz_loadu_epi8(m0, p), b = _mm512_maskz_loadu_epi8(m1, p + 64);
+                _mm512_store_si512(slices, _mm512_permutex2var_epi8(a, i0, b));
+                if constexpr (K * kSlices > 8) _mm512_store_si512(slices + 64, _mm512_permutex2var_epi8(a, i1, b));
+#pragma GCC unroll 8
+                for (int k = 0; k < K; ++k) {
+                    const __m512d w = _mm512_mul_pd(wy, _mm512_loadu_pd(gr.w[k]));
+#pragma GCC unroll 4
+                    for (int f = 0; f < kSlices; ++f) {
+                        const auto *slice = reinterpret_cast<const __m128i *>(slices + 8 * (k * kSlices + f));
+                        const __m128i bytes = _mm_loadl_epi64(slice);
+                        const __m512d v = _mm512_cvtepi64_pd(_mm512_cvtepu8_epi64(bytes));
+                        acc[f] = _mm512_add_pd(acc[f], _mm512_mul_pd(v, w));
+                    }
+                }
+            }
+            // Mean, limit and rounding per field, eight cells at a time.
+            __m512d area = _mm512_mul_pd(_mm512_loadu_pd(gr.width), _mm512_set1_pd(height));
+            area = _mm512_mask_blend_pd(_mm512_cmp_pd_mask(area, _mm512_setzero_pd(), _CMP_EQ_OQ), area,
+                                        _mm512_set1_pd(1.0));
+            alignas(32) int32_t value[kSlices][8];
+#pragma GCC unroll 4
+            for (int f = 0; f < kSlices; ++f) {
+                const __m512d mean = _mm512_min_pd(_mm512_div_pd(acc[f], area), _mm512_set1_pd(255.0));
+                const __m256i whole = _mm512_cvttpd_epi32(mean);
+                const __m512d frac =
+                    _mm512_mul_pd(_mm512_sub_pd(mean, _mm512_cvtepi32_pd(whole)), _mm512_set1_pd(1000.0));
+                const __mmask8 up = _mm512_cmp_pd_mask(frac, _mm512_set1_pd(500.5), _CMP_GE_OQ);
+                _mm256_store_si256(reinterpret_cast<__m256i *>(value[f]),
+                                   _mm256_mask_add_epi32(whole, up, whole, _mm256_set1_epi32(1)));
+            }
+            for (int q = 0; q < 8; ++q) {
+                uint32_t v = 0;
+                for (int f = 0; f < F; ++f) v |= static_cast<uint32_t>(value[kSrcPos[f]][q]) << (8 * f);
+                for (int f = 0; f < 4; ++f)
+                    if (kDstPos[f] >= 0) out[q * DB + kDstPos[f]] = static_cast<uint8_t>(v >> (8 * f));
+            }
+        }
+        return 8 * g;
+    }
+#pragma GCC diagnostic pop
+#endif
 
     // The sums of one cell, one per field of the source, kept in registers.
     struct Sums {
@@ -404,6 +544,7 @@ private:
     const OxImageLockRec &dst_;
     const OxImageLockRec &src_;
     const ResampleRects r_;
+    const bool wide_;  // the AVX-512 cells may run
 };
 
 // Vectors of the compiler's portable vector extension for the half-size rows.
