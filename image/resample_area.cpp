@@ -424,8 +424,10 @@ private:
 
     // The groups of one destination row; returns the cells done (whole groups that fit, from the first).
     // (GCC 12 takes the placeholder operands inside the AVX-512 intrinsics for uninitialised variables.)
+#if !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
     template <int K>
     __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl,avx512vbmi"))) int32_t window_groups(
         uint8_t *out, const Span &rows, double height, const CellGroup<K> *groups, int32_t n) {
@@ -487,7 +489,9 @@ private:
         }
         return 8 * g;
     }
+#if !defined(__clang__)
 #pragma GCC diagnostic pop
+#endif
 #endif
 
     // The sums of one cell, one per field of the source, kept in registers.
