@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 
@@ -75,18 +76,35 @@ struct Match {
     bool embolden = false, oblique = false;
 };
 
+// The library's own fontconfig configuration, loaded on first use and destroyed at exit. Owning it, rather
+// than initialising fontconfig's current one, leaves the host's configuration alone and frees what
+// fontconfig built for us before the process ends; after that, matching finds no face.
+std::mutex g_config_mutex;
+FcConfig *g_config = nullptr;
+bool g_config_destroyed = false;
+
+void destroy_config() {
+    std::lock_guard g(g_config_mutex);
+    if (g_config) FcConfigDestroy(g_config);
+    g_config = nullptr;
+    g_config_destroyed = true;
+}
+
 // The best face fontconfig offers for the record: the first in its sorted list that covers the record's
 // language, or simply its first when none does.
 bool match(const LogFont &r, Match &m) {
-    static const bool ready = FcInit();
-    if (!ready) return false;
+    std::lock_guard g(g_config_mutex);
+    if (!g_config && !g_config_destroyed && (g_config = FcInitLoadConfigAndFonts()) != nullptr)
+        std::atexit(destroy_config);
+    FcConfig *const config = g_config;
+    if (!config) return false;
     std::string lang;
     FcPattern *pat = FcNameParse(reinterpret_cast<const FcChar8 *>(query_of(r, lang).c_str()));
     if (!pat) return false;
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcConfigSubstitute(config, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result;
-    FcFontSet *set = FcFontSort(nullptr, pat, FcTrue, nullptr, &result);
+    FcFontSet *set = FcFontSort(config, pat, FcTrue, nullptr, &result);
     FcPattern *chosen = nullptr;
     for (int i = 0; set && i < set->nfont && !chosen; ++i) {
         FcLangSet *ls = nullptr;
@@ -95,7 +113,7 @@ bool match(const LogFont &r, Match &m) {
             chosen = set->fonts[i];
     }
     if (!chosen && set && set->nfont > 0) chosen = set->fonts[0];
-    FcPattern *font = chosen ? FcFontRenderPrepare(nullptr, pat, chosen) : nullptr;
+    FcPattern *font = chosen ? FcFontRenderPrepare(config, pat, chosen) : nullptr;
     if (font) {
         FcChar8 *s = nullptr;
         if (FcPatternGetString(font, FC_FILE, 0, &s) == FcResultMatch) m.info.file = reinterpret_cast<char *>(s);
