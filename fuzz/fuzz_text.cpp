@@ -1,0 +1,180 @@
+// Text on arbitrary bytes, in every code page: the decoder, text into a small image, and text onto a small
+// window or bitmap, with the font, size, style, place and colours taken from the input. Layout: byte 0 the
+// code page, byte 1 the function and target, bytes 2-3 the points, 4-7 the style, 8-9 x and y, 10-11 the
+// image size, 12-14 the colour, 15-17 the image's fill; the rest is the text (up to its first 0 for the
+// drawing calls). Beyond not crashing: the decoder neither drops nor invents characters (check_decoder);
+// every drawing call returns 1; an image pixel keeps its value or takes the colour, and the image equals
+// the whole-picture reference; a window or bitmap pixel keeps its value or takes the colour; the context's
+// text state is put back and nothing made for a call outlives it.
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "core/codepage.h"
+#include "oxw.h"
+#include "platform/gdi.h"
+#include "platform/window.h"
+#include "win/text.h"
+
+namespace {
+
+void check(bool ok) {
+    if (!ok) std::abort();
+}
+
+constexpr uint32_t kPages[] = {932, 936, 949, 950, 1252, ox::core::kCodePageUtf8};
+
+std::string utf8_of(const std::u32string &codes) {
+    std::string s;
+    for (const char32_t c : codes) {
+        const int n = c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+        s += static_cast<char>(n == 1 ? c : (0xF00 >> n & 0xFF) | c >> 6 * (n - 1));
+        for (int i = n - 2; i >= 0; --i) s += static_cast<char>(0x80 | (c >> 6 * i & 0x3F));
+    }
+    return s;
+}
+
+// At most one code point per byte and at least one per character's bytes (two in the double-byte pages, one
+// in 1252), each a Unicode scalar value; valid UTF-8 comes back as it went in.
+void check_decoder(uint32_t page, const char *text, std::size_t size) {
+    std::u32string codes;
+    check(ox::core::decode_text(page, text, size, codes));
+    check(codes.size() <= size);
+    for (const char32_t c : codes) check(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
+    if (page == 1252)
+        check(codes.size() == size);
+    else if (page != ox::core::kCodePageUtf8)
+        check(codes.size() * 2 >= size);
+    else if (codes.find(0xFFFD) == std::u32string::npos)
+        check(utf8_of(codes) == std::string(text, size));
+}
+
+struct Image {
+    OxHandle handle;
+    OxImageLockRec lock{};
+    Image(int32_t w, int32_t h, int32_t depth, uint32_t fill) {
+        uint32_t err;
+        handle = oxImageCreate(w, h, depth, &err);
+        check(handle != 0);
+        oxImageBoxFill(handle, 0, 0, w, h, fill);
+    }
+    ~Image() { oxFree(handle); }
+    std::vector<uint32_t> pixels() {
+        check(oxImageLock(handle, &lock) == 1);
+        std::vector<uint32_t> v;
+        for (int32_t y = 0; y <= lock.maxY; ++y)
+            for (int32_t x = 0; x <= lock.maxX; ++x) v.push_back(oxImageGetPixel(&lock, x, y));
+        oxImageUnlock(&lock);
+        return v;
+    }
+};
+
+using ImageDraw = int32_t (*)(OxwWindow, OxwDC, OxHandle, int32_t, int32_t, const char *, int32_t, OxColorRef,
+                              int32_t, uint32_t *);
+constexpr ImageDraw kImageDraws[] = {oxwImageDrawString_J, oxwImageDrawString_E, oxwImageDrawString_C};
+
+void check_image(unsigned edition, int32_t depth, int32_t w, int32_t h, int32_t x, int32_t y, const char *text,
+                 int32_t points, uint32_t color, int32_t style, uint32_t fill) {
+    Image img(w, h, depth, fill), ref(w, h, depth, fill);
+    const std::vector<uint32_t> before = img.pixels();
+    uint32_t err = 99;
+    check(kImageDraws[edition](0, 0, img.handle, x, y, text, points, color, style, &err) == 1);
+    check(err == 0 || (*text == '\0' && err == 99));
+    const std::vector<uint32_t> after = img.pixels();
+    if (depth >= 24)  // the fourth byte of a 32-bit pixel is not written
+        for (std::size_t i = 0; i < after.size(); ++i)
+            check(after[i] == before[i] || after[i] == ((before[i] & 0xFF000000) | (color & 0xFFFFFF)));
+
+    const auto e = static_cast<ox::win::Edition>(edition);
+    ox::win::OwnedFont font(ox::win::make_text_font(e, 0, 0, points, style));
+    check(ox::win::plain::image_draw_string(0, 0, ref.handle, x, y, text, font.get(), color, 6, &err) == 1);
+    check(ref.pixels() == after);
+}
+
+// The three editions' forms (size and style) and the colour chart forms (the style as their last argument).
+int32_t draw_onto(unsigned which, OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
+                  const char *text, int32_t points, uint32_t color, int32_t style) {
+    switch (which) {
+    case 0: return oxwDrawString_J(window, dc, bitmap, x, y, text, points, color, style);
+    case 1: return oxwDrawString_E(window, dc, bitmap, x, y, text, points, color, style);
+    case 2: return oxwDrawString_C(window, dc, bitmap, x, y, text, points, color, style);
+    case 3: return oxwDrawString_ColorChart_J(window, dc, bitmap, x, y, text, color, style);
+    case 4: return oxwDrawString_ColorChart_E(window, dc, bitmap, x, y, text, color, style);
+    default: return oxwDrawString_ColorChart_C(window, dc, bitmap, x, y, text, color, style);
+    }
+}
+
+// Onto the window through its context (checking that the context's text state is put back), or onto a bitmap
+// through the window.
+void check_surface(unsigned which, bool onto_bitmap, int32_t x, int32_t y, const char *text, int32_t points,
+                   uint32_t color, int32_t style) {
+    namespace p = ox::platform;
+    constexpr int32_t kW = 48, kH = 32;
+    const OxwWindow window = oxwHostCreateWindow(0, 0, 0, kW, kH, 0);
+    check(window != 0);
+    const OxwBitmap bitmap = onto_bitmap ? p::create_bitmap(kW, kH, 32) : 0;
+    const OxwDC dc = onto_bitmap ? 0 : oxwHostGetDC(window);
+    std::vector<OxColorRef> before(kW * kH), after(kW * kH);
+    auto read = [&](std::vector<OxColorRef> &px) {
+        check(onto_bitmap ? oxwHostReadBitmapPixels(bitmap, 0, 0, kW, kH, px.data())
+                          : oxwHostReadWindowPixels(window, 0, 0, kW, kH, px.data()));
+    };
+    read(before);
+    p::TextState state{}, state_after{};
+    if (dc) {
+        p::set_text_color(dc, 0x123456);
+        p::get_text_state(dc, &state);
+    }
+    check(draw_onto(which, window, dc, bitmap, x, y, text, points, color, style) == 1);
+    read(after);
+    for (std::size_t i = 0; i < after.size(); ++i) check(after[i] == before[i] || after[i] == (color & 0xFFFFFF));
+    if (dc) {
+        p::get_text_state(dc, &state_after);
+        check(std::memcmp(&state, &state_after, sizeof state) == 0);
+        check(p::get_current_object(dc, p::ObjectKind::font) == p::get_stock_object(p::kSystemFont));
+        oxwHostReleaseDC(window, dc);
+    }
+    if (bitmap) check(p::delete_object(bitmap));
+    oxwHostDestroyWindow(window);
+}
+
+int32_t coordinate(uint8_t b, bool far) {
+    const int32_t c = static_cast<int8_t>(b);
+    return !far ? c : c < 0 ? INT32_MIN - c : INT32_MAX - c;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    constexpr std::size_t kHeader = 18;
+    if (size < kHeader) return 0;
+    auto le = [&](std::size_t at, int n) {
+        uint32_t v = 0;
+        for (int i = n - 1; i >= 0; --i) v = v << 8 | data[at + i];
+        return v;
+    };
+    const uint32_t page = kPages[data[0] % 6];
+    const uint8_t mode = data[1];
+    const auto points = static_cast<int32_t>(static_cast<int16_t>(le(2, 2)));
+    const auto style = static_cast<int32_t>(le(4, 4));
+    const bool far = mode & 0x80;
+    const int32_t x = coordinate(data[8], far), y = coordinate(data[9], far && (mode & 0x40));
+    const int32_t w = 1 + data[10] % 40, h = 1 + data[11] % 24;
+    const uint32_t color = le(12, 3), fill = le(15, 3);
+
+    const char *raw = reinterpret_cast<const char *>(data + kHeader);
+    const std::size_t length = size - kHeader;
+    check_decoder(page, raw, length);
+
+    const std::string text(raw, strnlen(raw, length));
+    const std::size_t objects = ox::platform::live_object_count(), dcs = ox::platform::live_dc_count();
+    const uint32_t old_page = oxSetCodePage(page);
+    constexpr int32_t kDepths[] = {1, 8, 24, 32};
+    check_image(mode % 3, kDepths[(mode >> 2) & 3], w, h, x, y, text.c_str(), points, color, style, fill);
+    check_surface(mode % 6, mode & 0x10, x, y, text.c_str(), points, color, style);
+    oxSetCodePage(old_page);
+    check(ox::platform::live_object_count() == objects && ox::platform::live_dc_count() == dcs);
+    return 0;
+}
