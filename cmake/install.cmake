@@ -15,6 +15,7 @@ configure_package_config_file(cmake/oxwUtlConfig.cmake.in
 write_basic_package_version_file(${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
   COMPATIBILITY SameMajorVersion)
 install(FILES ${PROJECT_BINARY_DIR}/oxwUtlConfig.cmake ${PROJECT_BINARY_DIR}/oxwUtlConfigVersion.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/oxwUtlFileVersion.cmake
   DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/oxwUtl)
 
 # Path from <libdir>/pkgconfig back to the prefix. A static liboxwUtl.a also needs its libraries and the C++

@@ -63,6 +63,16 @@ uint32_t code_page_of_codeset(const char *codeset) {
     return 1252;
 }
 
+std::size_t fit_prefix(const LeadBytes &lead, std::string_view s, std::size_t room) {
+    std::size_t n = 0;
+    while (n < s.size()) {
+        const std::size_t step = lead.is_lead_byte(static_cast<uint8_t>(s[n])) && n + 1 < s.size() ? 2 : 1;
+        if (n + step > room) break;
+        n += step;
+    }
+    return n;
+}
+
 bool is_double_byte_at(const LeadBytes &lead, const char *begin, const char *p) {
     // Offsets rather than pointers: a pointer before `begin` must not even be formed.
     const std::ptrdiff_t pos = p - begin;

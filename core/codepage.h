@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace ox::core {
 
@@ -45,5 +46,8 @@ inline constexpr uint32_t kCodePageUtf8 = 65001;
 // with the byte after it, a lone byte, or for UTF-8 a bad byte with the continuation bytes after it.
 // False only when the converter cannot be had (`out` then holds the bytes as Latin-1).
 bool decode_text(uint32_t code_page, const char *text, std::size_t size, std::u32string &out);
+// The length of the longest prefix of `s` (which starts on a character boundary) of at most `room` bytes
+// that does not end inside a double-byte character. A lead byte at the very end stands alone.
+std::size_t fit_prefix(const LeadBytes &lead, std::string_view s, std::size_t room);
 
 }  // namespace ox::core

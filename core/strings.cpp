@@ -60,14 +60,7 @@ PathParts split_path(const LeadBytes &lead, const char *path) {
 // The longest prefix of a path piece of at most 255 bytes that does not split a double-byte character
 // (pieces start on a character boundary, so stepping from their start finds the boundaries).
 std::string_view fit_component(const LeadBytes &lead, std::string_view s) {
-    if (s.size() <= kMaxComponent) return s;
-    std::size_t i = 0;
-    for (;;) {
-        const std::size_t step = lead.is_lead_byte(static_cast<uint8_t>(s[i])) && i + 1 < s.size() ? 2 : 1;
-        if (i + step > kMaxComponent) break;
-        i += step;
-    }
-    return s.substr(0, i);
+    return s.substr(0, fit_prefix(lead, s, kMaxComponent));
 }
 
 // Appends a piece at `dst` (memmove: the piece may lie in the same buffer, never before `dst`).

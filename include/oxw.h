@@ -452,6 +452,172 @@ OX_API void oxwTerminateQTML(void);
 OX_API int32_t oxwIsInstallQT(void);
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Window, dialog and settings helpers                                                                   */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* An open key of the settings store that stands in for the registry (opened and closed by the host, see
+ * oxwHostOpenSettingsKey); 0 = none. */
+typedef uintptr_t OxwSettingsKey;
+
+/* A window's placement, 44 bytes. Positions are in the parent's client coordinates (the screen's for a
+ * top-level window). showCmd: 1 shown normally, 2 minimised, 3 maximised. */
+typedef struct OxwWindowPlacement {
+    uint32_t length; /* 44 */
+    uint32_t flags;  /* 0 */
+    uint32_t showCmd;
+    OxPoint ptMinPosition; /* (-1, -1) until a placement sets them */
+    OxPoint ptMaxPosition;
+    OxRect rcNormalPosition; /* the restored rectangle */
+} OxwWindowPlacement;
+
+/* Saves the window's placement under `key` as 32-bit values, in this order: "NormalPositionLeft",
+ * "NormalPositionTop", then for a resizable window (`fixedSize` 0) "NormalPositionRight",
+ * "NormalPositionBottom" and "ShowCmd", and last "Visible" (1 when the window and its ancestors are shown,
+ * else 0). 1 when every value was written; 0 for a refused window (nothing written) or at the first write
+ * that fails (the values before it stay written). */
+OX_API int32_t oxwRegSetWindowPlacement(OxwWindow window, OxwSettingsKey key, int32_t fixedSize);
+
+/* Reads a placement saved by oxwRegSetWindowPlacement into `placement` (cleared, length 44, filled with the
+ * window's current placement first), keeping it inside `bounds`, of which only the width W = right - left
+ * and height H = bottom - top count: a negative left or top becomes 0; a fixed-size window keeps its
+ * current width and height and is pushed back left or up when it would end beyond W or H; a resizable
+ * window ending beyond W or H is moved back by its own width or height and ends at W or H; a stored show
+ * state of 2 comes back as 1. Arithmetic wraps at 32 bits. "Visible" goes to `visible` (0 allowed: the
+ * value must still be there). The placement is not applied. 1; 0 for a refused window, a `placement` or
+ * `bounds` of 0, or a missing or unreadable value (a fixed-size window needs no right, bottom or show
+ * state): the record then holds what was read before it. */
+OX_API int32_t oxwRegQueryWindowPlacement(OxwWindow window, OxwSettingsKey key, OxwWindowPlacement *placement,
+                                          const OxRect *bounds, uint32_t *visible, int32_t fixedSize);
+
+/* Moves a top-level window by dragging its outline while the left mouse button is held: (x, y) is the
+ * cursor and (left, top, right, bottom) the window's rectangle on the screen when the drag starts. It
+ * captures the mouse and polls the cursor, calling the host's input hook at each poll, until the button
+ * is up: whenever the cursor has moved, the outline (one black pixel wide) is drawn on the screen surface
+ * at cursor - (x - left, y - top), the screen pixels under its four edges saved first and put back when it
+ * moves on, so the screen is restored exactly. The arrow becomes the current and the class cursor. Last
+ * the window is moved there with its size and invalidated, the capture released. A rectangle without area
+ * draws no outline. Returns 1 when the last temporary object was deleted; 0 for a refused window (nothing
+ * done). The loop does not return while the button stays down. */
+OX_API int32_t oxwDragWindow(OxwWindow window, int32_t x, int32_t y, int32_t left, int32_t top, int32_t right,
+                             int32_t bottom);
+
+/* Centres `dialog` on `reference` (0: on the screen) in screen coordinates, integer halves, then keeps it
+ * on the screen: x < 0 becomes 0, else x beyond screen width - dialog width becomes that; y likewise. The
+ * position goes to the move as it is (dialogs are top-level windows). 1 when moved; 0 for a refused
+ * window. */
+OX_API int32_t oxwMoveDlg(OxwWindow reference, OxwWindow dialog);
+
+/* 1 when left <= x <= left + width and top <= y <= top + height (all edges inside; sums without
+ * overflow), else 0. */
+OX_API int32_t oxwCmpBoxIn(int32_t x, int32_t y, int32_t left, int32_t top, int32_t width, int32_t height);
+
+/* For zoom > 1, rounds *width and *height each up to the next multiple of zoom (a size already a multiple,
+ * and one whose rounding would pass 32 bits, stays). Other zooms change nothing; a pointer of 0 is
+ * skipped. */
+OX_API void oxwAdjustDrawSize(int32_t *width, int32_t *height, int32_t zoom);
+
+/* Removes and discards the messages waiting for `window` (0: for any window), oldest first, until none is
+ * left (result 0) or 1001 have been removed (result 1). A refused window has none. */
+OX_API int32_t oxwFlashEvent(OxwWindow window);
+
+/* Flashes a rectangle of a button drawn from `bitmap`: inverts it on the bitmap, copies it to the same
+ * place of the window, waits 50 ms, inverts it back and copies it again (the bitmap ends as it was).
+ * Returns the result of releasing the window's context: 1, or 0 for a refused window. */
+OX_API int32_t oxwFlashButton(OxwWindow window, OxwBitmap bitmap, int32_t x, int32_t y, int32_t width,
+                              int32_t height);
+
+/* The 16 custom colours the colour dialog starts with, in order. */
+#define OXW_CUSTOM_COLORS                                                                                    \
+    {0x000000u, 0x3F0000u, 0x7F0000u, 0xFF0000u, 0x007F00u, 0x00FF00u, 0x7F7F00u, 0xFFFF00u,                 \
+     0x00007Fu, 0x0000FFu, 0x7F007Fu, 0xFF00FFu, 0x007F7Fu, 0x00FFFFu, 0x7F7F7Fu, 0xFFFFFFu}
+
+/* Lets the user pick a colour through the host's colour chooser (oxwHostSetColorChooser), starting from
+ * *color with the custom colours above. While the chooser runs, a dialog window (450 x 330, top-level,
+ * shown) exists and *dialog holds it (when `dialog` is not 0), centred with oxwMoveDlg on `reference`
+ * when `centre` is non-zero; it is destroyed afterwards and *dialog set back to 0. 1 when a colour was
+ * chosen (stored in *color); 0 when the chooser cancelled, when no chooser is registered, for a refused
+ * owner (0 is allowed) or a `color` of 0, or when the dialog cannot be made. */
+OX_API int32_t oxwColorDialog(OxwWindow owner, OxwWindow reference, OxColorRef *color, OxwWindow *dialog,
+                              int32_t centre);
+
+/* Checks an integer field of a dialog. The item's text is read as the system's integer reader does:
+ * spaces at the start are skipped, then `isSigned` non-zero allows one '-', then one or more digits 0-9 and
+ * nothing after them; a value beyond 2147483647 (signed; -2147483648 is the least) or 4294967295
+ * (unsigned) fails. The read value is compared as a signed 32-bit number. Not a number: the default is
+ * written back (signed or unsigned as the flag says), a beep (type 0x30) sounds, 0. Above the maximum or
+ * below the minimum: that bound written back, the beep, 0. Otherwise *value is set and 1 returned. A
+ * missing item reads as not a number; `value` may be 0 for a check only. */
+OX_API int32_t oxwIntValueCheck(OxwWindow dialog, int32_t id, int32_t *value, int32_t maximum, int32_t minimum,
+                                int32_t defaultValue, int32_t isSigned);
+
+/* Checks a real-number field: the item's first 255 bytes are read as a decimal number in C notation
+ * (blanks at the start, a sign, digits with an optional '.', an optional exponent e or E; no hex, inf or
+ * nan). Empty text, an overflow (beyond the double range either way), or characters left after the number
+ * get the default; a value above the maximum gets the maximum, below the minimum the minimum: that value is
+ * written into the item formatted with `format` (printf-style, one double conversion of e, E, f, F, g, G,
+ * a or A with flags, width and precision as numbers, surrounding text allowed; any other format, or 0,
+ * formats with "%g"; at most 511 bytes are written, "." the decimal point), the beep sounds, and 0 is
+ * returned. Otherwise *value is set (when not 0) and 1 returned. */
+OX_API int32_t oxwDoubleValueCheck(OxwWindow dialog, int32_t id, double *value, double maximum, double minimum,
+                                   double defaultValue, const char *format);
+
+/* Enables (non-zero) or disables dialog item `id`. Non-zero when the item was disabled before; 0 when it
+ * was enabled or is missing. */
+OX_API int32_t oxwEnableDlgItem(OxwWindow dialog, int32_t id, int32_t enable);
+/* Shows (non-zero) or hides dialog item `id`. Non-zero when the item was shown before; 0 when it was hidden
+ * or is missing. */
+OX_API int32_t oxwShowDlgItem(OxwWindow dialog, int32_t id, int32_t show);
+/* Sets the window's text to the value in decimal ("%d"). 1, or 0 for a refused window. */
+OX_API int32_t oxwDrawEditControlInt(OxwWindow window, int32_t value);
+
+/* Loads cursor `name` of `module` and makes it the window's class cursor and the current cursor. Module 0
+ * means the system's cursors (a number such as 32512, the arrow, passed as the pointer value, or "#32512");
+ * another module is a registered host module (oxwHostRegisterModule) and `name` one of its cursors. A
+ * cursor that cannot be loaded sets no cursor (0) in both places. A window of 0 does nothing. */
+OX_API void oxwWindowSetCursor(OxwWindow window, OxwModule module, const char *name);
+
+/* The system kind: 0 for the NT family, 1 and 2 for the consumer family (minor version 0, and any other).
+ * This Linux build reports 0: a multi-user system with protected memory is what the NT family stood for,
+ * and its caption style is the one the palette windows draw here. */
+OX_API int32_t oxwGetOSVersion(void);
+
+/* The file version text of a program or library, into `version` (at most OXW_FILE_VERSION_SIZE bytes with
+ * the terminator; a longer text is cut, never within a double-byte character). It reads two kinds of file:
+ *   - ELF (32- or 64-bit, either byte order): a note named "oxwUtl" of type 1 in an SHT_NOTE section (in
+ *     a PT_NOTE segment when the file has no section headers) holding lines "path=value" such as
+ *     "\VarFileInfo\Translation=040904b0" (language then code page, 4 hex digits each; several separated
+ *     by blanks) and "\StringFileInfo\040904b0\FileVersion=1.2.3.4". oxwutl_set_file_version() of the
+ *     installed CMake package stamps it into a target.
+ *   - PE (32- or 64-bit): the first language of the first version resource, with Unicode keys; its text
+ *     comes out as ASCII ('?' for other characters) or, under code page 65001, as UTF-8.
+ * The first translation's language and code page pick the string table "%04x%04x" whose "FileVersion" is
+ * copied. A path that cannot be read, a file of another kind, without the record or with one that does not
+ * hold up, without a translation or without the text: 1, `version` unchanged. `version` of 0: 1, nothing
+ * written. 0 only when memory runs out (8). err: set on failure. */
+#define OXW_FILE_VERSION_SIZE 260
+OX_API int32_t oxwGetFileVersion(const char *path, char *version, uint32_t *err);
+
+/* Makes an empty file with a new name "$$$" + 1..4 upper-case hex digits + ".TMP" in the folder of `path`
+ * (its drive and folder part, "" meaning the current folder), created exclusively so that no other file is
+ * ever taken, and writes its path to `name` (260 bytes). 1 when a name was made; 0 when `name` or `path`
+ * is 0, the folder part is longer than 246 bytes, all 65535 names are taken, or the folder cannot be
+ * written. */
+OX_API int32_t oxwCreateDummyFileName(char *name, const char *path);
+
+/* Replaces the extension of `path` in place: the path is cut right after its last '.' (a '.' at the first
+ * position does not count, nor one inside a double-byte character; a '.' in a folder name counts when the
+ * file name has none), or '.' is appended when it has none; then `extension` (without the dot) is
+ * appended. The buffer must have room. Returns `path` (0 for a `path` of 0; an `extension` of 0 appends
+ * nothing). */
+OX_API char *oxwChangeFileType(char *path, const char *extension);
+
+/* A new image from bitmap resource `name` of `module` (0: the library's own; a number below 0x10000 passed
+ * as the pointer value or "#n" names number n), of the bitmap's own depth: 1-, 8- and 24-bit resources
+ * give images, others 0 with `err` untouched. 0 with 6 for a refused module, 1814 for a missing bitmap,
+ * 8 without memory, 13 for one that does not hold up. err: set on failure. Free with oxFree. */
+OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint32_t *err);
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 
@@ -555,6 +721,119 @@ OX_API int32_t oxwHostSetSoundOutput(int32_t output, const char *alsaDevice);
  * /usr/lib/oxwUtl. Takes effect on the next initialisation that loads the framework. 1, or 0 without
  * memory. */
 OX_API int32_t oxwHostSetSystemDirectory(const char *folder);
+
+/* Dialog items and window state. A dialog item is a child window with an id and a text; the library's
+ * dialog helpers find items by id (the first made, when several share one). */
+
+/* A visible, enabled item `id` at (x, y) of the dialog's client area, width x height, holding `text` (0:
+ * ""). 0 for a refused dialog or size. Destroyed with its dialog or with oxwHostDestroyWindow. */
+OX_API OxwWindow oxwHostCreateDialogItem(OxwWindow dialog, int32_t id, int32_t x, int32_t y, int32_t width,
+                                         int32_t height, const char *text);
+/* A window's text: set (0 sets ""), or copied into `text` (at most size - 1 bytes and a terminator). 1, or 0
+ * for a refused window or, when getting, a `text` of 0 or a size of 0. */
+OX_API int32_t oxwHostSetWindowText(OxwWindow window, const char *text);
+OX_API int32_t oxwHostGetWindowText(OxwWindow window, char *text, uint32_t size);
+/* The window's rectangle in screen coordinates. 1, or 0 for a refused window or a `rect` of 0. */
+OX_API int32_t oxwHostGetWindowRect(OxwWindow window, OxRect *rect);
+/* 1 when the window and all its ancestors are shown / when the window takes input; 0 otherwise and for a
+ * refused window. */
+OX_API int32_t oxwHostIsWindowVisible(OxwWindow window);
+OX_API int32_t oxwHostIsWindowEnabled(OxwWindow window);
+/* Shows the window normally (1), minimised (2) or maximised (3). Maximising remembers the restored
+ * rectangle and fills the parent's client area (the screen for a top-level window); minimising remembers
+ * it and keeps the rectangle; showing normally puts it back. 1, or 0 for a refused window or state. */
+OX_API int32_t oxwHostSetShowState(OxwWindow window, uint32_t showCmd);
+/* The window's placement (length 44, flags 0, its show state, positions and restored rectangle), or
+ * applies one: length 44 needed, the restored rectangle set, then showCmd 0 hides the window and 1..3 act
+ * as oxwHostSetShowState. 1, or 0 for a refused window, a record of 0, another length, a show state above
+ * 3 or a rectangle with a side outside 0..16384. */
+OX_API int32_t oxwHostGetWindowPlacement(OxwWindow window, OxwWindowPlacement *placement);
+OX_API int32_t oxwHostSetWindowPlacement(OxwWindow window, const OxwWindowPlacement *placement);
+
+/* Screen, mouse and cursor. */
+
+/* The screen size (1920 x 1080 until set; 1..16384 each way). The screen surface, a pixel surface that
+ * only the functions drawing on the whole display and these calls touch, is made white at that size; a new
+ * size makes it white again. 1, or 0 for a bad size or without memory. */
+OX_API int32_t oxwHostSetScreenSize(int32_t width, int32_t height);
+/* A system metric: 0 the screen width, 1 its height; 0 for other indices. */
+OX_API int32_t oxwHostGetSystemMetric(int32_t index);
+/* Reads or writes a rectangle of the screen surface as colour values, top row first. 1, or 0 (nothing
+ * done) for a buffer of 0 or a rectangle that is empty or not inside the screen. */
+OX_API int32_t oxwHostReadScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height, OxColorRef *dst);
+OX_API int32_t oxwHostWriteScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height,
+                                        const OxColorRef *src);
+/* The cursor position in screen coordinates, (0, 0) until set. The mouse buttons are the keys 1 (left),
+ * 2 (right) and 4 (middle) of oxwHostSetKeyState. Returns 1. */
+OX_API int32_t oxwHostSetCursorPos(int32_t x, int32_t y);
+/* A hook that the library calls at each poll of a loop waiting on the mouse (oxwDragWindow), on the
+ * calling thread, so that the host (or a test) moves the cursor and releases the button in its place.
+ * One hook; 0 removes it. Returns 1. */
+typedef void (*OxwInputHook)(void *context);
+OX_API int32_t oxwHostSetInputHook(OxwInputHook hook, void *context);
+/* The name of the current cursor (window 0) or of the window's class cursor: "#32512" for a system cursor,
+ * a module cursor's name as registered ("#n" for a numbered one), "" for none. 1, or 0 for a refused
+ * window, a `name` of 0 or a size that the name and its terminator do not fit (nothing written). */
+OX_API int32_t oxwHostGetCursorName(OxwWindow window, char *name, uint32_t size);
+
+/* The colour chooser: what oxwColorDialog hands the host, which shows a chooser of its own and returns
+ * non-zero with `color` set to the choice, or 0 when the user cancels. The dialog window is open (and given
+ * to the caller of oxwColorDialog) for the call only. One chooser; 0 removes it. Returns 1. */
+typedef struct OxwColorChoice {
+    OxwWindow owner;
+    OxwWindow dialog;
+    OxColorRef color;       /* in: the initial colour; out: the chosen one */
+    uint32_t flags;         /* 0x13: initial colour given, full dialog, hook */
+    OxColorRef custom[16];  /* in: OXW_CUSTOM_COLORS; the chooser may change them for the call */
+} OxwColorChoice;
+typedef int32_t (*OxwColorChooser)(void *context, OxwColorChoice *choice);
+OX_API int32_t oxwHostSetColorChooser(OxwColorChooser chooser, void *context);
+
+/* The settings store, which stands in for the per-user registry. Each key is a folder below the root and
+ * keeps its values, 32-bit numbers, in a text file ".values" of one "Name = number" line each (decimal,
+ * negative numbers for their two's complement, or 0x hex; '#' starts a comment line), which a person may
+ * read and edit. The root is $XDG_CONFIG_HOME/oxwUtl/settings when that variable holds an absolute path,
+ * else ~/.config/oxwUtl/settings, unless the host sets another. Key paths ("Software/Studio/Paint/Canvas",
+ * '/' or '\' between components) and value names compare without regard to ASCII case; key folders are
+ * stored in lower case. A component or name is 1..255 bytes without control bytes or '=', not starting with
+ * '#' or a blank nor ending with a blank; a component also has no separator and does not start with '.'
+ * (so no "..", no absolute path). Writes are atomic and durable (a new file flushed and renamed over the
+ * old one) and lock the key, so writers in other threads and processes lose no update. A line that cannot
+ * be read is reported missing and kept by every rewrite, except that writing its name replaces it.
+ * Codes: 87 a bad path or name, 6 a refused key, 2 a missing key or value, 1018 a key deleted while open,
+ * 13 a values file above 1 MiB (its values missing, writes refused), 5 deleting a key that has subkeys,
+ * or the code of a failing file operation. err: set on failure. */
+#ifndef OX_ERROR_KEY_DELETED
+#define OX_ERROR_KEY_DELETED 1018u
+#endif
+#ifndef OX_ERROR_NO_MORE_ITEMS
+#define OX_ERROR_NO_MORE_ITEMS 259u
+#endif
+#ifndef OX_ERROR_MORE_DATA
+#define OX_ERROR_MORE_DATA 234u
+#endif
+/* The store's root folder; 0 or "" goes back to the default. Keys open already stay where they are.
+ * Returns 1. */
+OX_API int32_t oxwHostSetSettingsRoot(const char *folder);
+/* Opens the key at `path` below `parent` (0: the root), making the missing folders when `create` is
+ * non-zero; a `path` of 0 or "" opens `parent` again. 0 on failure. Close it with oxwHostCloseSettingsKey. */
+OX_API OxwSettingsKey oxwHostOpenSettingsKey(OxwSettingsKey parent, const char *path, int32_t create,
+                                             uint32_t *err);
+/* 1, or 0 for a refused key. */
+OX_API int32_t oxwHostCloseSettingsKey(OxwSettingsKey key);
+/* Deletes the key at `path` (not "") below `parent` with its values; a key with subkeys stays (5). 1 or 0. */
+OX_API int32_t oxwHostDeleteSettingsKey(OxwSettingsKey parent, const char *path, uint32_t *err);
+/* The name of subkey `index` (names in byte order, as stored) or of value `index` (in file order, each
+ * name once) into `name` with its terminator. For a value, `type` (0 allowed) gets 4 (a 32-bit number,
+ * stored in `value`, 0 allowed) or 0 for a line whose number cannot be read (`value` untouched). 1; 0 with
+ * 259 past the last one, 234 when `name` (0 allowed with size 0) is too small, or another code. */
+OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *name, uint32_t size, uint32_t *err);
+OX_API int32_t oxwHostEnumSettingsValue(OxwSettingsKey key, uint32_t index, char *name, uint32_t size,
+                                        uint32_t *type, uint32_t *value, uint32_t *err);
+/* One value: read into `value`, written, or deleted (2 when it is not there). 1 or 0. */
+OX_API int32_t oxwHostGetSettingsValue(OxwSettingsKey key, const char *name, uint32_t *value, uint32_t *err);
+OX_API int32_t oxwHostSetSettingsValue(OxwSettingsKey key, const char *name, uint32_t value, uint32_t *err);
+OX_API int32_t oxwHostDeleteSettingsValue(OxwSettingsKey key, const char *name, uint32_t *err);
 
 #ifdef __cplusplus
 }

@@ -160,7 +160,8 @@ uint32_t get_sys_color(int index);
 // context without pixels), 12 bits per pixel (32, 1 for a monochrome bitmap), 14 planes (1), 88 / 90 pixels
 // per logical inch (96). 0 for other indices and refused contexts.
 int32_t get_device_caps(OxwDC dc, int index);
-// The nominal screen: 0 / 1 its width and height (1920 x 1080). 0 for other indices.
+// The screen: 0 / 1 its width and height (1920 x 1080 until the host sets another size, screen.h). 0 for
+// other indices.
 int32_t get_system_metrics(int index);
 inline constexpr int32_t kScreenWidth = 1920, kScreenHeight = 1080;
 

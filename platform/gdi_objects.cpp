@@ -118,6 +118,7 @@ GdiRecord *find_object(State &s, GdiObject h, ObjectKind kind) {
 }
 
 Surface *dc_surface(State &s, DcRecord &dc) {
+    if (dc.display) return s.screen.width > 0 ? &s.screen : nullptr;
     if (dc.memory) {
         // The stock bitmap of a fresh memory context is shared by all of them: it takes no drawing.
         GdiRecord *b = find_object(s, dc.bitmap, ObjectKind::bitmap);
@@ -289,7 +290,7 @@ bool delete_dc(OxwDC dc) {
     State &s = state();
     Guard g(s.mutex);
     DcRecord *r = s.dcs.find(dc);
-    if (!r || !r->memory) return false;
+    if (!r || !(r->memory || r->display)) return false;
     remove_dc(s, dc);
     return true;
 }
@@ -428,8 +429,8 @@ int32_t get_device_caps(OxwDC dc, int index) {
     if (!d) return 0;
     const Surface *surf = dc_surface(s, *d);
     switch (index) {
-    case 8: return surf ? surf->width : kScreenWidth;
-    case 10: return surf ? surf->height : kScreenHeight;
+    case 8: return surf ? surf->width : s.screen_width;
+    case 10: return surf ? surf->height : s.screen_height;
     case 12: return surf ? surf->bits : 32;
     case 14: return 1;
     case 88:
@@ -438,7 +439,11 @@ int32_t get_device_caps(OxwDC dc, int index) {
     }
 }
 
-int32_t get_system_metrics(int index) { return index == 0 ? kScreenWidth : index == 1 ? kScreenHeight : 0; }
+int32_t get_system_metrics(int index) {
+    State &s = state();
+    Guard g(s.mutex);
+    return index == 0 ? s.screen_width : index == 1 ? s.screen_height : 0;
+}
 
 std::size_t live_object_count() {
     State &s = state();

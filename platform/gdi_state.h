@@ -97,6 +97,7 @@ struct GdiRecord {
 struct DcRecord {
     OxwWindow window = 0;  // a window's context; 0 for a memory context or the screen's
     bool memory = false;
+    bool display = false;  // a context for the whole display: draws on the screen surface
     GdiObject bitmap = 0, pen = 0, brush = 0, palette = 0, font = 0;
     bool palette_background = false;
     TextState text;
@@ -112,6 +113,11 @@ struct WindowRecord {
     Surface surface;              // the client area, 32-bit, starts white
     std::vector<uint8_t> update;  // one byte per client pixel, 1 = waits for painting; empty = none
     bool erase = false;           // some invalidation asked for the background to be erased
+    bool enabled = true;
+    uint32_t show_state = 1;          // kShowNormal, kShowMinimized or kShowMaximized (window.h)
+    OxRect normal_rect{};             // the restored rectangle while minimised or maximised
+    OxPoint min_position{-1, -1}, max_position{-1, -1};
+    uintptr_t class_cursor = 0;       // the cursor of the window's class (each window has a class of its own)
 };
 
 // Handles are tag << 32 | serial: the tag tells the kinds apart, serials are never reused, so a stale or
@@ -149,6 +155,8 @@ struct State {
     Registry<WindowRecord> windows{0x3D0};
     GdiObject stock[16] = {};
     GdiObject stock_bitmap = 0;  // the 1 x 1 monochrome bitmap a new memory context holds
+    int32_t screen_width = kScreenWidth, screen_height = kScreenHeight;
+    Surface screen;  // the display's pixels, made when the first display context is (screen.cpp)
 };
 
 // The one state, made on first use (with its stock objects) and never destroyed.
@@ -162,6 +170,14 @@ Surface *dc_surface(State &s, DcRecord &dc);
 OxwDC add_window_dc(State &s, OxwWindow window);
 // Drops a context's hold on its objects and removes it.
 void remove_dc(State &s, OxwDC dc);
+// Whether the rectangle has a positive size and lies inside the surface.
+bool surface_holds(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t height);
+// Copies the rectangle's pixels as colour values, top row first; false (nothing written) unless
+// surface_holds and `dst` is not null.
+bool read_pixels(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t *dst);
+// Sizes the screen surface to the screen when it is not (white); false without memory. The caller holds
+// the lock.
+bool ensure_screen_surface(State &s);
 // Removes the messages waiting for a window (messages.cpp); the caller holds the lock.
 void drop_window_messages(OxwWindow window);
 

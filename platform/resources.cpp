@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 #include <mutex>
+#include <set>
 #include <new>
 #include <string>
 #include <system_error>
@@ -29,6 +30,8 @@ struct Module {
     std::map<uint32_t, std::string> strings;
     std::map<uint32_t, Bytes> bitmaps_by_id;
     std::map<std::string, Bytes> bitmaps_by_name;  // upper-cased
+    std::set<uint32_t> cursors_by_id;
+    std::map<std::string, std::string> cursors_by_name;  // upper-cased -> as the file names it
 };
 
 // The font face names of the text functions: Shift-JIS for the two Japanese faces, GBK for the Chinese.
@@ -127,28 +130,44 @@ bool parse_strings(const std::vector<uint8_t> &file, Module *m) {
     return true;
 }
 
-bool register_bitmap(const std::filesystem::path &path, Module *m, uint32_t *err) {
+uint16_t le16(const std::vector<uint8_t> &b, std::size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+
+// A cursor file: the 6-byte head (reserved 0, type 2, one image or more) and its 16-byte directory entries
+// inside the file.
+bool is_cursor_file(const std::vector<uint8_t> &f) {
+    return f.size() >= 22 && le16(f, 0) == 0 && le16(f, 2) == 2 && le16(f, 4) >= 1 &&
+           6 + std::size_t{16} * le16(f, 4) <= f.size();
+}
+
+// A .bmp or .cur file of the folder, registered under its number or its name.
+bool register_file(const std::filesystem::path &path, bool cursor, Module *m, uint32_t *err) {
     std::error_code ec;
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) {
         *err = core::win_error_for_path(ec.value(), path.c_str());
         return false;
     }
-    if (size < 54 || size > kMaxBitmapFile) {
+    if (size < (cursor ? 22 : 54) || size > kMaxBitmapFile) {
         *err = kInvalidData;
         return false;
     }
     std::vector<uint8_t> file;
     if (!read_file(path, &file, err)) return false;
-    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M') {
+    if (cursor ? !is_cursor_file(file) : file.size() < 54 || file[0] != 'B' || file[1] != 'M') {
         *err = kInvalidData;
         return false;
     }
-    auto dib = std::make_shared<const std::vector<uint8_t>>(file.begin() + 14, file.end());
     const std::string stem = path.stem().string();
     const int32_t id = parse_id(stem);
-    const bool fresh = id >= 1 ? m->bitmaps_by_id.emplace(static_cast<uint32_t>(id), dib).second
-                               : m->bitmaps_by_name.emplace(upper(stem), dib).second;
+    bool fresh;
+    if (cursor) {
+        fresh = id >= 1 ? m->cursors_by_id.insert(static_cast<uint32_t>(id)).second
+                        : m->cursors_by_name.emplace(upper(stem), stem).second;
+    } else {
+        auto dib = std::make_shared<const std::vector<uint8_t>>(file.begin() + 14, file.end());
+        fresh = id >= 1 ? m->bitmaps_by_id.emplace(static_cast<uint32_t>(id), dib).second
+                        : m->bitmaps_by_name.emplace(upper(stem), dib).second;
+    }
     if (!fresh) *err = kInvalidData;
     return fresh;
 }
@@ -172,8 +191,9 @@ Module load_folder(const std::filesystem::path &folder, uint32_t *err, bool *ok)
     }
     for (const auto &entry : std::filesystem::directory_iterator(folder, ec)) {
         const auto &p = entry.path();
-        if (upper(p.extension().string()) != ".BMP" || !entry.is_regular_file(ec)) continue;
-        if (!register_bitmap(p, &m, err)) return m;
+        const std::string ext = upper(p.extension().string());
+        if ((ext != ".BMP" && ext != ".CUR") || !entry.is_regular_file(ec)) continue;
+        if (!register_file(p, ext == ".CUR", &m, err)) return m;
     }
     if (ec) {
         *err = core::win_error_for_path(ec.value(), folder.c_str());
@@ -216,11 +236,30 @@ bool unregister_module(OxwModule module) {
 
 bool is_module(OxwModule module) { return find_module(module) != nullptr; }
 
+int32_t resource_number(ResourceName name) {
+    const uintptr_t value = reinterpret_cast<uintptr_t>(name);
+    return value < 0x10000 ? static_cast<int32_t>(value) : name[0] == '#' ? parse_id(name + 1) : -1;
+}
+
+bool find_cursor_resource(OxwModule module, ResourceName name, std::string *found) {
+    const auto m = find_module(module);
+    if (!m || !name) return false;
+    const int32_t id = resource_number(name);
+    if (id >= 0) {
+        if (!m->cursors_by_id.count(static_cast<uint32_t>(id))) return false;
+        *found = "#" + std::to_string(id);
+        return true;
+    }
+    auto it = m->cursors_by_name.find(upper(name));
+    if (it == m->cursors_by_name.end()) return false;
+    *found = it->second;
+    return true;
+}
+
 std::shared_ptr<const std::vector<uint8_t>> find_bitmap_resource(OxwModule module, ResourceName name) {
     const auto m = find_module(module);
     if (!m || !name) return nullptr;
-    const uintptr_t value = reinterpret_cast<uintptr_t>(name);
-    int32_t id = value < 0x10000 ? static_cast<int32_t>(value) : name[0] == '#' ? parse_id(name + 1) : -1;
+    const int32_t id = resource_number(name);
     if (id >= 0) {
         auto it = m->bitmaps_by_id.find(static_cast<uint32_t>(id));
         return it == m->bitmaps_by_id.end() ? nullptr : it->second;
@@ -247,14 +286,7 @@ int32_t load_string(OxwModule module, uint32_t id, char *buffer, int32_t size) {
         return 0;
     }
     const std::string &s = it->second;
-    const core::LeadBytes &lead = core::active_lead_bytes();
-    std::size_t n = 0;
-    const std::size_t room = static_cast<std::size_t>(size) - 1;
-    while (n < s.size()) {
-        const std::size_t step = lead.is_lead_byte(static_cast<uint8_t>(s[n])) && n + 1 < s.size() ? 2 : 1;
-        if (n + step > room) break;
-        n += step;
-    }
+    const std::size_t n = core::fit_prefix(core::active_lead_bytes(), s, static_cast<std::size_t>(size) - 1);
     std::memcpy(buffer, s.data(), n);
     buffer[n] = '\0';
     return static_cast<int32_t>(n);

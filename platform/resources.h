@@ -1,4 +1,4 @@
-// Module resources of the platform stand-in: string tables and bitmaps, looked up by module and by name or
+// Module resources of the platform stand-in: string tables, bitmaps and cursors, looked up by module and by name or
 // number. The library's own module carries its string table built in; a host registers a module of its own
 // from a folder:
 //   - strings.txt: one string a line, "<id> <text>" (id 0..65535 in decimal, one space or tab, then the text
@@ -7,12 +7,15 @@
 //     are skipped. The file may be missing.
 //   - NAME.bmp: bitmap files ("BM", a 14-byte file header, then a packed DIB). A NAME of decimal digits
 //     (1..65535) registers the bitmap under that number, any other NAME under the name, compared without
-//     regard to ASCII case. Other files are ignored.
-// Registration reads everything at once; the folder is not looked at again.
+//     regard to ASCII case.
+//   - NAME.cur: cursor files (a 6-byte head: 0, type 2, an image count of 1 or more, then 16 bytes an
+//     image), named as the bitmaps are. Their images are not read: a cursor here is only a name.
+// Other files are ignored. Registration reads everything at once; the folder is not looked at again.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -36,10 +39,16 @@ bool is_module(OxwModule module);
 // number 123, anything else a name.
 using ResourceName = const char *;
 inline ResourceName make_int_resource(uint16_t id) { return reinterpret_cast<ResourceName>(uintptr_t{id}); }
+// The number a resource name stands for (0..65535), or -1 for a name.
+int32_t resource_number(ResourceName name);
 
 // The packed DIB of a bitmap resource (the file without its 14-byte file header), or null when the module
 // is refused or has no such bitmap.
 std::shared_ptr<const std::vector<uint8_t>> find_bitmap_resource(OxwModule module, ResourceName name);
+
+// Whether the module has the cursor (named as for bitmaps); its name as registered ("#n" for a number) goes
+// to `found`. False for a refused module too.
+bool find_cursor_resource(OxwModule module, ResourceName name, std::string *found);
 
 // String `id` of the module's table, valid while the module stays registered (the library's always);
 // false when the module is refused or has no such string.

@@ -17,7 +17,7 @@ using namespace detail;
 
 namespace {
 
-bool side_ok(int32_t v) { return v >= 0 && v <= kMaxWindowSide; }
+bool side_ok(int64_t v) { return v >= 0 && v <= kMaxWindowSide; }
 
 // The part of `rect` (whole client area when null) inside the client area, as [x0, x1) x [y0, y1).
 struct Box {
@@ -38,6 +38,49 @@ void collect_tree(State &s, OxwWindow root, std::vector<OxwWindow> &out) {
             if (w.parent == parent) out.push_back(h);
         });
     }
+}
+
+// Gives the window the rectangle `r` (false for a size outside 0..kMaxWindowSide or without memory): the
+// pixels that stay inside keep their colour, new ones are white, the update region is cleared.
+bool place(WindowRecord &w, const OxRect &r) {
+    const int64_t width = int64_t{r.right} - r.left, height = int64_t{r.bottom} - r.top;
+    if (!side_ok(width) || !side_ok(height)) return false;
+    Surface next;
+    if (!next.reset(static_cast<int32_t>(width), static_cast<int32_t>(height), 32, 0xFFFFFF)) return false;
+    const int32_t cw = std::min(next.width, w.surface.width), ch = std::min(next.height, w.surface.height);
+    for (int32_t row = 0; row < ch; ++row)
+        std::memcpy(next.row32(row), w.surface.row32(row), static_cast<std::size_t>(cw) * 4);
+    w.surface = std::move(next);
+    w.rect = r;
+    w.update.clear();
+    w.erase = false;
+    return true;
+}
+
+// Moves the window into `state`, remembering or putting back its restored rectangle.
+bool change_show_state(State &s, WindowRecord &w, uint32_t show) {
+    if (show < kShowNormal || show > kShowMaximized) {
+        core::set_last_error(OX_ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    if (w.show_state == kShowNormal) w.normal_rect = w.rect;
+    OxRect target = w.rect;
+    if (show == kShowNormal) {
+        target = w.normal_rect;
+    } else if (show == kShowMaximized) {
+        const WindowRecord *parent = w.parent ? s.windows.find(w.parent) : nullptr;
+        target = parent ? OxRect{0, 0, parent->surface.width, parent->surface.height}
+                        : OxRect{0, 0, s.screen_width, s.screen_height};
+    }
+    if ((target.left != w.rect.left || target.top != w.rect.top || target.right != w.rect.right ||
+         target.bottom != w.rect.bottom) &&
+        !place(w, target)) {
+        core::set_last_error(OX_ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    w.show_state = show;
+    w.visible = true;
+    return true;
 }
 
 template <class R, class F>
@@ -120,21 +163,88 @@ bool get_client_rect(OxwWindow window, OxRect *rect) {
 bool move_window(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height) {
     if (!side_ok(width) || !side_ok(height)) return false;
     return with_window(window, false, [&](WindowRecord &w) {
-        Surface next;
-        if (!next.reset(width, height, 32, 0xFFFFFF)) return false;
-        const int32_t cw = std::min(width, w.surface.width), ch = std::min(height, w.surface.height);
-        for (int32_t row = 0; row < ch; ++row)
-            std::memcpy(next.row32(row), w.surface.row32(row), static_cast<std::size_t>(cw) * 4);
-        w.surface = std::move(next);
-        w.rect = {x, y, static_cast<int32_t>(int64_t{x} + width), static_cast<int32_t>(int64_t{y} + height)};
-        w.update.clear();
-        w.erase = false;
-        return true;
+        return place(w, {x, y, static_cast<int32_t>(int64_t{x} + width), static_cast<int32_t>(int64_t{y} + height)});
     });
 }
 
 bool show_window(OxwWindow window, bool visible) {
     return with_window(window, false, [&](WindowRecord &w) { return std::exchange(w.visible, visible); });
+}
+
+bool enable_window(OxwWindow window, bool enable) {
+    return with_window(window, false, [&](WindowRecord &w) { return !std::exchange(w.enabled, enable); });
+}
+
+bool is_window_enabled(OxwWindow window) {
+    return with_window(window, false, [](WindowRecord &w) { return w.enabled; });
+}
+
+bool get_window_screen_rect(OxwWindow window, OxRect *rect) {
+    State &s = state();
+    Guard g(s.mutex);
+    const WindowRecord *w = s.windows.find(window);
+    if (!w) return false;
+    *rect = w->rect;
+    for (const WindowRecord *p = s.windows.find(w->parent); p; p = s.windows.find(p->parent)) {
+        rect->left += p->rect.left;
+        rect->right += p->rect.left;
+        rect->top += p->rect.top;
+        rect->bottom += p->rect.top;
+    }
+    return true;
+}
+
+bool set_show_state(OxwWindow window, uint32_t show) {
+    State &s = state();
+    Guard g(s.mutex);
+    WindowRecord *w = s.windows.find(window);
+    return w && change_show_state(s, *w, show);
+}
+
+bool get_window_placement(OxwWindow window, OxwWindowPlacement *wp) {
+    return with_window(window, false, [&](WindowRecord &w) {
+        *wp = {44, 0, w.show_state, w.min_position, w.max_position,
+               w.show_state == kShowNormal ? w.rect : w.normal_rect};
+        return true;
+    });
+}
+
+bool set_window_placement(OxwWindow window, const OxwWindowPlacement *wp) {
+    State &s = state();
+    Guard g(s.mutex);
+    WindowRecord *w = s.windows.find(window);
+    if (!w) return false;
+    const OxRect &r = wp->rcNormalPosition;
+    if (wp->length != 44 || wp->showCmd > kShowMaximized || !side_ok(int64_t{r.right} - r.left) ||
+        !side_ok(int64_t{r.bottom} - r.top)) {
+        core::set_last_error(OX_ERROR_INVALID_PARAMETER);
+        return false;
+    }
+    w->min_position = wp->ptMinPosition;
+    w->max_position = wp->ptMaxPosition;
+    // The record's rectangle becomes the restored one, whichever state comes next.
+    if (w->show_state != kShowNormal) {
+        w->normal_rect = r;
+    } else if (!place(*w, r)) {
+        core::set_last_error(OX_ERROR_NOT_ENOUGH_MEMORY);
+        return false;
+    }
+    if (wp->showCmd == 0) {
+        w->visible = false;
+        return true;
+    }
+    return change_show_state(s, *w, wp->showCmd);
+}
+
+bool set_class_cursor(OxwWindow window, uintptr_t cursor) {
+    return with_window(window, false, [&](WindowRecord &w) {
+        w.class_cursor = cursor;
+        return true;
+    });
+}
+
+uintptr_t get_class_cursor(OxwWindow window) {
+    return with_window(window, uintptr_t{0}, [](WindowRecord &w) { return w.class_cursor; });
 }
 
 bool is_window_visible(OxwWindow window) {
@@ -207,7 +317,7 @@ bool release_dc(OxwWindow window, OxwDC dc) {
     State &s = state();
     Guard g(s.mutex);
     const DcRecord *d = s.dcs.find(dc);
-    if (!d || d->memory || d->window != window) return false;
+    if (!d || d->memory || d->display || d->window != window) return false;
     remove_dc(s, dc);
     return true;
 }
@@ -267,19 +377,22 @@ bool update_region_contains(OxwWindow window, int32_t x, int32_t y) {
     });
 }
 
-namespace {
+namespace detail {
+
+bool surface_holds(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t height) {
+    return width > 0 && height > 0 && x >= 0 && y >= 0 && int64_t{x} + width <= s.width &&
+           int64_t{y} + height <= s.height;
+}
 
 bool read_pixels(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t *dst) {
-    if (!dst || width <= 0 || height <= 0 || x < 0 || y < 0 || int64_t{x} + width > s.width ||
-        int64_t{y} + height > s.height)
-        return false;
+    if (!dst || !surface_holds(s, x, y, width, height)) return false;
     for (int32_t row = 0; row < height; ++row)
         for (int32_t col = 0; col < width; ++col)
             *dst++ = s.get(x + col, y + row);
     return true;
 }
 
-}  // namespace
+}  // namespace detail
 
 bool read_window_pixels(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height, uint32_t *dst) {
     return with_window(window, false,

@@ -38,6 +38,32 @@ bool show_window(OxwWindow window, bool visible);
 // Visible when it and all its ancestors are.
 bool is_window_visible(OxwWindow window);
 
+// Enables or disables input to the window; returns whether it was disabled before (false for a refused
+// handle).
+bool enable_window(OxwWindow window, bool enable);
+bool is_window_enabled(OxwWindow window);
+
+// The window's rectangle in screen coordinates (its own plus its ancestors' offsets).
+bool get_window_screen_rect(OxwWindow window, OxRect *rect);
+
+// Show states as a placement reports them. A window is made shown normally. Maximising remembers the
+// restored rectangle and fills the parent's client area (the screen for a top-level window); minimising
+// remembers it and keeps the rectangle; showing normally puts the restored rectangle back. Each shows the
+// window. False for a refused handle, another state (87) or a failed resize (8).
+inline constexpr uint32_t kShowNormal = 1, kShowMinimized = 2, kShowMaximized = 3;
+bool set_show_state(OxwWindow window, uint32_t show);
+// The placement record: length 44, flags 0, the show state, the minimised and maximised positions
+// ((-1, -1) until set), and the restored rectangle (the window's rectangle while shown normally).
+bool get_window_placement(OxwWindow window, OxwWindowPlacement *placement);
+// Applies a record of length 44: its positions, then its show state (0 hides the window and keeps its
+// state; 1, 2, 3 as set_show_state, with the record's rectangle as the restored one). False for a refused
+// handle, another length or state (87), or a failed resize (8).
+bool set_window_placement(OxwWindow window, const OxwWindowPlacement *placement);
+
+// The cursor of the window's class; each window has a class of its own here. 0 for a refused handle.
+bool set_class_cursor(OxwWindow window, uintptr_t cursor);
+uintptr_t get_class_cursor(OxwWindow window);
+
 bool set_window_text(OxwWindow window, const char *text);
 // The caption; false for a refused handle.
 bool get_window_text(OxwWindow window, std::string *text);

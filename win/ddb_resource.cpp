@@ -1,4 +1,8 @@
-// Bitmaps from module resources and bitmaps filled with a system colour.
+// Bitmaps and images from module resources, and bitmaps filled with a system colour.
+#include <cstring>
+#include <memory>
+#include <vector>
+
 #include "core/errors.h"
 #include "platform/resources.h"
 #include "win/ddb.h"
@@ -7,18 +11,23 @@
 namespace ox::win {
 namespace {
 
-// A new bitmap from a resource's packed DIB; 0 with `err` set when the resource is missing (6 for a
-// refused module, 1814 for a missing bitmap) or does not hold up (13).
-OxwBitmap bitmap_from_resource(OxwModule module, platform::ResourceName name, DibLayout *d, uint32_t *err) {
+// A bitmap resource's packed DIB; null with `err` set to 6 for a refused module or 1814 for a missing
+// bitmap.
+std::shared_ptr<const std::vector<uint8_t>> find_dib(OxwModule module, platform::ResourceName name, uint32_t *err) {
     if (module != 0 && !platform::is_module(module)) {
         *err = OX_ERROR_INVALID_HANDLE;
-        return 0;
+        return nullptr;
     }
-    const auto dib = platform::find_bitmap_resource(module, name);
-    if (!dib) {
-        *err = OX_ERROR_RESOURCE_NAME_NOT_FOUND;
-        return 0;
-    }
+    auto dib = platform::find_bitmap_resource(module, name);
+    if (!dib) *err = OX_ERROR_RESOURCE_NAME_NOT_FOUND;
+    return dib;
+}
+
+// A new bitmap from a resource's packed DIB; 0 with `err` set when the resource is missing (see find_dib)
+// or does not hold up (13).
+OxwBitmap bitmap_from_resource(OxwModule module, platform::ResourceName name, DibLayout *d, uint32_t *err) {
+    const auto dib = find_dib(module, name, err);
+    if (!dib) return 0;
     // Only read: the layout's row pointer is not written through.
     if (!read_dib_layout(const_cast<uint8_t *>(dib->data()), dib->size(), d)) {
         *err = OX_ERROR_INVALID_DATA;
@@ -69,6 +78,23 @@ OX_API OxwBitmap oxLoadPictResource(OxwModule module, uint16_t id, int32_t *widt
     if (width) *width = d.width;
     if (height) *height = d.height;
     return bitmap;
+}
+
+OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint32_t *err) {
+    const auto dib = find_dib(module, name, err);
+    if (!dib) return 0;
+    if (dib->size() < 16) {  // not even the depth field of a header
+        *err = OX_ERROR_INVALID_DATA;
+        return 0;
+    }
+    const OxwGlobal block = oxwGlobalAlloc(static_cast<uint32_t>(dib->size()), err);
+    if (!block) return 0;
+    std::memcpy(oxwGlobalLock(block), dib->data(), dib->size());
+    oxwGlobalUnlock(block);
+    const uint32_t depth = (*dib)[14] | (*dib)[15] << 8;  // biBitCount: the image keeps the bitmap's depth
+    const OxHandle image = oxwDibToImage(block, depth, err);
+    oxwGlobalFree(block);
+    return image;
 }
 
 OX_API OxwBitmap oxwCreateSysColorDDB(OxwWindow window, OxwBitmap bitmap, int32_t width, int32_t height, int32_t index,

@@ -54,6 +54,16 @@ const std::vector<Command> &command_table() {
          "allowed), JSON is what dump --json prints; entries not given are white with no name. Channels are 0 to "
          "255, names at most 15 bytes. png draws the 1280 colours with their names as a 3072x2560 picture.",
          2, 3, cmd_chart},
+        {"settings", "ls [KEY]\nget KEY NAME\nset KEY NAME VALUE\ndelete KEY [NAME]",
+         "look at and repair the settings the library keeps for hosts (window placements)",
+         {{"--root", "DIR", "the store's folder instead of the user's one"}},
+         "KEY is a path such as Software/Studio/Paint/Canvas; keys and value names ignore ASCII case. ls lists "
+         "the subkeys (ending in /) and values of KEY, or of the top of the store; a value whose stored number "
+         "cannot be read shows as ?. set makes KEY when it is missing. delete removes one value, or KEY itself "
+         "when it has no subkeys. VALUE is a 32-bit number: decimal from -2147483648 to 4294967295, or 0x hex. "
+         "The store is $XDG_CONFIG_HOME/oxwUtl/settings, else ~/.config/oxwUtl/settings: a folder for each key, "
+         "its values in a text file .values of Name = number lines.",
+         1, 4, cmd_settings},
         {"demo", "[DIR]", "run the save-and-browse road on the bundled picture, into DIR (default demo-out)", {},
          nullptr, 0, 1, cmd_demo},
         {"selfcheck", "", "exercise the library quickly and report", {}, nullptr, 0, 0, cmd_selfcheck},

@@ -29,6 +29,7 @@ int cmd_save(const Invocation &inv);
 int cmd_check(const Invocation &inv);
 int cmd_view(const Invocation &inv);  // a picture drawn by the display layer at a zoom
 int cmd_text(const Invocation &inv);  // a text drawn into a picture in an edition's font
+int cmd_settings(const Invocation &inv);  // the settings store
 
 // The demo's text pictures: captions in the three editions (captions.png) and a status bar halfway
 // through a counter bar (status-bar.png).
