@@ -806,9 +806,6 @@ OX_API int32_t oxwHostSetColorChooser(OxwColorChooser chooser, void *context);
 #ifndef OX_ERROR_KEY_DELETED
 #define OX_ERROR_KEY_DELETED 1018u
 #endif
-#ifndef OX_ERROR_NO_MORE_ITEMS
-#define OX_ERROR_NO_MORE_ITEMS 259u
-#endif
 #ifndef OX_ERROR_MORE_DATA
 #define OX_ERROR_MORE_DATA 234u
 #endif
