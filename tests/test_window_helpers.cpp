@@ -1,0 +1,387 @@
+// Window and dialog helpers: placement bounds, numeric field checks, centring, the outline drag, flashes,
+// the colour dialog and cursors.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_bytes.h"
+#include "oxw.h"
+#include "platform/input.h"
+#include "platform/messages.h"
+#include "platform/window.h"
+#include "support.h"
+
+namespace {
+
+// A top-level window, destroyed at the end of scope.
+struct Window {
+    Window(int32_t x, int32_t y, int32_t w, int32_t h) : handle(oxwHostCreateWindow(0, x, y, w, h, 1)) {}
+    ~Window() { oxwHostDestroyWindow(handle); }
+    OxwWindow handle;
+};
+
+std::string text_of(OxwWindow w) {
+    char buf[300];
+    return oxwHostGetWindowText(w, buf, sizeof buf) ? buf : "(refused)";
+}
+
+class Placement : public ::testing::Test {
+protected:
+    void SetUp() override {
+        oxwHostSetSettingsRoot(dir_.path().c_str());
+        key_ = oxwHostOpenSettingsKey(0, "Placement", 1, &err_);
+    }
+    void TearDown() override {
+        oxwHostCloseSettingsKey(key_);
+        oxwHostSetSettingsRoot(nullptr);
+    }
+    std::string stored() const {
+        const auto b = oxtest::read_bytes(dir_.file("placement/.values"));
+        return {b.begin(), b.end()};
+    }
+    oxtest::TempDir dir_;
+    OxwSettingsKey key_ = 0;
+    uint32_t err_ = 0;
+};
+
+TEST_F(Placement, WrittenInOrderPerWindowKind) {
+    Window w(10, 20, 300, 200);
+    ASSERT_EQ(oxwHostSetShowState(w.handle, 3), 1);  // the restored rectangle is what is kept
+    ASSERT_EQ(oxwRegSetWindowPlacement(w.handle, key_, 0), 1);
+    EXPECT_EQ(stored(), "NormalPositionLeft = 10\nNormalPositionTop = 20\nNormalPositionRight = 310\n"
+                        "NormalPositionBottom = 220\nShowCmd = 3\nVisible = 1\n");
+    oxwHostDeleteSettingsKey(0, "Placement", &err_);
+    oxwHostCloseSettingsKey(key_);
+    key_ = oxwHostOpenSettingsKey(0, "Placement", 1, &err_);
+    OxwWindowPlacement hide{44, 0, 0, {-1, -1}, {-1, -1}, {5, 6, 305, 206}};
+    ASSERT_EQ(oxwHostSetWindowPlacement(w.handle, &hide), 1);
+    ASSERT_EQ(oxwRegSetWindowPlacement(w.handle, key_, 1), 1);
+    EXPECT_EQ(stored(), "NormalPositionLeft = 5\nNormalPositionTop = 6\nVisible = 0\n");
+    EXPECT_EQ(oxwRegSetWindowPlacement(0, key_, 1), 0);
+}
+
+TEST_F(Placement, QueryKeepsTheWindowInsideTheBounds) {
+    const struct Case {
+        const char *what;
+        int fixed;
+        std::vector<std::pair<const char *, int32_t>> stored;
+        OxRect bounds;
+        int result;
+        OxRect rect;
+        uint32_t show;
+    } cases[] = {
+        {"beyond the right edge moves left by its width", 0,
+         {{"NormalPositionLeft", 900}, {"NormalPositionTop", 100}, {"NormalPositionRight", 1200},
+          {"NormalPositionBottom", 300}, {"ShowCmd", 1}, {"Visible", 1}},
+         {0, 0, 1024, 768}, 1, {724, 100, 1024, 300}, 1},
+        {"negative corner becomes 0, shown minimised comes back normal; only the bounds' size counts", 0,
+         {{"NormalPositionLeft", -15}, {"NormalPositionTop", -3}, {"NormalPositionRight", 100},
+          {"NormalPositionBottom", 900}, {"ShowCmd", 2}, {"Visible", 0}},
+         {50, 50, 1074, 818}, 1, {0, -132, 100, 768}, 1},
+        {"fixed size keeps the current size and is pushed back", 1,
+         {{"NormalPositionLeft", 1000}, {"NormalPositionTop", 700}, {"Visible", 1}},
+         {0, 0, 1024, 768}, 1, {724, 568, 1024, 768}, 1},
+        {"fixed size needs no show state", 1, {{"NormalPositionLeft", 3}, {"NormalPositionTop", 4}, {"Visible", 1}},
+         {0, 0, 1024, 768}, 1, {3, 4, 303, 204}, 1},
+        {"resizable without ShowCmd fails", 0,
+         {{"NormalPositionLeft", 3}, {"NormalPositionTop", 4}, {"NormalPositionRight", 5},
+          {"NormalPositionBottom", 6}, {"Visible", 1}},
+         {0, 0, 1024, 768}, 0, {3, 4, 5, 6}, 1},
+    };
+    Window w(40, 50, 300, 200);
+    for (const Case &c : cases) {
+        oxwHostDeleteSettingsKey(0, "Placement", &err_);
+        oxwHostCloseSettingsKey(key_);
+        key_ = oxwHostOpenSettingsKey(0, "Placement", 1, &err_);
+        for (const auto &[name, value] : c.stored) oxwHostSetSettingsValue(key_, name, static_cast<uint32_t>(value), &err_);
+        OxwWindowPlacement wp;
+        std::memset(&wp, 0xAB, sizeof wp);
+        uint32_t visible = 7;
+        EXPECT_EQ(oxwRegQueryWindowPlacement(w.handle, key_, &wp, &c.bounds, &visible, c.fixed), c.result) << c.what;
+        const OxRect &r = wp.rcNormalPosition;
+        EXPECT_TRUE(r.left == c.rect.left && r.top == c.rect.top && r.right == c.rect.right && r.bottom == c.rect.bottom)
+            << c.what << ": " << r.left << " " << r.top << " " << r.right << " " << r.bottom;
+        EXPECT_EQ(wp.length, 44u) << c.what;
+        EXPECT_EQ(wp.showCmd, c.show) << c.what;
+        if (c.result) {
+            EXPECT_EQ(visible, c.stored.back().second == 1 ? 1u : 0u) << c.what;
+        }
+    }
+}
+
+// Field checks: the beep and the corrected text for every rejected text, the value for accepted ones.
+TEST(DialogChecks, IntegerAndRealFields) {
+    Window dlg(0, 0, 200, 100);
+    const OxwWindow item = oxwHostCreateDialogItem(dlg.handle, 42, 5, 5, 50, 20, "");
+    ASSERT_NE(item, 0u);
+    const struct {
+        const char *text;
+        int is_signed, result;
+        int32_t value;
+        const char *written;
+    } ints[] = {
+        {"5", 1, 1, 5, "5"},           {" 5", 1, 1, 5, " 5"},           {"-0", 1, 1, 0, "-0"},
+        {"-0", 0, 0, 0, "7"},          {"12a", 1, 0, 0, "7"},           {"", 1, 0, 0, "7"},
+        {"5 ", 1, 0, 0, "7"},          {"+5", 1, 0, 0, "7"},            {"2147483648", 1, 0, 0, "7"},
+        {"2147483648", 0, 0, 0, "4294967286"},  // read unsigned, compared signed: below the minimum
+        {"101", 1, 0, 0, "100"},       {"-11", 1, 0, 0, "-10"},         {"-2147483648", 1, 0, 0, "-10"},
+    };
+    for (const auto &c : ints) {
+        oxwHostSetWindowText(item, c.text);
+        oxwHostTakeBeeps(nullptr, 0);
+        int32_t value = -99;
+        EXPECT_EQ(oxwIntValueCheck(dlg.handle, 42, &value, 100, -10, 7, c.is_signed), c.result) << c.text;
+        if (c.result) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+        EXPECT_EQ(text_of(item), c.written) << c.text << " signed " << c.is_signed;
+        uint32_t type = 0;
+        EXPECT_EQ(oxwHostTakeBeeps(&type, 1), c.result ? 0u : 1u) << c.text;
+        if (!c.result) {
+            EXPECT_EQ(type, 0x30u);
+        }
+    }
+    const struct {
+        const char *text, *format;
+        int result;
+        double value;
+        const char *written;
+    } reals[] = {
+        {"3.25", "%.2f", 1, 3.25, "3.25"}, {" -.5e0", "%.2f", 1, -0.5, " -.5e0"}, {"1e-999", "%.2f", 1, 0, "1e-999"},
+        {"1e999", "%.2f", 0, 0, "2.00"},   {"-1e999", "%.2f", 0, 0, "2.00"},      {"", "%.2f", 0, 0, "2.00"},
+        {"3.25x", "%.2f", 0, 0, "2.00"},   {"inf", "%.2f", 0, 0, "2.00"},         {"0x10", "%.2f", 0, 0, "2.00"},
+        {"11", "<%6.1f>", 0, 0, "<  10.5>"}, {"-2", "%.2f", 0, 0, "-1.00"},       {"11", "%d", 0, 0, "10.5"},
+        {"11", "%f%f", 0, 0, "10.5"},      {"11", nullptr, 0, 0, "10.5"},
+    };
+    for (const auto &c : reals) {
+        oxwHostSetWindowText(item, c.text);
+        double value = -99;
+        EXPECT_EQ(oxwDoubleValueCheck(dlg.handle, 42, &value, 10.5, -1, 2, c.format), c.result) << c.text;
+        if (c.result) {
+            EXPECT_EQ(value, c.value) << c.text;
+        }
+        EXPECT_EQ(text_of(item), c.written) << c.text;
+        EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), c.result ? 0u : 1u) << c.text;
+    }
+    EXPECT_EQ(oxwIntValueCheck(dlg.handle, 43, nullptr, 1, 0, 0, 1), 0) << "a missing item";
+    EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), 1u);
+}
+
+TEST(DialogItems, SwitchesReportThePreviousState) {
+    Window dlg(0, 0, 200, 100);
+    const OxwWindow item = oxwHostCreateDialogItem(dlg.handle, 7, 0, 0, 10, 10, "x");
+    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 7, 0), 0);
+    EXPECT_EQ(oxwHostIsWindowEnabled(item), 0);
+    EXPECT_NE(oxwEnableDlgItem(dlg.handle, 7, 1), 0);
+    EXPECT_NE(oxwShowDlgItem(dlg.handle, 7, 0), 0);
+    EXPECT_EQ(oxwHostIsWindowVisible(item), 0);
+    EXPECT_EQ(oxwShowDlgItem(dlg.handle, 7, 1), 0);
+    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 8, 1), 0);
+    EXPECT_EQ(oxwDrawEditControlInt(item, -2147483647 - 1), 1);
+    EXPECT_EQ(text_of(item), "-2147483648");
+}
+
+TEST(DialogGeometry, CentringBoxesAndZoomedSizes) {
+    ASSERT_EQ(oxwHostSetScreenSize(1000, 800), 1);
+    const struct {
+        OxRect ref;
+        int32_t w, h, x, y;
+    } moves[] = {
+        {{100, 100, 500, 400}, 200, 100, 200, 200},  // centred: integer halves
+        {{100, 100, 501, 401}, 200, 100, 200, 200},
+        {{900, 700, 1000, 800}, 300, 200, 700, 600},  // pushed back onto the screen
+        {{-500, -400, -100, -100}, 300, 200, 0, 0},
+    };
+    for (const auto &m : moves) {
+        Window ref(m.ref.left, m.ref.top, m.ref.right - m.ref.left, m.ref.bottom - m.ref.top), dlg(5, 5, m.w, m.h);
+        ASSERT_EQ(oxwMoveDlg(ref.handle, dlg.handle), 1);
+        OxRect r;
+        oxwHostGetWindowRect(dlg.handle, &r);
+        EXPECT_TRUE(r.left == m.x && r.top == m.y && r.right == m.x + m.w && r.bottom == m.y + m.h) << r.left << " " << r.top;
+    }
+    oxwHostSetScreenSize(1920, 1080);
+
+    const struct {
+        int32_t x, y, result;
+    } points[] = {{10, 20, 1}, {40, 20, 1}, {41, 20, 0}, {9, 20, 0}, {10, 70, 1}, {10, 71, 0}};
+    for (const auto &p : points) EXPECT_EQ(oxwCmpBoxIn(p.x, p.y, 10, 20, 30, 50), p.result) << p.x << "," << p.y;
+    EXPECT_EQ(oxwCmpBoxIn(INT32_MAX, 0, INT32_MAX - 1, 0, 5, 5), 1) << "the sum does not overflow";
+
+    const struct {
+        int32_t w, h, zoom, w2, h2;
+    } sizes[] = {{7, 8, 4, 8, 8}, {9, 12, 3, 9, 12}, {7, 8, 1, 7, 8}, {7, 8, -3, 7, 8}, {-5, 0, 2, -4, 0},
+                 {INT32_MAX, 10, 2, INT32_MAX, 10}};
+    for (const auto &s : sizes) {
+        int32_t w = s.w, h = s.h;
+        oxwAdjustDrawSize(&w, &h, s.zoom);
+        EXPECT_TRUE(w == s.w2 && h == s.h2) << s.w << "x" << s.h << " by " << s.zoom << ": " << w << "x" << h;
+    }
+}
+
+// The drag against a patterned screen: at every poll the screen shows the pattern with exactly the last
+// outline on it; at the end the pattern alone, the window where the cursor left it.
+struct DragScript {
+    std::vector<OxPoint> cursor;  // one position a poll
+    std::size_t poll = 0;
+    std::vector<uint32_t> pattern;
+    OxPoint offset{};
+    int32_t w = 0, h = 0;
+    std::vector<std::string> failures;
+
+    std::vector<uint32_t> expected(const OxPoint *outline) const {
+        std::vector<uint32_t> px = pattern;
+        for (int32_t y = 0; outline && y < h; ++y)
+            for (int32_t x = 0; x < w; ++x) {
+                const int32_t sx = outline->x + x, sy = outline->y + y;
+                if ((x == 0 || y == 0 || x == w - 1 || y == h - 1) && sx >= 0 && sy >= 0 && sx < 200 && sy < 150)
+                    px[sy * 200 + sx] = 0;
+            }
+        return px;
+    }
+    static void hook(void *self) { static_cast<DragScript *>(self)->step(); }
+    void step() {
+        std::vector<uint32_t> screen(200 * 150);
+        oxwHostReadScreenPixels(0, 0, 200, 150, screen.data());
+        const OxPoint at = poll == 0 ? OxPoint{} : OxPoint{cursor[poll - 1].x - offset.x, cursor[poll - 1].y - offset.y};
+        if (screen != expected(poll == 0 ? nullptr : &at)) failures.push_back("poll " + std::to_string(poll));
+        oxwHostSetCursorPos(cursor[poll].x, cursor[poll].y);
+        if (++poll == cursor.size()) oxwHostSetKeyState(1, 0);
+    }
+};
+
+TEST(DragWindow, OutlineRestoresTheScreenExactly) {
+    ASSERT_EQ(oxwHostSetScreenSize(200, 150), 1);
+    DragScript s;
+    s.cursor = {{60, 70}, {60, 70}, {5, 5}, {150, 140}, {130, 90}};
+    s.offset = {25 - 20, 35 - 30};
+    s.w = 40;
+    s.h = 25;
+    for (uint32_t i = 0; i < 200 * 150; ++i) s.pattern.push_back(i * 2654435761u & 0xFFFFFF);
+    ASSERT_EQ(oxwHostWriteScreenPixels(0, 0, 200, 150, s.pattern.data()), 1);
+    Window w(20, 30, 40, 25);
+    oxwHostSetInputHook(&DragScript::hook, &s);
+    oxwHostSetKeyState(1, 1);
+    EXPECT_EQ(oxwDragWindow(w.handle, 25, 35, 20, 30, 60, 55), 1);
+    oxwHostSetInputHook(nullptr, nullptr);
+    EXPECT_EQ(s.poll, s.cursor.size());
+    EXPECT_TRUE(s.failures.empty()) << s.failures.front();
+    std::vector<uint32_t> screen(200 * 150);
+    oxwHostReadScreenPixels(0, 0, 200, 150, screen.data());
+    EXPECT_TRUE(screen == s.pattern);
+    OxRect r;
+    oxwHostGetWindowRect(w.handle, &r);
+    EXPECT_TRUE(r.left == 125 && r.top == 85 && r.right == 165 && r.bottom == 110) << r.left << " " << r.top;
+    EXPECT_EQ(ox::platform::get_capture(), 0u);
+    char name[16];
+    ASSERT_EQ(oxwHostGetCursorName(w.handle, name, sizeof name), 1);
+    EXPECT_STREQ(name, "#32512");
+    EXPECT_EQ(oxwDragWindow(0, 0, 0, 0, 0, 1, 1), 0);
+    oxwHostSetScreenSize(1920, 1080);
+}
+
+TEST(Flashes, EventsStopAtTheLimitAndButtonsEndAsDrawn) {
+    Window a(0, 0, 20, 20), b(0, 0, 20, 20);
+    for (int i = 0; i < 1005; ++i) oxwHostPostMessage(a.handle, 0x400, 0, i);
+    oxwHostPostMessage(b.handle, 0x400, 0, 0);
+    EXPECT_EQ(oxwFlashEvent(a.handle), 1);
+    EXPECT_EQ(ox::platform::queued_message_count(a.handle), 4u);
+    EXPECT_EQ(oxwFlashEvent(a.handle), 0);
+    EXPECT_EQ(ox::platform::queued_message_count(a.handle), 0u);
+    EXPECT_EQ(ox::platform::queued_message_count(b.handle), 1u);
+    EXPECT_EQ(oxwFlashEvent(0), 0);
+    EXPECT_EQ(ox::platform::queued_message_count(0), 0u);
+
+    uint32_t err = 0;
+    const OxwBitmap bmp = oxwCreateDDB(a.handle, 0, 20, 20, 24, &err);
+    const OxwDC dc = oxwHostGetDC(a.handle);
+    oxwDrawFillDDB(a.handle, dc, bmp, 3, 4, 12, 9, 0x3366CC);
+    oxwHostReleaseDC(a.handle, dc);
+    std::vector<uint32_t> before(400), after(400), shown(400);
+    oxwHostReadBitmapPixels(bmp, 0, 0, 20, 20, before.data());
+    EXPECT_EQ(oxwFlashButton(a.handle, bmp, 2, 3, 8, 5), 1);
+    oxwHostReadBitmapPixels(bmp, 0, 0, 20, 20, after.data());
+    oxwHostReadWindowPixels(a.handle, 0, 0, 20, 20, shown.data());
+    EXPECT_TRUE(after == before);
+    for (int i = 0; i < 400; ++i) {
+        const bool inside = i % 20 >= 2 && i % 20 < 10 && i / 20 >= 3 && i / 20 < 8;
+        EXPECT_EQ(shown[i], inside ? before[i] : 0xFFFFFFu) << i;
+    }
+    oxwHostDeleteObject(bmp);
+    EXPECT_EQ(oxwFlashButton(0x3D012345, bmp, 0, 0, 1, 1), 0);
+}
+
+// The chooser sees the open dialog through the caller's pointer, centred, with the custom colours.
+struct Chooser {
+    OxwWindow *caller_pointer = nullptr;
+    int32_t answer = 1;
+    std::vector<std::string> seen;
+    static int32_t choose(void *self, OxwColorChoice *c) {
+        auto *me = static_cast<Chooser *>(self);
+        OxRect r;
+        oxwHostGetWindowRect(c->dialog, &r);
+        const OxColorRef custom[16] = OXW_CUSTOM_COLORS;
+        me->seen.push_back(std::to_string(*me->caller_pointer == c->dialog) + " " + std::to_string(r.left) + "," +
+                           std::to_string(r.top) + " " + std::to_string(c->color) + " " + std::to_string(c->flags) +
+                           " " + std::to_string(std::memcmp(custom, c->custom, sizeof custom) == 0));
+        c->color = 0x123456;
+        return me->answer;
+    }
+};
+
+TEST(ColorDialog, ChooserSeesTheOpenDialog) {
+    Window ref(100, 100, 650, 530);
+    Chooser chooser;
+    OxwWindow dialog = 77;
+    chooser.caller_pointer = &dialog;
+    OxColorRef color = 0xABCDEF;
+    EXPECT_EQ(oxwColorDialog(0, ref.handle, &color, &dialog, 1), 0) << "no chooser: cancelled";
+    EXPECT_EQ(dialog, 0u);
+    oxwHostSetColorChooser(&Chooser::choose, &chooser);
+    EXPECT_EQ(oxwColorDialog(ref.handle, ref.handle, &color, &dialog, 1), 1);
+    EXPECT_EQ(color, 0x123456u);
+    chooser.answer = 0;
+    EXPECT_EQ(oxwColorDialog(0, ref.handle, &color, &dialog, 0), 0);
+    EXPECT_EQ(color, 0x123456u);
+    EXPECT_EQ(dialog, 0u);
+    EXPECT_EQ(oxwColorDialog(12345, ref.handle, &color, &dialog, 0), 0) << "a refused owner";
+    oxwHostSetColorChooser(nullptr, nullptr);
+    ASSERT_EQ(chooser.seen.size(), 2u);
+    EXPECT_EQ(chooser.seen[0], "1 200,200 11259375 19 1");  // (650 - 450) / 2 + 100, (530 - 330) / 2 + 100
+    EXPECT_EQ(chooser.seen[1], "1 0,0 1193046 19 1");
+    EXPECT_EQ(ox::platform::live_window_count(), 1u);
+}
+
+TEST(WindowCursor, SystemAndModuleCursorsByName) {
+    oxtest::TempDir dir;
+    const oxtest::Bytes cursor = {0, 0, 2, 0, 1, 0, 16, 16, 0, 0, 1, 0, 1, 0, 0, 0, 0, 0, 22, 0, 0, 0};
+    oxtest::write_bytes(dir.file("Hand.cur"), cursor);
+    oxtest::write_bytes(dir.file("7.cur"), cursor);
+    uint32_t err = 0;
+    const OxwModule m = oxwHostRegisterModule(dir.path().c_str(), &err);
+    ASSERT_NE(m, 0u) << err;
+    Window w(0, 0, 10, 10);
+    char cls[32], cur[32];
+    const struct {
+        OxwModule module;
+        const char *name;
+        const char *expected;
+    } cases[] = {{m, "HAND", "Hand"},      {m, "#7", "#7"},     {m, reinterpret_cast<const char *>(7), "#7"},
+                 {m, "missing", ""},       {0, "#32514", "#32514"}, {0, reinterpret_cast<const char *>(32512), "#32512"},
+                 {0, "Hand", ""}};
+    for (const auto &c : cases) {
+        oxwWindowSetCursor(w.handle, c.module, c.name);
+        ASSERT_EQ(oxwHostGetCursorName(w.handle, cls, sizeof cls), 1);
+        ASSERT_EQ(oxwHostGetCursorName(0, cur, sizeof cur), 1);
+        EXPECT_STREQ(cls, c.expected);
+        EXPECT_STREQ(cur, c.expected);
+    }
+    oxwWindowSetCursor(0, 0, reinterpret_cast<const char *>(32512));
+    oxwHostGetCursorName(0, cur, sizeof cur);
+    EXPECT_STREQ(cur, "") << "a window of 0 changes nothing";
+    oxwHostUnregisterModule(m);
+    oxtest::write_bytes(dir.file("bad.cur"), oxtest::Bytes{0, 0, 1, 0, 1, 0});
+    EXPECT_EQ(oxwHostRegisterModule(dir.path().c_str(), &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_INVALID_DATA);
+}
+
+}  // namespace
