@@ -21,6 +21,7 @@
 #include "document/tag_codec.h"
 #include "ox.h"
 #include "oxw.h"
+#include "tests/version_files.h"
 
 namespace {
 
@@ -308,6 +309,20 @@ void wave_seeds(const fs::path &dir) {
     }
 }
 
+// Program files with version records, made as the file-version tests make them.
+void version_seeds(const fs::path &elf_dir, const fs::path &pe_dir) {
+    using oxtest::Note;
+    const std::string record = "\\VarFileInfo\\Translation=040904b0 041104b0\n"
+                               "\\StringFileInfo\\040904b0\\FileVersion=1.2.3.4\n";
+    write_file(elf_dir, "elf64_le", oxtest::elf_file({{"oxwUtl", 1, record}}));
+    write_file(elf_dir, "elf32_be_two_notes",
+               oxtest::elf_file({{"GNU", 3, "abcdefgh"}, {"oxwUtl", 1, record}}, false, true));
+    write_file(pe_dir, "pe32_two_tables",
+               oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}, {"041104b0", "2.5.0.7"}},
+                                                        {0x04B00411, 0x04B00409})));
+    write_file(pe_dir, "pe32_no_translation", oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}}, {})));
+}
+
 int main(int argc, char **argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s CORPUS_DIR\n", argv[0]);
@@ -321,5 +336,6 @@ int main(int argc, char **argv) {
     dib_block_seeds(root / "fuzz_dib_block");
     bitmap_file_seeds(root / "fuzz_bitmap_file");
     wave_seeds(root / "fuzz_wave_file");
+    version_seeds(root / "fuzz_version_elf", root / "fuzz_version_pe");
     return 0;
 }

@@ -32,8 +32,7 @@ OX_API int32_t oxwHostSetSettingsRoot(const char *folder) {
     return 1;
 }
 
-OX_API OxwSettingsKey oxwHostOpenSettingsKey(OxwSettingsKey parent, const char *path, int32_t create,
-                                             uint32_t *err) {
+OX_API OxwSettingsKey oxwHostOpenSettingsKey(OxwSettingsKey parent, const char *path, int32_t create, uint32_t *err) {
     return open_settings_key(parent, path, create != 0, err);
 }
 
@@ -43,8 +42,7 @@ OX_API int32_t oxwHostDeleteSettingsKey(OxwSettingsKey parent, const char *path,
     return done(delete_settings_key(parent, path, err));
 }
 
-OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *name, uint32_t size,
-                                      uint32_t *err) {
+OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *name, uint32_t size, uint32_t *err) {
     std::vector<std::string> names;
     if (!list_settings_subkeys(key, &names, err)) return 0;
     if (index >= names.size()) {
@@ -54,8 +52,8 @@ OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *
     return done(name_out(names[index], name, size, err));
 }
 
-OX_API int32_t oxwHostEnumSettingsValue(OxwSettingsKey key, uint32_t index, char *name, uint32_t size,
-                                        uint32_t *type, uint32_t *value, uint32_t *err) {
+OX_API int32_t oxwHostEnumSettingsValue(OxwSettingsKey key, uint32_t index, char *name, uint32_t size, uint32_t *type,
+                                        uint32_t *value, uint32_t *err) {
     std::vector<settings::Line> values;
     if (!list_settings_values(key, &values, err)) return 0;
     if (index >= values.size()) {

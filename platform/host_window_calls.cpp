@@ -76,8 +76,7 @@ OX_API int32_t oxwHostReadScreenPixels(int32_t x, int32_t y, int32_t width, int3
     return read_screen_pixels(x, y, width, height, dst) ? 1 : 0;
 }
 
-OX_API int32_t oxwHostWriteScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height,
-                                        const OxColorRef *src) {
+OX_API int32_t oxwHostWriteScreenPixels(int32_t x, int32_t y, int32_t width, int32_t height, const OxColorRef *src) {
     return write_screen_pixels(x, y, width, height, src) ? 1 : 0;
 }
 
@@ -93,8 +92,9 @@ OX_API int32_t oxwHostSetInputHook(OxwInputHook hook, void *context) {
 
 OX_API int32_t oxwHostGetCursorName(OxwWindow window, char *name, uint32_t size) {
     if (window != 0 && !is_window(window)) return 0;
-    return ox::core::no_throw(
-        0, [&] { return copy_out(cursor_name(window == 0 ? current_cursor() : get_class_cursor(window)), name, size); });
+    return ox::core::no_throw(0, [&] {
+        return copy_out(cursor_name(window == 0 ? current_cursor() : get_class_cursor(window)), name, size);
+    });
 }
 
 OX_API int32_t oxwHostSetColorChooser(OxwColorChooser chooser, void *context) {

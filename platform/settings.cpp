@@ -200,7 +200,8 @@ bool read_values(int dir, std::vector<Line> *lines, uint32_t *err) {
     if (!fd) return errno == ENOENT ? true : fail_errno(err);
     struct stat st;
     if (fstat(fd.get(), &st) != 0) return fail_errno(err);
-    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kMaxValuesFile)) return fail(err, OX_ERROR_INVALID_DATA);
+    if (!S_ISREG(st.st_mode) || st.st_size > static_cast<off_t>(kMaxValuesFile))
+        return fail(err, OX_ERROR_INVALID_DATA);
     std::string text(static_cast<std::size_t>(st.st_size), '\0');
     std::size_t got = 0;
     while (got < text.size()) {

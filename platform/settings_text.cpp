@@ -65,7 +65,7 @@ bool parse_number(std::string_view s, uint32_t *value) {
         if (s.size() > 8) return false;
         uint32_t v = 0;
         for (char c : s) {
-            const int d = c >= '0' && c <= '9' ? c - '0'
+            const int d = c >= '0' && c <= '9'   ? c - '0'
                           : c >= 'a' && c <= 'f' ? c - 'a' + 10
                           : c >= 'A' && c <= 'F' ? c - 'A' + 10
                                                  : -1;

@@ -23,8 +23,8 @@ namespace ox::platform::settings {
 inline constexpr std::size_t kMaxName = 255;
 
 struct Line {
-    std::string text;      // the line as stored, without its line feed
-    std::string name;      // empty for a comment or a line that is not a value
+    std::string text;       // the line as stored, without its line feed
+    std::string name;       // empty for a comment or a line that is not a value
     bool readable = false;  // the number parsed
     uint32_t value = 0;
 };

@@ -44,14 +44,16 @@ TEST(FileVersion, StampedElfAndBuiltPeFiles) {
         std::string expected;
     } cases[] = {
         {"PE: the first translation picks the second table",
-         oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}, {"041104B0", "2.5.0.7"}}, {0x04B00411, 0x04B00409})),
+         oxtest::pe_file(
+             oxtest::version_resource({{"040904b0", "1.0"}, {"041104B0", "2.5.0.7"}}, {0x04B00411, 0x04B00409})),
          "2.5.0.7"},
         {"PE: no translation", oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}}, {})), "(unchanged)"},
         {"PE: no table of that translation",
          oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}}, {0x04E40409})), "(unchanged)"},
         {"ELF 32-bit big-endian, after a note of another owner",
-         oxtest::elf_file({{"GNU", 1, "abcd"}, {"oxwUtl", 1, "\\VarFileInfo\\Translation=041103a4\n" + table + "9.9\n"}},
-                          false, true),
+         oxtest::elf_file(
+             {{"GNU", 1, "abcd"}, {"oxwUtl", 1, "\\VarFileInfo\\Translation=041103a4\n" + table + "9.9\n"}}, false,
+             true),
          "9.9"},
         {"ELF: a note of another type", oxtest::elf_file({{"oxwUtl", 2, table + "1\n"}}), "(unchanged)"},
         {"ELF: the text is cut within the buffer",
@@ -85,9 +87,9 @@ TEST(FileNames, DummyFilesAndExtensions) {
 
     const struct {
         const char *path, *ext, *result;
-    } types[] = {{"scene.cel", "bmp", "scene.bmp"}, {"scene", "bmp", "scene.bmp"},
-                 {"dir.old/scene", "bmp", "dir.bmp"},  {".profile", "bmp", ".profile.bmp"},
-                 {"a.b.c", "", "a.b."},             {"x.", "tga", "x.tga"}};
+    } types[] = {
+        {"scene.cel", "bmp", "scene.bmp"},   {"scene", "bmp", "scene.bmp"}, {"dir.old/scene", "bmp", "dir.bmp"},
+        {".profile", "bmp", ".profile.bmp"}, {"a.b.c", "", "a.b."},         {"x.", "tga", "x.tga"}};
     for (const auto &t : types) {
         char path[64];
         std::strcpy(path, t.path);

@@ -41,8 +41,8 @@ protected:
 };
 
 TEST_F(Store, PathsStayInsideAndIgnoreCase) {
-    for (const std::string &path : std::vector<std::string>{"..", "a/../b", "/abs", "a//b", "a/", ".hidden", "a\\.b", "x=y", "#c", " a",
-                                   "a\tb", std::string(256, 'k')}) {
+    for (const std::string &path : std::vector<std::string>{"..", "a/../b", "/abs", "a//b", "a/", ".hidden", "a\\.b",
+                                                            "x=y", "#c", " a", "a\tb", std::string(256, 'k')}) {
         Key k(path.c_str(), true);
         EXPECT_EQ(k.get(), 0u) << path;
         EXPECT_EQ(k.err(), OX_ERROR_INVALID_PARAMETER) << path;
@@ -64,14 +64,15 @@ TEST_F(Store, PathsStayInsideAndIgnoreCase) {
 // Lines a person broke read as missing, the others as written; a write keeps every line it does not own.
 TEST_F(Store, DamagedFileStillReads) {
     Key key("app", true);
-    const std::string damaged = "# a comment\nGood = 7\ngarbage\nBroken = 12a\nBig = 4294967296\n"
-                                "Hex = 0xfF\nLeast = -2147483648\nCr = 5\r\nNul = 3\0x\nDup = 1\nDUP = 2\n"s;
+    const std::string damaged =
+        "# a comment\nGood = 7\ngarbage\nBroken = 12a\nBig = 4294967296\n"
+        "Hex = 0xfF\nLeast = -2147483648\nCr = 5\r\nNul = 3\0x\nDup = 1\nDUP = 2\n"s;
     oxtest::write_bytes(values_of("app"), oxtest::Bytes(damaged.begin(), damaged.end()));
     const struct {
         const char *name;
         uint32_t value;  // 0xDEAD: missing
-    } cases[] = {{"good", 7},        {"Broken", 0xDEAD}, {"Big", 0xDEAD}, {"Hex", 255},  {"Least", 0x80000000u},
-                 {"Cr", 5},          {"Nul", 0xDEAD},    {"dup", 1},      {"garbage", 0xDEAD}};
+    } cases[] = {{"good", 7}, {"Broken", 0xDEAD}, {"Big", 0xDEAD}, {"Hex", 255},       {"Least", 0x80000000u},
+                 {"Cr", 5},   {"Nul", 0xDEAD},    {"dup", 1},      {"garbage", 0xDEAD}};
     for (const auto &c : cases) {
         uint32_t err = 0;
         EXPECT_EQ(get(key.get(), c.name, &err), c.value) << c.name;
@@ -179,8 +180,9 @@ TEST_F(StoreAndOxdoc, PlacementSurvivesARestart) {
     const std::string root = file("root"), key = "Software/Studio/Paint/Canvas";
     auto r = run({"settings", "--root", root, "ls", key});
     EXPECT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(r.out, "NormalPositionLeft = 900\nNormalPositionTop = 100\nNormalPositionRight = 1200\n"
-                     "NormalPositionBottom = 300\nShowCmd = 1\nVisible = 1\n");
+    EXPECT_EQ(r.out,
+              "NormalPositionLeft = 900\nNormalPositionTop = 100\nNormalPositionRight = 1200\n"
+              "NormalPositionBottom = 300\nShowCmd = 1\nVisible = 1\n");
     EXPECT_EQ(run({"settings", "--root", root, "set", key, "normalpositionleft", "-15"}).exit, 0);
     r = run({"settings", "--root", root, "get", key.c_str(), "NormalPositionLeft"});
     EXPECT_EQ(r.out, "-15\n");

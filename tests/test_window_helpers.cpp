@@ -93,13 +93,15 @@ TEST_F(Placement, QueryKeepsTheWindowInsideTheBounds) {
         oxwHostDeleteSettingsKey(0, "Placement", &err_);
         oxwHostCloseSettingsKey(key_);
         key_ = oxwHostOpenSettingsKey(0, "Placement", 1, &err_);
-        for (const auto &[name, value] : c.stored) oxwHostSetSettingsValue(key_, name, static_cast<uint32_t>(value), &err_);
+        for (const auto &[name, value] : c.stored)
+            oxwHostSetSettingsValue(key_, name, static_cast<uint32_t>(value), &err_);
         OxwWindowPlacement wp;
         std::memset(&wp, 0xAB, sizeof wp);
         uint32_t visible = 7;
         EXPECT_EQ(oxwRegQueryWindowPlacement(w.handle, key_, &wp, &c.bounds, &visible, c.fixed), c.result) << c.what;
         const OxRect &r = wp.rcNormalPosition;
-        EXPECT_TRUE(r.left == c.rect.left && r.top == c.rect.top && r.right == c.rect.right && r.bottom == c.rect.bottom)
+        EXPECT_TRUE(r.left == c.rect.left && r.top == c.rect.top && r.right == c.rect.right &&
+                    r.bottom == c.rect.bottom)
             << c.what << ": " << r.left << " " << r.top << " " << r.right << " " << r.bottom;
         EXPECT_EQ(wp.length, 44u) << c.what;
         EXPECT_EQ(wp.showCmd, c.show) << c.what;
@@ -197,7 +199,8 @@ TEST(DialogGeometry, CentringBoxesAndZoomedSizes) {
         ASSERT_EQ(oxwMoveDlg(ref.handle, dlg.handle), 1);
         OxRect r;
         oxwHostGetWindowRect(dlg.handle, &r);
-        EXPECT_TRUE(r.left == m.x && r.top == m.y && r.right == m.x + m.w && r.bottom == m.y + m.h) << r.left << " " << r.top;
+        EXPECT_TRUE(r.left == m.x && r.top == m.y && r.right == m.x + m.w && r.bottom == m.y + m.h)
+            << r.left << " " << r.top;
     }
     oxwHostSetScreenSize(1920, 1080);
 
@@ -242,7 +245,8 @@ struct DragScript {
     void step() {
         std::vector<uint32_t> screen(200 * 150);
         oxwHostReadScreenPixels(0, 0, 200, 150, screen.data());
-        const OxPoint at = poll == 0 ? OxPoint{} : OxPoint{cursor[poll - 1].x - offset.x, cursor[poll - 1].y - offset.y};
+        const OxPoint at =
+            poll == 0 ? OxPoint{} : OxPoint{cursor[poll - 1].x - offset.x, cursor[poll - 1].y - offset.y};
         if (screen != expected(poll == 0 ? nullptr : &at)) failures.push_back("poll " + std::to_string(poll));
         oxwHostSetCursorPos(cursor[poll].x, cursor[poll].y);
         if (++poll == cursor.size()) oxwHostSetKeyState(1, 0);
@@ -365,8 +369,12 @@ TEST(WindowCursor, SystemAndModuleCursorsByName) {
         OxwModule module;
         const char *name;
         const char *expected;
-    } cases[] = {{m, "HAND", "Hand"},      {m, "#7", "#7"},     {m, reinterpret_cast<const char *>(7), "#7"},
-                 {m, "missing", ""},       {0, "#32514", "#32514"}, {0, reinterpret_cast<const char *>(32512), "#32512"},
+    } cases[] = {{m, "HAND", "Hand"},
+                 {m, "#7", "#7"},
+                 {m, reinterpret_cast<const char *>(7), "#7"},
+                 {m, "missing", ""},
+                 {0, "#32514", "#32514"},
+                 {0, reinterpret_cast<const char *>(32512), "#32512"},
                  {0, "Hand", ""}};
     for (const auto &c : cases) {
         oxwWindowSetCursor(w.handle, c.module, c.name);

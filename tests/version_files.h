@@ -65,9 +65,9 @@ inline Bytes pe_file(const Bytes &resource) {
     put(f, 0x3C, 0x40, 4);
     put(f, 0x40, 0x4550, 4);  // "PE\0\0"
     put(f, 0x44, 0x14C, 2);
-    put(f, 0x46, 1, 2);       // one section
-    put(f, 0x54, 224, 2);     // optional header size
-    put(f, 0x58, 0x10B, 2);   // PE32
+    put(f, 0x46, 1, 2);        // one section
+    put(f, 0x54, 224, 2);      // optional header size
+    put(f, 0x58, 0x10B, 2);    // PE32
     put(f, 0x58 + 92, 16, 4);  // data directories
     const uint32_t rva = 0x1000, data = 0x58;
     const uint32_t size = data + static_cast<uint32_t>(resource.size());

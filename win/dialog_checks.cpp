@@ -120,53 +120,53 @@ extern "C" {
 OX_API int32_t oxwIntValueCheck(OxwWindow dialog, int32_t id, int32_t *value, int32_t maximum, int32_t minimum,
                                 int32_t defaultValue, int32_t isSigned) {
     return ox::core::no_throw(0, [&] {
-    std::string text;
-    uint32_t read = 0;
-    int32_t fix;
-    const bool number = item_text(dialog, id, &text) && read_int(text, isSigned != 0, &read);
-    if (!number)
-        fix = defaultValue;
-    else if (static_cast<int32_t>(read) > maximum)
-        fix = maximum;
-    else if (static_cast<int32_t>(read) < minimum)
-        fix = minimum;
-    else {
-        if (value) *value = static_cast<int32_t>(read);
-        return 1;
-    }
-    const std::string written = isSigned ? std::to_string(fix) : std::to_string(static_cast<uint32_t>(fix));
-    set_item_text(dialog, id, written.c_str());
-    ox::platform::beep(kBeepExclamation);
-    return 0;
+        std::string text;
+        uint32_t read = 0;
+        int32_t fix;
+        const bool number = item_text(dialog, id, &text) && read_int(text, isSigned != 0, &read);
+        if (!number)
+            fix = defaultValue;
+        else if (static_cast<int32_t>(read) > maximum)
+            fix = maximum;
+        else if (static_cast<int32_t>(read) < minimum)
+            fix = minimum;
+        else {
+            if (value) *value = static_cast<int32_t>(read);
+            return 1;
+        }
+        const std::string written = isSigned ? std::to_string(fix) : std::to_string(static_cast<uint32_t>(fix));
+        set_item_text(dialog, id, written.c_str());
+        ox::platform::beep(kBeepExclamation);
+        return 0;
     });
 }
 
 OX_API int32_t oxwDoubleValueCheck(OxwWindow dialog, int32_t id, double *value, double maximum, double minimum,
                                    double defaultValue, const char *format) {
     return ox::core::no_throw(0, [&] {
-    std::string text;
-    item_text(dialog, id, &text);
-    if (text.size() > kDoubleTextMax) text.resize(kDoubleTextMax);
-    const std::size_t length = decimal_length(text);
-    double v = 0, fix;
-    if (length > 0) {
-        const std::string number = text.substr(0, length);  // strtod reads no further than the checked part
-        const locale_t c = c_locale();
-        v = c ? strtod_l(number.c_str(), nullptr, c) : std::strtod(number.c_str(), nullptr);
-    }
-    if (text.empty() || std::isinf(v) || length != text.size())
-        fix = defaultValue;  // empty, overflowed, or something left after the number (or no number)
-    else if (v > maximum)
-        fix = maximum;
-    else if (v < minimum)
-        fix = minimum;
-    else {
-        if (value) *value = v;
-        return 1;
-    }
-    write_double(dialog, id, fix, format);
-    ox::platform::beep(kBeepExclamation);
-    return 0;
+        std::string text;
+        item_text(dialog, id, &text);
+        if (text.size() > kDoubleTextMax) text.resize(kDoubleTextMax);
+        const std::size_t length = decimal_length(text);
+        double v = 0, fix;
+        if (length > 0) {
+            const std::string number = text.substr(0, length);  // strtod reads no further than the checked part
+            const locale_t c = c_locale();
+            v = c ? strtod_l(number.c_str(), nullptr, c) : std::strtod(number.c_str(), nullptr);
+        }
+        if (text.empty() || std::isinf(v) || length != text.size())
+            fix = defaultValue;  // empty, overflowed, or something left after the number (or no number)
+        else if (v > maximum)
+            fix = maximum;
+        else if (v < minimum)
+            fix = minimum;
+        else {
+            if (value) *value = v;
+            return 1;
+        }
+        write_double(dialog, id, fix, format);
+        ox::platform::beep(kBeepExclamation);
+        return 0;
     });
 }
 

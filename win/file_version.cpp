@@ -68,8 +68,8 @@ public:
     bool read(uint64_t offset, void *dst, std::size_t count) const override {
         if (offset > size_ || count > size_ - offset) return false;
         for (std::size_t done = 0; done < count;) {
-            const ssize_t n = pread(fd_, static_cast<uint8_t *>(dst) + done, count - done,
-                                    static_cast<off_t>(offset + done));
+            const ssize_t n =
+                pread(fd_, static_cast<uint8_t *>(dst) + done, count - done, static_cast<off_t>(offset + done));
             if (n <= 0) return false;
             done += static_cast<std::size_t>(n);
         }

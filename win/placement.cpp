@@ -60,8 +60,8 @@ OX_API int32_t oxwRegQueryWindowPlacement(OxwWindow window, OxwSettingsKey key, 
 
     uint32_t shown = 0;
     if (!read(key, kLeft, &r.left) || !read(key, kTop, &r.top)) return 0;
-    if (!fixedSize && (!read(key, kRight, &r.right) || !read(key, kBottom, &r.bottom) ||
-                       !read(key, kShowCmd, &placement->showCmd)))
+    if (!fixedSize &&
+        (!read(key, kRight, &r.right) || !read(key, kBottom, &r.bottom) || !read(key, kShowCmd, &placement->showCmd)))
         return 0;
     if (!read(key, kVisible, &shown)) return 0;
     if (visible) *visible = shown;

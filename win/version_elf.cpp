@@ -14,13 +14,15 @@ constexpr uint32_t kNoteType = 1;
 constexpr char kNoteName[] = "oxwUtl";  // with its terminator: 7 bytes
 constexpr uint32_t kShtNote = 7, kPtNote = 4;
 constexpr std::size_t kMaxHeaders = 4096;                   // section or program headers read
-constexpr uint64_t kMaxHeaderSize = 256;                     // bytes of one header
+constexpr uint64_t kMaxHeaderSize = 256;                    // bytes of one header
 constexpr std::size_t kMaxNoteArea = std::size_t{1} << 20;  // bytes of one note section or segment
+constexpr uint64_t kNoteBudget = 4 * kMaxNoteArea;            // bytes of notes read from one file
 
 // The file's header fields, whatever its class and byte order.
 struct Elf {
     const ByteSource *file;
     bool is64 = false, big = false;
+    uint64_t budget = kNoteBudget;  // what is left to read: many headers may name one large area
 
     uint64_t get(const uint8_t *p, int bytes) const {
         uint64_t v = 0;
@@ -39,7 +41,10 @@ bool parse_translation(std::string_view hex, std::string *out) {
     if (hex.size() != 8) return false;
     uint32_t v = 0;
     for (char c : hex) {
-        const int d = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
+        const int d = c >= '0' && c <= '9'   ? c - '0'
+                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
+                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
+                                             : -1;
         if (d < 0) return false;
         v = v << 4 | static_cast<uint32_t>(d);
     }
@@ -74,8 +79,9 @@ void parse_descriptor(std::string_view text, VersionInfo *info) {
 }
 
 // Walks the notes of one area (a section or segment) for ours.
-bool scan_notes(const Elf &elf, uint64_t offset, uint64_t size, uint64_t align, VersionInfo *info) {
-    if (size > kMaxNoteArea) return false;
+bool scan_notes(Elf &elf, uint64_t offset, uint64_t size, uint64_t align, VersionInfo *info) {
+    if (size > kMaxNoteArea || size > elf.budget) return false;
+    elf.budget -= size;
     std::vector<uint8_t> area;
     if (!elf.file->read_bytes(offset, static_cast<std::size_t>(size), &area)) return false;
     const uint64_t a = align == 8 ? 8 : 4;
@@ -99,8 +105,12 @@ bool scan_notes(const Elf &elf, uint64_t offset, uint64_t size, uint64_t align, 
 
 bool read_elf_version(const ByteSource &file, VersionInfo *info) {
     uint8_t h[64];
-    if (!file.read(0, h, 52) || std::memcmp(h, "\x7F" "ELF", 4) != 0 || (h[4] != 1 && h[4] != 2) ||
-        (h[5] != 1 && h[5] != 2))
+    if (!file.read(0, h, 52) ||
+        std::memcmp(h,
+                    "\x7F"
+                    "ELF",
+                    4) != 0 ||
+        (h[4] != 1 && h[4] != 2) || (h[5] != 1 && h[5] != 2))
         return false;
     Elf elf{&file, h[4] == 2, h[5] == 2};
     if (elf.is64 && !file.read(0, h, 64)) return false;

@@ -1,8 +1,8 @@
 // Version records of program files, as the file-version lookup sees them: values by path
-// ("\VarFileInfo\Translation", "\StringFileInfo\040904b0\FileVersion", ...), whatever the file kind. Two readers fill one:
-// the note of an ELF file (version_elf.cpp) and the version resource of a PE file (version_pe.cpp). Both
-// read through a ByteSource that checks every offset and size against the file, and read at most a few
-// hundred KiB of any file, however large it claims its parts to be.
+// ("\VarFileInfo\Translation", "\StringFileInfo\040904b0\FileVersion", ...), whatever the file kind.
+// Two readers fill one: the note of an ELF file (version_elf.cpp) and the version resource of a PE file
+// (version_pe.cpp). Both read through a ByteSource that checks every offset and size against the file, and
+// read at most about a MiB of any file, however large it claims its parts to be.
 #pragma once
 
 #include <cstddef>

@@ -55,8 +55,7 @@ std::string narrow(const uint8_t *p, std::size_t units) {
 }
 
 // The UTF-16 units in [at, end) before the first 0 unit; `*after` is just past that 0 (false without one).
-bool utf16z(const std::vector<uint8_t> &b, std::size_t at, std::size_t end, std::size_t *units,
-            std::size_t *after) {
+bool utf16z(const std::vector<uint8_t> &b, std::size_t at, std::size_t end, std::size_t *units, std::size_t *after) {
     for (std::size_t p = at; p + 2 <= end; p += 2)
         if (le16(&b[p]) == 0) {
             *units = (p - at) / 2;
@@ -69,8 +68,8 @@ bool utf16z(const std::vector<uint8_t> &b, std::size_t at, std::size_t end, std:
 std::size_t align4(std::size_t v) { return (v + 3) & ~std::size_t{3}; }
 
 // Records the node at `at` (inside [at, end)) and its children; false when it does not hold up.
-bool read_node(const std::vector<uint8_t> &b, std::size_t at, std::size_t end, const std::string &parent,
-               int depth, VersionInfo *info) {
+bool read_node(const std::vector<uint8_t> &b, std::size_t at, std::size_t end, const std::string &parent, int depth,
+               VersionInfo *info) {
     if (at + 6 > end) return false;
     const std::size_t length = le16(&b[at]), value_length = le16(&b[at + 2]), type = le16(&b[at + 4]);
     if (length < 6 || length > end - at) return false;

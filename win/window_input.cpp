@@ -130,8 +130,7 @@ OX_API int32_t oxwFlashEvent(OxwWindow window) {
     return 1;
 }
 
-OX_API int32_t oxwFlashButton(OxwWindow window, OxwBitmap bitmap, int32_t x, int32_t y, int32_t width,
-                              int32_t height) {
+OX_API int32_t oxwFlashButton(OxwWindow window, OxwBitmap bitmap, int32_t x, int32_t y, int32_t width, int32_t height) {
     const OxwDC dc = platform::get_dc(window);
     if (!dc) return 0;
     {
@@ -147,7 +146,8 @@ OX_API int32_t oxwFlashButton(OxwWindow window, OxwBitmap bitmap, int32_t x, int
 
 OX_API void oxwWindowSetCursor(OxwWindow window, OxwModule module, const char *name) {
     if (window == 0) return;
-    const platform::Cursor cursor = ox::core::no_throw(platform::Cursor{0}, [&] { return platform::load_cursor(module, name); });
+    const platform::Cursor cursor =
+        ox::core::no_throw(platform::Cursor{0}, [&] { return platform::load_cursor(module, name); });
     platform::set_class_cursor(window, cursor);
     platform::set_cursor(cursor);
 }

@@ -45,8 +45,7 @@ int list(const std::string &path) {
     if (!key.get()) return store::report("settings", path, reason(key.err()), kFailed);
     char name[256];
     uint32_t err = 0, type, value;
-    for (uint32_t i = 0; oxwHostEnumSettingsKey(key.get(), i, name, sizeof name, &err); ++i)
-        std::printf("%s/\n", name);
+    for (uint32_t i = 0; oxwHostEnumSettingsKey(key.get(), i, name, sizeof name, &err); ++i) std::printf("%s/\n", name);
     if (err != OX_ERROR_NO_MORE_ITEMS) return store::report("settings", path, reason(err), kFailed);
     for (uint32_t i = 0; oxwHostEnumSettingsValue(key.get(), i, name, sizeof name, &type, &value, &err); ++i) {
         if (type == 4) {
@@ -89,7 +88,8 @@ int cmd_settings(const Invocation &inv) {
     }
     if (verb == "delete" && p.size() == 2) {
         uint32_t err = 0;
-        if (!oxwHostDeleteSettingsKey(0, p[1].c_str(), &err)) return store::report("settings", p[1], reason(err), kFailed);
+        if (!oxwHostDeleteSettingsKey(0, p[1].c_str(), &err))
+            return store::report("settings", p[1], reason(err), kFailed);
         return kOk;
     }
     if (verb == "delete" && p.size() == 3) {
