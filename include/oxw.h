@@ -577,8 +577,8 @@ OX_API int32_t oxwDrawEditControlInt(OxwWindow window, int32_t value);
 OX_API void oxwWindowSetCursor(OxwWindow window, OxwModule module, const char *name);
 
 /* The system kind: 0 for the NT family, 1 and 2 for the consumer family (minor version 0, and any other).
- * This Linux build reports 0: a multi-user system with protected memory is what the NT family stood for,
- * and its caption style is the one the palette windows draw here. */
+ * Linux reports 0: a multi-user system with protected memory is what the NT family stood for, and nothing
+ * of the consumer family (nor its gradient captions) applies. */
 OX_API int32_t oxwGetOSVersion(void);
 
 /* The file version text of a program or library, into `version` (at most OXW_FILE_VERSION_SIZE bytes with
@@ -668,10 +668,14 @@ OX_API int32_t oxwHostGetUpdateRect(OxwWindow window, OxRect *rect);
  *                feed, a tab and a backslash; empty lines and lines starting with '#' are skipped; the file
  *                may be missing;
  *   NAME.bmp     bitmap files: NAME of decimal digits (1..65535) is the resource number, another NAME the
- *                resource name (ASCII case ignored); other files are ignored.
+ *                resource name (ASCII case ignored);
+ *   NAME.cur     cursor files (a head of 0, type 2 and an image count from 1, then 16 bytes an image), named
+ *                as the bitmaps are; only their names are used (oxwWindowSetCursor);
+ *   other files are ignored.
  * Everything is read at once. 0 on failure: folder 0 (87), a missing folder (3), an unreadable file (its
- * code), a malformed line, a repeated id or name, or a .bmp file without "BM", shorter than 54 bytes or
- * longer than 256 MiB (13). err: set on failure. Forget it with oxwHostUnregisterModule. */
+ * code), a malformed line, a repeated id or name, a .bmp file without "BM", shorter than 54 bytes or
+ * longer than 256 MiB, or a .cur file that is not one (13). err: set on failure. Forget it with
+ * oxwHostUnregisterModule. */
 OX_API OxwModule oxwHostRegisterModule(const char *folder, uint32_t *err) OX_NONNULL((2));
 /* 1, or 0 for a refused module and for 0 (the library's own module cannot be forgotten). */
 OX_API int32_t oxwHostUnregisterModule(OxwModule module);

@@ -26,10 +26,10 @@ namespace ox::platform {
 // The library's own module (the handle 0 stands for it too).
 OxwModule library_module();
 
-// Registers the folder's strings and bitmaps as a new module. 0 on failure: a folder of 0 (87), a missing
-// folder (3), an unreadable file (its system code), a malformed strings.txt line, a repeated string id or
-// resource name, a .bmp file that does not start with "BM" or is shorter than 54 bytes or longer than
-// 256 MiB (13 for all four).
+// Registers the folder's strings, bitmaps and cursors as a new module. 0 on failure: a folder of 0 (87), a
+// missing folder (3), an unreadable file (its system code), a malformed strings.txt line, a repeated string
+// id or resource name, a .bmp file that does not start with "BM" or is shorter than 54 bytes or longer than
+// 256 MiB, a .cur file that is not one (13 for all five).
 OxwModule register_module(const char *folder, uint32_t *err);
 // Forgets a registered module (not the library's own). Resources handed out before stay readable.
 bool unregister_module(OxwModule module);

@@ -124,7 +124,7 @@ UniqueFd open_base(SettingsKey parent, bool create, uint32_t *err) {
         }
     }
     UniqueFd fd(open(root.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!fd) *err = core::win_error_for_path(errno, root.c_str());
+    if (!fd) *err = errno == ENOENT ? OX_ERROR_FILE_NOT_FOUND : core::win_error_from_errno(errno);  // no key yet
     return fd;
 }
 
@@ -258,7 +258,7 @@ public:
             fail_errno(err);
             fd_ = UniqueFd();
         } else if (is_deleted(fd_.get())) {
-            *err = kErrorKeyDeleted;
+            *err = OX_ERROR_KEY_DELETED;
             fd_ = UniqueFd();
         }
     }

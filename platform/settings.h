@@ -30,7 +30,6 @@ namespace ox::platform {
 // An open key; 0 stands for the root when a parent is asked for.
 using SettingsKey = uintptr_t;
 
-inline constexpr uint32_t kErrorKeyDeleted = 1018;
 inline constexpr std::size_t kMaxValuesFile = std::size_t{1} << 20;
 
 // Points the store at `folder` (created on the first write under it); null or "" goes back to the default

@@ -16,9 +16,13 @@ std::string_view trim(std::string_view s) {
     return s;
 }
 
-Line parse_line(std::string_view text) {
+// A line as stored (a CR before its LF kept, so that a rewrite gives back the same bytes); the CR is no
+// part of its name or number.
+Line parse_line(std::string_view stored) {
     Line line;
-    line.text = text;
+    line.text = stored;
+    std::string_view text = stored;
+    if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
     const std::size_t eq = text.find('=');
     if (eq == std::string_view::npos) return line;
     const std::string_view name = trim(text.substr(0, eq));
@@ -94,7 +98,6 @@ std::vector<Line> parse_values(std::string_view file) {
         const std::size_t eol = file.find('\n');
         std::string_view text = file.substr(0, eol);
         file = eol == std::string_view::npos ? std::string_view() : file.substr(eol + 1);
-        if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
         lines.push_back(parse_line(text));
     }
     return lines;

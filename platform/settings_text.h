@@ -23,7 +23,7 @@ namespace ox::platform::settings {
 inline constexpr std::size_t kMaxName = 255;
 
 struct Line {
-    std::string text;       // the line as stored, without its line feed
+    std::string text;       // the line as stored, without its line feed (with a CR before it)
     std::string name;       // empty for a comment or a line that is not a value
     bool readable = false;  // the number parsed
     uint32_t value = 0;
@@ -39,7 +39,7 @@ std::string fold_name(std::string_view name);
 // A value's number as described above; false for anything else.
 bool parse_number(std::string_view text, uint32_t *value);
 
-// The lines of a file (a last line without a line feed counts; a CR before the LF is dropped).
+// The lines of a file (a last line without a line feed counts; a CR before the LF is read as a blank).
 std::vector<Line> parse_values(std::string_view file);
 // The file text of `lines`, each followed by a line feed.
 std::string format_values(const std::vector<Line> &lines);

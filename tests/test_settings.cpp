@@ -88,7 +88,7 @@ TEST_F(Store, DamagedFileStillReads) {
     const auto text = read_bytes(values_of("app"));
     EXPECT_EQ(std::string(text.begin(), text.end()),
               "# a comment\ngarbage\nBroken = 1\nBig = 4294967296\nHex = 0xfF\nLeast = -2147483648\n"
-              "Cr = 5\nNul = 3\0x\nDup = 3\n"s);
+              "Cr = 5\r\nNul = 3\0x\nDup = 3\n"s);
 
     oxtest::write_bytes(values_of("app"), oxtest::Bytes((1 << 20) + 1, '#'));
     EXPECT_EQ(oxwHostSetSettingsValue(key.get(), "x", 1, &err), 0);
