@@ -2,6 +2,7 @@
 #include "platform/settings_text.h"
 
 #include <algorithm>
+#include <charconv>
 
 #include "core/codepage.h"
 
@@ -66,16 +67,9 @@ bool same_name(std::string_view a, std::string_view b) { return a.size() == b.si
 bool parse_number(std::string_view s, uint32_t *value) {
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
         s.remove_prefix(2);
-        if (s.size() > 8) return false;
         uint32_t v = 0;
-        for (char c : s) {
-            const int d = c >= '0' && c <= '9'   ? c - '0'
-                          : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                          : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                                 : -1;
-            if (d < 0) return false;
-            v = v << 4 | static_cast<uint32_t>(d);
-        }
+        const auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), v, 16);
+        if (s.size() > 8 || ec != std::errc() || end != s.data() + s.size()) return false;
         *value = v;
         return true;
     }

@@ -2,6 +2,7 @@
 // "path=value". "\VarFileInfo\Translation" gives blank-separated entries of 8 hex digits, language then
 // code page ("040904b0"); every other path's value is text. Lines that do not hold up are skipped.
 #include <algorithm>
+#include <charconv>
 #include <cstring>
 #include <string_view>
 
@@ -38,16 +39,9 @@ uint64_t align_up(uint64_t v, uint64_t a) { return (v + a - 1) & ~(a - 1); }
 
 // One translation entry "LLLLCCCC" as its 4 little-endian bytes (language low, code page high).
 bool parse_translation(std::string_view hex, std::string *out) {
-    if (hex.size() != 8) return false;
     uint32_t v = 0;
-    for (char c : hex) {
-        const int d = c >= '0' && c <= '9'   ? c - '0'
-                      : c >= 'a' && c <= 'f' ? c - 'a' + 10
-                      : c >= 'A' && c <= 'F' ? c - 'A' + 10
-                                             : -1;
-        if (d < 0) return false;
-        v = v << 4 | static_cast<uint32_t>(d);
-    }
+    const auto [end, ec] = std::from_chars(hex.data(), hex.data() + hex.size(), v, 16);
+    if (hex.size() != 8 || ec != std::errc() || end != hex.data() + hex.size()) return false;
     const uint32_t entry = v >> 16 | (v & 0xFFFF) << 16;
     for (int i = 0; i < 4; ++i) *out += static_cast<char>(entry >> (8 * i));
     return true;
