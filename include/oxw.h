@@ -595,7 +595,7 @@ OX_API int32_t oxwGetOSVersion(void);
  * hold up, without a translation or without the text: 1, `version` unchanged. `version` of 0: 1, nothing
  * written. 0 only when memory runs out (8). err: set on failure. */
 #define OXW_FILE_VERSION_SIZE 260
-OX_API int32_t oxwGetFileVersion(const char *path, char *version, uint32_t *err);
+OX_API int32_t oxwGetFileVersion(const char *path, char *version, uint32_t *err) OX_NONNULL((3));
 
 /* Makes an empty file with a new name "$$$" + 1..4 upper-case hex digits + ".TMP" in the folder of `path`
  * (its drive and folder part, "" meaning the current folder), created exclusively so that no other file is
@@ -615,7 +615,7 @@ OX_API char *oxwChangeFileType(char *path, const char *extension);
  * as the pointer value or "#n" names number n), of the bitmap's own depth: 1-, 8- and 24-bit resources
  * give images, others 0 with `err` untouched. 0 with 6 for a refused module, 1814 for a missing bitmap,
  * 8 without memory, 13 for one that does not hold up. err: set on failure. Free with oxFree. */
-OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint32_t *err);
+OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint32_t *err) OX_NONNULL((3));
 
 /* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
@@ -819,22 +819,25 @@ OX_API int32_t oxwHostSetSettingsRoot(const char *folder);
 /* Opens the key at `path` below `parent` (0: the root), making the missing folders when `create` is
  * non-zero; a `path` of 0 or "" opens `parent` again. 0 on failure. Close it with oxwHostCloseSettingsKey. */
 OX_API OxwSettingsKey oxwHostOpenSettingsKey(OxwSettingsKey parent, const char *path, int32_t create,
-                                             uint32_t *err);
+                                             uint32_t *err) OX_NONNULL((4));
 /* 1, or 0 for a refused key. */
 OX_API int32_t oxwHostCloseSettingsKey(OxwSettingsKey key);
 /* Deletes the key at `path` (not "") below `parent` with its values; a key with subkeys stays (5). 1 or 0. */
-OX_API int32_t oxwHostDeleteSettingsKey(OxwSettingsKey parent, const char *path, uint32_t *err);
+OX_API int32_t oxwHostDeleteSettingsKey(OxwSettingsKey parent, const char *path, uint32_t *err) OX_NONNULL((3));
 /* The name of subkey `index` (names in byte order, as stored) or of value `index` (in file order, each
  * name once) into `name` with its terminator. For a value, `type` (0 allowed) gets 4 (a 32-bit number,
  * stored in `value`, 0 allowed) or 0 for a line whose number cannot be read (`value` untouched). 1; 0 with
  * 259 past the last one, 234 when `name` (0 allowed with size 0) is too small, or another code. */
-OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *name, uint32_t size, uint32_t *err);
+OX_API int32_t oxwHostEnumSettingsKey(OxwSettingsKey key, uint32_t index, char *name, uint32_t size, uint32_t *err)
+    OX_NONNULL((5));
 OX_API int32_t oxwHostEnumSettingsValue(OxwSettingsKey key, uint32_t index, char *name, uint32_t size,
-                                        uint32_t *type, uint32_t *value, uint32_t *err);
+                                        uint32_t *type, uint32_t *value, uint32_t *err) OX_NONNULL((7));
 /* One value: read into `value`, written, or deleted (2 when it is not there). 1 or 0. */
-OX_API int32_t oxwHostGetSettingsValue(OxwSettingsKey key, const char *name, uint32_t *value, uint32_t *err);
-OX_API int32_t oxwHostSetSettingsValue(OxwSettingsKey key, const char *name, uint32_t value, uint32_t *err);
-OX_API int32_t oxwHostDeleteSettingsValue(OxwSettingsKey key, const char *name, uint32_t *err);
+OX_API int32_t oxwHostGetSettingsValue(OxwSettingsKey key, const char *name, uint32_t *value, uint32_t *err)
+    OX_NONNULL((4));
+OX_API int32_t oxwHostSetSettingsValue(OxwSettingsKey key, const char *name, uint32_t value, uint32_t *err)
+    OX_NONNULL((4));
+OX_API int32_t oxwHostDeleteSettingsValue(OxwSettingsKey key, const char *name, uint32_t *err) OX_NONNULL((3));
 
 #ifdef __cplusplus
 }
