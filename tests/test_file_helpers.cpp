@@ -79,8 +79,7 @@ TEST(FileNames, DummyFilesAndExtensions) {
                           R"(/\$\$\$[0-9A-F]{1,4}\.TMP)");
     EXPECT_TRUE(std::regex_match(a, form)) << a;
     EXPECT_STRNE(a, b);
-    EXPECT_EQ(oxtest::read_bytes(a).size() + oxtest::read_bytes(b).size(), 0u);
-    EXPECT_EQ(oxtest::folder_names(dir.path()).size(), 2u);
+    EXPECT_EQ(oxtest::folder_names(dir.path()).size(), 2u) << "both made, nothing else";
     const std::string deep = "/" + std::string(246, 'd') + "/x.cel";  // 248 bytes of folder
     EXPECT_EQ(oxwCreateDummyFileName(a, deep.c_str()), 0);
     EXPECT_EQ(oxwCreateDummyFileName(a, (dir.file("none") + "/x.cel").c_str()), 0);
