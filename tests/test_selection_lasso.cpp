@@ -1,5 +1,5 @@
-// The lasso list, oxSelectWhiteOut and oxGetSelection: the documented examples and decisions, then the word
-// paths held to the per-pixel reference on random masks, images and offsets.
+// The lasso list, oxSelectWhiteOut and oxGetSelection: the list and the calls random cases never make, then
+// the word paths held to the per-pixel reference on random masks, images and offsets (pinned).
 #include <cstring>
 #include <random>
 #include <vector>
@@ -33,79 +33,15 @@ TEST(LassoList, HoldsNineHundredNinetyEightPointsAndEmptiesOnTheNext) {
     EXPECT_EQ(oxGetLassoPoint(), 0);
 }
 
-OxRect selection_of(OxHandle mask, int32_t *result) {
+// The calls the pinned random cases below never make.
+TEST(LassoSelection, HandlesOfZeroAndNoRectangle) {
+    Handle m = make_image(4, 2, 1, OX_LAYER_MASK);
     OxRect r{11, 22, 33, 44};
-    *result = oxGetSelection(mask, &r);
-    return r;
-}
-
-TEST(GetSelection, BoxWidenedAtTheLeftAndTopOnly) {
-    struct Case {
-        std::vector<std::string> rows;
-        OxRect rect;
-        int32_t result;
-    };
-    const Case cases[] = {
-        {{"...", "...", "..."}, {0, 0, 0, 0}, 0},
-        {{"#..", "...", "..."}, {-1, -1, 1, 1}, 1},
-        {{"...", "..#", ".#."}, {0, 0, 3, 3}, 1},
-    };
-    for (const Case &c : cases) {
-        Handle m = mask_from(c.rows);
-        int32_t result;
-        const OxRect r = selection_of(m.get(), &result);
-        EXPECT_EQ(result, c.result);
-        EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}),
-                  (std::vector<int32_t>{c.rect.left, c.rect.top, c.rect.right, c.rect.bottom}));
-    }
-    // The single pixel (5, 7) of a wide mask: the word scan crosses a row of 70 pixels.
-    Handle wide = make_image(70, 9, 1, OX_LAYER_MASK);
-    oxImageErase(wide.get());
-    put(wide.get(), 5, 7, 0);
-    int32_t result;
-    OxRect r = selection_of(wide.get(), &result);
-    EXPECT_EQ(result, 1);
-    EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}), (std::vector<int32_t>{4, 6, 6, 8}));
-    // A new mask selects everything (its spare row bits are 0 too, and must not count).
-    Handle fresh = make_image(70, 9, 1, OX_LAYER_MASK);
-    r = selection_of(fresh.get(), &result);
-    EXPECT_EQ((std::vector<int32_t>{r.left, r.top, r.right, r.bottom}), (std::vector<int32_t>{-1, -1, 70, 9}));
-    // No mask: 0, the rectangle untouched.
-    r = selection_of(0, &result);
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(oxGetSelection(0, &r), 0);
     EXPECT_EQ(r.left, 11);
-    EXPECT_EQ(oxGetSelection(fresh.get(), nullptr), 0);
-}
-
-TEST(SelectWhiteOut, WhitePixelsLeaveTheMaskAndTheOuterMask) {
-    // 24 bits: white is 0xFFFFFF. 32 bits: the fourth byte does not count.
-    for (int32_t bits : {24, 32}) {
-        Handle img = image_with(bits, 4, {0xFFFFFF, 0x00FFFFFF, 0xFEFFFF, 0xFFFFFFFF, 0x123456, 0xFFFFFF, 0, 0});
-        if (bits == 24) put(img.get(), 3, 0, 0xFFFFFF);
-        Handle m = make_image(4, 2, 1, OX_LAYER_MASK);
-        put(m.get(), 2, 1, 1);  // already out: stays out
-        Handle outer = make_image(4, 3, 1, OX_LAYER_MASK);
-        ASSERT_EQ(oxSelectWhiteOut(img.get(), outer.get(), m.get(), 2, 1), 1);
-        EXPECT_EQ(mask_rows(m.get()), (std::vector<std::string>{"..#.", "#..#"})) << bits;
-        // White at (0,0), (1,0), (3,0), (1,1) land at (2,1), (3,1), (5,1) (outside), (3,2).
-        EXPECT_EQ(mask_rows(outer.get()), (std::vector<std::string>{"####", "##..", "###."})) << bits;
-    }
-    // No white pixel at 1 or 8 bits, whatever their values.
-    for (int32_t bits : {1, 8}) {
-        Handle img = make_image(5, 3, bits);
-        oxImageErase(img.get());
-        Handle m = make_image(5, 3, 1, OX_LAYER_MASK);
-        const Bytes before = image_bytes(m.get());
-        EXPECT_EQ(oxSelectWhiteOut(img.get(), 0, m.get(), 0, 0), 1);
-        EXPECT_EQ(image_bytes(m.get()), before);
-    }
-    // Decided: an image smaller than the mask leaves the positions it lacks alone.
-    Handle small = make_image(2, 1, 24), m = make_image(4, 2, 1, OX_LAYER_MASK);
-    oxImageErase(small.get());
-    EXPECT_EQ(oxSelectWhiteOut(small.get(), 0, m.get(), 0, 0), 1);
-    EXPECT_EQ(mask_rows(m.get()), (std::vector<std::string>{"..##", "####"}));
+    EXPECT_EQ(oxGetSelection(m.get(), nullptr), 0);
     EXPECT_EQ(oxSelectWhiteOut(0, 0, m.get(), 0, 0), 0);
-    EXPECT_EQ(oxSelectWhiteOut(small.get(), 0, 0, 0, 0), 0);
+    EXPECT_EQ(oxSelectWhiteOut(m.get(), 0, 0, 0, 0), 0);
 }
 
 // oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
@@ -159,7 +95,10 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
                 for (int32_t x = 0; x <= l->maxX; ++x)
                     if (rng() % 2) oxImagePutPixelEx(l.get(), x, y, 0xFFFFFF, 0xFFFFFF);
         }
-        if (rng() % 2) c.outer = random_mask(rng, in(rng, 1, 200), in(rng, 1, 60));
+        if (rng() % 2) {  // one draw per statement: the draws feed the pinned checksum
+            const int32_t ow = in(rng, 1, 200), oh = in(rng, 1, 60);
+            c.outer = random_mask(rng, ow, oh);
+        }
         c.outer_is_image = c.outer && rng() % 10 == 0;
         c.ox = in(rng, -60, 60), c.oy = in(rng, -20, 20);
         what << "op " << c.op << ", mask " << mw << "x" << mh << ", image of " << bits << " bits"
@@ -188,7 +127,7 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
             return o;
         };
     });
-    EXPECT_NE(sum, 0u);
+    EXPECT_EQ(sum, 2768848242809849312ull);  // pinned: a change in what both paths draw shows here
 }
 
 }  // namespace
