@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "image/draw.h"
+#include "win/image_draw.h"
 #include "bench_support.h"
 #include "ox.h"
 #include "oxw.h"
@@ -71,7 +72,7 @@ void BM_ImageDraw(benchmark::State &state) {
     a.image = picture(static_cast<int32_t>(state.range(0)));
     OxwDC dc = window().dc;
     oxbench::paired(
-        state, [&] { ox::image::plain::image_draw(a, ox::image::put_tile, &dc); },
+        state, [&] { ox::image::plain::image_draw(a, ox::win::put_tile, &dc); },
         [&] { oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray); }, 8, 1.0);
 }
 
@@ -119,8 +120,8 @@ void BM_ImageDrawTiles(benchmark::State &state) {
     OxwDC dc = window().dc;
     const OxRect visible{0, 0, kWinW, kWinH};
     oxbench::paired(
-        state, [&] { ox::image::plain::image_draw(a, ox::image::put_tile, &dc); },
-        [&] { ox::image::image_draw_visible(a, &visible, ox::image::put_tile, &dc); }, 8, 1.0);
+        state, [&] { ox::image::plain::image_draw(a, ox::win::put_tile, &dc); },
+        [&] { ox::image::image_draw_visible(a, &visible, ox::win::put_tile, &dc); }, 8, 1.0);
 }
 
 // Conversions against memcpy of the image's pixel bytes into a buffer touched beforehand (range(0): the

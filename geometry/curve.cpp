@@ -1,9 +1,9 @@
-// Points for the drawing tools: a quadratic curve, and the Shift snap of a dragged line.
+// Points for the drawing tools: a quadratic curve, and the snap of a dragged line to the nearest of the
+// eight directions (win/shift_line.cpp applies it while Shift is down).
+#include "geometry/curve.h"
+
 #include <cmath>
 #include <cstdint>
-
-#include "ox.h"
-#include "platform/input.h"
 
 namespace {
 
@@ -31,8 +31,11 @@ OX_API void oxBezPoint(int32_t cx, int32_t cy, int32_t x1, int32_t y1, int32_t x
     result->y = curve_coordinate(cy, y1, y2, t);
 }
 
-OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t width, int32_t height) {
-    if (!(ox::platform::get_key_state(ox::platform::kVkShift) & 0x8000)) return;
+}  // extern "C"
+
+namespace ox::geometry {
+
+void snap_line(const OxPoint *start, OxPoint *end, int32_t width, int32_t height) {
     const int64_t dx = int64_t{end->x} - start->x, dy = int64_t{end->y} - start->y;
     const double s = dx == 0 ? 100.0 : static_cast<double>(dy) / static_cast<double>(dx);
     const double pi = 3.14159265358979323846;
@@ -62,4 +65,4 @@ OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t widt
         slide_back(end, step_y > 0 ? int64_t{end->y} - height + 1 : -int64_t{end->y}, step_x, step_y);
 }
 
-}  // extern "C"
+}  // namespace ox::geometry

@@ -1,6 +1,6 @@
-// oxImageDraw: the image's source rectangle scaled into the destination rectangle as 128 x 128 tiles of
-// 24-bit bottom-up DIB rows, each put on the device context with one DIB transfer; or, on a 32-bit
-// surface, the pixels those tiles would put there, written straight into it.
+// The drawing behind oxImageDraw: the image's source rectangle scaled into the destination rectangle as
+// 128 x 128 tiles of 24-bit bottom-up DIB rows, each given to a sink; or the pixels those tiles would give,
+// written straight into a 32-bit surface. win/image_draw.cpp binds both to a device context.
 //
 // A row of pixels is built from a table of its columns' source columns (one division per column, not per
 // pixel) by the row kernels of draw_rows.h; a row whose source row is the one of the row built before it
@@ -16,7 +16,6 @@
 #include "image/image_record.h"
 #include "image/pixel.h"
 #include "image/row_walk.h"
-#include "platform/gdi.h"
 
 namespace ox::image {
 
@@ -312,42 +311,4 @@ int32_t image_draw_into(const DrawArgs &a, const SurfaceTarget &target) {
     return 1;
 }
 
-
-void put_tile(void *context, const Tile &t) {
-    platform::DibView view;
-    view.width = kTileSide;
-    view.height = t.height;
-    view.bit_count = 24;
-    view.bits = t.bits;
-    view.bits_size = static_cast<std::size_t>(t.height) * kTileRowBytes;
-    platform::set_dib_bits_to_device(*static_cast<const OxwDC *>(context), t.x, t.y, t.width, t.height, 0, 0, view);
-}
-
 }  // namespace ox::image
-
-using namespace ox::image;
-
-extern "C" {
-
-OX_API int32_t oxImageDraw(uintptr_t dc, int32_t dx, int32_t dy, int32_t dw, int32_t dh, OxHandle image, int32_t sx,
-                           int32_t sy, int32_t sw, int32_t sh, uint32_t grayFlag) {
-    const DrawArgs args{dx, dy, dw, dh, image, sx, sy, sw, sh, grayFlag};
-    // The image is locked before the platform, as the tile transfers below take them.
-    ScopedImageLock img(image);
-    if (!img.ok()) return 0;
-    {
-        // A 32-bit surface gets the tiles' pixels written straight into it.
-        const ox::platform::SurfacePixels surface(dc);
-        if (surface.pixels)
-            return image_draw_into(args, {surface.pixels, surface.stride, surface.width, surface.height});
-    }
-    // Elsewhere (a monochrome bitmap) each tile goes through the DIB transfer. Tiles that miss the
-    // context's pixels would put nothing there; a context without pixels gets none.
-    int32_t w = 0, h = 0;
-    ox::platform::get_dc_size(dc, &w, &h);
-    const OxRect visible{0, 0, w, h};
-    OxwDC target = dc;
-    return image_draw_visible(args, &visible, put_tile, &target);
-}
-
-}  // extern "C"

@@ -1,8 +1,8 @@
 // Drawing an image into a device context as 24-bit tiles of at most 128 x 128 pixels. The drawing logic
-// builds each tile and hands it to a sink: put_tile puts it on the context, tests record it. On a 32-bit
-// surface oxImageDraw writes the pixels those tiles would give straight into it (image_draw_into). Both
-// run the row kernels of draw_rows.h; ox::image::plain::image_draw builds the same tiles one pixel at a
-// time through the pixel accessors, the reference the kernels are held to.
+// builds each tile and hands it to a sink: ox::win::put_tile puts it on the context, tests record it. On a
+// 32-bit surface oxImageDraw writes the pixels those tiles would give straight into it (image_draw_into).
+// Both run the row kernels of draw_rows.h; ox::image::plain::image_draw builds the same tiles one pixel at
+// a time through the pixel accessors, the reference the kernels are held to.
 #pragma once
 
 #include <cstddef>
@@ -27,11 +27,6 @@ struct Tile {
 };
 
 using TileSink = void (*)(void *context, const Tile &tile);
-
-// The sink oxImageDraw gives its tiles to where it cannot write the device's pixels directly: `context`
-// points to the OxwDC, and the tile's rows go there as a bottom-up 24-bit DIB 128 pixels wide and
-// `height` rows high (scan lines 0 to height - 1) through one DIB transfer without scaling.
-void put_tile(void *context, const Tile &tile);
 
 // oxImageDraw's arguments after the device context.
 struct DrawArgs {

@@ -9,6 +9,7 @@
 #include "core/cpu.h"
 #include "image/draw.h"
 #include "platform/gdi.h"
+#include "win/image_draw.h"
 #include "image_compare.h"
 #include "oxw.h"
 
@@ -213,7 +214,7 @@ TEST(ImageDraw, StraightIntoASurfaceLikeTheTiles) {
         const bool wide = rng() % 8 == 0;  // wider than one strip of tile columns
         Window want(wide ? in(rng, 2049, 2400) : in(rng, 1, 300), wide ? in(rng, 1, 30) : in(rng, 1, 200));
         OxwDC dc = want.dc;
-        const int32_t r = ox::image::plain::image_draw(a, ox::image::put_tile, &dc);
+        const int32_t r = ox::image::plain::image_draw(a, ox::win::put_tile, &dc);
         for (const uint32_t kernels : ox::core::cpu_feature_levels(ox::core::kAvx2)) {
             const ox::core::CpuFeatureLimit limit(kernels);
             Window got(want.width, want.height);
@@ -241,7 +242,7 @@ TEST(ImageDraw, HugeDestinationsStraightIntoASurface) {
         Window got(device.right, device.bottom), want(device.right, device.bottom);
         ASSERT_EQ(oxImageDraw(got.dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
         OxwDC dc = want.dc;
-        ASSERT_EQ(ox::image::image_draw_visible(a, &device, ox::image::put_tile, &dc), 1);
+        ASSERT_EQ(ox::image::image_draw_visible(a, &device, ox::win::put_tile, &dc), 1);
         const std::vector<OxColorRef> pixels = got.pixels();
         EXPECT_TRUE(pixels == want.pixels()) << a.dx << "," << a.dy;
         EXPECT_NE(std::count(pixels.begin(), pixels.end(), 0xFFFFFFu), static_cast<std::ptrdiff_t>(pixels.size()));
@@ -264,7 +265,7 @@ TEST(ImageDraw, OnAMonochromeBitmapThroughTheTiles) {
         if (way == 0)
             ASSERT_EQ(oxImageDraw(dc, a.dx, a.dy, a.dw, a.dh, a.image, a.sx, a.sy, a.sw, a.sh, a.gray), 1);
         else
-            ASSERT_EQ(ox::image::plain::image_draw(a, ox::image::put_tile, &dc), 1);
+            ASSERT_EQ(ox::image::plain::image_draw(a, ox::win::put_tile, &dc), 1);
         pixels[way].resize(200 * 100);
         ASSERT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, 200, 100, pixels[way].data()), 1);
         ox::platform::select_object(dc, old);
