@@ -1,4 +1,5 @@
-// Internal view of the memory handles: lets the rest of the library ask whether a value is a live handle.
+// Internal view of the memory handles: lets the rest of the library ask whether a value is a live handle, and
+// an owner that frees a handle on every path out of a scope.
 #pragma once
 
 #include <cstddef>
@@ -18,5 +19,35 @@ std::size_t handle_length(OxHandle handle);
 OxHandle reserve_handle(std::size_t size, uint32_t *err);
 // Gives back the pages of a live handle beyond `size` bytes (rounded up to whole pages; never grows it).
 void trim_handle(OxHandle handle, std::size_t size);
+
+// Owns a memory handle (images and outline blocks are memory handles too) and frees it at the end of scope,
+// unless release() hands it on. 0 is empty.
+class OwnedHandle {
+public:
+    OwnedHandle() = default;
+    explicit OwnedHandle(OxHandle handle) : handle_(handle) {}
+    ~OwnedHandle() { oxFree(handle_); }
+    OwnedHandle(OwnedHandle &&o) noexcept : handle_(o.release()) {}
+    OwnedHandle &operator=(OwnedHandle &&o) noexcept {
+        if (this != &o) {
+            oxFree(handle_);
+            handle_ = o.release();
+        }
+        return *this;
+    }
+
+    OxHandle get() const { return handle_; }
+    // The block's bytes; memory handles stay where they are, so the address holds for the handle's life.
+    uint8_t *bytes() const { return static_cast<uint8_t *>(oxLock(handle_)); }
+    OxHandle release() {
+        const OxHandle h = handle_;
+        handle_ = 0;
+        return h;
+    }
+    explicit operator bool() const { return handle_ != 0; }
+
+private:
+    OxHandle handle_ = 0;
+};
 
 }  // namespace ox::core

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/errors.h"
 #include "document/file_replace.h"
 
@@ -14,14 +15,8 @@ using core::FileGuard;
 
 constexpr uint32_t kFileType = 0x4D475052;  // four-character type code of management files
 
-uint32_t get_le32(const unsigned char *p) {
-    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
-           static_cast<uint32_t>(p[3]) << 24;
-}
-
-void put_le32(unsigned char *p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<unsigned char>(v >> (8 * i));
-}
+using core::load_le32;
+using core::store_le32;
 
 // What a search learned about the file.
 struct Found {
@@ -46,15 +41,15 @@ uint32_t search(OxFileHandle file, uint32_t tag, Found &found) {
         unsigned char head[8];
         uint32_t want = size - offset >= 8 ? 8u : static_cast<uint32_t>(size - offset);
         if (!read_exact(file, head, want, &err)) return err;
-        if (want >= 4 && get_le32(head) == tag) {
+        if (want >= 4 && load_le32(head) == tag) {
             found.entry = offset;
             found.has_length = want == 8;
-            found.length = found.has_length ? get_le32(head + 4) : 0;
+            found.length = found.has_length ? load_le32(head + 4) : 0;
             found.complete = found.has_length && offset + 8 + found.length <= size;
             return OX_ERROR_SUCCESS;
         }
         if (want < 8) break;
-        uint64_t next = offset + 8 + get_le32(head + 4);
+        uint64_t next = offset + 8 + load_le32(head + 4);
         if (next > size) break;
         if (!seek_to(file, next, &err)) return err;
         offset = next;
@@ -126,8 +121,8 @@ int32_t add_tag_string(const char *path, uint32_t tag, const char *value, uint32
         return 0;
     }
     unsigned char entry[8 + kMaxValueLength];
-    put_le32(entry, tag);
-    put_le32(entry + 4, static_cast<uint32_t>(n));
+    store_le32(entry, tag);
+    store_le32(entry + 4, static_cast<uint32_t>(n));
     std::memcpy(entry + 8, value, n);
     const uint32_t entry_size = static_cast<uint32_t>(8 + n);
 

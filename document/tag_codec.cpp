@@ -12,10 +12,10 @@
 #include <immintrin.h>
 #endif
 
+#include "core/byte_order.h"
 #include "core/cpu.h"
 #include "core/memory.h"
 #include "image/bgr_kernels.h"
-#include "image/bytes.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
 
@@ -60,17 +60,12 @@ bool check_source(OxHandle image, uint32_t id, Source &src) {
     return true;
 }
 
-void put_le16(uint8_t *p, int32_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
 // The 18-byte header and, behind a stream of `length` bytes, the footer of an encoded block at `out`.
 void write_frame(uint8_t *out, std::size_t length, const Source &src) {
     std::memset(out, 0, kTgaHeaderSize);
     out[2] = kImageTypeRleTrueColour;  // the other header bytes stay 0: no ID, no colour map, origin 0
-    put_le16(out + 12, src.width);
-    put_le16(out + 14, src.height);
+    core::store_le16(out + 12, static_cast<uint16_t>(src.width));
+    core::store_le16(out + 14, static_cast<uint16_t>(src.height));
     out[16] = static_cast<uint8_t>(src.depth);
     std::memcpy(out + kTgaHeaderSize + length, kFooter, kTgaFooterSize);
 }
@@ -99,8 +94,8 @@ struct Stream {
 bool parse_stream(const uint8_t *data, std::size_t size, uint32_t id, Stream &s) {
     if (data == nullptr || size < kTgaHeaderSize) return false;
     if (data[1] != 0 || data[2] != kImageTypeRleTrueColour) return false;
-    s.width = static_cast<int16_t>(data[12] | data[13] << 8);
-    s.height = static_cast<int16_t>(data[14] | data[15] << 8);
+    s.width = static_cast<int16_t>(core::load_le16(data + 12));
+    s.height = static_cast<int16_t>(core::load_le16(data + 14));
     s.depth = data[16];
     s.origin = data[17] & (kOriginRight | kOriginTop);
     if (s.width < 1 || s.height < 1 || (s.depth != 24 && s.depth != 32)) return false;
@@ -150,9 +145,7 @@ struct StoredPixel {
 inline std::size_t first_difference(const uint8_t *a, const uint8_t *b, std::size_t n) {
     std::size_t i = 0;
     for (; i + 8 <= n; i += 8) {
-        uint64_t x, y;
-        std::memcpy(&x, a + i, 8);
-        std::memcpy(&y, b + i, 8);
+        const uint64_t x = core::load_le64(a + i), y = core::load_le64(b + i);
         if (x != y) return i + static_cast<std::size_t>(__builtin_ctzll(x ^ y)) / 8;
     }
     while (i < n && a[i] == b[i]) ++i;
@@ -267,7 +260,7 @@ inline void store_pixels(uint8_t *out, const uint8_t *p, int32_t n) {
     } else if constexpr (P == 3) {
         image::bgr::bgr_from_32_wide(p, out, n);
     } else {
-        for (int32_t j = 0; j < n; ++j) image::store32(out + 4 * j, __builtin_bswap32(image::load32(p + 4 * j)));
+        for (int32_t j = 0; j < n; ++j) core::store_le32(out + 4 * j, core::load_be32(p + 4 * j));
     }
 }
 
@@ -514,18 +507,17 @@ OxHandle decode_tag_image(const uint8_t *data, std::size_t size, uint32_t id, ui
         *err = OX_ERR_NOT_TAGGED_DOCUMENT;
         return 0;
     }
-    OxHandle image = create_target(s, id, err);
-    if (image == 0) return 0;
+    core::OwnedHandle image(create_target(s, id, err));
+    if (!image) return 0;
     OxImageLockRec lock;
-    oxImageLock(image, &lock);
+    oxImageLock(image.get(), &lock);
     const bool ok = decode_tag_pixels(data, size, id, lock);
     oxImageUnlock(&lock);
     if (!ok) {
-        oxFree(image);
         *err = OX_ERR_NOT_TAGGED_DOCUMENT;
         return 0;
     }
-    return image;
+    return image.release();
 }
 
 // ------------------------------------------------------------------------------------------------------

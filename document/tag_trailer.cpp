@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "core/errors.h"
 #include "core/files.h"
 #include "core/memory.h"
@@ -17,11 +18,9 @@ constexpr uint32_t kModeNew = 100;
 constexpr uint32_t kModeAppend = 200;
 constexpr uint64_t kMaxFileEnd = 0xFFFFFFFEu;  // positions are 32-bit and 0xFFFFFFFF means failure
 
-uint32_t get_le16(const uint8_t *p) { return p[0] | p[1] << 8; }
-uint32_t get_le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-void put_le32(uint8_t *p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using core::load_le16;
+using core::load_le32;
+using core::store_le32;
 
 bool entry_is_empty(const TrailerImage &trailer, int index) {
     const uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
@@ -77,15 +76,15 @@ bool write_all(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *
 
 TagEntry read_entry(const TrailerImage &trailer, int index) {
     const uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
-    return {static_cast<uint16_t>(get_le16(e)), get_le32(e + 2), get_le32(e + 6)};
+    return {load_le16(e), load_le32(e + 2), load_le32(e + 6)};
 }
 
 void write_entry(TrailerImage &trailer, int index, const TagEntry &entry) {
     uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
     e[0] = static_cast<uint8_t>(entry.id);
     e[1] = static_cast<uint8_t>(entry.id >> 8);
-    put_le32(e + 2, entry.size);
-    put_le32(e + 6, entry.offset);
+    store_le32(e + 2, entry.size);
+    store_le32(e + 6, entry.offset);
 }
 
 bool trailer_is_valid(const TrailerImage &trailer) { return std::memcmp(trailer, kMagic, sizeof kMagic) == 0; }
@@ -203,15 +202,9 @@ OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err) {
     } else {
         // Otherwise the image is encoded before anything is written, so that an image the codec refuses, or
         // one too large for the file's 32-bit positions, leaves the file as it was.
-        OxHandle block = raw ? data : encode_tag_image(data, id, err);
+        const ox::core::OwnedHandle encoded(raw ? 0 : encode_tag_image(data, id, err));
+        const OxHandle block = raw ? data : encoded.get();
         if (block == 0) return 0;
-        struct EncodedBlock {
-            OxHandle h;
-            bool owned;
-            ~EncodedBlock() {
-                if (owned) oxFree(h);
-            }
-        } guard{block, !raw};
         size = oxGetHandleSize(block);
         if (position + 2ull + size + kTrailerSize > kMaxFileEnd) {
             *err = OX_ERROR_FILE_TOO_LARGE;
@@ -274,20 +267,13 @@ OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err) {
         *err = OX_ERR_NOT_TAGGED_DOCUMENT;
         return 0;
     }
-    OxHandle block = oxAlloc(entry.size, 0, err);
-    if (block == 0) return 0;
-    const bool read = read_exact(file.get(), oxLock(block), entry.size, err);
-    oxUnlock(block);
+    ox::core::OwnedHandle block(oxAlloc(entry.size, 0, err));
+    if (!block) return 0;
+    const bool read = read_exact(file.get(), block.bytes(), entry.size, err);
     file.close();
-    if (!read) {
-        oxFree(block);
-        return 0;
-    }
-    if (is_raw_tag(wanted)) return block;
-    OxHandle image = decode_tag_image(static_cast<const uint8_t *>(oxLock(block)), entry.size, wanted, err);
-    oxUnlock(block);
-    oxFree(block);
-    return image;
+    if (!read) return 0;
+    if (is_raw_tag(wanted)) return block.release();
+    return decode_tag_image(block.bytes(), entry.size, wanted, err);
 }
 
 OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id) {

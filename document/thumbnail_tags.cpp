@@ -1,5 +1,6 @@
 // The standard tags a host stores when it saves a document: the two thumbnails and the outline vectors,
 // written through the open tag writer.
+#include "core/memory.h"
 #include "ox.h"
 
 namespace ox::document {
@@ -52,29 +53,21 @@ OX_API void oxCalcThumbSize(double srcWidth, double srcHeight, double *boxWidth,
 }
 
 OX_API uint32_t oxSetFileThumbnailTag(OxHandle image, uint32_t *err) {
-    OxHandle small = oxImageCreate(kSmall.width, kSmall.height, 24, err);
+    const ox::core::OwnedHandle small(oxImageCreate(kSmall.width, kSmall.height, 24, err));
     if (!small) return 0;
-    OxHandle large = oxImageCreate(kLarge.width, kLarge.height, 24, err);
-    if (!large) {
-        oxFree(small);
-        return 0;
-    }
+    const ox::core::OwnedHandle large(oxImageCreate(kLarge.width, kLarge.height, 24, err));
+    if (!large) return 0;
     const double w = oxImageGetWidthDirect(image), h = oxImageGetHeightDirect(image);
-    draw_thumbnail(small, kSmall, image, w, h);
-    draw_thumbnail(large, kLarge, image, w, h);
+    draw_thumbnail(small.get(), kSmall, image, w, h);
+    draw_thumbnail(large.get(), kLarge, image, w, h);
     // The large thumbnail is stored only when the small one was.
-    const bool stored = oxSetKavelTag(small, kSmall.tag, err) && oxSetKavelTag(large, kLarge.tag, err);
-    oxFree(small);
-    oxFree(large);
-    return stored ? 1 : 0;
+    return oxSetKavelTag(small.get(), kSmall.tag, err) && oxSetKavelTag(large.get(), kLarge.tag, err) ? 1 : 0;
 }
 
 OX_API int32_t oxSetFileVectorTag(OxHandle image, uint32_t *err) {
-    OxHandle outline = oxImageToVector(image, err);
+    const ox::core::OwnedHandle outline(oxImageToVector(image, err));
     if (!outline) return 0;
-    const bool stored = oxSetKavelTag(outline, 0xFF05, err) != 0;
-    oxFree(outline);
-    return stored ? 1 : 0;
+    return oxSetKavelTag(outline.get(), 0xFF05, err) != 0 ? 1 : 0;
 }
 
 }  // extern "C"

@@ -11,6 +11,7 @@
 #include <mutex>
 #include <new>
 
+#include "core/byte_order.h"
 #include "core/memory.h"
 #include "image/image_record.h"
 
@@ -22,14 +23,10 @@ namespace {
 std::mutex g_grid_mutex;
 CellGrid g_grid;
 
-void put_u16(std::vector<uint8_t> &out, std::size_t at, uint32_t v) {
-    out[at] = static_cast<uint8_t>(v >> 8);
-    out[at + 1] = static_cast<uint8_t>(v);
-}
-
 void push_point(std::vector<uint8_t> &out, int32_t x, int32_t y) {
-    const uint8_t p[4] = {static_cast<uint8_t>(x >> 8), static_cast<uint8_t>(x), static_cast<uint8_t>(y >> 8),
-                          static_cast<uint8_t>(y)};
+    uint8_t p[4];
+    core::store_be16(p, static_cast<uint16_t>(x));
+    core::store_be16(p + 2, static_cast<uint16_t>(y));
     out.insert(out.end(), p, p + 4);
 }
 
@@ -139,7 +136,7 @@ bool append_contour(std::vector<uint8_t> &out, const uint8_t *s, std::size_t len
         }
         push_point(out, clamp_to(x, width), clamp_to(y, height));
     }
-    put_u16(out, start, static_cast<uint32_t>(points));
+    core::store_be16(out.data() + start, static_cast<uint16_t>(points));
     // The total length is a 32-bit field.
     if (out.size() > UINT32_MAX) {
         out.resize(start);
@@ -154,7 +151,7 @@ void finish_outline(std::vector<uint8_t> &out, std::size_t contours) {
     out[1] = static_cast<uint8_t>(total >> 16);
     out[2] = static_cast<uint8_t>(total >> 8);
     out[3] = static_cast<uint8_t>(total);
-    put_u16(out, 4, static_cast<uint32_t>(contours));
+    core::store_be16(out.data() + 4, static_cast<uint16_t>(contours));
 }
 
 namespace {
@@ -197,14 +194,12 @@ OxHandle image_to_vector(OxHandle image, uint32_t *err, Tracer trace) {
             *err = OX_ERROR_NOT_ENOUGH_MEMORY;
             return 0;
         }
-        const OxHandle grid_handle = oxAlloc(static_cast<uint32_t>(grid_size), 0, err);
-        if (grid_handle == 0) return 0;
+        const core::OwnedHandle grid(oxAlloc(static_cast<uint32_t>(grid_size), 0, err));
+        if (!grid) return 0;
         // The tracer writes all over the grid; large pages spare it one fault per 4 KB.
-        madvise(oxLock(grid_handle), grid_size, MADV_HUGEPAGE);
-        init_cell_grid(g_grid, static_cast<uint8_t *>(oxLock(grid_handle)), w, h);
+        madvise(grid.bytes(), grid_size, MADV_HUGEPAGE);
+        init_cell_grid(g_grid, grid.bytes(), w, h);
         status = trace(ink, g_grid, out);
-        oxUnlock(grid_handle);
-        oxFree(grid_handle);
         g_grid = CellGrid{};
     }
     work.reset();

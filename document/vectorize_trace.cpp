@@ -5,22 +5,17 @@
 #include <cstring>
 #include <new>
 
+#include "core/byte_order.h"
 #include "document/vectorize.h"
 
 namespace ox::document {
 namespace {
 
-inline uint64_t load64(const uint8_t *p) {
-    uint64_t v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+using core::load_le64;
 
-// Index of the first byte (in memory order) whose bit 7 is set in a mask of bits 7 only.
-inline unsigned first_marked_byte(uint64_t m) {
-    if constexpr (std::endian::native == std::endian::little) return std::countr_zero(m) >> 3;
-    else return std::countl_zero(m) >> 3;
-}
+// Index of the first byte (in memory order) whose bit 7 is set in a mask of bits 7 only, of 8 bytes loaded
+// little-endian.
+inline unsigned first_marked_byte(uint64_t m) { return std::countr_zero(m) >> 3; }
 
 // A pixel's 4x4 cells are four grid bytes, one per cell row, in byte column x + 1. An ink pixel's cells are
 // all ink (0xFF). A background pixel's cells are boundary (01) along each side whose neighbour pixel is ink:
@@ -47,7 +42,8 @@ void build_grid(const InkMap &ink, const CellGrid &grid) {
         for (std::ptrdiff_t c = 0; c < width; c += 8) {
             // Nothing to write where the eight pixels and all their edge neighbours are background. The
             // test may look into the neighbouring rows, which only makes it skip less.
-            if ((load64(up + c) | load64(dn + c) | load64(cur + c - 1) | load64(cur + c + 1)) == 0) continue;
+            if ((load_le64(up + c) | load_le64(dn + c) | load_le64(cur + c - 1) | load_le64(cur + c + 1)) == 0)
+                continue;
             const std::ptrdiff_t end = c + 8 < width ? c + 8 : width;
             for (std::ptrdiff_t k = c; k < end; ++k) {
                 if (cur[k]) {
@@ -128,7 +124,7 @@ OutlineStatus trace_outlines(const InkMap &ink, CellGrid &grid, std::vector<uint
         std::size_t c = 0;
         while (c < rb) {
             if (c + 8 <= rb) {
-                const uint64_t v = load64(row + c);
+                const uint64_t v = load_le64(row + c);
                 const uint64_t m = (v << 1) & ~v & 0x8080808080808080ull;  // first cell in state 01
                 if (m == 0) {
                     c += 8;

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image/bytes.h"
+#include "core/byte_order.h"
 
 namespace ox::image::bgr {
 
@@ -30,12 +30,12 @@ inline void swap_24(const uint8_t *src, uint8_t *dst, int32_t n) {
     for (; i + 8 <= n; i += 8) {
         const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
         uint8_t *d = dst + 3 * static_cast<std::size_t>(i);
-        const uint64_t w0 = load64(s), w1 = load64(s + 8), w2 = load64(s + 16);
+        const uint64_t w0 = core::load_le64(s), w1 = core::load_le64(s + 8), w2 = core::load_le64(s + 16);
         const uint64_t r0 = (w0 >> 16) | (w1 << 48), r1 = (w1 >> 16) | (w2 << 48), r2 = w2 >> 16;
         const uint64_t l0 = w0 << 16, l1 = (w1 << 16) | (w0 >> 48), l2 = (w2 << 16) | (w1 >> 48);
-        store64(d, (r0 & m[0][0]) | (w0 & m[1][0]) | (l0 & m[2][0]));
-        store64(d + 8, (r1 & m[0][1]) | (w1 & m[1][1]) | (l1 & m[2][1]));
-        store64(d + 16, (r2 & m[0][2]) | (w2 & m[1][2]) | (l2 & m[2][2]));
+        core::store_le64(d, (r0 & m[0][0]) | (w0 & m[1][0]) | (l0 & m[2][0]));
+        core::store_le64(d + 8, (r1 & m[0][1]) | (w1 & m[1][1]) | (l1 & m[2][1]));
+        core::store_le64(d + 16, (r2 & m[0][2]) | (w2 & m[1][2]) | (l2 & m[2][2]));
     }
     for (; i < n; ++i) {
         const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
@@ -57,8 +57,7 @@ void swap_24_wide(const uint8_t *src, uint8_t *dst, int32_t n);
 inline void bgr_from_32(const uint8_t *src, uint8_t *dst, int32_t n) {
     int32_t i = 0;
     for (; i + 1 < n; ++i)
-        store32(dst + 3 * static_cast<std::size_t>(i),
-                __builtin_bswap32(load32(src + 4 * static_cast<std::size_t>(i))));
+        core::store_le32(dst + 3 * static_cast<std::size_t>(i), core::load_be32(src + 4 * static_cast<std::size_t>(i)));
     if (i < n) {
         const uint8_t *s = src + 4 * static_cast<std::size_t>(i);
         uint8_t *d = dst + 3 * static_cast<std::size_t>(i);

@@ -11,6 +11,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "core/byte_order.h"
 #include "image/copy_kernels.h"
 #include "image/gray.h"
 #include "image/gray_kernels.h"
@@ -33,7 +34,7 @@ int32_t has_non_white(const uint8_t *p, size_t pixels) {
     const size_t bytes = pixels * B;
     size_t i = 0;
     for (; i + 8 <= bytes; i += 8)
-        if ((load64(p + i) | ignore) != ~uint64_t{0}) return 1;
+        if ((core::load_le64(p + i) | ignore) != ~uint64_t{0}) return 1;
     for (; i < bytes; ++i)
         if (p[i] != 0xFF && (B == 3 || i % 4 != 0)) return 1;
     return 0;
@@ -52,8 +53,8 @@ void mark_white(uint8_t *p, size_t n) {
     }
 #endif
     for (; i < n; ++i) {
-        const uint32_t w = load32(p + 4 * i);
-        store32(p + 4 * i, (w >> 8) == 0xFFFFFFu ? w | 0xFFu : w & 0xFFFFFF00u);
+        const uint32_t w = core::load_le32(p + 4 * i);
+        core::store_le32(p + 4 * i, (w >> 8) == 0xFFFFFFu ? w | 0xFFu : w & 0xFFFFFF00u);
     }
 }
 

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "image/bytes.h"
+#include "core/byte_order.h"
 
 #include "image/gray.h"
 #include "image/pixel.h"
@@ -80,7 +80,7 @@ inline uint8_t pack_byte(const uint8_t *srow, int32_t sx) {
     if constexpr (S == 8) {
         // Above 127 is the top bit. Gather the eight top bits, first pixel into bit 7: byte-swapped, pixel k's
         // top bit sits at 63 - 8k, and the multiplier moves each to 56 + (7 - k) without overlapping sums.
-        const uint64_t v = __builtin_bswap64(load64(srow + sx)) & 0x8080808080808080ull;
+        const uint64_t v = core::load_be64(srow + sx) & 0x8080808080808080ull;
         return static_cast<uint8_t>((v * 0x0002040810204081ull) >> 56);
     } else {
         constexpr int B = S / 8, R = B - 3;  // colour bytes at R, R+1, R+2
@@ -111,12 +111,13 @@ inline void expand_row(const uint8_t *srow, int32_t sx, uint8_t *drow, int32_t d
         const uint8_t b = *s;
         const intptr_t x = dx + i;
         if constexpr (D == 8) {
-            store64(drow + x, kBitExpansion.bytes[b]);
+            core::store_le64(drow + x, kBitExpansion.bytes[b]);
         } else if constexpr (D == 24) {
             std::memcpy(drow + 3 * x, kBitExpansion.rgb[b], 24);
         } else {
             uint8_t *p = drow + 4 * x;
-            for (int k = 0; k < 8; ++k) store32(p + 4 * k, (load32(p + 4 * k) & 0xFFu) | kBitExpansion.colour[b][k]);
+            for (int k = 0; k < 8; ++k)
+                core::store_le32(p + 4 * k, (core::load_le32(p + 4 * k) & 0xFFu) | kBitExpansion.colour[b][k]);
         }
     }
     for (; i < n; ++i) convert_pixel<1, D>(srow, sx + i, drow, dx + i);
@@ -140,11 +141,11 @@ inline void copy_bits(const uint8_t *srow, int32_t sx, uint8_t *drow, int32_t dx
 inline void rgb_to_argb(const uint8_t *s, uint8_t *d, int32_t n) {
     int32_t i = 0;
     for (; n - i >= 4; i += 4, s += 12, d += 16) {
-        const uint32_t w0 = load32(s), w1 = load32(s + 4), w2 = load32(s + 8);
-        store32(d, (load32(d) & 0xFFu) | w0 << 8);
-        store32(d + 4, (load32(d + 4) & 0xFFu) | (w0 >> 24 | w1 << 8) << 8);
-        store32(d + 8, (load32(d + 8) & 0xFFu) | (w1 >> 16 | w2 << 16) << 8);
-        store32(d + 12, (load32(d + 12) & 0xFFu) | (w2 & 0xFFFFFF00u));
+        const uint32_t w0 = core::load_le32(s), w1 = core::load_le32(s + 4), w2 = core::load_le32(s + 8);
+        core::store_le32(d, (core::load_le32(d) & 0xFFu) | w0 << 8);
+        core::store_le32(d + 4, (core::load_le32(d + 4) & 0xFFu) | (w0 >> 24 | w1 << 8) << 8);
+        core::store_le32(d + 8, (core::load_le32(d + 8) & 0xFFu) | (w1 >> 16 | w2 << 16) << 8);
+        core::store_le32(d + 12, (core::load_le32(d + 12) & 0xFFu) | (w2 & 0xFFFFFF00u));
     }
     for (; i < n; ++i, s += 3, d += 4) {
         d[1] = s[0];
@@ -157,11 +158,11 @@ inline void rgb_to_argb(const uint8_t *s, uint8_t *d, int32_t n) {
 inline void argb_to_rgb(const uint8_t *s, uint8_t *d, int32_t n) {
     int32_t i = 0;
     for (; n - i >= 4; i += 4, s += 16, d += 12) {
-        const uint32_t p0 = load32(s) >> 8, p1 = load32(s + 4) >> 8, p2 = load32(s + 8) >> 8,
-                       p3 = load32(s + 12) >> 8;
-        store32(d, p0 | p1 << 24);
-        store32(d + 4, p1 >> 8 | p2 << 16);
-        store32(d + 8, p2 >> 16 | p3 << 8);
+        const uint32_t p0 = core::load_le32(s) >> 8, p1 = core::load_le32(s + 4) >> 8, p2 = core::load_le32(s + 8) >> 8,
+                       p3 = core::load_le32(s + 12) >> 8;
+        core::store_le32(d, p0 | p1 << 24);
+        core::store_le32(d + 4, p1 >> 8 | p2 << 16);
+        core::store_le32(d + 8, p2 >> 16 | p3 << 8);
     }
     for (; i < n; ++i, s += 4, d += 3) {
         d[0] = s[1];
@@ -195,7 +196,8 @@ inline void convert_row(const uint8_t *srow, int32_t sx, uint8_t *drow, int32_t 
             for (int32_t i = 0; i < n; ++i, d += 3) d[0] = d[1] = d[2] = s[i];
         } else {
             uint8_t *d = drow + 4 * x;
-            for (int32_t i = 0; i < n; ++i, d += 4) store32(d, (load32(d) & 0xFFu) | s[i] * 0x01010100u);
+            for (int32_t i = 0; i < n; ++i, d += 4)
+                core::store_le32(d, (core::load_le32(d) & 0xFFu) | s[i] * 0x01010100u);
         }
     } else {  // colour to 8 bits: the order-B gray value
         constexpr int B = S / 8, R = B - 3;

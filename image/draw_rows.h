@@ -14,7 +14,7 @@
 #include <cstdint>
 
 #include "image/bgr_kernels.h"
-#include "image/bytes.h"
+#include "core/byte_order.h"
 #include "image/draw.h"
 
 #if defined(__x86_64__)
@@ -26,8 +26,8 @@ namespace ox::image::draw_rows {
 
 // Blue, green, red of a 24-bit pixel at p as the low three bytes of a word. Reads the byte before the
 // pixel, which always exists (the image header precedes row 0), so that nothing past the pixel is read.
-inline uint32_t bgr_of_24(const uint8_t *p) { return __builtin_bswap32(load32(p - 1)); }
-inline uint32_t bgr_of_32(const uint8_t *p) { return __builtin_bswap32(load32(p)); }
+inline uint32_t bgr_of_24(const uint8_t *p) { return core::load_be32(p - 1); }
+inline uint32_t bgr_of_32(const uint8_t *p) { return core::load_be32(p); }
 
 // Blue, green, red of pixel x of row `src` as the low three bytes of a word (the top byte is not defined).
 template <int Bits, bool Gray>
@@ -49,9 +49,9 @@ inline uint32_t pixel_bgr(const uint8_t *src, int32_t x) {
 template <int Out>
 inline void put_pixel(uint8_t *out, int32_t i, uint32_t v) {
     if constexpr (Out == 3)
-        store32(out + 3 * static_cast<std::size_t>(i), v);
+        core::store_le32(out + 3 * static_cast<std::size_t>(i), v);
     else
-        store32(out + 4 * static_cast<std::size_t>(i), v & 0xFFFFFFu);
+        core::store_le32(out + 4 * static_cast<std::size_t>(i), v & 0xFFFFFFu);
 }
 
 // Nearest-pixel row: pixel i takes source column xs[i] of `src`.

@@ -9,7 +9,7 @@
 #endif
 
 #include "core/cpu.h"
-#include "image/bytes.h"
+#include "core/byte_order.h"
 #include "image/convert.h"
 #include "image/gray_kernels.h"
 
@@ -83,15 +83,16 @@ const GrayLayerTable &gray_layer_table() {
 }
 
 inline void pixel_to_normal(uint8_t *p, const GrayLayerTable &table) {
-    const uint32_t w = load32(p), a = w & 0xFFu;
+    const uint32_t w = core::load_le32(p), a = w & 0xFFu;
     if ((w >> 8) == 0xFFFFFFu || a == 255) {
-        store32(p, 0xFFFFFF00u);
+        core::store_le32(p, 0xFFFFFF00u);
     } else if (a == 0) {
-        store32(p, 0);  // no white share: black
+        core::store_le32(p, 0);  // no white share: black
     } else {
         const uint8_t *t = table.byte[a];
-        store32(p, static_cast<uint32_t>(t[(w >> 8) & 0xFFu]) << 8 | static_cast<uint32_t>(t[(w >> 16) & 0xFFu]) << 16 |
-                       static_cast<uint32_t>(t[w >> 24]) << 24);
+        core::store_le32(p, static_cast<uint32_t>(t[(w >> 8) & 0xFFu]) << 8 |
+                                static_cast<uint32_t>(t[(w >> 16) & 0xFFu]) << 16 |
+                                static_cast<uint32_t>(t[w >> 24]) << 24);
     }
 }
 
@@ -189,7 +190,7 @@ __attribute__((target("avx2"))) void gray_layer_to_normal_avx2(uint8_t *p, std::
             _mm256_store_si256(reinterpret_cast<__m256i *>(was), v);
             for (uint32_t m = redo; m != 0; m &= m - 1) {
                 const uint32_t j = static_cast<uint32_t>(__builtin_ctz(m)), at = j & ~3u;
-                if (load32(was + at) >> 8 != 0xFFFFFFu) p[4 * i + j] = table.byte[was[at]][was[j]];
+                if (core::load_le32(was + at) >> 8 != 0xFFFFFFu) p[4 * i + j] = table.byte[was[at]][was[j]];
             }
         }
     }
@@ -257,7 +258,7 @@ __attribute__((target("avx512f,avx512bw,avx512vbmi"))) void gray_layer_to_normal
             _mm512_store_si512(was, v);
             for (uint64_t m = redo; m != 0; m &= m - 1) {
                 const uint32_t j = static_cast<uint32_t>(__builtin_ctzll(m)), at = j & ~3u;
-                if (load32(was + at) >> 8 != 0xFFFFFFu) q[j] = table.byte[was[at]][was[j]];
+                if (core::load_le32(was + at) >> 8 != 0xFFFFFFu) q[j] = table.byte[was[at]][was[j]];
             }
         }
     }

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "image/convert.h"
+#include "core/byte_order.h"
 #include "image/copy_kernels.h"
 #include "image/image_record.h"
 #include "image/pixel.h"
@@ -27,8 +28,8 @@ inline void revert_pixel(uint8_t *drow, const uint8_t *srow, int32_t x) {
         d[1] = s[R + 1];
         d[2] = s[R + 2];
     } else if constexpr (S == 32) {
-        const uint32_t sw = load32(s);
-        if ((load32(d) ^ sw) & 0xFFFFFF00u) store32(d, sw);
+        const uint32_t sw = core::load_le32(s);
+        if ((core::load_le32(d) ^ sw) & 0xFFFFFF00u) core::store_le32(d, sw);
     } else {
         if (d[1] == s[0] && d[2] == s[1] && d[3] == s[2]) return;
         d[0] = s[0];
@@ -109,7 +110,7 @@ OX_API int32_t oxImageCheckMask(OxHandle image) {
         const uint8_t *row = row_ptr(r, y);
         uint32_t i = 0;
         for (; i + 8 <= whole; i += 8)
-            if (load64(row + i) != ~uint64_t{0}) return 1;
+            if (ox::core::load_le64(row + i) != ~uint64_t{0}) return 1;
         for (; i < whole; ++i)
             if (row[i] != 0xFF) return 1;
         if ((width & 7) && (row[whole] | spare) != 0xFF) return 1;

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 
+#include "core/byte_order.h"
 #include "core/errors.h"
 #include "platform/dib_rows.h"
 #include "platform/gdi_state.h"
@@ -202,18 +203,10 @@ uint32_t dib_row_bytes(int32_t width, int bit_count) {
 
 namespace {
 
-uint32_t read_u32(const uint8_t *p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
-uint16_t read_u16(const uint8_t *p) {
-    uint16_t v;
-    std::memcpy(&v, p, 2);
-    return v;
-}
-void write_u32(uint8_t *p, uint32_t v) { std::memcpy(p, &v, 4); }
-void write_u16(uint8_t *p, uint16_t v) { std::memcpy(p, &v, 2); }
+using core::load_le16;
+using core::load_le32;
+using core::store_le16;
+using core::store_le32;
 
 bool depth_ok(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 24 || bits == 32; }
 
@@ -244,13 +237,13 @@ uint32_t dib_color(const DibView &v, const uint8_t *row, int32_t x) {
 
 bool parse_packed_dib(const uint8_t *block, std::size_t size, DibView *view) {
     if (!block || size < 40) return false;
-    const uint32_t header = read_u32(block);
+    const uint32_t header = load_le32(block);
     if (header < 40 || header > size) return false;
     DibView v;
     std::memcpy(&v.width, block + 4, 4);
     std::memcpy(&v.height, block + 8, 4);
-    v.bit_count = read_u16(block + 14);
-    const uint32_t compression = read_u32(block + 16), used = read_u32(block + 32);
+    v.bit_count = load_le16(block + 14);
+    const uint32_t compression = load_le32(block + 16), used = load_le32(block + 32);
     if (v.width < 1 || v.height == 0 || v.height == INT32_MIN || !depth_ok(v.bit_count) || compression != 0 ||
         used > 256)
         return false;
@@ -267,11 +260,6 @@ bool parse_packed_dib(const uint8_t *block, std::size_t size, DibView *view) {
 
 namespace {
 
-inline uint32_t word_at(const uint8_t *p) {
-    uint32_t v;
-    std::memcpy(&v, p, 4);
-    return v;
-}
 
 // Surface pixels (blue, green, red, 0) of the colour-table entries of a DIB of 8 bits or fewer, indexed
 // by stored value; values at or beyond the table's count are black.
@@ -289,7 +277,7 @@ void row_to_surface(const DibView &v, const uint32_t *palette, const uint8_t *ro
     switch (v.bit_count) {
     case 32: {
         const uint8_t *s = row + 4 * first;
-        for (int64_t i = 0; i < n; ++i) out[i] = word_at(s + 4 * i) & 0xFFFFFFu;
+        for (int64_t i = 0; i < n; ++i) out[i] = core::load_le32(s + 4 * i) & 0xFFFFFFu;
         break;
     }
     case 24: rows::bgr24_to_surface(row + 3 * first, static_cast<std::size_t>(n), out); break;
@@ -415,7 +403,8 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
             if (copy) {
                 uint32_t *out = ds.row32(dy) + x + X0;
                 if (dib.bit_count >= 24) {
-                    for (int64_t i = 0; i < n; ++i) out[i] = (word_at(row + cols.off[i]) >> cols.shift[i]) & 0xFFFFFFu;
+                    for (int64_t i = 0; i < n; ++i)
+                        out[i] = (core::load_le32(row + cols.off[i]) >> cols.shift[i]) & 0xFFFFFFu;
                 } else {
                     for (int64_t i = 0; i < n; ++i) {
                         const int32_t px = cols.px[i];
@@ -500,13 +489,13 @@ std::size_t write_packed_dib(OxwBitmap bitmap, int bit_count, uint8_t *dst, std:
     const std::size_t image = std::size_t{row_bytes} * size.height, total = 40 + 4 * entries + image;
     if (!dst || dst_size < total) return total;
     std::memset(dst, 0, 40 + 4 * entries);
-    write_u32(dst, 40);
+    store_le32(dst, 40);
     std::memcpy(dst + 4, &size.width, 4);
     std::memcpy(dst + 8, &size.height, 4);
-    write_u16(dst + 12, 1);
-    write_u16(dst + 14, static_cast<uint16_t>(bit_count));
-    write_u32(dst + 20, static_cast<uint32_t>(image));
-    if (entries) write_u32(dst + 44, 0x00FFFFFF);  // entry 0 black, entry 1 white
+    store_le16(dst + 12, 1);
+    store_le16(dst + 14, static_cast<uint16_t>(bit_count));
+    store_le32(dst + 20, static_cast<uint32_t>(image));
+    if (entries) store_le32(dst + 44, 0x00FFFFFF);  // entry 0 black, entry 1 white
     get_dib_bits(bitmap, 0, size.height, bit_count, dst + 40 + 4 * entries, image);
     return total;
 }

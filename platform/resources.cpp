@@ -15,6 +15,7 @@
 #include <system_error>
 #include <unordered_map>
 
+#include "core/byte_order.h"
 #include "core/codepage.h"
 #include "core/errors.h"
 
@@ -130,7 +131,7 @@ bool parse_strings(const std::vector<uint8_t> &file, Module *m) {
     return true;
 }
 
-uint16_t le16(const std::vector<uint8_t> &b, std::size_t at) { return static_cast<uint16_t>(b[at] | b[at + 1] << 8); }
+uint16_t le16(const std::vector<uint8_t> &b, std::size_t at) { return core::load_le16(b.data() + at); }
 
 // A cursor file: the 6-byte head (reserved 0, type 2, one image or more) and its 16-byte directory entries
 // inside the file.

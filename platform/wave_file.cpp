@@ -10,6 +10,7 @@
 #include <cstring>
 #include <new>
 
+#include "core/byte_order.h"
 #include "platform/mci.h"
 
 namespace ox::platform {
@@ -67,8 +68,7 @@ bool holds_declared_frames(SNDFILE *sf, const SF_INFO &info) {
     uint8_t count[4] = {};
     if (!find_chunk(sf, "fact", &declared, &count) || declared < 4) return true;
     const bool big = (info.format & SF_FORMAT_ENDMASK) == SF_ENDIAN_BIG;  // RIFX
-    const uint32_t frames = big ? (uint32_t{count[0]} << 24 | count[1] << 16 | count[2] << 8 | count[3])
-                                : (uint32_t{count[3]} << 24 | count[2] << 16 | count[1] << 8 | count[0]);
+    const uint32_t frames = big ? core::load_be32(count) : core::load_le32(count);
     return frames <= static_cast<uint64_t>(info.frames);
 }
 

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "ox.h"
 
 namespace ox::selection {
@@ -37,13 +38,8 @@ inline void set_bit(uint8_t *row, int64_t x) { row[x >> 3] = static_cast<uint8_t
 // The 64 pixels of a bit row from pixel 8 * byte on, the first in the most significant bit. Only bytes
 // below `end` are read; the others read as `pad`.
 inline uint64_t load_bits(const uint8_t *row, int64_t byte, int64_t end, uint8_t pad) {
-    uint64_t v;
-    if (byte + 8 <= end) {
-        std::memcpy(&v, row + byte, 8);
-        if constexpr (std::endian::native == std::endian::little) v = __builtin_bswap64(v);
-        return v;
-    }
-    v = 0;
+    if (byte + 8 <= end) return core::load_be64(row + byte);
+    uint64_t v = 0;
     for (int64_t i = byte; i < byte + 8; ++i) v = v << 8 | (i < end ? row[i] : pad);
     return v;
 }

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "core/byte_order.h"
 #include "core/errors.h"
 #include "platform/resources.h"
 #include "win/ddb.h"
@@ -91,7 +92,7 @@ OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint
     if (!block) return 0;
     std::memcpy(oxwGlobalLock(block), dib->data(), dib->size());
     oxwGlobalUnlock(block);
-    const uint32_t depth = (*dib)[14] | (*dib)[15] << 8;  // biBitCount: the image keeps the bitmap's depth
+    const uint32_t depth = ox::core::load_le16(dib->data() + 14);  // biBitCount: the image keeps the bitmap's depth
     const OxHandle image = oxwDibToImage(block, depth, err);
     oxwGlobalFree(block);
     return image;

@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "platform/global_memory.h"
 
 namespace ox::win {
@@ -242,17 +243,13 @@ OX_API int32_t oxwEraseDIB(OxwGlobal dib) {
 OX_API int32_t oxwDIBWidth(OxwGlobal dib) {
     GlobalLock mem(dib);
     if (!mem || mem.size() < 12) return 0;
-    int32_t v;
-    std::memcpy(&v, mem.data() + 4, 4);
-    return v;
+    return static_cast<int32_t>(ox::core::load_le32(mem.data() + 4));
 }
 
 OX_API int32_t oxwDIBHeight(OxwGlobal dib) {
     GlobalLock mem(dib);
     if (!mem || mem.size() < 12) return 0;
-    int32_t v;
-    std::memcpy(&v, mem.data() + 8, 4);
-    return v;
+    return static_cast<int32_t>(ox::core::load_le32(mem.data() + 8));
 }
 
 OX_API uint32_t oxwDIB_WIDTH_BYTE(uint32_t n) { return (n + 3u) & ~3u; }

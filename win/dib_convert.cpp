@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "image/bgr_kernels.h"
 #include "image/gray.h"
 #include "image/image_record.h"
@@ -15,7 +16,7 @@ namespace ox::win {
 namespace {
 
 using ox::image::bgr::bgr_from_32_wide;
-using ox::image::store32;
+using ox::core::store_le32;
 using ox::image::bgr::swap_24_wide;
 
 // n DIB pixels (blue, green, red) into 32-bit image pixels, keeping their fourth byte.
@@ -24,7 +25,7 @@ void pixels_24_to_32(const uint8_t *src, uint8_t *dst, int32_t n) {
         const uint8_t *s = src + 3 * static_cast<std::size_t>(i);
         uint8_t *d = dst + 4 * static_cast<std::size_t>(i);
         const uint32_t v = d[0] | uint32_t{s[2]} << 8 | uint32_t{s[1]} << 16 | uint32_t{s[0]} << 24;
-        store32(d, v);
+        store_le32(d, v);
     }
 }
 

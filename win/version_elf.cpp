@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string_view>
 
+#include "core/byte_order.h"
 #include "win/version_info.h"
 
 namespace ox::win::version {
@@ -25,14 +26,13 @@ struct Elf {
     bool is64 = false, big = false;
     uint64_t budget = kNoteBudget;  // what is left to read: many headers may name one large area
 
-    uint64_t get(const uint8_t *p, int bytes) const {
-        uint64_t v = 0;
-        for (int i = 0; i < bytes; ++i) v |= uint64_t{p[big ? bytes - 1 - i : i]} << (8 * i);
-        return v;
-    }
-    uint32_t u32(const uint8_t *p) const { return static_cast<uint32_t>(get(p, 4)); }
+    uint16_t u16(const uint8_t *p) const { return big ? core::load_be16(p) : core::load_le16(p); }
+    uint32_t u32(const uint8_t *p) const { return big ? core::load_be32(p) : core::load_le32(p); }
     // An address-sized field.
-    uint64_t word(const uint8_t *p) const { return get(p, is64 ? 8 : 4); }
+    uint64_t word(const uint8_t *p) const {
+        if (!is64) return u32(p);
+        return big ? core::load_be64(p) : core::load_le64(p);
+    }
 };
 
 uint64_t align_up(uint64_t v, uint64_t a) { return (v + a - 1) & ~(a - 1); }
@@ -110,10 +110,10 @@ bool read_elf_version(const ByteSource &file, VersionInfo *info) {
     if (elf.is64 && !file.read(0, h, 64)) return false;
     // Section headers: offset, entry size and count; program headers likewise.
     const uint64_t shoff = elf.word(h + (elf.is64 ? 40 : 32));
-    const uint64_t shentsize = elf.get(h + (elf.is64 ? 58 : 46), 2);
-    uint64_t shnum = elf.get(h + (elf.is64 ? 60 : 48), 2);
+    const uint64_t shentsize = elf.u16(h + (elf.is64 ? 58 : 46));
+    uint64_t shnum = elf.u16(h + (elf.is64 ? 60 : 48));
     const uint64_t phoff = elf.word(h + (elf.is64 ? 32 : 28));
-    const uint64_t phentsize = elf.get(h + (elf.is64 ? 54 : 42), 2), phnum = elf.get(h + (elf.is64 ? 56 : 44), 2);
+    const uint64_t phentsize = elf.u16(h + (elf.is64 ? 54 : 42)), phnum = elf.u16(h + (elf.is64 ? 56 : 44));
     const uint64_t min_sh = elf.is64 ? 64 : 40, min_ph = elf.is64 ? 56 : 32;
 
     std::vector<uint8_t> table;
