@@ -2,8 +2,8 @@
 """Writes the seed corpus of fuzz_packed_dib into DIR (default: corpus/fuzz_packed_dib beside this script).
 
 Each seed is the fuzzer's input: 8 bytes of drawing parameters, then a packed DIB (40-byte header, colour
-table, rows padded to 32 bits) at depths 1, 4, 8, 24 and 32, bottom-up and top-down, with and without
-biClrUsed. Deterministic: rerunning gives the same files.
+table, rows padded to 32 bits) at depths 1, 4, 8, 24 and 32, bottom-up and top-down (refused by the
+layout check), with and without biClrUsed. Deterministic: rerunning gives the same files.
 """
 import os
 import random

@@ -211,15 +211,8 @@ struct DibView {
     std::size_t bits_size = 0;  // at least row bytes x |height|, checked by every call
 };
 
-// Row bytes of a DIB row: width x bit_count bits rounded up to 32 bits. 0 when that exceeds 2^31.
-uint32_t dib_row_bytes(int32_t width, int bit_count);
-
-// Reads a packed DIB (a 40-byte or longer header, the colour table at the header's end, the rows right
-// after it) out of `size` bytes. Refused (false): a header shorter than 40 bytes or longer than the block,
-// width below 1, height 0, a depth other than 1, 4, 8, 24, 32, compression other than 0, more than 256
-// colour entries, or a table or rows that run past the block. Entries: biClrUsed when non-zero, else 2,
-// 16, 256 for depths 1, 4, 8 and none above.
-bool parse_packed_dib(const uint8_t *block, std::size_t size, DibView *view);
+// Bytes per stored DIB row: the row's bit length rounded up to 32 bits. 64-bit, so that no width overflows.
+inline uint64_t dib_row_bytes(uint64_t width, uint32_t bit_count) { return (width * bit_count + 31) / 32 * 4; }
 
 // Draws the DIB's source rectangle (sx, sy, sw, sh) into the destination rectangle, sampled as in
 // stretch_blt. Source coordinates are those of the DIB's own origin: the lower-left corner for a

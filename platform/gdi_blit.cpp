@@ -195,16 +195,8 @@ bool stretch_blt(OxwDC dst, int32_t x, int32_t y, int32_t w, int32_t h, OxwDC sr
 
 // ---- Device-independent bitmaps ----------------------------------------------------------------------------
 
-uint32_t dib_row_bytes(int32_t width, int bit_count) {
-    if (width < 0 || bit_count <= 0) return 0;
-    const uint64_t bytes = (static_cast<uint64_t>(width) * static_cast<uint64_t>(bit_count) + 31) / 32 * 4;
-    return bytes > (uint64_t{1} << 31) ? 0 : static_cast<uint32_t>(bytes);
-}
-
 namespace {
 
-using core::load_le16;
-using core::load_le32;
 using core::store_le16;
 using core::store_le32;
 
@@ -213,9 +205,9 @@ bool depth_ok(int bits) { return bits == 1 || bits == 4 || bits == 8 || bits == 
 // The view's bits cover all of its rows.
 bool view_ok(const DibView &v) {
     if (v.width < 1 || v.height == 0 || v.height == INT32_MIN || !depth_ok(v.bit_count) || !v.bits) return false;
-    const uint32_t row = dib_row_bytes(v.width, v.bit_count);
+    const uint64_t row = dib_row_bytes(static_cast<uint32_t>(v.width), static_cast<uint32_t>(v.bit_count));
     const uint64_t rows = static_cast<uint64_t>(v.height < 0 ? -int64_t{v.height} : v.height);
-    return row != 0 && rows * row <= v.bits_size && (v.color_count == 0 || v.colors);
+    return rows <= v.bits_size / row && (v.color_count == 0 || v.colors);
 }
 
 // Colour value of a stored pixel (row in storage order).
@@ -233,32 +225,7 @@ uint32_t dib_color(const DibView &v, const uint8_t *row, int32_t x) {
     return e[2] | (e[1] << 8) | (uint32_t{e[0]} << 16);
 }
 
-}  // namespace
 
-bool parse_packed_dib(const uint8_t *block, std::size_t size, DibView *view) {
-    if (!block || size < 40) return false;
-    const uint32_t header = load_le32(block);
-    if (header < 40 || header > size) return false;
-    DibView v;
-    std::memcpy(&v.width, block + 4, 4);
-    std::memcpy(&v.height, block + 8, 4);
-    v.bit_count = load_le16(block + 14);
-    const uint32_t compression = load_le32(block + 16), used = load_le32(block + 32);
-    if (v.width < 1 || v.height == 0 || v.height == INT32_MIN || !depth_ok(v.bit_count) || compression != 0 ||
-        used > 256)
-        return false;
-    v.color_count = used ? used : v.bit_count <= 8 ? 1u << v.bit_count : 0;
-    const uint64_t table_end = uint64_t{header} + 4ull * v.color_count;
-    if (table_end > size) return false;
-    v.colors = block + header;
-    v.bits = block + table_end;
-    v.bits_size = size - table_end;
-    if (!view_ok(v)) return false;
-    *view = v;
-    return true;
-}
-
-namespace {
 
 
 // Surface pixels (blue, green, red, 0) of the colour-table entries of a DIB of 8 bits or fewer, indexed
@@ -364,7 +331,7 @@ bool stretch_dib_bits(OxwDC dc, int32_t x, int32_t y, int32_t w, int32_t h, int3
     Surface &ds = *d->surface;
     const uint8_t code = rop_code(rop);
     const uint32_t p = pattern_of(s, *d);
-    const uint32_t row_bytes = dib_row_bytes(dib.width, dib.bit_count);
+    const std::size_t row_bytes = dib_row_bytes(dib.width, dib.bit_count);
     const bool bottom_up = dib.height > 0;
     const int64_t rows = bottom_up ? dib.height : -int64_t{dib.height};
     Span cx = clip_offsets(w, x, ds.width), cy = clip_offsets(h, y, ds.height);
@@ -442,7 +409,7 @@ OxwBitmap create_bitmap_from_dib(const DibView &dib) {
     State &s = state();
     Guard g(s.mutex);
     Surface &surf = find_object(s, bmp, ObjectKind::bitmap)->surface;
-    const uint32_t row_bytes = dib_row_bytes(dib.width, dib.bit_count);
+    const std::size_t row_bytes = dib_row_bytes(dib.width, dib.bit_count);
     for (int32_t y = 0; y < rows; ++y) {
         const uint8_t *row = dib.bits + static_cast<std::size_t>(dib.height > 0 ? rows - 1 - y : y) * row_bytes;
         uint32_t *out = surf.row32(y);
@@ -459,7 +426,7 @@ int32_t get_dib_bits(OxwBitmap bitmap, int32_t start, int32_t lines, int bit_cou
     const GdiRecord *r = find_object(s, bitmap, ObjectKind::bitmap);
     if (!r) return 0;
     const Surface &surf = r->surface;
-    const uint32_t row_bytes = dib_row_bytes(surf.width, bit_count);
+    const std::size_t row_bytes = dib_row_bytes(surf.width, bit_count);
     if (static_cast<uint64_t>(lines) * row_bytes > bits_size) return 0;
     const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{start} + lines, surf.height));
     for (int32_t line = start; line < end; ++line) {
@@ -484,9 +451,9 @@ int32_t get_dib_bits(OxwBitmap bitmap, int32_t start, int32_t lines, int bit_cou
 std::size_t write_packed_dib(OxwBitmap bitmap, int bit_count, uint8_t *dst, std::size_t dst_size) {
     BitmapSize size;
     if ((bit_count != 1 && bit_count != 24 && bit_count != 32) || !get_bitmap_size(bitmap, &size)) return 0;
-    const uint32_t row_bytes = dib_row_bytes(size.width, bit_count);
+    const std::size_t row_bytes = dib_row_bytes(size.width, bit_count);
     const uint32_t entries = bit_count == 1 ? 2 : 0;
-    const std::size_t image = std::size_t{row_bytes} * size.height, total = 40 + 4 * entries + image;
+    const std::size_t image = row_bytes * size.height, total = 40 + 4 * entries + image;
     if (!dst || dst_size < total) return total;
     std::memset(dst, 0, 40 + 4 * entries);
     store_le32(dst, 40);

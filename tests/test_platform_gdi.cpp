@@ -11,6 +11,7 @@
 #include "platform/dib_rows.h"
 #include "platform/gdi.h"
 #include "platform/window.h"
+#include "win/dib.h"
 #include "support.h"
 
 namespace {
@@ -225,12 +226,12 @@ TEST(PlatformDib, PackedRoundTripAndLayout) {
         if (bits == 24) {
             EXPECT_EQ(dib[40 + 9] | dib[40 + 10] | dib[40 + 11], 0);  // row padding
         }
-        DibView v;
-        ASSERT_TRUE(parse_packed_dib(dib.data(), dib.size(), &v));
-        const OxwBitmap back = create_bitmap_from_dib(v);
+        ox::win::DibLayout d;
+        ASSERT_TRUE(ox::win::read_dib_layout(dib.data(), dib.size(), &d, true));
+        const OxwBitmap back = create_bitmap_from_dib(ox::win::dib_view(d));
         EXPECT_EQ(pixels_of(back), pixels_of(c.bmp));
         EXPECT_TRUE(delete_object(back));
-        EXPECT_FALSE(parse_packed_dib(dib.data(), dib.size() - 1, &v));  // rows run past the block
+        EXPECT_FALSE(ox::win::read_dib_layout(dib.data(), dib.size() - 1, &d, true));  // rows run past the block
     }
     Canvas mono(33, 2, nullptr, 1);
     set_bitmap_pixel(mono.bmp, 32, 0, 0xFFFFFF);
@@ -238,10 +239,10 @@ TEST(PlatformDib, PackedRoundTripAndLayout) {
     ASSERT_EQ(dib.size(), 40u + 8u + 8u * 2u);
     write_packed_dib(mono.bmp, 1, dib.data(), dib.size());
     EXPECT_EQ(dib[48 + 8 + 4], 0x80);  // top row stored second: bit 32 is the first bit of its fifth byte
-    DibView v;
-    ASSERT_TRUE(parse_packed_dib(dib.data(), dib.size(), &v));
+    ox::win::DibLayout d;
+    ASSERT_TRUE(ox::win::read_dib_layout(dib.data(), dib.size(), &d));
     Canvas out(33, 2);
-    ASSERT_TRUE(set_dib_bits_to_device(out.dc, 0, 0, 33, 2, 0, 0, v));
+    ASSERT_TRUE(set_dib_bits_to_device(out.dc, 0, 0, 33, 2, 0, 0, ox::win::dib_view(d)));
     EXPECT_EQ(pixels_of(out.bmp), pixels_of(mono.bmp));
 }
 

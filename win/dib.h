@@ -12,8 +12,7 @@ namespace ox::win {
 
 inline constexpr uint32_t kDibHeaderSize = 40;
 
-// Bytes per stored row: the row's bit length rounded up to 32 bits. 64-bit, so that no width overflows.
-inline uint64_t dib_row_bytes(uint64_t width, uint32_t depth) { return (width * depth + 31) / 32 * 4; }
+using ox::platform::dib_row_bytes;
 
 // The 40-byte header of an uncompressed one-plane block; the resolution and colour-count fields 0.
 inline OxwBitmapInfoHeader dib_info_header(int32_t width, int32_t height, int32_t depth, uint32_t image_size) {
