@@ -9,12 +9,9 @@
 
 #include "oxw.h"
 #include "win/dib_convert.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 bool same_image(OxHandle a, OxHandle b) {
     if (a == 0 || b == 0) return a == b;
@@ -30,7 +27,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size == 0 || size > (1u << 20)) return 0;
     uint32_t err = 0;
     const OxwGlobal block = oxwGlobalAlloc(static_cast<uint32_t>(size), &err);
-    check(block != 0);
+    FUZZ_CHECK(block != 0);
     std::memcpy(oxwGlobalLock(block), data, size);
     oxwGlobalUnlock(block);
 
@@ -42,16 +39,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         uint32_t sum = 0;
         for (int32_t x = -1; x <= w; ++x) sum += oxwGetDibPixel(lock, x, 0) + oxwGetDibPixel(lock, x, h - 1);
         for (int32_t y = -1; y <= h; ++y) sum += oxwGetDibPixel(lock, 0, y) + oxwGetDibPixel(lock, w - 1, y);
-        check(oxwGetDibPixel(lock, w, 0) == 0xFFFFFFu);
+        FUZZ_CHECK(oxwGetDibPixel(lock, w, 0) == 0xFFFFFFu);
         (void)sum;
-        check(oxwDibUnlock(lock) == 1);
+        FUZZ_CHECK(oxwDibUnlock(lock) == 1);
     }
     for (uint32_t target : {1u, 8u, 24u}) {
         uint32_t e1 = 0xAB, e2 = 0xAB;
         const OxHandle fast = oxwDibToImage(block, target, &e1);
         const OxHandle ref = ox::win::plain::dib_to_image(block, target, &e2);
-        check((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
-        check(holds || e1 == OX_ERROR_INVALID_DATA);
+        FUZZ_CHECK((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
+        FUZZ_CHECK(holds || e1 == OX_ERROR_INVALID_DATA);
         oxFree(fast);
         oxFree(ref);
     }
@@ -59,11 +56,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         uint32_t e1 = 0xAB, e2 = 0xAB;
         const OxHandle fast = oxwCreateClipBoardImage(block, gray, &e1);
         const OxHandle ref = ox::win::plain::create_clipboard_image(block, gray, &e2);
-        check((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
+        FUZZ_CHECK((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
         oxFree(fast);
         oxFree(ref);
     }
-    check(oxwGlobalUnlock(block) == 0);  // no lock was left behind
-    check(oxwGlobalFree(block) == 1);
+    FUZZ_CHECK(oxwGlobalUnlock(block) == 0);  // no lock was left behind
+    FUZZ_CHECK(oxwGlobalFree(block) == 1);
     return 0;
 }

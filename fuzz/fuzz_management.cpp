@@ -2,7 +2,6 @@
 // for come from the input (its first and last four bytes, and 0), and so do the tag and value of one add.
 // Beyond not crashing: every read must agree with a plain walk of the input bytes, and after the add the
 // tag must read back as the value given while the entries in front of it keep their bytes.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -14,14 +13,11 @@
 
 #include "document/management_file.h"
 #include "ox.h"
+#include "fuzz_support.h"
 
 namespace {
 
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-uint32_t le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
+using oxfuzz::load_le32;
 
 // The first entry of `tag` by a walk of the bytes: its offset, and whether its length field and value lie
 // inside the input. Returns false when the walk meets the end (or a cut-off entry) first.
@@ -34,9 +30,9 @@ bool find(const uint8_t *data, std::size_t size, uint32_t tag, Entry &out) {
     std::size_t off = 0;
     while (off + 4 <= size) {
         bool has_length = off + 8 <= size;
-        uint32_t n = has_length ? le32(data + off + 4) : 0;
+        uint32_t n = has_length ? load_le32(data + off + 4) : 0;
         bool complete = has_length && n <= size - off - 8;
-        if (le32(data + off) == tag) {
+        if (load_le32(data + off) == tag) {
             out = {off, complete, n};
             return true;
         }
@@ -47,24 +43,14 @@ bool find(const uint8_t *data, std::size_t size, uint32_t tag, Entry &out) {
 }
 
 const std::string &scratch_path() {
-    static const std::string path = "/tmp/oxwutl-fuzz-management-" + std::to_string(getpid());
-    // Registered after `path` exists, so it runs before `path` is destroyed.
-    static const bool cleanup = std::atexit([] { std::remove(path.c_str()); }) == 0;
-    (void)cleanup;
+    static const std::string path = oxfuzz::scratch_file("management");
     return path;
-}
-
-void put_file(const uint8_t *data, std::size_t size) {
-    FILE *f = std::fopen(scratch_path().c_str(), "wb");
-    check(f != nullptr);
-    check(size == 0 || std::fwrite(data, 1, size, f) == size);
-    check(std::fclose(f) == 0);
 }
 
 std::vector<uint8_t> get_file() {
     std::vector<uint8_t> bytes;
     FILE *f = std::fopen(scratch_path().c_str(), "rb");
-    check(f != nullptr);
+    FUZZ_CHECK(f != nullptr);
     for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
     std::fclose(f);
     return bytes;
@@ -78,20 +64,20 @@ void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {
     bool found = find(data, size, tag, e);
     uint32_t ok = oxManagementFileGetTagString(path, tag, text, &err);
     if (!found) {
-        check(!ok && err == OX_ERR_TAG_NOT_FOUND);
+        FUZZ_CHECK(!ok && err == OX_ERR_TAG_NOT_FOUND);
     } else if (!e.complete) {
-        check(!ok && err == OX_ERROR_HANDLE_EOF);
+        FUZZ_CHECK(!ok && err == OX_ERROR_HANDLE_EOF);
     } else if (e.length > ox::document::kMaxValueLength) {
-        check(!ok && err == OX_ERROR_INSUFFICIENT_BUFFER);
+        FUZZ_CHECK(!ok && err == OX_ERROR_INSUFFICIENT_BUFFER);
     } else {
-        check(ok && err == 0 && std::memcmp(text, data + e.offset + 8, e.length) == 0 && text[e.length] == 0);
+        FUZZ_CHECK(ok && err == 0 && std::memcmp(text, data + e.offset + 8, e.length) == 0 && text[e.length] == 0);
     }
     int32_t value = 12345, expect = 12345;
     int32_t int_ok = oxManagementFileGetTagInt(path, tag, &value, &err);
-    check(int_ok == (found && e.complete && e.length <= ox::document::kMaxIntegerLength ? 1 : 0));
+    FUZZ_CHECK(int_ok == (found && e.complete && e.length <= ox::document::kMaxIntegerLength ? 1 : 0));
     if (int_ok) {
         ox::document::scan_decimal(text, expect);
-        check(value == expect);
+        FUZZ_CHECK(value == expect);
     }
 }
 
@@ -99,32 +85,33 @@ void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 1 << 20) return 0;
-    put_file(data, size);
+    oxfuzz::write_file(scratch_path(), data, size);
     const char *path = scratch_path().c_str();
     check_read(data, size, 0);
     if (size >= 4) {
-        check_read(data, size, le32(data));
-        check_read(data, size, le32(data + size - 4));
+        check_read(data, size, load_le32(data));
+        check_read(data, size, load_le32(data + size - 4));
     }
 
     // One add: the tag from the last four bytes (so that it is often present), the value from the first
     // bytes up to a zero, at most 40 of them.
-    uint32_t tag = size >= 4 ? le32(data + size - 4) : 7;
+    uint32_t tag = size >= 4 ? load_le32(data + size - 4) : 7;
     const char *chars = reinterpret_cast<const char *>(data);
     std::string value(chars, strnlen(chars, std::min<std::size_t>(size, 40)));
     Entry before{};
     bool found = find(data, size, tag, before);
     uint32_t err = 0;
-    check(oxManagementFileAddTagString(path, tag, value.c_str(), &err) == 1);
+    FUZZ_CHECK(oxManagementFileAddTagString(path, tag, value.c_str(), &err) == 1);
     char text[256];
-    check(oxManagementFileGetTagString(path, tag, text, &err) == 1 && value == text);
+    FUZZ_CHECK(oxManagementFileGetTagString(path, tag, text, &err) == 1 && value == text);
     // Everything in front of the changed (or appended) entry is untouched.
     std::vector<uint8_t> after = get_file();
     std::size_t kept = before.offset;
     if (!found) {  // appended behind the last whole entry
         kept = 0;
-        while (kept + 8 <= size && le32(data + kept + 4) <= size - kept - 8) kept += 8 + le32(data + kept + 4);
+        while (kept + 8 <= size && load_le32(data + kept + 4) <= size - kept - 8)
+            kept += 8 + load_le32(data + kept + 4);
     }
-    check(after.size() >= kept + 8 + value.size() && std::memcmp(after.data(), data, kept) == 0);
+    FUZZ_CHECK(after.size() >= kept + 8 + value.size() && std::memcmp(after.data(), data, kept) == 0);
     return 0;
 }

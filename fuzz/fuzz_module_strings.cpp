@@ -14,12 +14,9 @@
 #include "ox.h"
 #include "oxw.h"
 #include "platform/resources.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 // The scratch folder, removed at exit; never destroyed itself, so that the removal can still name it.
 const std::filesystem::path &folder() {
@@ -59,22 +56,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint32_t err = 0;
     const OxwModule module = oxwHostRegisterModule(folder().c_str(), &err);
     if (!module) {
-        check(err == 13);
+        FUZZ_CHECK(err == 13);
         return 0;
     }
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     for (const uint32_t id : line_ids(text)) {
         std::string_view full;
-        check(ox::platform::find_string(module, id, &full));
+        FUZZ_CHECK(ox::platform::find_string(module, id, &full));
         for (const int32_t room : {1, 2, 3, 7, 64}) {
             std::vector<char> buffer(static_cast<std::size_t>(room));  // exactly sized: overruns show
             const int32_t n = oxLoadString(module, id, 0, buffer.data(), room);
-            check(n >= 0 && n < room && buffer[static_cast<std::size_t>(n)] == '\0');
+            FUZZ_CHECK(n >= 0 && n < room && buffer[static_cast<std::size_t>(n)] == '\0');
             const auto copied = static_cast<std::size_t>(n);
-            check(full.substr(0, copied) == std::string_view(buffer.data(), copied));
-            check(n + 1 >= room || copied == full.size() || n + 2 == room);
+            FUZZ_CHECK(full.substr(0, copied) == std::string_view(buffer.data(), copied));
+            FUZZ_CHECK(n + 1 >= room || copied == full.size() || n + 2 == room);
         }
     }
-    check(oxwHostUnregisterModule(module) == 1);
+    FUZZ_CHECK(oxwHostUnregisterModule(module) == 1);
     return 0;
 }

@@ -10,12 +10,9 @@
 #include <string>
 
 #include "chart_text.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 using Writer = void (*)(FILE *, const OxColorChart &);
 
@@ -23,7 +20,7 @@ std::string written(Writer write, const OxColorChart &chart) {
     char *buf = nullptr;
     std::size_t len = 0;
     FILE *f = open_memstream(&buf, &len);
-    check(f != nullptr);
+    FUZZ_CHECK(f != nullptr);
     write(f, chart);
     std::fclose(f);
     std::string text(buf, len);
@@ -51,17 +48,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string error;
     const bool ok = json ? oxdoc::chart::read_json(text, *chart, error) : oxdoc::chart::read_csv(text, *chart, error);
     if (!ok) {
-        check(!error.empty());
+        FUZZ_CHECK(!error.empty());
         return 0;
     }
     for (const OxColorChartEntry &e : chart->entries) {
-        check(e.red <= 255 && e.green <= 255 && e.blue <= 255);
-        check(oxdoc::chart::name_of(e).size() <= 15);
+        FUZZ_CHECK(e.red <= 255 && e.green <= 255 && e.blue <= 255);
+        FUZZ_CHECK(oxdoc::chart::name_of(e).size() <= 15);
     }
     auto again = std::make_unique<OxColorChart>();
-    check(oxdoc::chart::read_csv(written(oxdoc::chart::write_csv, *chart), *again, error));
-    check(same_entries(*chart, *again) && again->header == 100);
-    check(oxdoc::chart::read_json(written(oxdoc::chart::write_json, *chart), *again, error));
-    check(same_entries(*chart, *again) && again->header == chart->header);
+    FUZZ_CHECK(oxdoc::chart::read_csv(written(oxdoc::chart::write_csv, *chart), *again, error));
+    FUZZ_CHECK(same_entries(*chart, *again) && again->header == 100);
+    FUZZ_CHECK(oxdoc::chart::read_json(written(oxdoc::chart::write_json, *chart), *again, error));
+    FUZZ_CHECK(same_entries(*chart, *again) && again->header == chart->header);
     return 0;
 }

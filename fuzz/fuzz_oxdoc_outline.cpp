@@ -6,27 +6,20 @@
 #include <string>
 
 #include "outline_svg.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     oxdoc::Outline outline;
     std::string error;
     if (!oxdoc::parse_outline(data, size, outline, error)) {
-        check(!error.empty());
+        FUZZ_CHECK(!error.empty());
         return 0;
     }
     uint64_t bytes = 32;
     for (const auto &c : outline.contours) bytes += 2 + 4 * static_cast<uint64_t>(c.size());
-    const uint64_t total = uint64_t{data[0]} << 24 | uint64_t{data[1]} << 16 | uint64_t{data[2]} << 8 | data[3];
-    check(bytes == total && total <= size);
-    check(outline.contours.size() == (uint64_t{data[4]} << 8 | data[5]));
+    const uint64_t total = oxfuzz::load_be32(data);
+    FUZZ_CHECK(bytes == total && total <= size);
+    FUZZ_CHECK(outline.contours.size() == oxfuzz::load_be16(data + 4));
     uint32_t w, h;
     oxdoc::outline_extent(outline, w, h);
     const std::string svg = oxdoc::outline_to_svg(outline, w, h);
@@ -34,6 +27,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const char *tag : {"<polygon", "<rect"})
         for (std::size_t at = svg.find(tag); at != std::string::npos; at = svg.find(tag, at + 1)) ++shapes;
     for (const auto &c : outline.contours) drawn += !c.empty();
-    check(shapes == drawn + 1);
+    FUZZ_CHECK(shapes == drawn + 1);
     return 0;
 }

@@ -10,14 +10,11 @@
 #include "platform/gdi.h"
 #include "platform/window.h"
 #include "win/dib.h"
+#include "fuzz_support.h"
 
 namespace {
 
 using namespace ox::platform;
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 }  // namespace
 
@@ -32,24 +29,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ox::win::DibLayout layout;
     if (!ox::win::read_dib_layout(dib.data(), dib.size(), &layout, true)) return 0;
     const DibView view = ox::win::dib_view(layout);
-    check(stretch_dib_bits(dc, sbyte(0), sbyte(1), extent(2), extent(3), sbyte(4), sbyte(5), extent(6), extent(7),
+    FUZZ_CHECK(stretch_dib_bits(dc, sbyte(0), sbyte(1), extent(2), extent(3), sbyte(4), sbyte(5), extent(6), extent(7),
                            view, kSrcCopy));
 
     const int32_t rows = view.height;
     if (int64_t{view.width} * rows > 4096) return 0;
     const OxwBitmap bmp = create_bitmap_from_dib(view);
-    check(bmp != 0);
+    FUZZ_CHECK(bmp != 0);
     std::vector<uint8_t> back(write_packed_dib(bmp, 32, nullptr, 0));
-    check(write_packed_dib(bmp, 32, back.data(), back.size()) == back.size());
+    FUZZ_CHECK(write_packed_dib(bmp, 32, back.data(), back.size()) == back.size());
     ox::win::DibLayout again;
-    check(ox::win::read_dib_layout(back.data(), back.size(), &again, true) && again.width == view.width &&
+    FUZZ_CHECK(ox::win::read_dib_layout(back.data(), back.size(), &again, true) && again.width == view.width &&
           again.height == rows);
     const OxwBitmap copy = create_bitmap_from_dib(ox::win::dib_view(again));
     for (int32_t y = 0; y < rows; ++y)
         for (int32_t x = 0; x < view.width; ++x) {
             uint32_t a = 1, b = 2;
-            check(get_bitmap_pixel(bmp, x, y, &a) && get_bitmap_pixel(copy, x, y, &b) && a == b);
+            FUZZ_CHECK(get_bitmap_pixel(bmp, x, y, &a) && get_bitmap_pixel(copy, x, y, &b) && a == b);
         }
-    check(delete_object(bmp) && delete_object(copy));
+    FUZZ_CHECK(delete_object(bmp) && delete_object(copy));
     return 0;
 }

@@ -8,15 +8,12 @@
 #include <vector>
 
 #include "platform/settings_text.h"
+#include "fuzz_support.h"
 
 namespace {
 
 using ox::platform::settings::Line;
 namespace st = ox::platform::settings;
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 bool same(const std::vector<Line> &a, const std::vector<Line> &b) {
     if (a.size() != b.size()) return false;
@@ -32,28 +29,28 @@ bool same(const std::vector<Line> &a, const std::vector<Line> &b) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const std::string_view text(reinterpret_cast<const char *>(data), size);
     const std::vector<Line> lines = st::parse_values(text);
-    check(same(st::parse_values(st::format_values(lines)), lines));
+    FUZZ_CHECK(same(st::parse_values(st::format_values(lines)), lines));
 
     std::string name;
     for (const Line &l : lines)
         if (!l.name.empty()) name = l.name;  // the last value name of the input
     if (name.empty()) name = "Fresh";
-    const uint32_t value = size >= 4 ? data[0] | data[1] << 8 | data[2] << 16 | uint32_t{data[3]} << 24 : 7;
+    const uint32_t value = size >= 4 ? oxfuzz::load_le32(data) : 7;
 
     std::vector<Line> edited = lines;
     st::set_value(edited, name, value);
     const std::vector<Line> reread = st::parse_values(st::format_values(edited));
     const Line *found = st::find_value(reread, name);
-    check(found && found->readable && found->value == value);
+    FUZZ_CHECK(found && found->readable && found->value == value);
     // Every other line stays, in its order.
     std::vector<Line> others, others_after;
     for (const Line &l : lines)
         if (!st::same_name(l.name, name)) others.push_back(l);
     for (const Line &l : reread)
         if (!st::same_name(l.name, name)) others_after.push_back(l);
-    check(same(others, others_after));
+    FUZZ_CHECK(same(others, others_after));
 
-    check(st::delete_value(edited, name));
-    check(st::find_value(st::parse_values(st::format_values(edited)), name) == nullptr);
+    FUZZ_CHECK(st::delete_value(edited, name));
+    FUZZ_CHECK(st::find_value(st::parse_values(st::format_values(edited)), name) == nullptr);
     return 0;
 }

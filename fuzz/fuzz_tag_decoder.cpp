@@ -8,6 +8,7 @@
 
 #include "document/tag_codec.h"
 #include "ox.h"
+#include "fuzz_support.h"
 
 namespace {
 
@@ -15,10 +16,6 @@ bool same_image(OxHandle a, OxHandle b) {
     const auto *ha = static_cast<const OxImageHeader *>(oxLock(a));
     const auto *hb = static_cast<const OxImageHeader *>(oxLock(b));
     return std::memcmp(ha, hb, sizeof(OxImageHeader)) == 0 && std::memcmp(ha + 1, hb + 1, ha->imageSize) == 0;
-}
-
-void check(bool ok) {
-    if (!ok) std::abort();
 }
 
 }  // namespace
@@ -30,18 +27,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint32_t err = 0, ref_err = 0;
     OxHandle fast = decode_tag_image(data + 1, size - 1, id, &err);
     OxHandle ref = plain::decode_tag_image(data + 1, size - 1, id, &ref_err);
-    check((fast != 0) == (ref != 0));
+    FUZZ_CHECK((fast != 0) == (ref != 0));
     if (fast == 0) {
-        check(err == ref_err);
+        FUZZ_CHECK(err == ref_err);
         return 0;
     }
-    check(same_image(fast, ref));
-    check(oxImageGetLayerDirect(fast) == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
+    FUZZ_CHECK(same_image(fast, ref));
+    FUZZ_CHECK(oxImageGetLayerDirect(fast) == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
 
     OxHandle block = encode_tag_image(fast, id, &err);
-    check(block != 0);
+    FUZZ_CHECK(block != 0);
     OxHandle again = decode_tag_image(static_cast<const uint8_t *>(oxLock(block)), oxGetHandleSize(block), id, &err);
-    check(again != 0 && same_image(fast, again));
+    FUZZ_CHECK(again != 0 && same_image(fast, again));
     oxFree(again);
     oxFree(block);
     oxFree(ref);

@@ -2,7 +2,6 @@
 // oxGetKavelTag for the ids its directory names (when it has one), the first two bytes and the fixed tag
 // ids. Beyond not crashing: a tag that reads must be listed, and appending a tag in append mode must leave
 // every tag that read before reading the same and make the new one read back.
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -12,52 +11,34 @@
 #include <vector>
 
 #include "ox.h"
+#include "fuzz_support.h"
 
 namespace {
-
-// One temporary file per process, removed at exit.
-char g_path[4096];
-
-const char *doc_path() {
-    if (!g_path[0]) {
-        const char *tmp = std::getenv("TMPDIR");
-        std::snprintf(g_path, sizeof g_path, "%s/oxwutl-fuzz-reader-%d.doc", tmp && *tmp ? tmp : "/tmp",
-                      static_cast<int>(getpid()));
-        std::atexit([] { std::remove(g_path); });
-    }
-    return g_path;
-}
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 // The bytes that identify what a tag read gave: a raw block's bytes, an image's header and pixels.
 std::vector<uint8_t> fingerprint(OxHandle h, uint16_t id) {
     const auto *p = static_cast<const uint8_t *>(oxLock(h));
     if (id == OX_TAG_RAW || id == OX_TAG_VECTOR) return std::vector<uint8_t>(p, p + oxGetHandleSize(h));
     const auto *hdr = reinterpret_cast<const OxImageHeader *>(p);
-    check(hdr->width >= 1 && hdr->width <= 32767 && hdr->height >= 1 && hdr->height <= 32767);
-    check(hdr->bitCount == 24 || hdr->bitCount == 32);
-    check(hdr->layer == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
+    FUZZ_CHECK(hdr->width >= 1 && hdr->width <= 32767 && hdr->height >= 1 && hdr->height <= 32767);
+    FUZZ_CHECK(hdr->bitCount == 24 || hdr->bitCount == 32);
+    FUZZ_CHECK(hdr->layer == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
     return std::vector<uint8_t>(p, p + OX_IMAGE_HEADER_SIZE + hdr->imageSize);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    const char *path = doc_path();
-    FILE *f = std::fopen(path, "wb");
-    if (!f) return 0;
-    if (size) std::fwrite(data, 1, size, f);
-    std::fclose(f);
+    static const std::string file = oxfuzz::scratch_file("reader");
+    const char *path = file.c_str();
+    oxfuzz::write_file(file, data, size);
 
     std::vector<uint16_t> ids = {OX_TAG_SMALL_THUMBNAIL, OX_TAG_RAW, OX_TAG_GRAY_IMAGE, OX_TAG_VECTOR, 0};
-    if (size >= 2) ids.push_back(static_cast<uint16_t>(data[0] << 8 | data[1]));
+    if (size >= 2) ids.push_back(oxfuzz::load_be16(data));
     if (size > 2568)
         for (int i = 0; i < 4; ++i) {
             const uint8_t *e = data + size - 2568 + 8 + 10 * i;
-            ids.push_back(static_cast<uint16_t>(e[0] | e[1] << 8));
+            ids.push_back(oxfuzz::load_le16(e));
         }
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
@@ -68,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         uint32_t err = 0;
         OxHandle h = oxGetKavelTag(path, id, &err);
         if (h) {
-            check(listed == 1);
+            FUZZ_CHECK(listed == 1);
             readable.emplace_back(id, fingerprint(h, id));
             oxFree(h);
         }
@@ -76,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     // Append a small image under the id of the first two bytes (the small thumbnail's when that is no
     // image id) and read everything back.
-    uint16_t new_id = size >= 2 ? static_cast<uint16_t>(data[0] << 8 | data[1]) : 0;
+    uint16_t new_id = size >= 2 ? oxfuzz::load_be16(data) : 0;
     if (new_id == 0 || new_id == OX_TAG_RAW || new_id == OX_TAG_VECTOR) new_id = OX_TAG_SMALL_THUMBNAIL;
     uint32_t err = 0;
     if (!oxAddStartKavelFile(path, &err)) return 0;
@@ -84,18 +65,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static_cast<uint8_t *>(oxLock(image))[OX_IMAGE_HEADER_SIZE] = 0x5A;
     const std::vector<uint8_t> expected = fingerprint(image, new_id);
     const int32_t set = oxSetKavelTag(image, new_id, &err);
-    check(set || err == OX_ERROR_NO_MORE_ITEMS);
-    check(oxCloseKavelTag(1, &err) == 1);
+    FUZZ_CHECK(set || err == OX_ERROR_NO_MORE_ITEMS);
+    FUZZ_CHECK(oxCloseKavelTag(1, &err) == 1);
     oxFree(image);
     for (const auto &[id, before] : readable) {
         if (set && id == new_id) continue;
         OxHandle h = oxGetKavelTag(path, id, &err);
-        check(h != 0 && fingerprint(h, id) == before);
+        FUZZ_CHECK(h != 0 && fingerprint(h, id) == before);
         oxFree(h);
     }
     if (set) {
         OxHandle h = oxGetKavelTag(path, new_id, &err);
-        check(h != 0 && fingerprint(h, new_id) == expected);
+        FUZZ_CHECK(h != 0 && fingerprint(h, new_id) == expected);
         oxFree(h);
     }
     return 0;

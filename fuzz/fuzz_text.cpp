@@ -17,12 +17,9 @@
 #include "platform/gdi.h"
 #include "platform/window.h"
 #include "win/text.h"
+#include "fuzz_support.h"
 
 namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
 
 constexpr uint32_t kPages[] = {932, 936, 949, 950, 1252, ox::core::kCodePageUtf8};
 
@@ -40,15 +37,15 @@ std::string utf8_of(const std::u32string &codes) {
 // in 1252), each a Unicode scalar value; valid UTF-8 comes back as it went in.
 void check_decoder(uint32_t page, const char *text, std::size_t size) {
     std::u32string codes;
-    check(ox::core::decode_text(page, text, size, codes));
-    check(codes.size() <= size);
-    for (const char32_t c : codes) check(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
+    FUZZ_CHECK(ox::core::decode_text(page, text, size, codes));
+    FUZZ_CHECK(codes.size() <= size);
+    for (const char32_t c : codes) FUZZ_CHECK(c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF));
     if (page == 1252)
-        check(codes.size() == size);
+        FUZZ_CHECK(codes.size() == size);
     else if (page != ox::core::kCodePageUtf8)
-        check(codes.size() * 2 >= size);
+        FUZZ_CHECK(codes.size() * 2 >= size);
     else if (codes.find(0xFFFD) == std::u32string::npos)
-        check(utf8_of(codes) == std::string(text, size));
+        FUZZ_CHECK(utf8_of(codes) == std::string(text, size));
 }
 
 struct Image {
@@ -57,12 +54,12 @@ struct Image {
     Image(int32_t w, int32_t h, int32_t depth, uint32_t fill) {
         uint32_t err;
         handle = oxImageCreate(w, h, depth, &err);
-        check(handle != 0);
+        FUZZ_CHECK(handle != 0);
         oxImageBoxFill(handle, 0, 0, w, h, fill);
     }
     ~Image() { oxFree(handle); }
     std::vector<uint32_t> pixels() {
-        check(oxImageLock(handle, &lock) == 1);
+        FUZZ_CHECK(oxImageLock(handle, &lock) == 1);
         std::vector<uint32_t> v;
         for (int32_t y = 0; y <= lock.maxY; ++y)
             for (int32_t x = 0; x <= lock.maxX; ++x) v.push_back(oxImageGetPixel(&lock, x, y));
@@ -80,17 +77,17 @@ void check_image(unsigned edition, int32_t depth, int32_t w, int32_t h, int32_t 
     Image img(w, h, depth, fill), ref(w, h, depth, fill);
     const std::vector<uint32_t> before = img.pixels();
     uint32_t err = 99;
-    check(kImageDraws[edition](0, 0, img.handle, x, y, text, points, color, style, &err) == 1);
-    check(err == 0 || (*text == '\0' && err == 99));
+    FUZZ_CHECK(kImageDraws[edition](0, 0, img.handle, x, y, text, points, color, style, &err) == 1);
+    FUZZ_CHECK(err == 0 || (*text == '\0' && err == 99));
     const std::vector<uint32_t> after = img.pixels();
     if (depth >= 24)  // the fourth byte of a 32-bit pixel is not written
         for (std::size_t i = 0; i < after.size(); ++i)
-            check(after[i] == before[i] || after[i] == ((before[i] & 0xFF000000) | (color & 0xFFFFFF)));
+            FUZZ_CHECK(after[i] == before[i] || after[i] == ((before[i] & 0xFF000000) | (color & 0xFFFFFF)));
 
     const auto e = static_cast<ox::win::Edition>(edition);
     ox::win::OwnedFont font(ox::win::make_text_font(e, 0, 0, points, style));
-    check(ox::win::plain::image_draw_string(0, 0, ref.handle, x, y, text, font.get(), color, 6, &err) == 1);
-    check(ref.pixels() == after);
+    FUZZ_CHECK(ox::win::plain::image_draw_string(0, 0, ref.handle, x, y, text, font.get(), color, 6, &err) == 1);
+    FUZZ_CHECK(ref.pixels() == after);
 }
 
 // The three editions' forms (size and style) and the colour chart forms (the style as their last argument).
@@ -113,12 +110,12 @@ void check_surface(unsigned which, bool onto_bitmap, int32_t x, int32_t y, const
     namespace p = ox::platform;
     constexpr int32_t kW = 48, kH = 32;
     const OxwWindow window = oxwHostCreateWindow(0, 0, 0, kW, kH, 0);
-    check(window != 0);
+    FUZZ_CHECK(window != 0);
     const OxwBitmap bitmap = onto_bitmap ? p::create_bitmap(kW, kH, 32) : 0;
     const OxwDC dc = onto_bitmap ? 0 : oxwHostGetDC(window);
     std::vector<OxColorRef> before(kW * kH), after(kW * kH);
     auto read = [&](std::vector<OxColorRef> &px) {
-        check(onto_bitmap ? oxwHostReadBitmapPixels(bitmap, 0, 0, kW, kH, px.data())
+        FUZZ_CHECK(onto_bitmap ? oxwHostReadBitmapPixels(bitmap, 0, 0, kW, kH, px.data())
                           : oxwHostReadWindowPixels(window, 0, 0, kW, kH, px.data()));
     };
     read(before);
@@ -127,16 +124,16 @@ void check_surface(unsigned which, bool onto_bitmap, int32_t x, int32_t y, const
         p::set_text_color(dc, 0x123456);
         p::get_text_state(dc, &state);
     }
-    check(draw_onto(which, window, dc, bitmap, x, y, text, points, color, style) == 1);
+    FUZZ_CHECK(draw_onto(which, window, dc, bitmap, x, y, text, points, color, style) == 1);
     read(after);
-    for (std::size_t i = 0; i < after.size(); ++i) check(after[i] == before[i] || after[i] == (color & 0xFFFFFF));
+    for (std::size_t i = 0; i < after.size(); ++i) FUZZ_CHECK(after[i] == before[i] || after[i] == (color & 0xFFFFFF));
     if (dc) {
         p::get_text_state(dc, &state_after);
-        check(std::memcmp(&state, &state_after, sizeof state) == 0);
-        check(p::get_current_object(dc, p::ObjectKind::font) == p::get_stock_object(p::kSystemFont));
+        FUZZ_CHECK(std::memcmp(&state, &state_after, sizeof state) == 0);
+        FUZZ_CHECK(p::get_current_object(dc, p::ObjectKind::font) == p::get_stock_object(p::kSystemFont));
         oxwHostReleaseDC(window, dc);
     }
-    if (bitmap) check(p::delete_object(bitmap));
+    if (bitmap) FUZZ_CHECK(p::delete_object(bitmap));
     oxwHostDestroyWindow(window);
 }
 
@@ -175,6 +172,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     check_image(mode % 3, kDepths[(mode >> 2) & 3], w, h, x, y, text.c_str(), points, color, style, fill);
     check_surface(mode % 6, mode & 0x10, x, y, text.c_str(), points, color, style);
     oxSetCodePage(old_page);
-    check(ox::platform::live_object_count() == objects && ox::platform::live_dc_count() == dcs);
+    FUZZ_CHECK(ox::platform::live_object_count() == objects && ox::platform::live_dc_count() == dcs);
     return 0;
 }

@@ -13,46 +13,46 @@
 
 #include "document/vectorize.h"
 #include "ox.h"
+#include "fuzz_support.h"
 
 namespace {
 
 constexpr uint32_t kUntouched = 0xC0DE;
 
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-uint32_t be16(const uint8_t *p) { return (p[0] << 8) | p[1]; }
+using oxfuzz::load_be16;
+using oxfuzz::load_be32;
 
 std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
     *err = kUntouched;
     const OxHandle block = reference ? ox::document::plain::image_to_vector(img, err) : oxImageToVector(img, err);
     if (block == 0) return {};
     const auto *p = static_cast<const uint8_t *>(oxLock(block));
-    const uint32_t total = (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3];
+    const uint32_t total = load_be32(p);
     const uint32_t size = oxGetHandleSize(block);
-    check(total >= 32 && total <= size);
-    for (uint32_t i = total; i < size; ++i) check(p[i] == 0);
+    FUZZ_CHECK(total >= 32 && total <= size);
+    for (uint32_t i = total; i < size; ++i) FUZZ_CHECK(p[i] == 0);
     std::vector<uint8_t> bytes(p, p + total);
     oxFree(block);
     return bytes;
 }
 
 void check_outline(const std::vector<uint8_t> &b, int32_t w, int32_t h) {
-    for (int i = 6; i < 32; ++i) check(b[i] == 0);
-    const uint32_t contours = be16(b.data() + 4);
-    check(contours >= 1);
+    for (int i = 6; i < 32; ++i) FUZZ_CHECK(b[i] == 0);
+    const uint32_t contours = load_be16(b.data() + 4);
+    FUZZ_CHECK(contours >= 1);
     std::size_t o = 32;
     for (uint32_t c = 0; c < contours; ++c) {
-        check(o + 2 <= b.size());
-        const uint32_t n = be16(b.data() + o);
+        FUZZ_CHECK(o + 2 <= b.size());
+        const uint32_t n = load_be16(b.data() + o);
         o += 2;
-        check(n >= 1 && o + 4 * std::size_t{n} <= b.size());
-        for (uint32_t k = 0; k < n; ++k) check(int32_t(be16(b.data() + o + 4 * k)) < w && int32_t(be16(b.data() + o + 4 * k + 2)) < h);
-        check(std::memcmp(b.data() + o, b.data() + o + 4 * (n - 1), 4) == 0);
+        FUZZ_CHECK(n >= 1 && o + 4 * std::size_t{n} <= b.size());
+        for (uint32_t k = 0; k < n; ++k)
+            FUZZ_CHECK(int32_t(load_be16(b.data() + o + 4 * k)) < w &&
+                       int32_t(load_be16(b.data() + o + 4 * k + 2)) < h);
+        FUZZ_CHECK(std::memcmp(b.data() + o, b.data() + o + 4 * (n - 1), 4) == 0);
         o += 4 * std::size_t{n};
     }
-    check(o == b.size());
+    FUZZ_CHECK(o == b.size());
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
 
     uint32_t err = 0;
     const OxHandle img = oxImageCreate(w, h, bits, &err);
-    check(img != 0);
+    FUZZ_CHECK(img != 0);
     OxImageLockRec lock;
     oxImageLock(img, &lock);
     std::memset(lock.pixels, 0xFF, lock.header->imageSize);
@@ -89,13 +89,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     uint32_t fast_err, ref_err;
     const std::vector<uint8_t> fast = run(img, false, &fast_err);
     const std::vector<uint8_t> ref = run(img, true, &ref_err);
-    check(fast == ref && fast_err == ref_err);
+    FUZZ_CHECK(fast == ref && fast_err == ref_err);
     if (bits == 1 || bits == 8) {
-        check(fast.empty() && fast_err == 0);
+        FUZZ_CHECK(fast.empty() && fast_err == 0);
     } else if (!ink) {
-        check(fast.empty() && fast_err == kUntouched);
+        FUZZ_CHECK(fast.empty() && fast_err == kUntouched);
     } else {
-        check(!fast.empty());
+        FUZZ_CHECK(!fast.empty());
         check_outline(fast, w, h);
     }
     oxFree(img);

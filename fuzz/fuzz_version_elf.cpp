@@ -6,14 +6,7 @@
 #include <string>
 
 #include "win/version_info.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using namespace ox::win::version;
@@ -22,13 +15,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (!read_elf_version(source, &info)) return 0;
     for (const auto &[path, value] : info.values) {
         if (path == "\\VarFileInfo\\Translation") {
-            check(!value.empty() && value.size() % 4 == 0);
+            FUZZ_CHECK(!value.empty() && value.size() % 4 == 0);
             continue;
         }
         const auto *v = reinterpret_cast<const uint8_t *>(value.data());
-        check(std::search(data, data + size, v, v + value.size()) != data + size || value.empty());
+        FUZZ_CHECK(std::search(data, data + size, v, v + value.size()) != data + size || value.empty());
     }
     std::string text;
-    if (file_version_text(info, &text)) check(text.size() <= size);
+    if (file_version_text(info, &text)) FUZZ_CHECK(text.size() <= size);
     return 0;
 }

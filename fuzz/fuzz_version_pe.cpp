@@ -7,14 +7,7 @@
 
 #include "ox.h"
 #include "win/version_info.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     using namespace ox::win::version;
@@ -22,10 +15,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const MemorySource source(data, size);
     VersionInfo info;
     if (read_pe_version(source, &info)) {
-        check(!info.values.empty() && info.values.size() <= size / 6 && info.values.front().first == "\\");
-        for (const auto &v : info.values) check(v.first[0] == '\\');
+        FUZZ_CHECK(!info.values.empty() && info.values.size() <= size / 6 && info.values.front().first == "\\");
+        for (const auto &v : info.values) FUZZ_CHECK(v.first[0] == '\\');
         std::string text;
-        if (file_version_text(info, &text)) check(text.size() <= size / 2 * 3);
+        if (file_version_text(info, &text)) FUZZ_CHECK(text.size() <= size / 2 * 3);
     }
     oxSetCodePage(0);
     return 0;

@@ -9,34 +9,27 @@
 #include <vector>
 
 #include "platform/wave_file.h"
-
-namespace {
-
-void check(bool ok) {
-    if (!ok) std::abort();
-}
-
-}  // namespace
+#include "fuzz_support.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const int fd = memfd_create("wave", MFD_CLOEXEC);
-    check(fd >= 0);
-    check(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size));
-    check(lseek(fd, 0, SEEK_SET) == 0);
+    FUZZ_CHECK(fd >= 0);
+    FUZZ_CHECK(size == 0 || write(fd, data, size) == static_cast<ssize_t>(size));
+    FUZZ_CHECK(lseek(fd, 0, SEEK_SET) == 0);
     uint32_t why = 0;
     const auto file = ox::platform::open_wave_fd(fd, &why);
     if (!file) {
-        check(why != 0);
+        FUZZ_CHECK(why != 0);
         return 0;
     }
-    check(file->channels() >= 1 && file->channels() <= ox::platform::kWaveMaxChannels);
+    FUZZ_CHECK(file->channels() >= 1 && file->channels() <= ox::platform::kWaveMaxChannels);
     constexpr std::size_t kChunk = 1024;
     std::vector<int16_t> samples(kChunk * static_cast<std::size_t>(file->channels()));
     uint64_t frames = 0;
     for (long n; (n = file->read(samples.data(), kChunk)) > 0;) {
-        check(static_cast<std::size_t>(n) <= kChunk);
+        FUZZ_CHECK(static_cast<std::size_t>(n) <= kChunk);
         frames += static_cast<uint64_t>(n);
-        check(frames <= 8 * uint64_t{size} + 4096);
+        FUZZ_CHECK(frames <= 8 * uint64_t{size} + 4096);
     }
     return 0;
 }

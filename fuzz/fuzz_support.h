@@ -1,0 +1,54 @@
+// What the fuzz targets share: a check that names the property that broke before aborting (the fuzzer, or
+// its replay as a test, then says which one), the byte readers of the formats they take apart, and scratch
+// files for the functions that read and write paths.
+#pragma once
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "core/byte_order.h"
+
+// Aborts after printing the file, the line and the condition when `condition` is false.
+#define FUZZ_CHECK(condition) \
+    ((condition) ? static_cast<void>(0) : ::oxfuzz::check_failed(__FILE__, __LINE__, #condition))
+
+namespace oxfuzz {
+
+[[noreturn]] inline void check_failed(const char *file, int line, const char *condition) {
+    std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+    std::abort();
+}
+
+using ox::core::load_be16;
+using ox::core::load_be32;
+using ox::core::load_le16;
+using ox::core::load_le32;
+
+// A path of this process's own under $TMPDIR (or /tmp), `name` telling a target's files apart. Every path
+// given out is removed at exit; a target asks once per name and keeps it.
+inline std::string scratch_file(const char *name) {
+    static auto *paths = new std::vector<std::string>;  // never destroyed: the exit handler still reads it
+    static const bool cleanup = std::atexit([] {
+        for (const std::string &p : *paths) std::remove(p.c_str());
+    }) == 0;
+    (void)cleanup;
+    const char *tmp = std::getenv("TMPDIR");
+    paths->push_back(std::string(tmp && *tmp ? tmp : "/tmp") + "/oxwutl-fuzz-" + name + "-" +
+                     std::to_string(getpid()));
+    return paths->back();
+}
+
+// Replaces the file at `path` with `size` bytes.
+inline void write_file(const std::string &path, const uint8_t *data, std::size_t size) {
+    FILE *f = std::fopen(path.c_str(), "wb");
+    FUZZ_CHECK(f != nullptr);
+    FUZZ_CHECK(size == 0 || std::fwrite(data, 1, size, f) == size);
+    FUZZ_CHECK(std::fclose(f) == 0);
+}
+
+}  // namespace oxfuzz
