@@ -18,7 +18,7 @@
 
 #include "bench_support.h"
 #include "ox.h"
-#include "selection/lasso.h"
+#include "selection/selection_mask.h"
 #include "selection/merge.h"
 #include "selection/transfer.h"
 

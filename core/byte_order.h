@@ -44,5 +44,6 @@ inline void store_le32(uint8_t *p, uint32_t v) { byte_order::store<std::endian::
 inline void store_le64(uint8_t *p, uint64_t v) { byte_order::store<std::endian::little>(p, v); }
 inline void store_be16(uint8_t *p, uint16_t v) { byte_order::store<std::endian::big>(p, v); }
 inline void store_be32(uint8_t *p, uint32_t v) { byte_order::store<std::endian::big>(p, v); }
+inline void store_be64(uint8_t *p, uint64_t v) { byte_order::store<std::endian::big>(p, v); }
 
 }  // namespace ox::core

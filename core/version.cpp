@@ -1,6 +1,6 @@
 #include "ox.h"
 
-// OXWUTL_PROJECT_VERSION_NUMBER comes from the build (single-digit minor and patch, as now).
+// OXWUTL_PROJECT_VERSION_NUMBER and OXWUTL_VERSION_STRING come from the build's project version.
 static_assert(OXWUTL_VERSION_NUMBER == OXWUTL_PROJECT_VERSION_NUMBER,
               "keep the version macros of ox.h in step with the project version in CMakeLists.txt");
 

@@ -22,21 +22,21 @@ using core::load_le16;
 using core::load_le32;
 using core::store_le32;
 
-bool entry_is_empty(const TrailerImage &trailer, int index) {
+bool entry_is_empty(const TrailerBytes &trailer, int index) {
     const uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
     for (uint32_t i = 0; i < kEntrySize; ++i)
         if (e[i]) return false;
     return true;
 }
 
-void clear_directory(TrailerImage &trailer) {
+void clear_directory(TrailerBytes &trailer) {
     std::memset(trailer + kTrailerHeaderSize, 0, kTrailerSize - kTrailerHeaderSize);
 }
 
 // The tag writer: one per process, driven from one thread, no lock (as the host's save road uses it).
 struct TagWriter {
     OxFileHandle file = 0;  // 0 while no file is being tagged
-    TrailerImage trailer{};
+    TrailerBytes trailer{};
     uint32_t mode = 0;
     uint32_t tags_written = 0;
     uint32_t had_trailer = 0;
@@ -74,12 +74,12 @@ bool write_all(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *
 
 }  // namespace
 
-TagEntry read_entry(const TrailerImage &trailer, int index) {
+TagEntry read_entry(const TrailerBytes &trailer, int index) {
     const uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
     return {load_le16(e), load_le32(e + 2), load_le32(e + 6)};
 }
 
-void write_entry(TrailerImage &trailer, int index, const TagEntry &entry) {
+void write_entry(TrailerBytes &trailer, int index, const TagEntry &entry) {
     uint8_t *e = trailer + kTrailerHeaderSize + kEntrySize * index;
     e[0] = static_cast<uint8_t>(entry.id);
     e[1] = static_cast<uint8_t>(entry.id >> 8);
@@ -87,16 +87,16 @@ void write_entry(TrailerImage &trailer, int index, const TagEntry &entry) {
     store_le32(e + 6, entry.offset);
 }
 
-bool trailer_is_valid(const TrailerImage &trailer) { return std::memcmp(trailer, kMagic, sizeof kMagic) == 0; }
+bool trailer_is_valid(const TrailerBytes &trailer) { return std::memcmp(trailer, kMagic, sizeof kMagic) == 0; }
 
-int find_entry(const TrailerImage &trailer, uint16_t id) {
+int find_entry(const TrailerBytes &trailer, uint16_t id) {
     if (id == 0) return -1;
     for (int i = 0; i < kDirectoryEntries; ++i)
         if (read_entry(trailer, i).id == id) return i;
     return -1;
 }
 
-bool read_trailer(OxFileHandle file, TrailerImage &trailer, uint32_t *err) {
+bool read_trailer(OxFileHandle file, TrailerBytes &trailer, uint32_t *err) {
     if (oxGetFileSize(file) <= kTrailerSize) {
         *err = OX_ERR_NOT_TAGGED_DOCUMENT;
         return false;
@@ -135,7 +135,7 @@ OX_API uint32_t oxAddStartKavelFile(const char *path, uint32_t *err) {
     if (!oxOpenFile(path, file.out(), OX_GENERIC_READ | OX_GENERIC_WRITE, OX_FILE_SHARE_EXCLUSIVE, OX_OPEN_EXISTING,
                     OX_FILE_ATTRIBUTE_NORMAL, 0, 0, err))
         return 0;
-    TrailerImage trailer;
+    TrailerBytes trailer;
     if (!read_trailer(file.get(), trailer, err)) return 0;  // the guard closes the file
     // A file without a valid trailer is untagged content: its tags will follow it.
     g_writer.had_trailer = trailer_is_valid(trailer) ? 1 : 0;
@@ -246,7 +246,7 @@ OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err) {
     const uint16_t wanted = static_cast<uint16_t>(id);
     ox::core::FileGuard file;
     if (!open_for_reading(path, file, err)) return 0;
-    TrailerImage trailer;
+    TrailerBytes trailer;
     if (!read_trailer(file.get(), trailer, err)) return 0;
     const int index = trailer_is_valid(trailer) ? find_entry(trailer, wanted) : -1;
     if (index < 0) {
@@ -279,7 +279,7 @@ OX_API OxHandle oxGetKavelTag(const char *path, uint32_t id, uint32_t *err) {
 OX_API uint32_t oxCheckKavelTag(const char *path, uint16_t id) {
     uint32_t err = 0;
     ox::core::FileGuard file;
-    TrailerImage trailer;
+    TrailerBytes trailer;
     if (!open_for_reading(path, file, &err) || !read_trailer(file.get(), trailer, &err)) return 0;
     return trailer_is_valid(trailer) && find_entry(trailer, id) >= 0 ? 1 : 0;
 }

@@ -20,20 +20,20 @@ struct TagEntry {
     uint32_t offset;
 };
 
-using TrailerImage = uint8_t[kTrailerSize];
+using TrailerBytes = uint8_t[kTrailerSize];
 
-TagEntry read_entry(const TrailerImage &trailer, int index);
-void write_entry(TrailerImage &trailer, int index, const TagEntry &entry);
+TagEntry read_entry(const TrailerBytes &trailer, int index);
+void write_entry(TrailerBytes &trailer, int index, const TagEntry &entry);
 
 // True when the trailer begins with the magic; bytes 5 to 7 do not matter.
-bool trailer_is_valid(const TrailerImage &trailer);
+bool trailer_is_valid(const TrailerBytes &trailer);
 
 // The index of the first entry with `id`, or -1. Id 0 names no tag and is never found.
-int find_entry(const TrailerImage &trailer, uint16_t id);
+int find_entry(const TrailerBytes &trailer, uint16_t id);
 
 // Reads the last 2568 bytes of an open file into `trailer`, leaving the position at the end of the file.
 // False for a file of 2568 bytes or less (code OX_ERR_NOT_TAGGED_DOCUMENT) or a failed seek or read
 // (their code). Bytes that a short read did not deliver read as zero.
-bool read_trailer(OxFileHandle file, TrailerImage &trailer, uint32_t *err);
+bool read_trailer(OxFileHandle file, TrailerBytes &trailer, uint32_t *err);
 
 }  // namespace ox::document

@@ -35,7 +35,7 @@ struct TileRect {
 };
 
 // The bytes [first, last) of each source row that a run of destination columns reads, from the row's start.
-struct Span {
+struct ByteRange {
     std::size_t first = 0, last = 0;
 };
 
@@ -45,7 +45,7 @@ struct Span {
 struct ColumnPlan {
     int64_t tx = 0;
     int32_t tw = 0;
-    Span span;
+    ByteRange span;
     bool doubled = false;
     int32_t xs[kTileSide], xs2[kTileSide];
     GatherPlan gather;
@@ -64,7 +64,7 @@ public:
 
     int32_t source_row(int64_t Y) const { return static_cast<int32_t>(p_.sy + Y * p_.sh / p_.dh); }
 
-    Span source_span(int64_t tx, int32_t tw) const {
+    ByteRange source_span(int64_t tx, int32_t tw) const {
         const int64_t x0 = p_.sx + tx * p_.sw / p_.dw;
         const int64_t x1 = p_.sx + (tx + tw - 1) * p_.sw / p_.dw + (p_.way == DrawWay::reduce ? d_ : 0);
         return {static_cast<std::size_t>(x0 * Bits / 8), static_cast<std::size_t>((x1 + 1) * Bits / 8 + 1)};
@@ -132,14 +132,14 @@ public:
     // once per source row. A tile's source rows lie a whole image row apart, too many short runs for the
     // processor to see coming. Enlargements are left alone (their few source rows stay in the cache), as
     // are rows sampled so sparsely that they span more than 64 lines.
-    void prefetch(const Span &span, int32_t y) {
+    void prefetch(const ByteRange &span, int32_t y) {
         if (p_.way == DrawWay::enlarge || y == prefetched_ || span.last - span.first > 64 * 64) return;
         prefetched_ = y;
         prefetch_span<false>(row_ptr(l_, y) + span.first, span.last - span.first);
         if (p_.way == DrawWay::reduce) prefetch_span<false>(row_ptr(l_, y + d_) + span.first, span.last - span.first);
     }
     // The same without the once-per-row check, for callers that ask for several spans of a row.
-    void prefetch_part(const Span &span, int32_t y) {
+    void prefetch_part(const ByteRange &span, int32_t y) {
         prefetched_ = -1;
         prefetch(span, y);
     }
@@ -191,7 +191,7 @@ void draw_tiles(const OxImageLockRec &l, const DrawArgs &a, const DrawPlan &p, c
             const bool last = c + 1 == c1 && r + 1 == r1;
             const TileRect next = last ? TileRect{} : c + 1 < c1 ? tile_at(r, c + 1) : tile_at(r + 1, c0);
             builder.plan_columns(t.tx, t.tw, &columns);
-            const Span there = last ? Span{} : builder.source_span(next.tx, next.tw);
+            const ByteRange there = last ? ByteRange{} : builder.source_span(next.tx, next.tw);
             int32_t below = -1;              // source row of the tile row built last (the one below)
             const uint8_t *built = nullptr;  // that tile row
             for (int32_t j = t.th - 1; j >= 0; --j) {

@@ -174,15 +174,15 @@ struct AreaColumn {
 
 // Weights of [a0, a1) over unit cells as the reference builds them, in closed form: `count` cells from
 // `start`, the first weighing `first`, the last `last`, all others 1.0.
-struct Span {
+struct CellWeights {
     int64_t start;
     int64_t count;
     double first;
     double last;
 };
 
-Span span_of(double a0, double a1) {
-    Span s;
+CellWeights span_of(double a0, double a1) {
+    CellWeights s;
     s.start = static_cast<int64_t>(a0);
     const bool whole = a0 == std::trunc(a0);
     s.first = whole ? 1.0 : std::ceil(a0) - a0;
@@ -203,7 +203,7 @@ Span span_of(double a0, double a1) {
 
 // Cuts a span to the cells below `limit` (the image's width or height) from `offset`. The weight of the
 // new last cell is 1.0 unless it is the first.
-Span clip_span(Span s, int64_t offset, int64_t limit) {
+CellWeights clip_span(CellWeights s, int64_t offset, int64_t limit) {
     s.start += offset;
     const int64_t room = std::max<int64_t>(limit - s.start, 0);
     if (s.count > room) {
@@ -273,7 +273,7 @@ private:
             const int32_t n = std::min(kAreaColumns, r_.dw - i0);
             AreaColumn cols[kAreaColumns];
             for (int32_t c = 0; c < n; ++c) {
-                const Span s = clip_span(span_of(x0, x1), r_.sx, int64_t{src_.maxX} + 1);
+                const CellWeights s = clip_span(span_of(x0, x1), r_.sx, int64_t{src_.maxX} + 1);
                 cols[c] = {static_cast<int32_t>(s.start), static_cast<int32_t>(s.count), s.first, s.last, x1 - x0};
                 x0 = x1;
                 x1 = x1 + rx;
@@ -300,7 +300,7 @@ private:
             double weights[kWindowColumns * K];
             double widths[kWindowColumns];
             for (int32_t c = 0; c < n; ++c) {
-                const Span s = clip_span(span_of(x0, x1), r_.sx, width);
+                const CellWeights s = clip_span(span_of(x0, x1), r_.sx, width);
                 const int64_t x = std::min<int64_t>(s.start, width - K);
                 double *w = weights + c * K;
                 std::fill(w, w + K, 0.0);
@@ -342,7 +342,7 @@ private:
     }
 
     template <int K>
-    void window_row(int32_t j, const Span &rows, double height, const int32_t *xs, const double *weights,
+    void window_row(int32_t j, const CellWeights &rows, double height, const int32_t *xs, const double *weights,
                     const double *widths, int32_t i0, int32_t n, const void *groups) {
         uint8_t *out = row_ptr(dst_, r_.dy + j) + (static_cast<int64_t>(r_.dx) + i0) * DB;
         const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
@@ -430,7 +430,7 @@ private:
 #endif
     template <int K>
     __attribute__((target("avx512f,avx512bw,avx512dq,avx512vl,avx512vbmi"))) int32_t window_groups(
-        uint8_t *out, const Span &rows, double height, const CellGroup<K> *groups, int32_t n) {
+        uint8_t *out, const CellWeights &rows, double height, const CellGroup<K> *groups, int32_t n) {
         static_assert(K * kSlices <= 16, "two permutations of 64 bytes hold at most 16 slices of 8");
         const int64_t stride = src_.rowBytes, row_bytes = (int64_t{src_.maxX} + 1) * SB;
         const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
@@ -515,7 +515,7 @@ private:
         return static_cast<uint32_t>(round_mean(s));
     }
 
-    void row(int32_t j, const Span &rows, double height, const AreaColumn *cols, int32_t i0, int32_t n) {
+    void row(int32_t j, const CellWeights &rows, double height, const AreaColumn *cols, int32_t i0, int32_t n) {
         uint8_t *out = row_ptr(dst_, r_.dy + j) + (static_cast<int64_t>(r_.dx) + i0) * DB;
         const uint8_t *first_row = row_ptr(src_, static_cast<int32_t>(rows.start));
         const int64_t stride = src_.rowBytes;

@@ -59,15 +59,15 @@ Origin origin_of(const TextState &t, const Layout &l, int32_t x, int32_t y) {
 }
 
 // [x0, x1) x [y0, y1) in 64 bits, so that no text position overflows before clipping.
-struct Box {
+struct Bounds {
     int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
     bool empty() const { return x0 >= x1 || y0 >= y1; }
-    Box clip(const Box &o) const {
+    Bounds clip(const Bounds &o) const {
         return {std::max(x0, o.x0), std::max(y0, o.y0), std::min(x1, o.x1), std::min(y1, o.y1)};
     }
-    void add(const Box &o) {
+    void add(const Bounds &o) {
         if (o.empty()) return;
-        *this = empty() ? o : Box{std::min(x0, o.x0), std::min(y0, o.y0), std::max(x1, o.x1), std::max(y1, o.y1)};
+        *this = empty() ? o : Bounds{std::min(x0, o.x0), std::min(y0, o.y0), std::max(x1, o.x1), std::max(y1, o.y1)};
     }
 };
 
@@ -76,18 +76,18 @@ template <class F>
 void for_each_piece(const TextState &t, const Layout &l, const Origin &o, F f) {
     const FontFace &face = *l.face;
     if (t.bk_mode == kOpaque)
-        f(Box{o.x0, o.baseline - face.ascent, o.x0 + l.width, o.baseline + face.descent}, nullptr, t.bk_color);
+        f(Bounds{o.x0, o.baseline - face.ascent, o.x0 + l.width, o.baseline + face.descent}, nullptr, t.bk_color);
     for (const auto &[g, pen] : l.glyphs) {
         const int64_t gx = o.x0 + pen + g->left, gy = o.baseline - g->top;
-        f(Box{gx, gy, gx + g->width, gy + g->rows}, g, t.text_color);
+        f(Bounds{gx, gy, gx + g->width, gy + g->rows}, g, t.text_color);
     }
     if (l.record.underline) {
         const int64_t top = o.baseline + face.underline_top;
-        f(Box{o.x0, top, o.x0 + l.width, top + face.underline_thickness}, nullptr, t.text_color);
+        f(Bounds{o.x0, top, o.x0 + l.width, top + face.underline_thickness}, nullptr, t.text_color);
     }
     if (l.record.strike_out) {
         const int64_t top = o.baseline + face.strike_top;
-        f(Box{o.x0, top, o.x0 + l.width, top + face.strike_thickness}, nullptr, t.text_color);
+        f(Bounds{o.x0, top, o.x0 + l.width, top + face.strike_thickness}, nullptr, t.text_color);
     }
 }
 
@@ -143,11 +143,11 @@ bool text_out(OxwDC dc, int32_t x, int32_t y, const char *text, std::size_t size
     if (!d) return false;
     Surface *surf = dc_surface(s, *d);
     if (!surf || size == 0) return true;
-    Box area{0, 0, surf->width, surf->height};
-    if (clip) area = area.clip(Box{clip->left, clip->top, clip->right, clip->bottom});
+    Bounds area{0, 0, surf->width, surf->height};
+    if (clip) area = area.clip(Bounds{clip->left, clip->top, clip->right, clip->bottom});
     const Layout l(font_of(s, *d), text, size);
-    for_each_piece(d->text, l, origin_of(d->text, l, x, y), [&](const Box &b, const Glyph *ink, uint32_t color) {
-        const Box c = b.clip(area);
+    for_each_piece(d->text, l, origin_of(d->text, l, x, y), [&](const Bounds &b, const Glyph *ink, uint32_t color) {
+        const Bounds c = b.clip(area);
         for (int64_t py = c.y0; py < c.y1; ++py)
             for (int64_t px = c.x0; px < c.x1; ++px)
                 if (!ink || ink->ink[static_cast<std::size_t>((py - b.y0) * ink->width + (px - b.x0))])
@@ -172,11 +172,11 @@ bool get_text_bounds(OxwDC dc, int32_t x, int32_t y, const char *text, std::size
     Guard g(s.mutex);
     const DcRecord *d = s.dcs.find(dc);
     if (!d) return false;
-    Box all;
+    Bounds all;
     if (size > 0) {
         const Layout l(font_of(s, *d), text, size);
         for_each_piece(d->text, l, origin_of(d->text, l, x, y),
-                       [&](const Box &b, const Glyph *, uint32_t) { all.add(b); });
+                       [&](const Bounds &b, const Glyph *, uint32_t) { all.add(b); });
     }
     auto narrow = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
     *bounds = all.empty() ? OxRect{0, 0, 0, 0} : OxRect{narrow(all.x0), narrow(all.y0), narrow(all.x1), narrow(all.y1)};

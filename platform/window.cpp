@@ -20,11 +20,11 @@ namespace {
 bool side_ok(int64_t v) { return v >= 0 && v <= kMaxWindowSide; }
 
 // The part of `rect` (whole client area when null) inside the client area, as [x0, x1) x [y0, y1).
-struct Box {
+struct Bounds {
     int32_t x0, y0, x1, y1;
     bool empty() const { return x0 >= x1 || y0 >= y1; }
 };
-Box client_part(const WindowRecord &w, const OxRect *rect) {
+Bounds client_part(const WindowRecord &w, const OxRect *rect) {
     if (!rect) return {0, 0, w.surface.width, w.surface.height};
     return {std::max(rect->left, 0), std::max(rect->top, 0), std::min(rect->right, w.surface.width),
             std::min(rect->bottom, w.surface.height)};
@@ -324,7 +324,7 @@ bool release_dc(OxwWindow window, OxwDC dc) {
 
 bool invalidate_rect(OxwWindow window, const OxRect *rect, bool erase) {
     return with_window(window, false, [&](WindowRecord &w) {
-        const Box b = client_part(w, rect);
+        const Bounds b = client_part(w, rect);
         if (b.empty()) return true;
         if (w.update.empty()) {
             try {
@@ -342,7 +342,7 @@ bool invalidate_rect(OxwWindow window, const OxRect *rect, bool erase) {
 
 bool validate_rect(OxwWindow window, const OxRect *rect) {
     return with_window(window, false, [&](WindowRecord &w) {
-        const Box b = client_part(w, rect);
+        const Bounds b = client_part(w, rect);
         if (w.update.empty() || b.empty()) return true;
         for (int32_t y = b.y0; y < b.y1; ++y)
             std::fill_n(w.update.begin() + static_cast<std::ptrdiff_t>(y) * w.surface.width + b.x0, b.x1 - b.x0, 0);

@@ -47,7 +47,7 @@ enum class Mode { copy, unless_white, darker_wins };
 
 // The relative rectangle k0..k1-1 x l0..l1-1, narrowed so that every image that takes part holds its
 // positions.
-struct Span {
+struct Overlap {
     int64_t k0, k1, l0, l1;
     void clip(const Plane &p, int64_t x, int64_t y) {
         k0 = std::max(k0, -x), k1 = std::min(k1, p.width - x);
@@ -61,7 +61,7 @@ struct Walk {
     Plane d, s, c, m;
     int64_t dx, dy, sx, sy, cx, cy, mx, my;
     bool has_cond, has_mask;
-    Span span;
+    Overlap overlap;
 };
 
 // Exactly white in the sense of oxImageGetPixel: 0xFFFFFF, so a 32-bit pixel needs its fourth byte 0.
@@ -88,8 +88,8 @@ inline void for_each_passing_run(const Walk &w, int64_t l, F &&f) {
         }
         if (start >= 0) f(start, kb);
     };
-    if (!w.has_mask) return cut(w.span.k0, w.span.k1);
-    for_each_selected_run(w.m.row(w.my + l), w.mx + w.span.k0, w.mx + w.span.k1,
+    if (!w.has_mask) return cut(w.overlap.k0, w.overlap.k1);
+    for_each_selected_run(w.m.row(w.my + l), w.mx + w.overlap.k0, w.mx + w.overlap.k1,
                           [&](int64_t a, int64_t b) { cut(a - w.mx, b - w.mx); });
 }
 
@@ -148,7 +148,7 @@ inline void run_kernel(uint8_t *drow, int64_t dx, const uint8_t *srow, int64_t s
 
 template <int D, int S, Mode M>
 void transfer_rows(const Walk &w) {
-    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+    for (int64_t l = w.overlap.l0; l < w.overlap.l1; ++l) {
         uint8_t *drow = w.d.row(w.dy + l);
         const uint8_t *srow = w.s.row(w.sy + l);
         for_each_passing_run(w, l, [&](int64_t ka, int64_t kb) {
@@ -268,9 +268,9 @@ template <int B, Mode M, int CB>
 void blend_rows(const Walk &w) {
     constexpr int D = 8 * B;
     // Copies of what the loops use: stores through byte pointers could otherwise change the walk.
-    const int64_t k0 = w.span.k0, k1 = w.span.k1, mx = w.mx, dx = w.dx, sx = w.sx, cx = w.cx;
+    const int64_t k0 = w.overlap.k0, k1 = w.overlap.k1, mx = w.mx, dx = w.dx, sx = w.sx, cx = w.cx;
     const int64_t x0 = mx + k0, x1 = mx + k1, end = ((x1 - 1) >> 3) + 1;
-    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+    for (int64_t l = w.overlap.l0; l < w.overlap.l1; ++l) {
         uint8_t *drow = w.d.row(w.dy + l);
         const uint8_t *srow = w.s.row(w.sy + l);
         // A destination up to seven pixels right of its source in the same row would read, within a group,
@@ -376,12 +376,12 @@ int32_t transfer(Mode mode, OxHandle dst, int32_t dst_x, int32_t dst_y, OxHandle
     if (w.has_mask) w.m = plane_of(ml.rec());
     if (width == 0 && height == 0) width = w.s.width, height = w.s.height;
     w.dx = dst_x, w.dy = dst_y, w.sx = src_x, w.sy = src_y, w.cx = cond_x, w.cy = cond_y, w.mx = mask_x, w.my = mask_y;
-    w.span = Span{0, width, 0, height};
-    w.span.clip(w.d, w.dx, w.dy);
-    w.span.clip(w.s, w.sx, w.sy);
-    if (w.has_cond) w.span.clip(w.c, w.cx, w.cy);
-    if (w.has_mask) w.span.clip(w.m, w.mx, w.my);
-    if (w.span.empty()) return 1;
+    w.overlap = Overlap{0, width, 0, height};
+    w.overlap.clip(w.d, w.dx, w.dy);
+    w.overlap.clip(w.s, w.sx, w.sy);
+    if (w.has_cond) w.overlap.clip(w.c, w.cx, w.cy);
+    if (w.has_mask) w.overlap.clip(w.m, w.mx, w.my);
+    if (w.overlap.empty()) return 1;
     if (const RowsFn blend = blend_rows_for(mode, w)) {
         blend(w);
         return 1;
@@ -433,16 +433,18 @@ void fill_rows(const Walk &w, uint32_t value) {
 #if defined(__SSE2__)
     if constexpr (D >= 24) {  // 8-bit runs are a memset, which picks its own stores
         constexpr int B = D / 8;
-        const auto box = static_cast<uint64_t>(w.span.k1 - w.span.k0) * static_cast<uint64_t>(w.span.l1 - w.span.l0) *
-                         static_cast<uint64_t>(B);
+        const Overlap &o = w.overlap;
+        const auto box =
+            static_cast<uint64_t>(o.k1 - o.k0) * static_cast<uint64_t>(o.l1 - o.l0) * static_cast<uint64_t>(B);
         if (box >= streaming_fill_bytes()) {
             uint8_t pixel[4];
             PixelCodec<D>::put(pixel, 0, value);
             const auto pattern = ox::image::PixelBytesOp::store(pixel, B);
-            for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+            for (int64_t l = w.overlap.l0; l < w.overlap.l1; ++l) {
                 uint8_t *drow = w.d.row(l);
                 for_each_passing_run(w, l, [&](int64_t a, int64_t b) {
-                    if ((b - a) * B >= kStreamRunBytes) pattern.store_around_cache(drow + a * B, static_cast<size_t>((b - a) * B));
+                    if ((b - a) * B >= kStreamRunBytes)
+                        pattern.store_around_cache(drow + a * B, static_cast<size_t>((b - a) * B));
                     else fill_run<D>(drow, a, b, value);
                 });
             }
@@ -451,7 +453,7 @@ void fill_rows(const Walk &w, uint32_t value) {
         }
     }
 #endif
-    for (int64_t l = w.span.l0; l < w.span.l1; ++l) {
+    for (int64_t l = w.overlap.l0; l < w.overlap.l1; ++l) {
         uint8_t *drow = w.d.row(l);
         for_each_passing_run(w, l, [&](int64_t a, int64_t b) { fill_run<D>(drow, a, b, value); });
     }
@@ -509,11 +511,11 @@ OX_API int32_t oxSelectImageBoxFill(OxHandle dst, OxHandle cond, OxHandle mask, 
     if (w.has_cond && w.c.bits < 24) return 1;  // nothing passes
     if (x == 0 && y == 0 && width == 0 && height == 0) width = w.d.width, height = w.d.height;
     // All images share the box's coordinates: the walk's offsets are the box's corner.
-    w.span = Span{x, int64_t{x} + width, y, int64_t{y} + height};
-    w.span.clip(w.d, 0, 0);
-    if (w.has_cond) w.span.clip(w.c, 0, 0);
-    if (w.has_mask) w.span.clip(w.m, 0, 0);
-    if (w.span.empty()) return 1;
+    w.overlap = Overlap{x, int64_t{x} + width, y, int64_t{y} + height};
+    w.overlap.clip(w.d, 0, 0);
+    if (w.has_cond) w.overlap.clip(w.c, 0, 0);
+    if (w.has_mask) w.overlap.clip(w.m, 0, 0);
+    if (w.overlap.empty()) return 1;
     switch (w.d.bits) {
     case 1: fill_rows<1>(w, value); break;
     case 8: fill_rows<8>(w, value); break;

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "core/cpu.h"
-#include "selection/lasso.h"
+#include "selection/selection_mask.h"
 #include "selection/white_words.h"
 #include "selection_masks.h"
 

@@ -2,7 +2,7 @@
 #include <algorithm>
 
 #include "image/image_record.h"
-#include "selection/lasso.h"
+#include "selection/selection_mask.h"
 #include "selection/mask_bits.h"
 
 namespace ox::selection::plain {

@@ -1,6 +1,6 @@
-// The lasso point list and the two mask operations oxSelectWhiteOut and oxGetSelection.
+// The two selection mask operations oxSelectWhiteOut and oxGetSelection.
 //
-// The exported functions run the word-at-a-time paths of lasso.cpp. The per-pixel versions in
+// The exported functions run the word-at-a-time paths of selection_mask.cpp. The per-pixel versions in
 // ox::selection::plain follow the algorithms step by step; they are the reference the tests hold the fast
 // paths to, and the fast paths hand them the calls where images alias.
 #pragma once
