@@ -1,5 +1,5 @@
 // Helpers of the raster tests: an image's bytes and pixels, independent copies, small images from values,
-// random images, and the driver of the differential tests.
+// random images, fences behind images for the sanitizer build, and the driver of the differential tests.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -12,6 +12,17 @@
 
 #include "ox.h"
 #include "support.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+#define OXTEST_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define OXTEST_ASAN 1
+#endif
+#endif
+#ifdef OXTEST_ASAN
+#include <sanitizer/asan_interface.h>
+#endif
 
 namespace oxtest {
 
@@ -69,6 +80,35 @@ inline Handle image_with(int32_t bits, int32_t width, std::initializer_list<uint
     for (uint32_t p : v) put(img.get(), i % width, i / width, p), ++i;
     return img;
 }
+
+// In the sanitizer build, makes the bytes of an image's handle behind its last row unaddressable while the
+// fence lives: handles are whole pages, so without it a read or write just past an image would go unseen.
+// Declare it after the Handle it guards, so that it is lifted before the handle is freed.
+class Fence {
+public:
+    explicit Fence(OxHandle image) {
+#ifdef OXTEST_ASAN
+        if (image == 0) return;
+        uint8_t *base = static_cast<uint8_t *>(oxLock(image));
+        begin_ = base + OX_IMAGE_HEADER_SIZE + header_of(image).imageSize;
+        size_ = static_cast<size_t>(base + oxGetHandleSize(image) - begin_);
+        ASAN_POISON_MEMORY_REGION(begin_, size_);
+#else
+        (void)image;
+#endif
+    }
+    ~Fence() {
+#ifdef OXTEST_ASAN
+        if (begin_) ASAN_UNPOISON_MEMORY_REGION(begin_, size_);
+#endif
+    }
+    Fence(const Fence &) = delete;
+    Fence &operator=(const Fence &) = delete;
+
+private:
+    uint8_t *begin_ = nullptr;
+    size_t size_ = 0;
+};
 
 inline constexpr uint64_t kChecksumStart = 14695981039346656037ull;
 

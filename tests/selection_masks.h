@@ -10,47 +10,7 @@
 
 #include "image_compare.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OXTEST_FENCES 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OXTEST_FENCES 1
-#endif
-#endif
-#ifdef OXTEST_FENCES
-#include <sanitizer/asan_interface.h>
-#endif
-
 namespace oxtest {
-
-// In the sanitizer build, makes the bytes of an image's handle behind its last row unaddressable while the
-// fence lives: handles are whole pages, so without it a read or write just past an image would go unseen.
-// Declare it after the Handle it guards, so that it is lifted before the handle is freed.
-class Fence {
-public:
-    explicit Fence(OxHandle image) {
-#ifdef OXTEST_FENCES
-        if (image == 0) return;
-        uint8_t *base = static_cast<uint8_t *>(oxLock(image));
-        begin_ = base + OX_IMAGE_HEADER_SIZE + header_of(image).imageSize;
-        size_ = static_cast<size_t>(base + oxGetHandleSize(image) - begin_);
-        ASAN_POISON_MEMORY_REGION(begin_, size_);
-#else
-        (void)image;
-#endif
-    }
-    ~Fence() {
-#ifdef OXTEST_FENCES
-        if (begin_) ASAN_UNPOISON_MEMORY_REGION(begin_, size_);
-#endif
-    }
-    Fence(const Fence &) = delete;
-    Fence &operator=(const Fence &) = delete;
-
-private:
-    uint8_t *begin_ = nullptr;
-    size_t size_ = 0;
-};
 
 // A mask from rows of text: '#' selects (bit 0), anything else leaves the pixel out (bit 1).
 inline Handle mask_from(const std::vector<std::string> &rows) {

@@ -37,6 +37,14 @@ private:
     std::filesystem::path path_;
 };
 
+// Sets the process code page for a scope, then goes back to following the locale.
+struct CodePage {
+    explicit CodePage(uint32_t page) { oxSetCodePage(page); }
+    ~CodePage() { oxSetCodePage(0); }
+    CodePage(const CodePage &) = delete;
+    CodePage &operator=(const CodePage &) = delete;
+};
+
 // Owns a handle from oxAlloc or an image constructor.
 class Handle {
 public:

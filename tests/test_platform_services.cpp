@@ -64,11 +64,7 @@ TEST(PlatformWindow, InvertRect) {
     oxwHostDestroyWindow(w);
 }
 
-class CodePage {
-public:
-    explicit CodePage(uint32_t page) { oxSetCodePage(page); }
-    ~CodePage() { oxSetCodePage(0); }
-};
+using oxtest::CodePage;
 
 // The library's own face names, and a host module's strings and bitmaps from a folder.
 TEST(PlatformResources, StringsAndBitmaps) {

@@ -12,11 +12,7 @@
 
 namespace {
 
-// Sets the code page for one test and goes back to following the locale afterwards.
-struct CodePage {
-    explicit CodePage(uint32_t page) { oxSetCodePage(page); }
-    ~CodePage() { oxSetCodePage(0); }
-};
+using oxtest::CodePage;
 
 // A heap copy of exactly the string's bytes and terminator, so that ASan sees any read outside it.
 std::unique_ptr<char[]> exact(const std::string &s) {

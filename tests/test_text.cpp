@@ -18,12 +18,7 @@ namespace {
 
 using ox::platform::LogFont;
 
-// Switches the process code page for a scope.
-struct CodePage {
-    explicit CodePage(uint32_t page) : before(oxSetCodePage(page)) {}
-    ~CodePage() { oxSetCodePage(before); }
-    uint32_t before;
-};
+using oxtest::CodePage;
 
 LogFont record_of(OxwFont font) {
     LogFont r;
