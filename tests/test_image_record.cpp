@@ -1,7 +1,6 @@
 // The image record: construction and its refusals, locking, header accessors and pixel encodings.
 #include <array>
 #include <cstring>
-#include <random>
 #include <utility>
 #include <vector>
 
@@ -132,42 +131,6 @@ TEST(PixelEncoding, MaskedStoreAppliesRedAndBlueMaskBytesCrosswise) {
         oxImagePutPixelEx(l.get(), 1, 1, c.value, c.mask);
         for (int32_t i = 0; i < 6; ++i)
             EXPECT_EQ(oxImageGetPixel(l.get(), i % 3, i / 3), i == 4 ? c.after : c.before) << i;
-    }
-}
-
-// Every pixel of every depth and kind survives a write and a read, through the lock record and through the
-// Direct calls, and no write disturbs a neighbour (random order, random values, compared with a model).
-TEST(PixelEncoding, RoundTripsThroughEveryDepthAndKind) {
-    const struct {
-        int32_t bits, layer;
-        uint32_t keep;  // the value bits the depth stores
-    } kinds[] = {{1, kNormal, 1},         {1, kMask, 1},   {8, kNormal, 0xFF},
-                 {24, kNormal, 0xFFFFFF}, {32, kNormal, ~0u}, {32, kGray, ~0u}};
-    std::mt19937 rng(2024);
-    for (const auto &k : kinds) {
-        for (int32_t w : {1, 7, 8, 9, 33}) {
-            SCOPED_TRACE(testing::Message() << "bits " << k.bits << " layer " << k.layer << " width " << w);
-            const int32_t h = 5;
-            Handle img = make_image(w, h, k.bits, k.layer);
-            std::vector<uint32_t> model(static_cast<size_t>(w * h), 0);
-            Locked l(img.get());
-            for (int i = 0; i < 4 * w * h; ++i) {
-                const int32_t x = rng() % w, y = rng() % h;
-                const uint32_t v = rng();
-                if (i % 2)
-                    oxImagePutPixel(l.get(), x, y, v);
-                else
-                    ASSERT_EQ(oxImagePutPixelDirect(img.get(), x, y, v), 1);
-                model[y * w + x] = v & k.keep;
-            }
-            for (int32_t y = 0; y < h; ++y)
-                for (int32_t x = 0; x < w; ++x) {
-                    uint32_t direct = 0;
-                    ASSERT_EQ(oxImageGetPixelDirect(img.get(), x, y, &direct), 1);
-                    ASSERT_EQ(direct, model[y * w + x]) << x << "," << y;
-                    ASSERT_EQ(oxImageGetPixel(l.get(), x, y), direct);
-                }
-        }
     }
 }
 
