@@ -78,13 +78,13 @@ def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--faults", default="tests/faults/faults.tsv")
     ap.add_argument("--out", default="build/fault-results.tsv")
-    ap.add_argument("--only", default="", help="comma-separated fault numbers (1-based)")
+    ap.add_argument("--only", default="", help="comma-separated fault numbers (1-based), run in that order")
     ap.add_argument("--first", action="store_true", help="stop each run at the first failing test")
     a = ap.parse_args()
     if not tree_clean():
         sys.exit("the work tree has changes: commit or stash them first")
     faults = load_faults(a.faults)
-    only = {int(n) for n in a.only.split(",") if n}
+    only = [int(n) for n in a.only.split(",") if n]
 
     baseline, log = build_and_test()
     if baseline is None:
@@ -94,9 +94,8 @@ def main():
 
     with open(a.out, "w", encoding="utf-8") as out:
         out.write("n\tfile\tfault\tresult\tfailing tests\n")
-        for n, (path, old, new, what) in enumerate(faults, 1):
-            if only and n not in only:
-                continue
+        for n in only or range(1, len(faults) + 1):  # in the order given
+            path, old, new, what = faults[n - 1]
             start = time.time()
             f = locate(path, old)
             if f is None:
