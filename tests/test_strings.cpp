@@ -87,6 +87,7 @@ TEST(Paths, PiecesOfAPath) {
         {932, "k.\x82.y", "", "k.\x82.y", "\x82.y", "k"},  // the last real dot counts
         {936, "\xFE.\x81.z", "", "\xFE.\x81.z", nullptr, "\xFE.\x81.z"},
         {932, ".txt", "", ".txt", "txt", ""},  // dot at the very start: nothing before it is read
+        {932, "a\x82\x82.txt", "", "a\x82\x82.txt", "txt", "a\x82\x82"},  // a dot after a whole pair is real
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.path << " page " << c.page);
