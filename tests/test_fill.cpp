@@ -62,6 +62,19 @@ TEST(BoxFill, Clipping) {
     EXPECT_EQ(pixels(blank.get()), Bytes(30, 9));
 }
 
+// The random cases below do not catch a gray-layer white stored without its fourth channel; this does.
+TEST(BoxFill, GrayLayerWhiteGainsTheFourthChannel) {
+    for (int32_t w : {0, 2}) {  // whole and partial fills
+        Handle normal = make_image(4, 4, 32), gray = make_image(4, 4, 32, OX_LAYER_GRAY);
+        oxImageBoxFill(normal.get(), 0, 0, w, w, 0x00FFFFFF);
+        oxImageBoxFill(gray.get(), 0, 0, w, w, 0x00FFFFFF);
+        EXPECT_EQ(get(normal.get(), 1, 1), 0x00FFFFFFu);
+        EXPECT_EQ(get(gray.get(), 1, 1), 0xFFFFFFFFu);
+        oxImageBoxFill(gray.get(), 0, 0, w, w, 0x00FFFFFE);
+        EXPECT_EQ(get(gray.get(), 1, 1), 0x00FFFFFEu);
+    }
+}
+
 // The pixels an 8 x 6 24-bit image shows after oxImageLine.
 Ints drawn(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t pen) {
     Handle img = make_image(8, 6, 24);
