@@ -24,7 +24,7 @@ SOURCE_DIRS = ["core", "image", "selection", "document", "geometry", "win", "pla
 
 
 def run(cmd, **kw):
-    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, **kw)
+    return subprocess.run(cmd, stdout=subprocess.PIPE, stderr=subprocess.STDOUT, text=True, errors="replace", **kw)
 
 
 def load_faults(path):
