@@ -19,6 +19,14 @@ TEST(SelectTransfer, HandlesOfZero) {
     EXPECT_EQ(oxSelectImageBoxFill(0, 0, 0, 0, 0, 0, 0, 1), 0);
 }
 
+// The random conditions hold white or random pixels, never one byte short of white.
+TEST(SelectTransfer, ConditionPixelsAreWhiteOnlyWithAllThreeBytes) {
+    Handle src = image_with(24, 4, {1, 2, 3, 4}), dst = image_with(24, 4, {9, 9, 9, 9});
+    Handle cond = image_with(24, 4, {0xFFFFFF, 0xFEFFFF, 0xFFFEFF, 0xFFFFFE});
+    EXPECT_EQ(oxSelectImageToImage(dst.get(), 0, 0, cond.get(), 0, 0, 0, 0, 0, src.get(), 0, 0, 4, 1), 1);
+    EXPECT_EQ(values(dst.get()), (Values{1, 9, 9, 9}));
+}
+
 // The three functions on random images of every depth, random masks and condition images at random
 // offsets (partly or wholly outside), sizes of 0 and below; copies within one image, and a destination
 // that is also the mask or the condition image.
