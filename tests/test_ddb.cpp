@@ -262,10 +262,10 @@ TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
         for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(get(mask.get(), x, y), want[y * 10 + x] ? 0u : 1u) << x << "," << y;
     EXPECT_EQ((std::vector<int32_t>{tri[0].x, tri[0].y, tri[1].x}), (std::vector<int32_t>{0, 0, 8}));
 
-    // Boxes under 2 pixels: all vertices at one point, a line one pixel wide, a polygon beside the image.
+    // Boxes under 2 pixels: all vertices at one point, lines one pixel wide or high, a polygon beside the image.
     for (std::vector<OxPoint> pts :
          {std::vector<OxPoint>{{3, 3}, {3, 3}, {3, 3}}, std::vector<OxPoint>{{4, 0}, {4, 7}, {4, 3}},
-          std::vector<OxPoint>{{20, 1}, {30, 5}, {25, 9}}}) {
+          std::vector<OxPoint>{{0, 4}, {9, 4}, {3, 4}}, std::vector<OxPoint>{{20, 1}, {30, 5}, {25, 9}}}) {
         err = 0;
         EXPECT_EQ(oxwPolygonFill(0, mask.get(), pts.data(), 3, 2, &err), 0);
         EXPECT_EQ(err, OX_ERR_POLYGON_TOO_SMALL);
