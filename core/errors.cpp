@@ -39,6 +39,8 @@ uint32_t win_error_from_errno(int e) {
     case ELOOP: return OX_ERROR_INVALID_NAME;
     case ENOTSUP: return OX_ERROR_NOT_SUPPORTED;
     case EFAULT: return OX_ERROR_NOACCESS;
+    case ENXIO: return OX_ERROR_NOT_READY;  // a FIFO that nobody reads, a device that is not there
+    case EPIPE: return OX_ERROR_BROKEN_PIPE;
     default: return OX_ERROR_GEN_FAILURE;
     }
 }

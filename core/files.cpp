@@ -274,12 +274,6 @@ uint32_t rename_no_replace(const char *new_path, const char *old_path) {
     return rename_error(e, new_path, old_path);
 }
 
-int fd_of(OxFileHandle file) {
-    // 0 is never handed out (see move_off_zero), so it cannot name an open file of ours.
-    if (file == 0 || file > static_cast<OxFileHandle>(INT_MAX)) return -1;
-    return static_cast<int>(file);
-}
-
 }  // namespace ox::core
 
 using namespace ox::core;

@@ -2,14 +2,19 @@
 // every path out of a scope.
 #pragma once
 
+#include <climits>
 #include <cstdint>
 
 #include "ox.h"
 
 namespace ox::core {
 
-// The descriptor behind a file handle, or -1 for 0, OX_INVALID_FILE and values that cannot be one.
-int fd_of(OxFileHandle file);
+// The descriptor behind a file handle, or -1 for 0, OX_INVALID_FILE and values that cannot be one. 0 is
+// never handed out (oxOpenFile moves a descriptor 0 off), so it cannot name an open file of ours.
+inline int fd_of(OxFileHandle file) {
+    if (file == 0 || file > static_cast<OxFileHandle>(INT_MAX)) return -1;
+    return static_cast<int>(file);
+}
 
 // oxChangeFileName's rename and its code (0 on success), without the test for exclusive holders: for a
 // caller that holds the file itself.

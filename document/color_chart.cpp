@@ -2,14 +2,14 @@
 // channels and a length-prefixed name of up to 15 characters.
 #include <cstring>
 
-#include "document/file_replace.h"
+#include "core/file_replace.h"
 
 namespace ox::document {
 namespace {
 
 using core::FileGuard;
+using core::read_exact;
 
-constexpr uint32_t kFileType = 0x504D4343;  // four-character type code of colour chart files
 constexpr uint32_t kRecordSize = 22;
 constexpr uint32_t kFileSize = 2 + OX_COLOR_CHART_ENTRIES * kRecordSize;
 constexpr uint32_t kNameMax = 15;
@@ -43,7 +43,7 @@ OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t
         return 0;
     }
     FileGuard file;
-    if (!open_exclusive(path, file, OX_GENERIC_READ, OX_OPEN_EXISTING, 0, 0, err)) return 0;
+    if (!ox::core::open_exclusive(path, file, OX_GENERIC_READ, OX_OPEN_EXISTING, err)) return 0;
     if (oxGetFileSize(file.get()) != kFileSize) {
         *err = OX_ERR_CHART_SIZE;
         return 0;
@@ -91,19 +91,7 @@ OX_API uint32_t oxColorChartSave(const char *path, const OxColorChart *chart, ui
     unsigned char bytes[kFileSize];
     encode(*chart, bytes);
 
-    // The new chart is written beside the old one and renamed over it while the old one is held
-    // exclusively; a missing chart is created by a rename that refuses to replace one that turned up
-    // meanwhile, after which the round is repeated against that file.
-    for (int round = 0; round < 8; ++round) {
-        FileGuard old;
-        bool exists = open_exclusive(path, old, OX_GENERIC_WRITE, OX_OPEN_EXISTING, creator, kFileType, err);
-        if (!exists && *err != OX_ERROR_FILE_NOT_FOUND) return 0;
-        Replacement replacement;
-        if (!replacement.begin(path, creator, kFileType, err) || !replacement.write(bytes, kFileSize, err)) return 0;
-        if (replacement.commit(old.get(), exists, err)) return 1;
-        if (exists || *err != OX_ERROR_ALREADY_EXISTS) return 0;
-    }
-    return 0;
+    return ox::core::replace_file(path, bytes, kFileSize, err) ? 1u : 0u;
 }
 
 OX_API void oxColorChartClear(OxColorChart *chart) {

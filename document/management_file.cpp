@@ -6,14 +6,16 @@
 
 #include "core/byte_order.h"
 #include "core/errors.h"
-#include "document/file_replace.h"
+#include "core/file_replace.h"
 
 namespace ox::document {
 namespace {
 
 using core::FileGuard;
-
-constexpr uint32_t kFileType = 0x4D475052;  // four-character type code of management files
+using core::open_exclusive;
+using core::read_exact;
+using core::seek_to;
+using core::write_all;
 
 using core::load_le32;
 using core::store_le32;
@@ -61,7 +63,7 @@ uint32_t search(OxFileHandle file, uint32_t tag, Found &found) {
 // Reads the value of `tag` into `dst` (up to `limit` bytes plus a terminator).
 int32_t read_value(const char *path, uint32_t tag, char *dst, uint32_t limit, uint32_t *err) {
     FileGuard file;
-    if (!open_exclusive(path, file, OX_GENERIC_READ, OX_OPEN_EXISTING, 0, 0, err)) return 0;
+    if (!open_exclusive(path, file, OX_GENERIC_READ, OX_OPEN_EXISTING, err)) return 0;
     Found found;
     uint32_t code = search(file.get(), tag, found);
     if (code != OX_ERROR_SUCCESS) {
@@ -127,8 +129,7 @@ int32_t add_tag_string(const char *path, uint32_t tag, const char *value, uint32
     const uint32_t entry_size = static_cast<uint32_t>(8 + n);
 
     FileGuard file;
-    if (!open_exclusive(path, file, OX_GENERIC_READ | OX_GENERIC_WRITE, OX_OPEN_EXISTING, 0, kFileType, err))
-        return 0;
+    if (!open_exclusive(path, file, OX_GENERIC_READ | OX_GENERIC_WRITE, OX_OPEN_EXISTING, err)) return 0;
     Found found;
     uint32_t code = search(file.get(), tag, found);
     if (code == OX_ERR_TAG_NOT_FOUND) {
@@ -147,8 +148,8 @@ int32_t add_tag_string(const char *path, uint32_t tag, const char *value, uint32
         // entries behind) and renamed over it, while the old file stays locked.
         uint64_t tail = found.complete ? found.entry + 8 + found.length : 0;
         uint32_t size = oxGetFileSize(file.get());
-        Replacement replacement;
-        if (!replacement.begin(path, 0, kFileType, err) || !replacement.copy_from(file.get(), 0, found.entry, err) ||
+        core::Replacement replacement;
+        if (!replacement.begin(path, core::Special::refuse, err) || !replacement.copy_from(file.get(), 0, found.entry, err) ||
             !replacement.write(entry, entry_size, err) ||
             (found.complete && !replacement.copy_from(file.get(), tail, size - tail, err)) ||
             !replacement.commit(file.get(), true, err))
@@ -169,15 +170,9 @@ using namespace ox::document;
 extern "C" {
 
 OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err) {
-    {
-        FileGuard file;
-        if (!path) {
-            *err = OX_ERROR_INVALID_PARAMETER;
-            return 0;
-        }
-        if (!open_exclusive(path, file, OX_GENERIC_WRITE, OX_CREATE_ALWAYS, creator, kFileType, err)) return 0;
-    }
-    return oxManagementFileAddTagInt(path, 0, 0, err) ? 1u : 0u;
+    // The new file is made whole beside the old one and renamed over it: tag 0 with the value "0".
+    static constexpr unsigned char kFresh[] = {0, 0, 0, 0, 1, 0, 0, 0, '0'};
+    return ox::core::replace_file(path, kFresh, sizeof kFresh, err) ? 1u : 0u;
 }
 
 OX_API uint32_t oxManagementFileAddTagString(const char *path, uint32_t tag, const char *value, uint32_t *err) {

@@ -6,12 +6,16 @@
 
 #include "core/byte_order.h"
 #include "core/errors.h"
+#include "core/file_replace.h"
 #include "core/files.h"
 #include "core/memory.h"
 #include "document/tag_codec.h"
 
 namespace ox::document {
 namespace {
+
+using core::read_exact;
+using core::write_all;
 
 constexpr char kMagic[5] = {'K', 'A', 'V', 'E', 'L'};
 constexpr uint32_t kModeNew = 100;
@@ -53,23 +57,6 @@ void drop_open_file() {
 bool open_for_reading(const char *path, core::FileGuard &file, uint32_t *err) {
     return oxOpenFile(path, file.out(), OX_GENERIC_READ, OX_FILE_SHARE_EXCLUSIVE, OX_OPEN_EXISTING,
                       OX_FILE_ATTRIBUTE_NORMAL, 0, 0, err) != 0;
-}
-
-// Reads exactly `count` bytes; a short read means the file is not what its directory says.
-bool read_exact(OxFileHandle file, void *buffer, uint32_t count, uint32_t *err) {
-    uint32_t done = 0;
-    if (!oxReadFile(file, buffer, count, &done, err)) return false;
-    if (done != count) {
-        *err = OX_ERR_NOT_TAGGED_DOCUMENT;
-        return false;
-    }
-    return true;
-}
-
-// Writes all of `count` bytes.
-bool write_all(OxFileHandle file, const void *buffer, uint32_t count, uint32_t *err) {
-    uint32_t done = 0;
-    return oxWriteFile(file, buffer, count, &done, err) && done == count;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The image record: constructors, locking, header accessors and pixel access.
 #include "image/image_record.h"
 
+#include <atomic>
 #include <climits>
 #include <cstdint>
 
@@ -8,6 +9,8 @@
 
 namespace ox::image {
 namespace {
+
+std::atomic<uint64_t> g_max_pixels{0};  // oxSetImageLimit; 0 = no limit
 
 OxHandle create_image(int32_t width, int32_t height, int32_t bit_count, int32_t layer, uint32_t *err) {
     if (!is_supported_depth(bit_count) || width < 1 || height < 1) {
@@ -21,6 +24,11 @@ OxHandle create_image(int32_t width, int32_t height, int32_t bit_count, int32_t 
     const uint64_t image_size = row_bytes * static_cast<uint64_t>(height);
     if (bits > INT32_MAX || image_size + OX_IMAGE_HEADER_SIZE > UINT32_MAX) {
         *err = 0;
+        return 0;
+    }
+    const uint64_t limit = g_max_pixels.load(std::memory_order_relaxed);
+    if (limit != 0 && static_cast<uint64_t>(width) * static_cast<uint64_t>(height) > limit) {
+        *err = OX_ERROR_NOT_ENOUGH_MEMORY;
         return 0;
     }
     OxHandle h = oxAlloc(static_cast<uint32_t>(image_size + OX_IMAGE_HEADER_SIZE), 0, err);
@@ -55,6 +63,8 @@ uint8_t *pixel_row(const OxImageLockRec *lock, int32_t y) { return row_ptr(*lock
 using namespace ox::image;
 
 extern "C" {
+
+OX_API uint64_t oxSetImageLimit(uint64_t maxPixels) { return g_max_pixels.exchange(maxPixels); }
 
 OX_API OxHandle oxImageCreate(int32_t width, int32_t height, int32_t bitCount, uint32_t *err) {
     return create_image(width, height, bitCount, OX_LAYER_NORMAL, err);

@@ -106,6 +106,7 @@ typedef struct OxPoint {
 #define OX_ERROR_INVALID_HANDLE 6u
 #define OX_ERROR_NOT_ENOUGH_MEMORY 8u
 #define OX_ERROR_NOT_SAME_DEVICE 17u
+#define OX_ERROR_NOT_READY 21u /* a FIFO opened for writing that nobody reads; a device that is not there */
 #define OX_ERROR_WRITE_FAULT 29u
 #define OX_ERROR_READ_FAULT 30u
 #define OX_ERROR_GEN_FAILURE 31u
@@ -115,6 +116,7 @@ typedef struct OxPoint {
 #define OX_ERROR_NOT_SUPPORTED 50u
 #define OX_ERROR_FILE_EXISTS 80u
 #define OX_ERROR_INVALID_PARAMETER 87u
+#define OX_ERROR_BROKEN_PIPE 109u /* a write to a pipe whose reader has gone */
 #define OX_ERROR_DISK_FULL 112u
 #define OX_ERROR_INVALID_NAME 123u
 #define OX_ERROR_NEGATIVE_SEEK 131u
@@ -401,6 +403,13 @@ OX_API OxHandle oxImageCreate(int32_t width, int32_t height, int32_t bitCount, u
 /* A 32-bit gray layer (layer 1) / a 1-bit mask (layer 2); otherwise as oxImageCreate. */
 OX_API OxHandle oxImageCreateGray(int32_t width, int32_t height, uint32_t *err) OX_NONNULL((3));
 OX_API OxHandle oxImageCreateMask(int32_t width, int32_t height, uint32_t *err) OX_NONNULL((3));
+
+/* Host call: the largest image, in pixels (width x height), that any call of the library may make from now
+ * on, in every thread; 0 (the initial setting) means no limit beyond the 32-bit sizes above. A host that
+ * opens documents from strangers sets it: every image constructor, and every call that makes an image
+ * (oxGetKavelTag decoding a tag, conversions, resampling, DIB conversions), then refuses a larger one with
+ * 0 and code 8 (not enough memory) before allocating anything for it. Returns the previous limit. */
+OX_API uint64_t oxSetImageLimit(uint64_t maxPixels);
 
 /* Fills `lock` from the image; 0 when the handle or `lock` is 0. */
 OX_API int32_t oxImageLock(OxHandle image, OxImageLockRec *lock);
@@ -968,8 +977,17 @@ OX_API void oxGetShiftLinePoint(const OxPoint *start, OxPoint *end, int32_t widt
  * file (a damaged file) ends the search: tags behind it are not found (0x20010006), and reading the cut-off
  * entry itself gives 0 with 38. */
 
-/* Creates `path` (an existing file is emptied) holding one entry, tag 0 with the value "0": 9 bytes.
- * `creator` is ignored. */
+/* Whole-file writes of this family and of the colour chart go through a temporary file beside the target,
+ * ".NAME.XXXXXXXX.tmp" (X random letters and digits, created exclusively, never through a link), flushed
+ * to the disk and renamed over the target, whose folder is then flushed too: a failure or a crash leaves
+ * the old file or the new one, never a torn or empty one. A writer first removes the temporary files of
+ * the same target that no live writer holds, so crashes leave at most one behind. The target keeps its
+ * permissions; a symbolic link is followed and stays a link, and a dangling one gets its file. A target
+ * that exists and is not a regular file is never replaced: a device, FIFO or socket gives 0 with 50
+ * (OX_ERROR_NOT_SUPPORTED), a folder 0 with 5. */
+
+/* Creates `path` holding one entry, tag 0 with the value "0": 9 bytes, replacing an existing file whole
+ * (written as above, while the old file is held open). `creator` is ignored. */
 OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint32_t *err) OX_NONNULL((3));
 
 /* Stores `value` (a zero-terminated string) under `tag` in the existing file `path`.
@@ -980,10 +998,8 @@ OX_API uint32_t oxCreateManagementFile(const char *path, uint32_t creator, uint3
  *   nothing else in the file changes.
  * - A present tag with a value of another length (also the growth of the last entry): the entry takes the
  *   new length and text where it stood, every other entry keeps its place in the order and its value, and
- *   the file grows or shrinks by the difference. It is written whole to a temporary file beside it (named
- *   .NAME.PID.N.tmp), flushed to the disk and renamed over the old file while the old file is held open,
- *   so a failure or a crash leaves either the old file or the new one. The file keeps its permissions; a
- *   symbolic link is followed and stays a link. A process that dies half-way may leave its temporary file.
+ *   the file grows or shrinks by the difference. It is written whole beside the old file and renamed over it
+ *   (as above) while the old file is held open.
  * A value longer than 255 bytes is refused with 0 and 87 before the file is opened. */
 OX_API uint32_t oxManagementFileAddTagString(const char *path, uint32_t tag, const char *value, uint32_t *err)
     OX_NONNULL((4));
@@ -1032,10 +1048,9 @@ OX_API uint32_t oxColorChartLoad(const char *path, OxColorChart *chart, uint32_t
  * 100 saves into a file that loading refuses), each channel's low byte twice, the name's length up to its
  * first zero but at most 15 (a name field with no zero in its first 15 bytes saves as 15 characters), and
  * the first 15 bytes of the name field. An existing read-only file is refused with 0 and 5 before
- * anything is written. The new file is written beside the old one (.NAME.PID.N.tmp), flushed to the disk
- * and renamed over it while the old one is held open exclusively, so a failure or a crash leaves either
- * the old chart or the new one; an existing file keeps its permissions, a symbolic link stays a link.
- * `creator` is ignored; the chart is not changed. Results: 1 or 0. err: 0 on success, else the reason. */
+ * anything is written. The new file is written beside the old one and renamed over it while the old one
+ * is held open exclusively, as the management file's whole-file writes are (above). `creator` is ignored;
+ * the chart is not changed. Results: 1 or 0. err: 0 on success, else the reason. */
 OX_API uint32_t oxColorChartSave(const char *path, const OxColorChart *chart, uint32_t creator, uint32_t *err)
     OX_NONNULL((4));
 

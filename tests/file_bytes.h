@@ -19,7 +19,7 @@
 #include <string>
 #include <vector>
 
-#include "document/file_replace.h"
+#include "core/file_replace.h"
 
 namespace oxtest {
 
@@ -72,9 +72,9 @@ inline unsigned file_mode(const std::string &path) {
 // call() with the n-th write of the file replacement failing as on a full disk.
 template <class F>
 auto with_failing_write(unsigned n, F call) {
-    ox::document::fail_write_for_test(n);
+    ox::core::fail_write_for_test(n);
     const auto r = call();
-    ox::document::fail_write_for_test(0);
+    ox::core::fail_write_for_test(0);
     return r;
 }
 
