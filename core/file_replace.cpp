@@ -272,8 +272,8 @@ int32_t Replacement::copy_from(OxFileHandle source, uint64_t offset, uint64_t co
 int32_t Replacement::commit(OxFileHandle like, bool replace, uint32_t *err) {
     if (in_place_) {
         committed_ = true;
-        if (!file_.close()) {
-            *err = last_error();
+        if (::close(fd_of(file_.release())) != 0 && errno != EINTR) {
+            *err = win_error_from_errno(errno);
             return 0;
         }
         *err = OX_ERROR_SUCCESS;
@@ -281,7 +281,9 @@ int32_t Replacement::commit(OxFileHandle like, bool replace, uint32_t *err) {
     }
     int fd = fd_of(file_.get());
     struct stat st;
-    if (like != OX_INVALID_FILE && fstat(fd_of(like), &st) == 0) {
+    const bool have_old = like != OX_INVALID_FILE ? fstat(fd_of(like), &st) == 0
+                                                  : replace && stat(target_.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (have_old) {
         if (fchmod(fd, st.st_mode & 07777) != 0) {
             *err = win_error_from_errno(errno);
             return 0;

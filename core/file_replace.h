@@ -59,8 +59,9 @@ public:
     // Copies `count` bytes of `source` from `offset` on to the end of what is written.
     int32_t copy_from(OxFileHandle source, uint64_t offset, uint64_t count, uint32_t *err);
 
-    // Flushes the temporary file to the disk and renames it over the target. `like` (when not
-    // OX_INVALID_FILE) is the open target, whose permissions and owner the new file takes. With `replace`
+    // Flushes the temporary file to the disk and renames it over the target. The new file takes the
+    // permissions and owner of `like`, the open target, or (OX_INVALID_FILE) of the target the path names
+    // now, when there is one. With `replace`
     // false the rename refuses a target that exists (183), for a target that was missing when the call
     // began. The rename is the one moment the target changes; the folder is flushed after it. In place,
     // commit only closes the target.

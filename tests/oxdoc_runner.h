@@ -51,7 +51,8 @@ protected:
         ASSERT_TRUE(fs::exists(tool_)) << "oxdoc is not built: " << tool_;
     }
     Outcome run(const std::vector<std::string> &args) {
-        std::string cmd = "cd " + quoted(dir_.path().string()) + " && " + quoted(tool_.string());
+        // A command that hangs fails after two minutes instead of holding up the suite.
+        std::string cmd = "cd " + quoted(dir_.path().string()) + " && timeout 120 " + quoted(tool_.string());
         for (const auto &a : args) cmd += " " + quoted(a);
         cmd += " >" + quoted(dir_.file(".out")) + " 2>" + quoted(dir_.file(".err"));
         int status = std::system(cmd.c_str());

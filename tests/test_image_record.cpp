@@ -59,6 +59,17 @@ TEST(ImageCreate, InvalidArgumentsAndOverflowsGiveZeroWithCodeZero) {
     }
 }
 
+// A host's pixel limit refuses larger images with 8 (a tag's decoding makes its image the same way).
+TEST(ImageCreate, PixelLimitRefusesLargerImagesWithCodeEight) {
+    uint32_t err = 0;
+    ASSERT_EQ(oxSetImageLimit(100 * 100), 0u);
+    EXPECT_EQ(oxImageCreateMask(101, 100, &err), 0u);
+    EXPECT_EQ(err, OX_ERROR_NOT_ENOUGH_MEMORY);
+    Handle at_limit(oxImageCreate(100, 100, 24, &err));
+    EXPECT_TRUE(at_limit);
+    EXPECT_EQ(oxSetImageLimit(0), 100u * 100u);
+}
+
 TEST(ImageLock, NullArgumentsAndHandleZero) {
     Handle img = make_image(2, 2, 8);
     OxImageLockRec lock{};

@@ -1,9 +1,11 @@
 // The built oxdoc's document commands, run as a user would: the demo road, listing, export, checking, and
 // clear failures on files that are not tagged documents or are damaged.
+#include <cstring>
 #include <fstream>
 #include <string>
 
 #include "oxdoc_runner.h"
+#include "png_files.h"
 
 namespace {
 
@@ -35,14 +37,83 @@ TEST_F(OxdocCommands, DemoWritesADocumentThatChecksAndReadsBack) {
     EXPECT_EQ(raw.size() % 4096, 0u);
 }
 
-TEST_F(OxdocCommands, SaveAppendsToATaggedDocumentAndKeepsItsTags) {
+// The offset of a tag's record, from the document's directory.
+uint32_t record_offset(const std::string &doc, uint16_t id) {
+    const auto *t = reinterpret_cast<const uint8_t *>(doc.data() + doc.size() - 2568);
+    for (int i = 0; i < 256; ++i) {
+        const uint8_t *e = t + 8 + 10 * i;
+        if ((e[0] | e[1] << 8) == id) return e[6] | e[7] << 8 | e[8] << 16 | static_cast<uint32_t>(e[9]) << 24;
+    }
+    return 0;
+}
+
+// Saving again writes the document anew: its content and another tag stay, the size does not grow. A
+// picture without ink stores no vector tag; an outline too large for one fails and changes nothing.
+TEST_F(OxdocCommands, SaveRewritesTheDocumentKeepingItsOtherTags) {
     ASSERT_EQ(run({"demo", "out"}).exit, 0);
-    const auto before = slurp(file("out/demo-cel.doc")).size();
-    // Saving again goes through append mode: the old trailer is reused, the new records replace the tags.
+    const std::string doc = file("out/demo-cel.doc");
+    uint32_t err = 0;
+    oxtest::Handle raw(oxAlloc(100, 0, &err));
+    std::memset(oxLock(raw.get()), 0x5A, 100);
+    ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 1u);
+    ASSERT_EQ(oxSetKavelTag(raw.get(), OX_TAG_RAW, &err), 1);
+    ASSERT_EQ(oxCloseKavelTag(1, &err), 1);
+    const auto size = slurp(doc).size();
     Outcome again = run({"save", std::string(OXDOC_TEST_ASSETS) + "/demo_cel.png", "out/demo-cel.doc"});
     ASSERT_EQ(again.exit, 0) << again.err;
-    EXPECT_GT(slurp(file("out/demo-cel.doc")).size(), before);
+    EXPECT_EQ(slurp(doc).size(), size);
+    ASSERT_EQ(run({"get", "out/demo-cel.doc", "0xFF01", "-o", "raw.bin"}).exit, 0);
+    EXPECT_EQ(slurp(file("raw.bin")).substr(0, 101), std::string(100, 0x5A) + '\0');
     EXPECT_EQ(run({"check", "out/demo-cel.doc"}).exit, 0);
+
+    oxtest::save_png(file("white.png"), {64, 48, std::vector<uint8_t>(64 * 48 * 3, 255)});
+    Outcome blank = run({"save", "white.png", "out/demo-cel.doc"});
+    EXPECT_EQ(blank.exit, 0);
+    EXPECT_NE(blank.out.find("no ink"), std::string::npos) << blank.out;
+    Outcome ls = run({"ls", "out/demo-cel.doc"});
+    EXPECT_EQ(ls.out.find("0xFF05"), std::string::npos) << ls.out;  // the old outline went with the old picture
+    EXPECT_NE(ls.out.find("0xFF01"), std::string::npos) << ls.out;
+
+    // 256 x 256 separate dots: 65536 contours, one more than a vector tag can count.
+    oxtest::Rgb dots{512, 512, std::vector<uint8_t>(512 * 512 * 3, 255)};
+    for (int y = 0; y < 512; y += 2)
+        for (int x = 0; x < 512; x += 2) std::memset(&dots.px[3 * (y * 512 + x)], 0, 3);
+    oxtest::save_png(file("dots.png"), dots);
+    const std::string before = slurp(doc);
+    Outcome dotted = run({"save", "dots.png", "out/demo-cel.doc"});
+    EXPECT_EQ(dotted.exit, 1);
+    EXPECT_NE(dotted.err.find("more than 65535 contours"), std::string::npos) << dotted.err;
+    EXPECT_EQ(slurp(doc), before);
+}
+
+// What oxdoc says names the file and the cause, where the library has one code for many.
+TEST_F(OxdocCommands, RefusalsNameTheFileAndTheCause) {
+    ASSERT_EQ(run({"demo", "out"}).exit, 0);
+    const std::string good = slurp(file("out/demo-cel.doc"));
+    const struct {
+        uint16_t id;
+        std::size_t at;  // byte of the record changed, counted from the id in front of the body
+        const char *command, *says;
+    } cases[] = {
+        {0xFF00, 1, "get", "bad.doc: tag 0xFF00: record begins with id 0xFF"},
+        {0xFF02, 4, "get", "bad.doc: tag 0xFF02: the image does not decode"},  // the TGA image type
+        {0xFF05, 3, "vector", "bad.doc: vector tag: outline length"},
+    };
+    for (const auto &c : cases) {
+        std::string doc = good;
+        doc[record_offset(doc, c.id) + c.at] ^= 0x40;
+        std::ofstream(file("bad.doc"), std::ios::binary) << doc;
+        std::vector<std::string> args{c.command, "bad.doc"};
+        if (std::string(c.command) == "get") args.push_back(std::to_string(c.id));
+        args.insert(args.end(), {"-o", "x"});
+        const Outcome r = run(args);
+        EXPECT_EQ(r.exit, 1);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+    EXPECT_NE(run({"get", "out/demo-cel.doc", "0x1234", "-o", "x"}).err.find("demo-cel.doc: no tag 0x1234 in it"),
+              std::string::npos);
+    const Outcome big = run({"--max-pixels", "100", "get", "out/demo-cel.doc", "0xFF02", "-o", "x.png"});
+    EXPECT_NE(big.err.find("a 160x120 image (19200 pixels), more than --max-pixels 100"), std::string::npos) << big.err;
 }
 
 TEST_F(OxdocCommands, RefusesWhatIsNotATaggedDocument) {

@@ -36,7 +36,8 @@ bool set_entry(OxColorChart &chart, std::vector<bool> &seen, long long index, co
         }
     }
     if (name.size() > kNameMax || name.find('\0') != std::string::npos) {
-        error = where + ": the name \"" + store::escaped(name.data(), name.size()) + "\" is longer than 15 bytes";
+        error = where + ": the name \"" + store::escaped(name.data(), name.size()) + "\" " +
+                (name.size() > kNameMax ? "is longer than 15 bytes" : "holds a NUL byte, which would end it early");
         return false;
     }
     seen[static_cast<std::size_t>(index)] = true;

@@ -9,8 +9,9 @@
 
 namespace oxdoc {
 
-// Whether `path` can be read as an input: false with "PATH: is a directory", or with the library's words
-// when it cannot be opened for reading ("PATH: no such file"). Pipes and devices are left to the reader.
+// Whether `path` can be read as an input (open_input in file_io.h): false with "PATH: is a directory",
+// "PATH: not a regular file (a FIFO)", or the library's words when it cannot be opened ("PATH: no such
+// file").
 bool check_input(const std::string &path, std::string &error);
 
 // Prints "oxdoc CMD: message" to stderr and returns kFailed (or `code`).
@@ -30,8 +31,11 @@ private:
     OxHandle h_;
 };
 
-// Writes bytes to a file through a temporary file in the same folder, renamed over the target once flushed.
-bool write_file_atomic(const std::string &path, const void *data, size_t size, std::string &error);
+// The largest picture or image tag, in pixels, that oxdoc decodes (--max-pixels; 0 = no limit). Setting it
+// sets the library's image limit too, so that no image above it is ever allocated.
+constexpr uint64_t kDefaultMaxPixels = 1ull << 28;  // 268 million: 16384 x 16384
+uint64_t max_pixels();
+void set_max_pixels(uint64_t pixels);
 
 // Makes a folder (and its parents) when missing.
 bool ensure_dir(const std::string &path, std::string &error);

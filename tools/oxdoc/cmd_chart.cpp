@@ -12,6 +12,7 @@
 #include "chart_text.h"
 #include "cli.h"
 #include "command_line.h"
+#include "file_io.h"
 #include "commands.h"
 #include "ox.h"
 #include "store_cli.h"
@@ -31,18 +32,14 @@ bool load_chart(const std::string &path, OxColorChart &chart) {
 }
 
 bool read_text(const std::string &path, std::string &text, std::string &error) {
-    FILE *f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = std::strerror(errno);
-        return false;
-    }
+    InputFile f = open_input(path, error);
+    if (!f) return false;
     char buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && static_cast<long>(text.size()) <= kTextLimit)
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0 && static_cast<long>(text.size()) <= kTextLimit)
         text.append(buf, n);
-    bool ok = !std::ferror(f) && static_cast<long>(text.size()) <= kTextLimit;
-    error = std::ferror(f) ? std::strerror(errno) : "larger than 16 MiB: not a colour chart";
-    std::fclose(f);
+    bool ok = !std::ferror(f.get()) && static_cast<long>(text.size()) <= kTextLimit;
+    error = path + ": " + (std::ferror(f.get()) ? std::strerror(errno) : "larger than 16 MiB: not a colour chart");
     return ok;
 }
 
@@ -54,7 +51,7 @@ bool ends_with(std::string s, const char *suffix) {
 
 int load(const std::string &path, const std::string &from) {
     std::string text, error;
-    if (!read_text(from, text, error)) return report("chart", from, error, kFailed);
+    if (!read_text(from, text, error)) return fail("chart", error);
     bool json = ends_with(from, ".json");
     if (!json && !ends_with(from, ".csv")) {  // otherwise by its first character
         auto first = std::find_if(text.begin(), text.end(), [](unsigned char c) { return !std::isspace(c); });
@@ -64,7 +61,7 @@ int load(const std::string &path, const std::string &from) {
     if (!(json ? chart::read_json(text, *chart, error) : chart::read_csv(text, *chart, error)))
         return report("chart", from, error, kFailed);
     uint32_t err = 0;
-    if (!oxColorChartSave(path.c_str(), chart.get(), 0, &err)) return report("chart", path, store::error_text(err), kFailed);
+    if (!oxColorChartSave(path.c_str(), chart.get(), 0, &err)) return fail("chart", file_error(path, err));
     std::printf("%s: %u colours written from %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, from.c_str());
     return kOk;
 }
@@ -87,7 +84,7 @@ int cmd_chart(const Invocation &inv) {
     if (!load_chart(path, *chart)) return kFailed;
     if (action == "png") {
         if (!chart::write_swatch_png(pos[2], *chart, error)) return fail("chart", error);  // the message names the file
-        std::printf("%s: %u colours drawn -> %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, pos[2].c_str());
+        if (pos[2] != "-") std::printf("%s: %u colours drawn -> %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, pos[2].c_str());
         return kOk;
     }
     if (inv.has("--json")) chart::write_json(stdout, *chart);

@@ -36,7 +36,8 @@ int cmd_demo(const Invocation &inv) {
     const std::string doc = dir + "/demo-cel.doc";
     std::filesystem::remove(doc);  // each run makes the document anew
     std::printf("== saving %s as a tagged document\n", picture.c_str());
-    if (!save_document(picture, doc, error)) return fail("demo", error);
+    bool vector_stored = false;
+    if (!save_document(picture, doc, vector_stored, error)) return fail("demo", error);
     std::printf("\n== oxdoc ls %s\n", doc.c_str());
     if (run_command("ls", {doc}) != kOk) return kFailed;
     std::printf("\n== oxdoc check %s\n", doc.c_str());

@@ -10,6 +10,7 @@
 #include "cli.h"
 #include "command_line.h"
 #include "commands.h"
+#include "file_io.h"
 #include "ox.h"
 #include "store_cli.h"
 
@@ -116,7 +117,7 @@ int cmd_mgmt(const Invocation &inv) {
         if (stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return report("mgmt", path, "is a directory", kFailed);
         if (lstat(path.c_str(), &st) == 0 && !inv.has("--force"))
             return report("mgmt", path, "already exists; --force replaces it", kFailed);
-        if (!oxCreateManagementFile(path.c_str(), 0, &err)) return report("mgmt", path, store::error_text(err), kFailed);
+        if (!oxCreateManagementFile(path.c_str(), 0, &err)) return fail("mgmt", file_error(path, err));
         std::printf("%s: created, tag 0 = \"0\"\n", path.c_str());
         return kOk;
     }

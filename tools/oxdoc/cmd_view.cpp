@@ -84,9 +84,8 @@ int cmd_view(const Invocation &a) {
         return a.usage_error("'" + a.value("--size") + "' is not a size (WIDTHxHEIGHT)");
 
     const std::string &picture = a.positional[0];
-    if (!check_input(picture, error)) return fail("view", error);
     OwnedHandle image(read_png(picture, error));
-    if (!image) return fail("view", picture + ": " + error);
+    if (!image) return fail("view", error);
     OxImageLockRec lock;
     oxImageLock(image.get(), &lock);
     const int64_t w = lock.header->width, h = lock.header->height;
@@ -116,8 +115,9 @@ int cmd_view(const Invocation &a) {
         rgb[3 * i + 2] = static_cast<uint8_t>(colors[i] >> 16);
     }
     if (!write_pixels_png(a.value("-o"), W, H, 3, rgb.data(), error)) return fail("view", error);
-    std::printf("%s (%lldx%lld) drawn at %dx%d -> %s\n", picture.c_str(), static_cast<long long>(w),
-                static_cast<long long>(h), W, H, a.value("-o").c_str());
+    if (a.value("-o") != "-")
+        std::printf("%s (%lldx%lld) drawn at %dx%d -> %s\n", picture.c_str(), static_cast<long long>(w),
+                    static_cast<long long>(h), W, H, a.value("-o").c_str());
     return kOk;
 }
 

@@ -2,8 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
 #include <cstring>
 
+#include "cli.h"
 #include "ox.h"
 
 namespace oxdoc {
@@ -71,12 +75,15 @@ int Invocation::usage_error(const std::string &message) const {
 
 void print_help(const Command *command, std::FILE *to) {
     if (!command) {
-        std::fprintf(to, "usage: oxdoc COMMAND [ARGS...]\n"
+        std::fprintf(to, "usage: oxdoc [--max-pixels N] COMMAND [ARGS...]\n"
                          "       oxdoc COMMAND --help\n"
                          "       oxdoc --version\n\n"
                          "Inspect and make tagged documents, management files and colour charts with the oxwUtl "
                          "library.\n\ncommands:\n");
         for (const Command &c : command_table()) std::fprintf(to, "  %-10s %s\n", c.name, c.summary);
+        std::fprintf(to, "\noptions before COMMAND:\n  --max-pixels N  decode no picture or image tag of more "
+                         "than N pixels (default %llu; 0: no limit)\n",
+                     static_cast<unsigned long long>(kDefaultMaxPixels));
         std::fprintf(to, "\nExit codes: 0 success, 1 the operation failed, 2 usage error.\n");
         return;
     }
@@ -130,7 +137,29 @@ int run_command(const std::string &name, const Args &args) {
     return c->run(inv);
 }
 
+// Takes "--max-pixels N" from the front of the arguments (before the command word) and applies it, or the
+// default. False with a message for a value that is not a count.
+bool take_max_pixels(int &argc, char **&argv) {
+    uint64_t pixels = kDefaultMaxPixels;
+    if (argc > 1 && std::strcmp(argv[1], "--max-pixels") == 0) {
+        const std::string value = argc > 2 ? argv[2] : "";
+        errno = 0;
+        pixels = std::strtoull(value.c_str(), nullptr, 10);
+        if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos || errno == ERANGE) {
+            std::fprintf(stderr, "oxdoc: --max-pixels needs a count of pixels, not '%s'\n", value.c_str());
+            return false;
+        }
+        argc -= 2;
+        argv += 2;
+    }
+    set_max_pixels(pixels);
+    return true;
+}
+
 int run_main(int argc, char **argv) {
+    // A reader that goes away (oxdoc get ... -o - | head) makes a write fail with a message, not kill us.
+    std::signal(SIGPIPE, SIG_IGN);
+    if (!take_max_pixels(argc, argv)) return kUsage;
     const std::string word = argc > 1 ? argv[1] : "";
     if (word == "-h" || word == "--help" || word == "help") {
         const Command *c = argc > 2 ? find_command(argv[2]) : nullptr;

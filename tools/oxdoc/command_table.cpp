@@ -9,25 +9,27 @@ const std::vector<Command> &command_table() {
         {"ls", "DOC [--json]", "list the tags of a document (id, name, size, offset)",
          {{"--json", nullptr, "print JSON instead of a table"}}, nullptr, 1, 1, cmd_ls},
         {"get", "DOC ID -o OUT", "write one tag: an image tag as PNG, a raw tag as its bytes",
-         {{"-o", "OUT", "the file to write", true}}, "ID is decimal or 0x hex (0xFF02).", 2, 2, cmd_get},
+         {{"-o", "OUT", "the file to write; - for standard output", true}}, "ID is decimal or 0x hex (0xFF02).", 2, 2, cmd_get},
         {"thumbs", "DOC -o DIR", "write both thumbnails as PNG",
          {{"-o", "DIR", "the folder for thumb-small.png and thumb-large.png, made when missing", true}}, nullptr, 1,
          1, cmd_thumbs},
         {"vector", "DOC -o OUT.svg", "draw the outline vectors as SVG",
-         {{"-o", "OUT.svg", "the file to write", true}},
+         {{"-o", "OUT.svg", "the file to write; - for standard output", true}},
          "The canvas has the picture's size when the document's content is a PNG picture, as oxdoc save makes "
          "it; otherwise it spans the vectors. A contour of fewer than three distinct points (a dot or a line one "
          "pixel wide) is drawn as the box of its pixels.",
          1, 1, cmd_vector},
         {"save", "PICTURE.png DOC", "store thumbnails and vectors into DOC (created when new)", {},
-         "A new DOC holds the picture file as its content, then the tags. An existing DOC gets the tags behind "
-         "its content; a tagged one keeps the tags it has.",
+         "A new DOC holds the picture file as its content, then the tags. An existing DOC is written anew beside "
+         "itself and renamed over it, so that a crash or a full disk leaves it as it was: it keeps its content and "
+         "every other tag, and the thumbnails and vector tag are replaced. A picture without ink gets no vector "
+         "tag.",
          2, 2, cmd_save},
         {"check", "DOC", "verify the trailer and every tag record; exit 1 on a problem", {}, nullptr, 1, 1,
          cmd_check},
         {"view", "PICTURE.png -o OUT.png [--zoom Z | --size WxH]",
          "draw a picture as a host's canvas view does and write the view as PNG",
-         {{"-o", "OUT.png", "the file to write", true},
+         {{"-o", "OUT.png", "the file to write; - for standard output", true},
           {"--zoom", "Z", "a zoom: 3, 1/4, 2/3 or 1.5 (default 1)"},
           {"--size", "WxH", "the window's size instead of a zoom"}},
          nullptr, 1, 1, cmd_view},

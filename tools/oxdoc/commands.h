@@ -36,7 +36,10 @@ int cmd_settings(const Invocation &inv);  // the settings store
 bool write_demo_text(const std::string &dir, std::string &error);
 
 // The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
-// into `doc_path`, which is created (holding the picture file as its content) when missing.
-bool save_document(const std::string &picture, const std::string &doc_path, std::string &error);
+// into `doc_path`, which is created (holding the picture file as its content) when missing. The document is
+// written anew beside the old one and renamed over it; it keeps its content and every other tag. A picture
+// without ink has no outline: it gets no vector tag (an old one is dropped) and `vector_stored` is false.
+bool save_document(const std::string &picture, const std::string &doc_path, bool &vector_stored,
+                   std::string &error);
 
 }  // namespace oxdoc

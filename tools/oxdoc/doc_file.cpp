@@ -1,11 +1,9 @@
 #include "doc_file.h"
 
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <memory>
 
-#include "cli.h"
+#include "file_io.h"
 #include "ox.h"
 #include "store_cli.h"
 
@@ -15,25 +13,22 @@ namespace {
 uint16_t le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
 uint32_t le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
 uint32_t be32(const uint8_t *p) { return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
+void put_le(uint8_t *p, uint32_t v, int bytes) {
+    for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
+}
 
-struct FileCloser {
-    void operator()(FILE *f) const { std::fclose(f); }
-};
+bool read_at(std::FILE *f, uint64_t offset, void *buffer, std::size_t size) {
+    return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0 && std::fread(buffer, 1, size, f) == size;
+}
 
 }  // namespace
 
-bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
-    if (!check_input(path, error)) return false;
-    std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        error = path + ": " + std::strerror(errno);
-        return false;
-    }
-    if (std::fseek(f.get(), 0, SEEK_END) != 0) {
+bool read_doc(std::FILE *f, const std::string &path, DocFile &doc, std::string &error) {
+    if (fseeko(f, 0, SEEK_END) != 0) {
         error = path + ": cannot seek";
         return false;
     }
-    const long size = std::ftell(f.get());
+    const off_t size = ftello(f);
     if (size < 0) {
         error = path + ": cannot tell its size";
         return false;
@@ -44,8 +39,7 @@ bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
         return false;
     }
     uint8_t t[kTrailerSize];
-    if (std::fseek(f.get(), size - static_cast<long>(kTrailerSize), SEEK_SET) != 0 ||
-        std::fread(t, 1, kTrailerSize, f.get()) != kTrailerSize) {
+    if (!read_at(f, doc.file_size - kTrailerSize, t, kTrailerSize)) {
         error = path + ": cannot read the trailer";
         return false;
     }
@@ -63,14 +57,53 @@ bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
     return true;
 }
 
+bool read_doc(const std::string &path, DocFile &doc, std::string &error) {
+    InputFile f = open_input(path, error);
+    return f && read_doc(f.get(), path, doc, error);
+}
+
 bool content_png_size(const std::string &path, uint32_t &width, uint32_t &height) {
-    std::unique_ptr<FILE, FileCloser> f(std::fopen(path.c_str(), "rb"));
+    std::string ignored;
+    InputFile f = open_input(path, ignored);
     uint8_t head[24];  // signature, then the IHDR chunk's length, type, width and height
     if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
     if (std::memcmp(head, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) != 0) return false;
     width = be32(head + 16);
     height = be32(head + 20);
     return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;  // PNG limits
+}
+
+std::string record_problem(std::FILE *f, const DocFile &doc, const TagEntry &t) {
+    const uint64_t body_end = doc.file_size - kTrailerSize;  // tag records lie in front of the trailer
+    if (uint64_t{t.offset} + 2 + t.size > body_end)
+        return "record at " + std::to_string(t.offset) + " of " + std::to_string(t.size) +
+               " bytes runs past the tag area (" + std::to_string(body_end) + " bytes)";
+    uint8_t id_bytes[2];
+    if (!read_at(f, t.offset, id_bytes, 2)) return "cannot read its record";
+    const unsigned stored = id_bytes[0] << 8 | id_bytes[1];
+    if (stored != t.id) return "record begins with id " + hex_id(stored);
+    return {};
+}
+
+bool image_tag_size(std::FILE *f, const TagEntry &t, uint32_t &width, uint32_t &height) {
+    uint8_t header[18];  // the body's TGA header: width and height at 12 and 14, little-endian
+    if (t.size < sizeof header || !read_at(f, uint64_t{t.offset} + 2, header, sizeof header)) return false;
+    width = le16(header + 12);
+    height = le16(header + 14);
+    return true;
+}
+
+std::vector<uint8_t> make_trailer(uint8_t version, const std::vector<TagEntry> &tags) {
+    std::vector<uint8_t> t(kTrailerSize, 0);
+    std::memcpy(t.data(), "KAVEL", 5);
+    t[6] = version;
+    for (std::size_t i = 0; i < tags.size() && i < kDirectoryEntries; ++i) {
+        uint8_t *e = t.data() + 8 + 10 * i;
+        put_le(e, tags[i].id, 2);
+        put_le(e + 2, tags[i].size, 4);
+        put_le(e + 6, tags[i].offset, 4);
+    }
+    return t;
 }
 
 const char *tag_name(uint16_t id) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -24,9 +25,21 @@ struct DocFile {
     std::vector<TagEntry> tags;  // the non-empty directory entries, in directory order
 };
 
-// Reads the trailer of `path`. Returns false with a message when the file cannot be read or is not a tagged
-// document (too short, no magic).
+// Reads the trailer of the open document `f` (`path` names it in messages). Returns false with a message
+// when the file cannot be read or is not a tagged document (too short, no magic).
+bool read_doc(std::FILE *f, const std::string &path, DocFile &doc, std::string &error);
+// The same, opening `path` itself (a regular file only).
 bool read_doc(const std::string &path, DocFile &doc, std::string &error);
+
+// What is wrong with the record of `t` in the open document: "" when it lies wholly in front of the
+// trailer and begins with its id, else the reason ("record begins with id 0xFF07").
+std::string record_problem(std::FILE *f, const DocFile &doc, const TagEntry &t);
+
+// The width and height in the header of an image tag's body; false when they cannot be read.
+bool image_tag_size(std::FILE *f, const TagEntry &t, uint32_t &width, uint32_t &height);
+
+// A trailer listing `tags` (their slots in order from 0), with `version` as its version byte.
+std::vector<uint8_t> make_trailer(uint8_t version, const std::vector<TagEntry> &tags);
 
 // The width and height in the PNG header that `path` begins with, when its content is a PNG picture (as
 // oxdoc save makes a new document); false otherwise.

@@ -4,18 +4,15 @@
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <vector>
 
 #include "cli.h"
+#include "file_io.h"
 
 namespace oxdoc {
 namespace {
-
-struct FileCloser {
-    void operator()(FILE *f) const { std::fclose(f); }
-};
-using File = std::unique_ptr<FILE, FileCloser>;
 
 // libpng reports errors by longjmp; the handler keeps the message for the caller. Our own messages are
 // whole sentences; libpng's own are named as what they are.
@@ -25,7 +22,7 @@ constexpr const char *kReadError = "the file cannot be read";
 void on_png_error(png_structp png, png_const_charp msg) {
     auto *error = static_cast<std::string *>(png_get_error_ptr(png));
     const bool ours = std::strcmp(msg, kTruncated) == 0 || std::strcmp(msg, kReadError) == 0;
-    if (error) *error = ours ? msg : std::string("damaged PNG: ") + msg;
+    if (error && error->empty()) *error = ours ? msg : std::string("damaged PNG: ") + msg;
     png_longjmp(png, 1);
 }
 
@@ -36,20 +33,70 @@ void read_exactly(png_structp png, png_bytep out, size_t n) {
 }
 void on_png_warning(png_structp, png_const_charp) {}
 
+// Writing: libpng's own message is kept when no write failed first.
+void on_png_write_error(png_structp png, png_const_charp msg) {
+    auto *error = static_cast<std::string *>(png_get_error_ptr(png));
+    if (error->empty()) *error = msg;
+    png_longjmp(png, 1);
+}
+
+// Where the encoder's bytes go; a failed write keeps the Output's message and ends the encoding.
+struct Sink {
+    Output out;
+    std::string error;
+};
+void sink_write(png_structp png, png_bytep data, png_size_t size) {
+    auto *sink = static_cast<Sink *>(png_get_io_ptr(png));
+    if (!sink->out.write(data, size, sink->error)) png_error(png, "write failed");
+}
+void sink_flush(png_structp) {}
+
+// The bytes of row y: a row of the source itself, or `scratch` filled with it.
+using RowSource = std::function<const uint8_t *(int32_t y, uint8_t *scratch)>;
+
+// Encodes one row at a time, so that no more than a row is held besides the source.
+bool write_png_rows(const std::string &path, int32_t width, int32_t height, int channels, const RowSource &row,
+                    std::string &error) {
+    // Kept outside the frame: what changes between setjmp and longjmp must not live in registers.
+    auto sink = std::make_unique<Sink>();
+    if (!sink->out.open(path, error)) return false;
+    std::vector<uint8_t> scratch(static_cast<std::size_t>(width) * channels);
+    error.clear();
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &error, on_png_write_error, on_png_warning);
+    png_infop info = png ? png_create_info_struct(png) : nullptr;
+    if (!info) {
+        png_destroy_write_struct(&png, nullptr);
+        error = path + ": out of memory";
+        return false;
+    }
+    if (setjmp(png_jmpbuf(png))) {
+        png_destroy_write_struct(&png, &info);
+        error = sink->error.empty() ? path + ": " + error : sink->error;
+        return false;
+    }
+    png_set_write_fn(png, sink.get(), sink_write, sink_flush);
+    png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8,
+                 channels == 3 ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_GRAY, PNG_INTERLACE_NONE,
+                 PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+    png_write_info(png, info);
+    for (int32_t y = 0; y < height; ++y) png_write_row(png, row(y, scratch.data()));
+    png_write_end(png, info);
+    png_destroy_write_struct(&png, &info);
+    return sink->out.commit(error);
+}
+
 }  // namespace
 
 OxHandle read_png(const std::string &path, std::string &error) {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return 0;
-    }
+    InputFile f = open_input(path, error);
+    if (!f) return 0;
     png_byte signature[8];
     const size_t got = std::fread(signature, 1, sizeof signature, f.get());
     if (got < sizeof signature || png_sig_cmp(signature, 0, sizeof signature) != 0) {
-        error = got == 0 && !std::ferror(f.get()) ? "empty file, not a PNG" : "not a PNG";
+        error = path + (got == 0 && !std::ferror(f.get()) ? ": empty file, not a PNG" : ": not a PNG");
         return 0;
     }
+    error.clear();
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &error, on_png_error, on_png_warning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
     if (!info) {
@@ -63,13 +110,19 @@ OxHandle read_png(const std::string &path, std::string &error) {
     if (setjmp(png_jmpbuf(png))) {
         png_destroy_read_struct(&png, &info, nullptr);
         oxFree(image);
-        if (error.empty()) error = "not a readable PNG";
+        error = path + ": " + (error.empty() ? "not a readable PNG" : error);
         return 0;
     }
     png_set_read_fn(png, f.get(), read_exactly);
     png_set_sig_bytes(png, sizeof signature);
     png_set_user_limits(png, 65535, 65535);
     png_read_info(png, info);
+    const uint64_t pixels = uint64_t{png_get_image_width(png, info)} * png_get_image_height(png, info);
+    if (max_pixels() != 0 && pixels > max_pixels()) {
+        error = std::to_string(png_get_image_width(png, info)) + "x" + std::to_string(png_get_image_height(png, info)) +
+                " pixels (" + std::to_string(pixels) + "), more than --max-pixels " + std::to_string(max_pixels());
+        png_error(png, "too large");
+    }
     // Normalise every PNG to 8-bit RGB: expand palettes and low depths, drop 16-bit precision, gray to RGB,
     // and compose any alpha over white as a cel would be seen on paper.
     png_set_expand(png);
@@ -100,52 +153,35 @@ OxHandle read_png(const std::string &path, std::string &error) {
 bool write_png(const std::string &path, OxHandle image, std::string &error) {
     OxImageLockRec lock;
     if (!oxImageLock(image, &lock)) {
-        error = "no image";
+        error = path + ": no image";
         return false;
     }
     const OxImageHeader hdr = *lock.header;
     const bool rgb = (hdr.bitCount == 24 || hdr.bitCount == 32) && hdr.layer != OX_LAYER_GRAY;
-    const int channels = rgb ? 3 : 1;
-    std::vector<uint8_t> out(static_cast<size_t>(hdr.width) * channels * hdr.height);
-    for (int32_t y = 0; y < hdr.height; ++y) {
-        uint8_t *o = out.data() + static_cast<size_t>(y) * hdr.width * channels;
-        const uint8_t *row = lock.pixels + static_cast<size_t>(y) * lock.rowBytes;
+    const RowSource row = [&](int32_t y, uint8_t *o) -> const uint8_t * {
+        const uint8_t *src = lock.pixels + static_cast<size_t>(y) * lock.rowBytes;
+        if (hdr.bitCount == 24) return src;  // red, green, blue already
         for (int32_t x = 0; x < hdr.width; ++x) {
             switch (hdr.bitCount) {
-            case 1: *o++ = (row[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0; break;
-            case 8: *o++ = row[x]; break;
-            case 24: std::memcpy(o, row + 3 * x, 3), o += 3; break;
+            case 1: o[x] = (src[x >> 3] >> (7 - (x & 7))) & 1 ? 255 : 0; break;
+            case 8: o[x] = src[x]; break;
             default:
-                if (rgb) {
-                    std::memcpy(o, row + 4 * x + 1, 3), o += 3;
-                } else {
-                    *o++ = row[4 * x];
-                }
+                if (rgb) std::memcpy(o + 3 * x, src + 4 * x + 1, 3);
+                else o[x] = src[4 * x];
             }
         }
-    }
+        return o;
+    };
+    const bool ok = write_png_rows(path, hdr.width, hdr.height, rgb ? 3 : 1, row, error);
     oxImageUnlock(&lock);
-    return write_pixels_png(path, hdr.width, hdr.height, channels, out.data(), error);
+    return ok;
 }
 
 bool write_pixels_png(const std::string &path, int32_t width, int32_t height, int channels, const uint8_t *pixels,
                       std::string &error) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = static_cast<png_uint_32>(width);
-    image.height = static_cast<png_uint_32>(height);
-    image.format = channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_GRAY;
-    // Encoded in memory first, into room for the largest stream the pixels can give, then written through
-    // a temporary file renamed over the target, so that a failure leaves no half-written picture.
-    png_alloc_size_t size = PNG_IMAGE_PNG_SIZE_MAX(image);
-    std::vector<uint8_t> encoded(size);
-    if (!png_image_write_to_memory(&image, encoded.data(), &size, 0, pixels, 0, nullptr)) {
-        error = path + ": " + (image.message[0] ? image.message : "the PNG could not be encoded");
-        png_image_free(&image);
-        return false;
-    }
-    return write_file_atomic(path, encoded.data(), size, error);
+    const std::size_t stride = static_cast<std::size_t>(width) * channels;
+    return write_png_rows(path, width, height, channels,
+                          [&](int32_t y, uint8_t *) { return pixels + static_cast<std::size_t>(y) * stride; }, error);
 }
 
 }  // namespace oxdoc

@@ -1,0 +1,277 @@
+// Whole-file writes of the library and of oxdoc: writers killed at random moments and writers on a full disk
+// leave the old file or the new one and at most one temporary file; links, devices and FIFOs are never
+// replaced by a file; oxdoc refuses inputs that are not files; a huge tag costs oxdoc little more than its
+// decoded picture.
+#include <fcntl.h>
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+
+#include <array>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "file_bytes.h"
+#include "oxdoc_runner.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using oxtest::Bytes;
+using oxtest::Handle;
+using oxtest::Outcome;
+using oxtest::read_bytes;
+using oxtest::write_bytes;
+
+// Random kills per writer; scripts/kill-campaign.sh sets a few hundred.
+int kills_per_writer() {
+    const char *v = std::getenv("OXWUTL_KILLS");
+    return v && std::atoi(v) > 0 ? std::atoi(v) : 20;
+}
+
+// Runs oxdoc in a child with its output thrown away.
+pid_t spawn(const fs::path &tool, const std::vector<std::string> &args) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1), dup2(null, 2);
+        std::vector<char *> argv{const_cast<char *>(tool.c_str())};
+        for (const auto &a : args) argv.push_back(const_cast<char *>(a.c_str()));
+        argv.push_back(nullptr);
+        execv(tool.c_str(), argv.data());
+        _exit(127);
+    }
+    return pid;
+}
+
+bool succeeded(pid_t pid) {
+    int status = 0;
+    return pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// The temporary files of "target" in `dir`.
+int temp_files(const fs::path &dir) {
+    int n = 0;
+    for (const std::string &e : oxtest::folder_names(dir)) n += e.rfind(".target.", 0) == 0 && e.ends_with(".tmp");
+    return n;
+}
+
+// A management file of three entries: every writer starts from it (oxdoc save takes it as untagged content).
+const Bytes kSeed = {0, 0, 0, 0, 1, 0, 0, 0, '0', 1, 0, 0, 0, 1, 0, 0, 0, 'x', 2, 0, 0, 0, 2, 0, 0, 0, 'o', 'k'};
+
+// A whole-file writer: it makes version k (0 or 1) of its target by a library call or by running oxdoc.
+struct Writer {
+    const char *name;
+    std::function<bool(const std::string &target, unsigned k)> call;
+    std::function<std::vector<std::string>(const std::string &target, unsigned k)> oxdoc;
+};
+
+class FileWrites : public oxtest::OxdocCommands {
+protected:
+    void SetUp() override {
+        OxdocCommands::SetUp();
+        fs::copy_file(std::string(OXDOC_TEST_ASSETS) + "/demo_cel.png", file("p0.png"));
+        ASSERT_EQ(run({"view", "p0.png", "--zoom", "2", "-o", "p1.png"}).exit, 0);
+        std::mt19937 rng(5);
+        uint32_t err = 0;
+        for (unsigned k = 0; k < 2; ++k) {
+            const std::string doc = file("d" + std::to_string(k) + ".doc");
+            ASSERT_EQ(run({"save", "p" + std::to_string(k) + ".png", doc}).exit, 0);
+            // A large image tag too, so that writing its PNG takes a while.
+            Handle image(oxImageCreate(1024, 768, 24, &err));
+            oxtest::fill_random(image.get(), rng);
+            ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err), 1u);
+            ASSERT_EQ(oxSetKavelTag(image.get(), 0x0100, &err), 1);
+            ASSERT_EQ(oxCloseKavelTag(1, &err), 1);
+            charts_[k] = std::make_unique<OxColorChart>();
+            for (auto &e : charts_[k]->entries) e = {static_cast<uint16_t>(rng() & 0xFF), 0, static_cast<uint16_t>(k), "c"};
+        }
+    }
+
+    std::vector<Writer> writers() {
+        auto ok = [](uint32_t r) { return r != 0; };
+        return {
+            {"management file created (or a tag appended)",
+             [=](const std::string &t, unsigned k) {
+                 uint32_t e;
+                 return ok(k ? oxCreateManagementFile(t.c_str(), 0, &e)
+                             : oxManagementFileAddTagString(t.c_str(), 9, "appended", &e));
+             },
+             {}},
+            {"management value of another length",
+             [=](const std::string &t, unsigned k) {
+                 uint32_t e;
+                 return ok(oxManagementFileAddTagString(t.c_str(), 1, k ? "a value grown long" : "short", &e));
+             },
+             {}},
+            {"colour chart saved",
+             [=, this](const std::string &t, unsigned k) {
+                 uint32_t e;
+                 return ok(oxColorChartSave(t.c_str(), charts_[k].get(), 0, &e));
+             },
+             {}},
+            {"oxdoc save", {}, [this](const std::string &t, unsigned k) {
+                 return std::vector<std::string>{"save", file("p" + std::to_string(k) + ".png"), t};
+             }},
+            {"oxdoc get, a PNG", {}, [this](const std::string &t, unsigned k) {
+                 return std::vector<std::string>{"get", file("d" + std::to_string(k) + ".doc"), "0x0100", "-o", t};
+             }},
+            {"oxdoc vector, an SVG", {}, [this](const std::string &t, unsigned k) {
+                 return std::vector<std::string>{"vector", file("d" + std::to_string(k) + ".doc"), "-o", t};
+             }},
+        };
+    }
+
+    bool write_version(const Writer &w, const std::string &target, unsigned k) {
+        return w.call ? w.call(target, k) : succeeded(spawn(tool_, w.oxdoc(target, k)));
+    }
+
+    // Versions 0 and 1 of "target": from the seed, version 0, then 1, then 0 again, after which each is what
+    // the writer makes of the other.
+    std::array<Bytes, 2> versions(const Writer &w) {
+        write_bytes(file("target"), kSeed);
+        std::array<Bytes, 2> v;
+        for (unsigned k : {0u, 1u, 0u}) {
+            EXPECT_TRUE(write_version(w, file("target"), k));
+            v[k] = read_bytes(file("target"));
+        }
+        EXPECT_NE(v[0], v[1]);
+        return v;
+    }
+
+    std::unique_ptr<OxColorChart> charts_[2];
+};
+
+TEST_F(FileWrites, KilledWritersLeaveTheOldOrTheNewFileAndAtMostOneTemporaryFile) {
+    std::mt19937 rng(2024);
+    const std::string target = file("target");
+    for (const Writer &w : writers()) {
+        SCOPED_TRACE(w.name);
+        const auto start = std::chrono::steady_clock::now();
+        const auto v = versions(w);
+        // Kills land within the time one write takes; a library writer writes in a loop until killed.
+        const auto span = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - start);
+        const auto span_us = static_cast<unsigned>(std::max<int64_t>(2000, span.count() / 2));
+        for (int round = 0; round < kills_per_writer(); ++round) {
+            write_bytes(target, v[round % 2]);
+            const unsigned next = (round + 1) % 2;
+            const pid_t child = w.call ? fork() : spawn(tool_, w.oxdoc(target, next));
+            if (child == 0)
+                for (unsigned i = next;; ++i) w.call(target, i % 2);
+            usleep(rng() % span_us);
+            kill(child, SIGKILL);
+            waitpid(child, nullptr, 0);
+            const Bytes now = read_bytes(target);
+            ASSERT_TRUE(now == v[0] || now == v[1]) << "round " << round << ": " << now.size() << " bytes";
+            ASSERT_LE(temp_files(dir_.path()), 1) << "round " << round;
+        }
+        // Each writer removes the stale files it finds; one of these two writes replaces the file whole.
+        ASSERT_TRUE(write_version(w, target, 0) && write_version(w, target, 1));
+        EXPECT_EQ(temp_files(dir_.path()), 0);
+    }
+}
+
+TEST_F(FileWrites, AFullDiskLeavesTheOldFileAndNothingBesideIt) {
+    const fs::path full = dir_.path() / "full";
+    fs::create_directory(full);
+    const std::string target = (full / "target").string();
+    for (const Writer &w : writers()) {
+        SCOPED_TRACE(w.name);
+        const auto v = versions(w);
+        const pid_t child = fork();
+        if (child == 0) {
+            // A small file system of our own, filled up once the old file is on it.
+            const int flags = CLONE_NEWNS | (geteuid() == 0 ? 0 : CLONE_NEWUSER);
+            if (unshare(flags) != 0 || mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+                mount("tmpfs", full.c_str(), "tmpfs", 0, ("size=" + std::to_string(v[0].size() + 65536)).c_str()) != 0)
+                _exit(77);
+            write_bytes(target, v[0]);
+            const int fill = open((full / "filler").c_str(), O_WRONLY | O_CREAT, 0600);
+            static const char block[4096] = {};
+            for (std::size_t n = sizeof block; n > 0;)
+                if (write(fill, block, n) <= 0) n /= 2;
+            const bool wrote = write_version(w, target, 1);
+            _exit(wrote ? 1 : read_bytes(target) != v[0] ? 2 : temp_files(full) != 0 ? 3 : 0);
+        }
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (WEXITSTATUS(status) == 77) GTEST_SKIP() << "no private mount of a small file system here";
+        EXPECT_EQ(WEXITSTATUS(status), 0) << "1: the write succeeded, 2: the old file changed, 3: a temporary was left";
+    }
+}
+
+TEST_F(FileWrites, LinksDevicesAndFifosAreNeverReplacedByAFile) {
+    uint32_t err = 0;
+    // A dangling link gets its file, and stays a link.
+    ASSERT_EQ(symlink("real.pmcc", file("link.pmcc").c_str()), 0);
+    EXPECT_EQ(oxColorChartSave(file("link.pmcc").c_str(), charts_[0].get(), 0, &err), 1u) << err;
+    EXPECT_TRUE(fs::is_symlink(file("link.pmcc")) && fs::is_regular_file(file("real.pmcc")));
+    // A link planted under a temporary file's name is neither written through nor taken for a stale file.
+    write_bytes(file("victim"), {1, 2, 3});
+    ASSERT_EQ(symlink("victim", file(".out.png.AAAAAAAA.tmp").c_str()), 0);
+    EXPECT_EQ(run({"get", "d0.doc", "0xFF02", "-o", "out.png"}).exit, 0);
+    EXPECT_EQ(read_bytes(file("victim")), (Bytes{1, 2, 3}));
+    EXPECT_TRUE(fs::is_symlink(file(".out.png.AAAAAAAA.tmp")));
+
+    // The library refuses a FIFO and a device (a null device node, where we may make one); oxdoc writes a
+    // device in place and refuses a FIFO that nobody reads.
+    ASSERT_EQ(mkfifo(file("fifo").c_str(), 0600), 0);
+    const bool device = mknod(file("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+    for (const std::string name : {"fifo", "null"}) {
+        if (name == "null" && !device) continue;
+        EXPECT_EQ(oxColorChartSave(file(name).c_str(), charts_[0].get(), 0, &err), 0u) << name;
+        EXPECT_EQ(err, OX_ERROR_NOT_SUPPORTED) << name;
+        EXPECT_EQ(oxCreateManagementFile(file(name).c_str(), 0, &err), 0u) << name;
+        EXPECT_EQ(err, OX_ERROR_NOT_SUPPORTED) << name;
+    }
+    if (device) {
+        EXPECT_EQ(run({"get", "d0.doc", "0xFF02", "-o", "null"}).exit, 0);
+    }
+    const Outcome no_reader = run({"get", "d0.doc", "0xFF02", "-o", "fifo"});
+    EXPECT_EQ(no_reader.exit, 1);
+    EXPECT_NE(no_reader.err.find("fifo: nobody reads"), std::string::npos) << no_reader.err;
+    struct stat st;
+    EXPECT_TRUE(stat(file("fifo").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(!device || (stat(file("null").c_str(), &st) == 0 && S_ISCHR(st.st_mode)));
+
+    // A FIFO given as an input is refused at once instead of waited on.
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {"ls", "fifo"}, {"check", "fifo"}, {"save", "fifo", "x.doc"}, {"view", "fifo", "-o", "v.png"},
+             {"chart", "c.pmcc", "load", "fifo"}}) {
+        const Outcome r = run(args);
+        EXPECT_EQ(r.exit, 1) << args[0];
+        EXPECT_NE(r.err.find("fifo: not a regular file (a FIFO)"), std::string::npos) << r.err;
+    }
+}
+
+// A tag of 8192 x 8192 pixels in runs (2 MB expanding to 201 MB): oxdoc get writes it within an address
+// space of the decoded picture and 80 MB, where holding the whole PNG stream besides needs twice that; and
+// --max-pixels refuses it before decoding, naming its size.
+TEST_F(FileWrites, AHugeTagCostsLittleMoreThanItsPicture) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's shadow memory does not fit an address-space limit";
+#endif
+    constexpr int32_t kSide = 8192;
+    uint32_t err = 0;
+    write_bytes(file("huge.doc"), Bytes(3000, 'c'));
+    {
+        Handle image(oxImageCreate(kSide, kSide, 24, &err));
+        ASSERT_EQ(oxSaveStartKavelFile(file("huge.doc").c_str(), &err), 1u);
+        ASSERT_EQ(oxSetKavelTag(image.get(), 0x0100, &err), 1);
+        ASSERT_EQ(oxCloseKavelTag(1, &err), 1);
+    }
+    const long limit_kb = (3L * kSide * kSide >> 10) + (80L << 10);
+    const std::string cmd = "cd " + oxtest::quoted(dir_.path().string()) + " && ulimit -v " + std::to_string(limit_kb) +
+                            " && timeout 120 " + oxtest::quoted(tool_.string()) + " get huge.doc 0x0100 -o huge.png";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    EXPECT_EQ(oxtest::slurp(file("huge.png")).substr(16, 8), std::string("\0\0\x20\0\0\0\x20\0", 8));  // 8192 x 8192
+
+    const Outcome refused = run({"--max-pixels", "1000000", "get", "huge.doc", "0x0100", "-o", "small.png"});
+    EXPECT_EQ(refused.exit, 1);
+    EXPECT_NE(refused.err.find("8192x8192 image (67108864 pixels), more than --max-pixels 1000000"), std::string::npos)
+        << refused.err;
+}
+
+}  // namespace
