@@ -75,8 +75,9 @@ bool is_temp_name(const std::string &entry, const std::string &base) {
     if (entry[0] != '.' || entry.compare(1, base.size(), base) != 0 || entry[1 + base.size()] != '.') return false;
     if (entry.compare(entry.size() - (sizeof kTempSuffix - 1), std::string::npos, kTempSuffix) != 0) return false;
     const std::size_t first = base.size() + 2;
-    return std::all_of(entry.begin() + first, entry.begin() + first + kRandomChars,
-                       [](char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9'); });
+    return std::all_of(entry.begin() + first, entry.begin() + first + kRandomChars, [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
 }
 
 // A record lock over the whole file: a writer holds a write lock on its temporary file; a read lock

@@ -50,9 +50,11 @@ protected:
         tool_ = oxdoc_path();
         ASSERT_TRUE(fs::exists(tool_)) << "oxdoc is not built: " << tool_;
     }
-    Outcome run(const std::vector<std::string> &args) {
+    // `shell` goes in front of the command ("ulimit -v 1000 && ").
+    Outcome run(const std::vector<std::string> &args, const std::string &shell = "") {
         // A command that hangs fails after two minutes instead of holding up the suite.
-        std::string cmd = "cd " + quoted(dir_.path().string()) + " && timeout 120 " + quoted(tool_.string());
+        std::string cmd = "cd " + quoted(dir_.path().string()) + " && " + shell + "timeout 120 ";
+        cmd += quoted(tool_.string());
         for (const auto &a : args) cmd += " " + quoted(a);
         cmd += " >" + quoted(dir_.file(".out")) + " 2>" + quoted(dir_.file(".err"));
         int status = std::system(cmd.c_str());

@@ -21,12 +21,14 @@ std::string refusal(std::FILE *f, const TagEntry &t, uint32_t err) {
     uint32_t w = 0, h = 0;
     if (!is_raw_tag(t.id) && image_tag_size(f, t, w, h)) {
         const uint64_t pixels = uint64_t{w} * h;
-        const std::string size = std::to_string(w) + "x" + std::to_string(h) + " image (" + std::to_string(pixels) + " pixels)";
+        const std::string size =
+            std::to_string(w) + "x" + std::to_string(h) + " image (" + std::to_string(pixels) + " pixels)";
         if (max_pixels() != 0 && pixels > max_pixels())
             return "a " + size + ", more than --max-pixels " + std::to_string(max_pixels());
         if (err == OX_ERROR_NOT_ENOUGH_MEMORY) return "not enough memory to decode a " + size;
     }
-    if (err == OX_ERR_NOT_TAGGED_DOCUMENT) return "the image does not decode (damaged, or not this run-length encoding)";
+    if (err == OX_ERR_NOT_TAGGED_DOCUMENT)
+        return "the image does not decode (damaged, or not this run-length encoding)";
     return "cannot be read: " + store::error_text(err);
 }
 

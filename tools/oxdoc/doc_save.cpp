@@ -56,7 +56,8 @@ bool find_kept(OxFileHandle old, const std::string &path, Kept &kept, std::strin
     for (const TagEntry &t : doc.tags) {
         const std::string why = record_problem(f.get(), doc, t);
         if (!why.empty()) {
-            error = path + ": tag " + hex_id(t.id) + ": " + why + "; a damaged document is not saved over (see oxdoc check)";
+            error = path + ": tag " + hex_id(t.id) + ": " + why +
+                    "; a damaged document is not saved over (see oxdoc check)";
             return false;
         }
         kept.content = std::min<uint64_t>(kept.content, t.offset);
