@@ -117,10 +117,11 @@ bool save_document(const std::string &picture, const std::string &doc_path, bool
     if (!image) return false;
     vector_stored = has_ink(image.get());
     // The old document stays held exclusively until the copy has replaced it: a second save of it meanwhile
-    // fails (in use) instead of losing one of the two.
+    // fails (in use) instead of losing one of the two. Opened for writing too, so a read-only one is refused.
     ox::core::FileGuard old;
     uint32_t err = 0;
-    const bool exists = ox::core::open_exclusive(doc_path.c_str(), old, OX_GENERIC_READ, OX_OPEN_EXISTING, &err);
+    const bool exists = ox::core::open_exclusive(doc_path.c_str(), old, OX_GENERIC_READ | OX_GENERIC_WRITE,
+                                                 OX_OPEN_EXISTING, &err);
     if (!exists && err != OX_ERROR_FILE_NOT_FOUND) {
         error = file_error(doc_path, err);
         return false;
