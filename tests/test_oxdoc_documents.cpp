@@ -82,6 +82,9 @@ TEST_F(OxdocCommands, SaveRewritesTheDocumentKeepingItsOtherTags) {
     EXPECT_EQ(dotted.exit, 1);
     EXPECT_NE(dotted.err.find("more than 65535 contours"), std::string::npos) << dotted.err;
     EXPECT_EQ(slurp(doc), before);
+    std::filesystem::permissions(doc, std::filesystem::perms::owner_read);  // refused, not replaced
+    EXPECT_EQ(run({"save", "white.png", "out/demo-cel.doc"}).exit, 1);
+    EXPECT_EQ(slurp(doc), before);
 }
 
 // What oxdoc says names the file and the cause, where the library has one code for many.
