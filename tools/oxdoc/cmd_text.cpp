@@ -115,7 +115,7 @@ int cmd_text(const Invocation &a) {
             return fail("text", "the text could not be drawn (code " + std::to_string(err) + ")");
     }
     if (!write_png(a.value("-o"), image.get(), error)) return fail("text", error);
-    std::printf("\"%s\" at %ld points -> %s\n", text.c_str(), points, a.value("-o").c_str());
+    if (a.value("-o") != "-") std::printf("\"%s\" at %ld points -> %s\n", text.c_str(), points, a.value("-o").c_str());
     return kOk;
 }
 
