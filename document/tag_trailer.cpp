@@ -182,7 +182,7 @@ OX_API int32_t oxSetKavelTag(OxHandle data, uint16_t id, uint32_t *err) {
             [&](const uint8_t *bytes, std::size_t count) {
                 if (!id_written && !write_all(file, id_bytes, 2, err)) return false;
                 id_written = true;
-                return write_all(file, bytes, static_cast<uint32_t>(count), err);
+                return write_all(file, bytes, static_cast<uint32_t>(count), err) != 0;
             },
             err);
         if (size == 0) return 0;
