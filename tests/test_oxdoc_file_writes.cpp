@@ -233,6 +233,18 @@ TEST_F(FileWrites, LinksDevicesAndFifosAreNeverReplacedByAFile) {
     }
 }
 
+// "-o -" puts the one stream on standard output, byte for byte what a file gets and nothing else; where the
+// output is not one stream, "-" is a usage error, not a file named "-".
+TEST_F(FileWrites, DashIsStandardOutputForOneStreamOnly) {
+    ASSERT_EQ(run({"get", "d0.doc", "0x0100", "-o", "t.png"}).exit, 0);
+    const Outcome piped = run({"get", "d0.doc", "0x0100", "-o", "-"});
+    EXPECT_EQ(piped.exit, 0);
+    EXPECT_TRUE(piped.out == oxtest::slurp(file("t.png")));
+    EXPECT_EQ(run({"thumbs", "d0.doc", "-o", "-"}).exit, 2);
+    EXPECT_EQ(run({"save", "p0.png", "-"}).exit, 2);
+    EXPECT_FALSE(fs::exists(file("-")));
+}
+
 // A tag of 8192 x 8192 pixels in runs (2 MB expanding to 201 MB): oxdoc get writes it within an address
 // space of the decoded picture and 80 MB, where holding the whole PNG stream besides needs twice that; and
 // --max-pixels refuses it before decoding, naming its size.
