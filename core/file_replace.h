@@ -61,10 +61,9 @@ public:
 
     // Flushes the temporary file to the disk and renames it over the target. The new file takes the
     // permissions and owner of `like`, the open target, or (OX_INVALID_FILE) of the target the path names
-    // now, when there is one. With `replace`
-    // false the rename refuses a target that exists (183), for a target that was missing when the call
-    // began. The rename is the one moment the target changes; the folder is flushed after it. In place,
-    // commit only closes the target.
+    // now, when there is one. With `replace` false the rename refuses a target that exists (183), for a
+    // target that was missing when the call began. The rename is the one moment the target changes; the
+    // folder is flushed after it. In place, commit only closes the target.
     int32_t commit(OxFileHandle like, bool replace, uint32_t *err);
 
     // The file being written: the temporary file, or the target itself when written in place.

@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -45,10 +47,16 @@ struct Kept {
 // A tagged document keeps its content and every tag a save does not write; any other file is all content.
 // A damaged directory is not saved over: its records could not be copied faithfully.
 bool find_kept(OxFileHandle old, const std::string &path, Kept &kept, std::string &error) {
-    InputFile f(fdopen(dup(ox::core::fd_of(old)), "rb"));
+    const int fd = dup(ox::core::fd_of(old));
+    InputFile f(fd < 0 ? nullptr : fdopen(fd, "rb"));
+    if (!f) {
+        if (fd >= 0) ::close(fd);
+        error = path + ": cannot read it: " + std::strerror(errno);
+        return false;
+    }
     DocFile doc;
     std::string untagged;
-    if (!f || !read_doc(f.get(), path, doc, untagged)) {
+    if (!read_doc(f.get(), path, doc, untagged)) {
         kept.content = oxGetFileSize(old);
         return true;
     }
@@ -137,11 +145,8 @@ bool save_document(const std::string &picture, const std::string &doc_path, bool
     if (exists) {
         if (!find_kept(old.get(), doc_path, kept, error)) return false;
     } else {
-        source_picture = open_input(picture, error);
-        if (!source_picture) {
-            error = picture + ": " + error;
-            return false;
-        }
+        source_picture = open_input(picture, error);  // the message names the picture
+        if (!source_picture) return false;
         kept.content = oxGetFileSize(fileno(source_picture.get()));
     }
     const OxFileHandle source = exists ? old.get() : static_cast<OxFileHandle>(fileno(source_picture.get()));
