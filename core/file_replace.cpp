@@ -37,9 +37,13 @@ std::string folder_of(const std::string &path) {
 std::string name_of(const std::string &path) { return path.substr(path.find_last_of('/') + 1); }  // npos + 1 == 0
 
 // The file a path names once its symbolic links are followed; a dangling link gives the missing file it
-// names. False with 123 for a chain of links that does not end.
+// names. A path that reaches something other than a regular file is kept as it is: it is written in place
+// or refused, and the system's own links (/dev/stdout to a pipe) name nothing that readlink could follow.
+// False with 123 for a chain of links that does not end.
 bool follow_links(const char *path, std::string &out, uint32_t *err) {
     out = path;
+    struct stat st;
+    if (stat(path, &st) == 0 && !S_ISREG(st.st_mode)) return true;
     for (int hop = 0; hop < kMaxLinks; ++hop) {
         char link[PATH_MAX];
         ssize_t n = readlink(out.c_str(), link, sizeof link - 1);

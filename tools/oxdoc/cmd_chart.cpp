@@ -84,7 +84,7 @@ int cmd_chart(const Invocation &inv) {
     if (!load_chart(path, *chart)) return kFailed;
     if (action == "png") {
         if (!chart::write_swatch_png(pos[2], *chart, error)) return fail("chart", error);  // the message names the file
-        if (pos[2] != "-")
+        if (!is_stdout(pos[2]))
             std::printf("%s: %u colours drawn -> %s\n", path.c_str(), OX_COLOR_CHART_ENTRIES, pos[2].c_str());
         return kOk;
     }

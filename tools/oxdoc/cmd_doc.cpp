@@ -117,7 +117,7 @@ int cmd_get(const Invocation &a) {
         return a.usage_error("'" + a.positional[1] + "' is not a tag id (1 to 0xFFFF)");
     if (!check_input(a.positional[0], error) || !export_tag(a.positional[0], id, a.value("-o"), error))
         return fail("get", error);
-    if (a.value("-o") != "-")
+    if (!is_stdout(a.value("-o")))
         std::printf("%s -> %s (%s)\n", hex_id(id).c_str(), a.value("-o").c_str(), is_raw_tag(id) ? "raw bytes" : "PNG");
     return kOk;
 }
@@ -153,7 +153,7 @@ int cmd_vector(const Invocation &a) {
     const std::string svg = outline_to_svg(outline, width, height);
     if (!write_output(a.value("-o"), svg.data(), svg.size(), error)) return fail("vector", error);
     const std::size_t n = outline.contours.size();
-    if (a.value("-o") != "-")
+    if (!is_stdout(a.value("-o")))
         std::printf("%zu contour%s on %ux%u (%s) -> %s\n", n, n == 1 ? "" : "s", width, height,
                     sized ? "the picture's size" : "the extent of the vectors", a.value("-o").c_str());
     return kOk;

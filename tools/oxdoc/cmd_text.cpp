@@ -11,6 +11,7 @@
 #include "cli.h"
 #include "command_line.h"
 #include "commands.h"
+#include "file_io.h"
 #include "ox.h"
 #include "oxw.h"
 #include "png_io.h"
@@ -115,7 +116,8 @@ int cmd_text(const Invocation &a) {
             return fail("text", "the text could not be drawn (code " + std::to_string(err) + ")");
     }
     if (!write_png(a.value("-o"), image.get(), error)) return fail("text", error);
-    if (a.value("-o") != "-") std::printf("\"%s\" at %ld points -> %s\n", text.c_str(), points, a.value("-o").c_str());
+    if (!is_stdout(a.value("-o")))
+        std::printf("\"%s\" at %ld points -> %s\n", text.c_str(), points, a.value("-o").c_str());
     return kOk;
 }
 

@@ -10,6 +10,7 @@
 #include "cli.h"
 #include "command_line.h"
 #include "commands.h"
+#include "file_io.h"
 #include "ox.h"
 #include "oxw.h"
 #include "png_io.h"
@@ -115,7 +116,7 @@ int cmd_view(const Invocation &a) {
         rgb[3 * i + 2] = static_cast<uint8_t>(colors[i] >> 16);
     }
     if (!write_pixels_png(a.value("-o"), W, H, 3, rgb.data(), error)) return fail("view", error);
-    if (a.value("-o") != "-")
+    if (!is_stdout(a.value("-o")))
         std::printf("%s (%lldx%lld) drawn at %dx%d -> %s\n", picture.c_str(), static_cast<long long>(w),
                     static_cast<long long>(h), W, H, a.value("-o").c_str());
     return kOk;

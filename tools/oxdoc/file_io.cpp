@@ -46,6 +46,12 @@ InputFile open_input(const std::string &path, std::string &error) {
     return f;
 }
 
+bool is_stdout(const std::string &path) {
+    struct stat named, out;
+    return path == "-" || (stat(path.c_str(), &named) == 0 && fstat(1, &out) == 0 && named.st_dev == out.st_dev &&
+                           named.st_ino == out.st_ino);
+}
+
 std::string file_error(const std::string &path, uint32_t code) {
     struct stat st;
     if (code == OX_ERROR_NOT_SUPPORTED && stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))

@@ -22,6 +22,10 @@ using InputFile = std::unique_ptr<std::FILE, FileCloser>;
 // "not a regular file (a FIFO)", or the library's words for a file that cannot be opened ("no such file").
 InputFile open_input(const std::string &path, std::string &error);
 
+// Whether an output named `path` is standard output: "-", or a name of the file standard output is
+// (/dev/stdout). A command then leaves its status line off standard output, so the stream stays whole.
+bool is_stdout(const std::string &path);
+
 // "PATH: reason" for a code of the library's file calls; a refused non-regular target says what it is.
 std::string file_error(const std::string &path, uint32_t code);
 
