@@ -98,8 +98,9 @@ TEST(ProgressBar, PlainStepsFollowTheModelOnDocumentedAndRandomPanes) {
         for (int32_t s = 0; s < run.steps; ++s) {
             ASSERT_EQ(oxBarStep(), 1);
             model.step_once();
-            if (s < static_cast<int32_t>(run.expect_inverted.size()))
+            if (s < static_cast<int32_t>(run.expect_inverted.size())) {
                 EXPECT_EQ(std::count(model.flips.begin(), model.flips.end(), 1), run.expect_inverted[s]);
+            }
         }
         ASSERT_EQ(inverted(host.row(y), was), model.flips);
         oxDeleteBar(0);
