@@ -125,6 +125,8 @@ TEST_F(OxdocCommands, ChartRefusals) {
     EXPECT_EQ(r.exit, 1);
     EXPECT_NE(r.err.find("bad.csv: line 3"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(file("out.pmcc")));
+    std::ofstream(file("wide.csv")) << "index,red,green,blue,name\n5,1,256,3,x\n";  // channels end at 255
+    EXPECT_EQ(run({"chart", "out.pmcc", "load", "wide.csv"}).exit, 1);
     std::ofstream(file("long.json")) << R"({"entries": [{"red": 1, "green": 2, "blue": 3, "name": "sixteen chars..."}]})";
     EXPECT_EQ(run({"chart", "out.pmcc", "load", "long.json"}).exit, 1);
     EXPECT_FALSE(fs::exists(file("out.pmcc")));

@@ -40,8 +40,9 @@ TEST_F(OxdocCommands, ViewDrawsThePictureAsTheDisplayLayerDoesAtEachZoom) {
         for (int32_t x = 0; x < b.w; ++x)
             ASSERT_EQ(std::memcmp(b.at(x, y), in.at(x / 3, y / 3), 3), 0) << x << "," << y;
 
-    // Reduction by 2 averages the four pixels of each 2 x 2 block, truncating.
-    ASSERT_EQ(run({"view", "in.png", "--zoom", "0.5", "-o", "half.png"}).exit, 0);
+    // Reduction by 2 (written with the four fraction digits allowed) averages the four pixels of each 2 x 2
+    // block, truncating.
+    ASSERT_EQ(run({"view", "in.png", "--zoom", "0.5000", "-o", "half.png"}).exit, 0);
     const Rgb s = load_png(file("half.png"));
     ASSERT_EQ(s.w, 6);
     ASSERT_EQ(s.h, 4);
