@@ -7,7 +7,7 @@ foreach(src ${OXWUTL_FUZZ_SOURCES})
   get_filename_component(name ${src} NAME_WE)
   string(REGEX REPLACE "^fuzz_" "" short ${name})
   add_executable(fuzz_replay_${short} ${src} ${OXWUTL_FUZZ_DIR}/replay_main.cpp)
-  oxwutl_fuzz_target(fuzz_replay_${short} ${src})
+  oxwutl_fuzz_target(fuzz_replay_${short})
   add_test(NAME fuzz_replay.${short}
     COMMAND fuzz_replay_${short} ${OXWUTL_FUZZ_DIR}/corpus/${name} ${OXWUTL_FUZZ_DIR}/crashers/${name})
   set_tests_properties(fuzz_replay.${short} PROPERTIES LABELS fuzz-replay)
