@@ -50,6 +50,7 @@ constexpr CodeText kTexts[] = {
     {OX_ERROR_MORE_DATA, "the name does not fit the buffer"},
     {OX_ERROR_NOACCESS, "invalid memory access"},
     {OX_ERROR_KEY_DELETED, "the settings key was deleted while open"},
+    {OX_ERROR_INVALID_WINDOW_HANDLE, "invalid window handle"},
     {OX_ERROR_RESOURCE_NAME_NOT_FOUND, "no such resource"},
     {OX_ERROR_NOT_ENOUGH_QUOTA, "quota exceeded: too many waiting"},
     {OX_ERR_NOT_TAGGED_DOCUMENT, "not a tagged document, or no such tag in it"},

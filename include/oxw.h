@@ -618,6 +618,138 @@ OX_API char *oxwChangeFileType(char *path, const char *extension);
 OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint32_t *err) OX_NONNULL((3));
 
 /* ---------------------------------------------------------------------------------------------------- */
+/* Splash windows                                                                                        */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* One splash window per process, for the thread that made it: a borderless, topmost picture window of
+ * class "SplashWindow" centred on the screen ((screen - picture) / 2 each way, integer halves), owned by
+ * `parent`, showing bitmap resource `id` of `module` (oxwHostRegisterModule) with the version line
+ * "Windows 98/NT 4.0 Version " and the host executable's file version (oxwGetFileVersion; nothing after the
+ * blank when it has none) at (60, 307) in the edition's 10-point bold text font, and a message line at
+ * (2, 38) in the 10-point regular font, both black and cut at the picture's edges. The class stays
+ * registered for the life of the process once a create has registered it: a later create fails, also after
+ * oxwDestroySplashWindow and after a create that failed past registering it. */
+
+/* Shows the splash with `message` (0: none) and records the tick count (oxwHostSetTickSource) as its start
+ * and `minSeconds` as its minimum display time. _J, _E and _C draw with that edition's text (and the message
+ * lines after it too). The splash window, or 0: for a module of 0, when the class is registered already
+ * (a splash is up, or was), when the bitmap cannot be loaded, or the window cannot be made. */
+OX_API OxwWindow oxwCreateSplashWindow_J(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                         uint32_t minSeconds);
+OX_API OxwWindow oxwCreateSplashWindow_E(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                         uint32_t minSeconds);
+OX_API OxwWindow oxwCreateSplashWindow_C(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                         uint32_t minSeconds);
+/* Replaces the message line: L + 38 rows of the picture from row 38 down (L, the line height, is 10 points
+ * at the window's pixels per inch: 13) are put back from a clean copy of the resource, then `message` (0:
+ * none) is drawn at (2, 38) and the picture copied to the window. Nothing without a splash. */
+OX_API void oxwDrawSplashWindowString(const char *message);
+/* Waits on the calling thread for what is left of the minimum display time (the tick difference is taken
+ * modulo 2^32, so a wrap of the tick count between create and destroy is harmless; minimum times above
+ * 4294967 seconds count as that), then destroys the window and both pictures. The class stays registered.
+ * Returns 0; without a splash it returns 0 at once. */
+OX_API int32_t oxwDestroySplashWindow(void);
+/* The same functions under their portable names. */
+OX_API OxwWindow oxCreateSplashWindow_J(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                        uint32_t minSeconds);
+OX_API OxwWindow oxCreateSplashWindow_E(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                        uint32_t minSeconds);
+OX_API OxwWindow oxCreateSplashWindow_C(OxwWindow parent, OxwModule module, int32_t id, const char *message,
+                                        uint32_t minSeconds);
+OX_API void oxDrawSplashWindowString(const char *message);
+OX_API int32_t oxDestroySplashWindow(void);
+
+/* ---------------------------------------------------------------------------------------------------- */
+/* Palette chrome, icons and control bitmaps                                                             */
+/* ---------------------------------------------------------------------------------------------------- */
+
+/* Floating tool palettes draw their caption strip into a bitmap and copy it to the palette window. The
+ * strip is 15 pixels high. With a close button, x = width - 2 x edge - 2 (edge = system metric 45, 2 here)
+ * and the button occupies (x - B - 1, 1, x - 1, 14), B = the small caption button width (metric 52, 12
+ * here). The caption shows the window's text in the active or inactive caption colours. Window properties
+ * of a palette (read them with oxwHostGetProp):
+ *   "Color3DFace"        the button face colour (system colour 15) as the value itself;
+ *   "PaletteRect"        address of an OxRect (0, 0, palette width, palette height): the unrolled size;
+ *   "CloseRectOnCaption" address of an OxRect: the close button's rectangle (with a close button only);
+ *   "CloseRectOnPalette" address of an OxRect (x - B, 2, B, 13), width and height in right and bottom as
+ *                        the hit-tests read it (with a close button only).
+ * The rectangles belong to the library until oxwDeletePalette frees them; a second oxwCreatePaletteBitmap on
+ * one window frees the ones it replaces. */
+#ifndef OX_ERROR_INVALID_WINDOW_HANDLE
+#define OX_ERROR_INVALID_WINDOW_HANDLE 1400u
+#endif
+/* An icon: a monochrome mask and a colour picture (oxwHostGetIconBitmaps reads them); 0 = none. Destroy it
+ * with oxwHostDestroyIcon. */
+typedef uintptr_t OxwIcon;
+
+/* A bitmap of bitmapWidth x bitmapHeight filled with the button face, the caption drawn into its top 15
+ * rows (`active` non-zero: the active colours) and, with `closeButton` non-zero, the close button; then
+ * the properties above are set on `window`. The caller deletes the bitmap with oxwDeletePalette. 0 on
+ * failure, nothing left behind: 1400 for a refused window (0 included), the code of oxwCreateDDB for a
+ * bad size, 8 without memory. err: set on failure. */
+OX_API OxwBitmap oxwCreatePaletteBitmap(OxwWindow window, int32_t bitmapWidth, int32_t bitmapHeight,
+                                        int32_t paletteWidth, int32_t paletteHeight, int32_t closeButton,
+                                        int32_t active, uint32_t *err) OX_NONNULL((8));
+/* Redraws the caption into `bitmap` as wide as the window, with the close button (not pushed) when
+ * `closeButton` is non-zero, and copies the caption's first 15 rows to the window: all of its width, or the
+ * x columns before the button's area with a close button. Nothing for a refused window or bitmap. */
+OX_API void oxwDrawPaletteCaption(OxwWindow window, OxwBitmap bitmap, int32_t closeButton, int32_t active);
+/* Draws the close button (`pushed` non-zero: pushed in) at `rect` (0: the window's "CloseRectOnCaption") on
+ * `dc`, or when `dc` is 0 on `bitmap` (0: nothing drawn); with `copy` non-zero then copies the bitmap's top
+ * 15 rows, as wide as the window's client area, to the window. 1; 0 when both `dc` and `window` are 0, or
+ * when `rect` is 0 and the window has no such property (nothing drawn). */
+OX_API int32_t oxwDrawCloseButton(OxwWindow window, OxwDC dc, OxwBitmap bitmap, const OxRect *rect, int32_t pushed,
+                                  int32_t copy);
+/* Removes the four properties from the window (a refused window has none), frees the rectangles and
+ * deletes the bitmap: 1 when the bitmap was deleted, else 0. */
+OX_API int32_t oxwDeletePalette(OxwWindow window, OxwBitmap bitmap);
+/* Rolls a palette up to its 21-pixel caption (`*rolledUp` 0, set to 1) or down to the height of its
+ * "PaletteRect" (`*rolledUp` non-zero, set to 0), keeping its left, width and place among windows. Inner
+ * bottom = the frame's bottom - the edge width (2), in screen coordinates. A palette whose bottom is at or
+ * below the inner bottom is moved so that its bottom stays on it; any other keeps its top and changes
+ * height. 1 when the palette was moved; 0 with nothing changed for a refused palette or frame, a
+ * `rolledUp` of 0 or a palette without "PaletteRect". */
+OX_API int32_t oxwPaletteShard(OxwWindow palette, OxwWindow frame, int32_t *rolledUp);
+/* A sunken edge (two one-pixel rings: shadow and dark shadow at the left and top, highlight and light at the
+ * right and bottom) on `rect` of `bitmap`, drawn through a memory context made like `dc` (0 allowed; a
+ * refused bitmap draws nothing). 1 when the memory context was deleted; 0 for a refused `dc` or a `rect` of
+ * 0. */
+OX_API int32_t oxwDrawSunkenEdge(OxwDC dc, OxwBitmap bitmap, const OxRect *rect);
+/* A transparency pair from the rectangle (sx, sy, *width, *height) of `picture` (0: bitmap resource `id` of
+ * the window's module, oxwHostSetWindowModule, or of the library's own for a window of 0, loaded for the
+ * call and deleted): *mask gets a monochrome
+ * bitmap, white where the picture is pure white 0xFFFFFF (any other colour, 0xFEFEFE included, is black),
+ * and *bitmap a colour bitmap with the picture's pixels, black under the white of the mask: the pair that
+ * oxwTransparentBlt takes. A *width or *height of 0 takes the picture's own and is written back. The caller
+ * deletes both bitmaps. 1; 0 with nothing made: 87 for an out-pointer of 0 or a size below 1 or above the
+ * layer's limits, 1400 for a refused window, 6 for a refused picture, the resource's code (6, 1814, 13),
+ * 8 without memory. err: set on failure. */
+OX_API int32_t oxwCreateMaskAndBitmap(OxwWindow window, OxwBitmap picture, OxwBitmap *mask, OxwBitmap *bitmap,
+                                      uint16_t id, int32_t sx, int32_t sy, int32_t *width, int32_t *height,
+                                      uint32_t *err) OX_NONNULL((10));
+/* An icon (hot spot (0, 0)) from the pair oxwCreateMaskAndBitmap makes of a 32 x 32 rectangle, or of
+ * *width x *height for the Ex form (0: the picture's own, written back); the pair is deleted. 0 with the
+ * codes of oxwCreateMaskAndBitmap, or 8 when the icon cannot be made. err: set on failure. */
+OX_API OxwIcon oxwCreateIconFromBitmap(OxwWindow window, OxwBitmap picture, uint16_t id, int32_t sx, int32_t sy,
+                                       uint32_t *err) OX_NONNULL((6));
+OX_API OxwIcon oxwCreateIconFromBitmapEx(OxwWindow window, OxwBitmap picture, uint16_t id, int32_t sx, int32_t sy,
+                                         int32_t *width, int32_t *height, uint32_t *err) OX_NONNULL((8));
+/* A control glyph: a bitmap of width x height (oxwCreateDDB of depth 24) filled with the button face
+ * (`face` non-zero) or white, with the polygon of `count` vertices filled in `color` without outline (even-
+ * odd rule). The caller deletes it with oxwHostDeleteObject. 0: 87 for `points` of 0 or a negative count,
+ * the code of oxwCreateDDB. err: set on failure. */
+OX_API OxwBitmap oxwCreateCtrlBitmapIndirect(OxwWindow window, OxwDC dc, int32_t width, int32_t height,
+                                             const OxPoint *points, int32_t count, OxColorRef color, int32_t face,
+                                             uint32_t *err) OX_NONNULL((9));
+/* Bitmap resource `id` of the window's module with the white area that touches its top-left pixel (pixels
+ * of 0xFFFFFF joined side by side) filled with the button face (`face` non-zero) or white; a picture whose
+ * top-left pixel is not white keeps its colours. `unused1` and `unused2` are not read. The caller deletes
+ * it. 0: 1400 for a refused window, the resource's code (6, 1814, 13), 8 without memory. err: set on
+ * failure. */
+OX_API OxwBitmap oxwCreateCtrlBitmapFromResource(OxwWindow window, OxwDC dc, uint16_t id, int32_t unused1,
+                                                 int32_t unused2, int32_t face, uint32_t *err) OX_NONNULL((7));
+
+/* ---------------------------------------------------------------------------------------------------- */
 /* Host side: the calls a host makes in place of the window system                                      */
 /* ---------------------------------------------------------------------------------------------------- */
 
@@ -760,7 +892,8 @@ OX_API int32_t oxwHostSetWindowPlacement(OxwWindow window, const OxwWindowPlacem
  * only the functions drawing on the whole display and these calls touch, is made white at that size; a new
  * size makes it white again. 1, or 0 for a bad size or without memory. */
 OX_API int32_t oxwHostSetScreenSize(int32_t width, int32_t height);
-/* A system metric: 0 the screen width, 1 its height; 0 for other indices. */
+/* A system metric: 0 the screen width, 1 its height, 45 and 46 the edge width (2), 52 the small caption
+ * button width (12); 0 for other indices. */
 OX_API int32_t oxwHostGetSystemMetric(int32_t index);
 /* Reads or writes a rectangle of the screen surface as colour values, top row first. 1, or 0 (nothing
  * done) for a buffer of 0 or a rectangle that is empty or not inside the screen. */
@@ -838,6 +971,35 @@ OX_API int32_t oxwHostGetSettingsValue(OxwSettingsKey key, const char *name, uin
 OX_API int32_t oxwHostSetSettingsValue(OxwSettingsKey key, const char *name, uint32_t value, uint32_t *err)
     OX_NONNULL((4));
 OX_API int32_t oxwHostDeleteSettingsValue(OxwSettingsKey key, const char *name, uint32_t *err) OX_NONNULL((3));
+
+/* Time, windows' modules and styles, properties, system values, icons. */
+
+/* The tick count in milliseconds (wrapping at 2^32) and the sleep that the library's waits use (the splash's
+ * minimum time): `tick` replaces the monotonic clock and `sleep` (called with the milliseconds to wait)
+ * replaces real sleeping, each given `context`; 0 restores the system's. Returns 1. */
+typedef uint32_t (*OxwTickSource)(void *context);
+typedef void (*OxwSleepHook)(void *context, uint32_t milliseconds);
+OX_API int32_t oxwHostSetTickSource(OxwTickSource tick, OxwSleepHook sleep, void *context);
+/* The module whose resources the library's functions load for a window (the palette functions); a host
+ * window starts with 0, the library's own. 1, or 0 for a refused window. */
+OX_API int32_t oxwHostSetWindowModule(OxwWindow window, OxwModule module);
+/* The style and extended style a library window was made with (0 for windows made by the host), each
+ * out-pointer may be 0: the splash is a popup with a thin border (0x80800000) and topmost (0x8). 1, or 0
+ * for a refused window. */
+OX_API int32_t oxwHostGetWindowStyles(OxwWindow window, uint32_t *style, uint32_t *exStyle);
+/* A window property's value (0 when missing or for a refused window or a `name` of 0). */
+OX_API uintptr_t oxwHostGetProp(OxwWindow window, const char *name);
+/* A system colour of the one scheme the layer has (0x00BBGGRR): 2 / 3 active / inactive caption 0x6A240A /
+ * 0x808080, 9 / 19 their text 0xFFFFFF / 0xC8D0D4, 15 button face 0xC8D0D4, 16 shadow 0x808080, 18 button
+ * text 0, 20 highlight 0xFFFFFF, 21 dark shadow 0x404040, 22 light 0xC8D0D4, 27 / 28 the gradients' ends
+ * 0xF0CAA6 / 0xC0C0C0; 0..30 in all, 0 for other indices. */
+OX_API OxColorRef oxwHostGetSysColor(int32_t index);
+/* New copies of an icon's mask (monochrome) and colour bitmap, which the caller deletes with
+ * oxwHostDeleteObject; each out-pointer may be 0 (that copy is not made). 1, or 0 for a refused icon or
+ * without memory. */
+OX_API int32_t oxwHostGetIconBitmaps(OxwIcon icon, OxwBitmap *mask, OxwBitmap *color);
+/* Destroys an icon. 1, or 0 for a refused handle. */
+OX_API int32_t oxwHostDestroyIcon(OxwIcon icon);
 
 #ifdef __cplusplus
 }

@@ -39,6 +39,10 @@ inline constexpr uint8_t kAnsiCharset = 0, kDefaultCharset = 1, kShiftJisCharset
 // The stock system font (get_stock_object), which every new context holds: a bold 16-pixel sans face.
 inline constexpr int kSystemFont = 13;
 
+// The record of the interface font that the layer's own controls draw with (status panes, captions): an
+// 8-point (11-pixel) sans face of the given weight, in the character set of the process code page.
+LogFont interface_font(int32_t weight);
+
 // A font object holding a copy of `record`. Never fails for want of a face (matching happens when the
 // font is first used); 0 without memory (8).
 GdiObject create_font(const LogFont &record);

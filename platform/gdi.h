@@ -156,12 +156,19 @@ private:
 // The system colour of an index (0..30) in the classic gray scheme (15, the button face, is 0xC8D0D4);
 // 0 for other indices.
 uint32_t get_sys_color(int index);
+inline constexpr int kColorActiveCaption = 2, kColorInactiveCaption = 3, kColorCaptionText = 9, kColorBtnFace = 15,
+                     kColorBtnShadow = 16, kColorBtnText = 18, kColorInactiveCaptionText = 19,
+                     kColorBtnHighlight = 20, kColor3dDkShadow = 21, kColor3dLight = 22,
+                     kColorGradientActiveCaption = 27, kColorGradientInactiveCaption = 28;
 // Device capabilities: 8 / 10 the width / height of the context's pixels (of the nominal screen for a
 // context without pixels), 12 bits per pixel (32, 1 for a monochrome bitmap), 14 planes (1), 88 / 90 pixels
 // per logical inch (96). 0 for other indices and refused contexts.
 int32_t get_device_caps(OxwDC dc, int index);
-// The screen: 0 / 1 its width and height (1920 x 1080 until the host sets another size, screen.h). 0 for
-// other indices.
+// System metrics: 0 / 1 the screen's width and height (1920 x 1080 until the host sets another size,
+// screen.h), 45 / 46 the width of a three-dimensional edge (2), 52 the width of a small caption button (12).
+// 0 for other indices.
+inline constexpr int kSmCxScreen = 0, kSmCyScreen = 1, kSmCxEdge = 45, kSmCyEdge = 46, kSmCxSmSize = 52;
+inline constexpr int32_t kEdgeWidth = 2, kSmallCaptionButtonWidth = 12;
 int32_t get_system_metrics(int index);
 inline constexpr int32_t kScreenWidth = 1920, kScreenHeight = 1080;
 
@@ -255,6 +262,12 @@ bool rectangle(OxwDC dc, int32_t left, int32_t top, int32_t right, int32_t botto
 // the point (x, y) is, edges on the left and top belong to the interior), then the closed outline as
 // one-pixel lines from vertex to vertex, both ends included. Fewer than 2 points draw nothing.
 bool polygon(OxwDC dc, std::span<const OxPoint> points);
+// Flood fill with the selected brush from (x, y) over 4-connected pixels: kFloodFillSurface fills the pixels
+// of `color` (monochrome: its white-or-black), kFloodFillBorder those of any other colour. False, nothing
+// drawn, when the start pixel is outside the surface or does not belong (it lacks `color`, or has the
+// border's), for another type or a refused context; the null brush draws nothing.
+inline constexpr uint32_t kFloodFillBorder = 0, kFloodFillSurface = 1;
+bool ext_flood_fill(OxwDC dc, int32_t x, int32_t y, uint32_t color, uint32_t type);
 // Inverts every pixel of [left, right) x [top, bottom) (clipped; empty rectangles invert nothing).
 bool invert_rect(OxwDC dc, const OxRect &rect);
 

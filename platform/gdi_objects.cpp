@@ -442,7 +442,14 @@ int32_t get_device_caps(OxwDC dc, int index) {
 int32_t get_system_metrics(int index) {
     State &s = state();
     Guard g(s.mutex);
-    return index == 0 ? s.screen_width : index == 1 ? s.screen_height : 0;
+    switch (index) {
+    case kSmCxScreen: return s.screen_width;
+    case kSmCyScreen: return s.screen_height;
+    case kSmCxEdge:
+    case kSmCyEdge: return kEdgeWidth;
+    case kSmCxSmSize: return kSmallCaptionButtonWidth;
+    default: return 0;
+    }
 }
 
 std::size_t live_object_count() {

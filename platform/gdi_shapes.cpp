@@ -8,18 +8,8 @@ namespace ox::platform {
 
 using namespace detail;
 
-namespace {
+namespace detail {
 
-using i128 = __int128;
-
-// floor(a / b) for b > 0.
-int64_t floor_div(i128 a, i128 b) {
-    i128 q = a / b;
-    if ((a % b != 0) && (a < 0)) --q;
-    return static_cast<int64_t>(q);
-}
-
-// Fills the inclusive box [x0, x1] x [y0, y1], clipped to the surface.
 void fill_box(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color) {
     x0 = std::max<int64_t>(x0, 0);
     y0 = std::max<int64_t>(y0, 0);
@@ -33,6 +23,19 @@ void fill_box(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32
             for (int64_t x = x0; x <= x1; ++x) s.put(static_cast<int32_t>(x), static_cast<int32_t>(y), color);
         }
     }
+}
+
+}  // namespace detail
+
+namespace {
+
+using i128 = __int128;
+
+// floor(a / b) for b > 0.
+int64_t floor_div(i128 a, i128 b) {
+    i128 q = a / b;
+    if ((a % b != 0) && (a < 0)) --q;
+    return static_cast<int64_t>(q);
 }
 
 struct Paint {
@@ -150,6 +153,45 @@ bool polygon(OxwDC dc, std::span<const OxPoint> points) {
     }
     if (p.pen)
         for (std::size_t i = 0; i < n; ++i) line(surf, points[i], points[(i + 1) % n], p.pen->color);
+    return true;
+}
+
+bool ext_flood_fill(OxwDC dc, int32_t x, int32_t y, uint32_t color, uint32_t type) {
+    State &s = state();
+    Guard g(s.mutex);
+    Paint p;
+    if (!paint_of(s, dc, &p) || !p.surface->inside(x, y) || type > kFloodFillSurface) return false;
+    Surface &surf = *p.surface;
+    color &= 0xFFFFFF;
+    if (surf.bits == 1) color = is_light(color) ? 0xFFFFFF : 0;
+    // A pixel belongs to the area while it has the colour (surface) or lacks it (border).
+    const auto member = [&](int32_t px, int32_t py) { return (surf.get(px, py) == color) == (type == kFloodFillSurface); };
+    if (!member(x, y)) return false;
+    if (!p.brush) return true;
+    // Scanline fill over 4-neighbours; `seen` keeps a brush colour that is itself a member from looping.
+    std::vector<uint8_t> seen(static_cast<std::size_t>(surf.width) * surf.height, 0);
+    const auto at = [&](int32_t px, int32_t py) -> uint8_t & {
+        return seen[static_cast<std::size_t>(py) * surf.width + px];
+    };
+    std::vector<OxPoint> stack{{x, y}};
+    while (!stack.empty()) {
+        const OxPoint pt = stack.back();
+        stack.pop_back();
+        if (at(pt.x, pt.y)) continue;
+        int32_t x0 = pt.x, x1 = pt.x;
+        while (x0 > 0 && !at(x0 - 1, pt.y) && member(x0 - 1, pt.y)) --x0;
+        while (x1 + 1 < surf.width && !at(x1 + 1, pt.y) && member(x1 + 1, pt.y)) ++x1;
+        for (int32_t px = x0; px <= x1; ++px) at(px, pt.y) = 1;
+        for (const int32_t ny : {pt.y - 1, pt.y + 1}) {
+            if (ny < 0 || ny >= surf.height) continue;
+            for (int32_t px = x0; px <= x1; ++px)
+                if (!at(px, ny) && member(px, ny) && (px == x0 || at(px - 1, ny) || !member(px - 1, ny)))
+                    stack.push_back({px, ny});
+        }
+    }
+    for (int32_t py = 0; py < surf.height; ++py)
+        for (int32_t px = 0; px < surf.width; ++px)
+            if (at(px, py)) surf.put(px, py, p.brush->color);
     return true;
 }
 

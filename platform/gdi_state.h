@@ -118,6 +118,10 @@ struct WindowRecord {
     OxRect normal_rect{};             // the restored rectangle while minimised or maximised
     OxPoint min_position{-1, -1}, max_position{-1, -1};
     uintptr_t class_cursor = 0;       // the cursor of the window's class (each window has a class of its own)
+    std::string class_name;           // the registered class it was made with (window_class.h); "" for none
+    uint32_t style = 0, ex_style = 0; // as made by create_window_ex; recorded only
+    OxwWindow owner = 0;              // the owner of a top-level window made with one
+    OxwModule module = 0;             // the module whose resources the window's functions load
 };
 
 // Handles are tag << 32 | serial: the tag tells the kinds apart, serials are never reused, so a stale or
@@ -178,6 +182,8 @@ bool read_pixels(const Surface &s, int32_t x, int32_t y, int32_t width, int32_t 
 // Sizes the screen surface to the screen when it is not (white); false without memory. The caller holds
 // the lock.
 bool ensure_screen_surface(State &s);
+// Fills the inclusive box [x0, x1] x [y0, y1], clipped to the surface (gdi_shapes.cpp).
+void fill_box(Surface &s, int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t color);
 // Removes the messages waiting for a window (messages.cpp); the caller holds the lock.
 void drop_window_messages(OxwWindow window);
 

@@ -57,22 +57,6 @@ void fill(Surface &surf, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_
         for (int32_t x = std::max(x0, 0); x < std::min(x1, surf.width); ++x) surf.put(x, y, color);
 }
 
-// The font of pane texts: an 8-point sans face covering the language of the process code page.
-LogFont pane_font() {
-    LogFont r;
-    r.height = -11;
-    r.weight = 400;
-    r.pitch_and_family = 0x22;
-    switch (oxGetCodePage()) {
-    case 932: r.char_set = kShiftJisCharset; break;
-    case 936: r.char_set = kGb2312Charset; break;
-    case 949: r.char_set = kHangulCharset; break;
-    case 950: r.char_set = kBig5Charset; break;
-    default: r.char_set = kDefaultCharset; break;
-    }
-    return r;
-}
-
 // One pane: face colour, a sunken frame, the text vertically centred and clipped to the frame's inside.
 void paint_pane(State &s, OxwWindow bar, const BarRecord &b, std::size_t pane) {
     Surface &surf = s.windows.find(bar)->surface;
@@ -86,7 +70,7 @@ void paint_pane(State &s, OxwWindow bar, const BarRecord &b, std::size_t pane) {
     const std::string &text = b.texts[pane];
     if (text.empty()) return;
     const OxwDC dc = add_window_dc(s, bar);
-    const GdiObject font = create_font(pane_font());
+    const GdiObject font = create_font(interface_font(400));
     select_object(dc, font);
     set_bk_mode(dc, kTransparent);
     set_text_color(dc, get_sys_color(kText));

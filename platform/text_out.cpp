@@ -136,6 +136,21 @@ bool get_text_metrics(OxwDC dc, TextMetrics *tm) {
     return true;
 }
 
+LogFont interface_font(int32_t weight) {
+    LogFont r;
+    r.height = -11;
+    r.weight = weight;
+    r.pitch_and_family = 0x22;  // variable pitch, swiss
+    switch (oxGetCodePage()) {
+    case 932: r.char_set = kShiftJisCharset; break;
+    case 936: r.char_set = kGb2312Charset; break;
+    case 949: r.char_set = kHangulCharset; break;
+    case 950: r.char_set = kBig5Charset; break;
+    default: r.char_set = kDefaultCharset; break;
+    }
+    return r;
+}
+
 bool text_out(OxwDC dc, int32_t x, int32_t y, const char *text, std::size_t size, const OxRect *clip) {
     State &s = state();
     Guard g(s.mutex);

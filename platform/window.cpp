@@ -167,6 +167,42 @@ bool move_window(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t 
     });
 }
 
+bool set_window_pos(OxwWindow window, OxwWindow, int32_t x, int32_t y, int32_t width, int32_t height,
+                    uint32_t flags) {
+    return with_window(window, false, [&](WindowRecord &w) {
+        const OxRect &r = w.rect;
+        if (flags & kSwpNoMove) {
+            x = r.left;
+            y = r.top;
+        }
+        if (flags & kSwpNoSize) {
+            width = r.right - r.left;
+            height = r.bottom - r.top;
+        }
+        if (!side_ok(width) || !side_ok(height)) return false;
+        return place(w, {x, y, static_cast<int32_t>(int64_t{x} + width), static_cast<int32_t>(int64_t{y} + height)});
+    });
+}
+
+bool set_window_module(OxwWindow window, OxwModule module) {
+    return with_window(window, false, [&](WindowRecord &w) {
+        w.module = module;
+        return true;
+    });
+}
+
+OxwModule get_window_module(OxwWindow window) {
+    return with_window(window, OxwModule{0}, [](WindowRecord &w) { return w.module; });
+}
+
+bool get_window_styles(OxwWindow window, uint32_t *style, uint32_t *ex_style) {
+    return with_window(window, false, [&](WindowRecord &w) {
+        *style = w.style;
+        *ex_style = w.ex_style;
+        return true;
+    });
+}
+
 bool show_window(OxwWindow window, bool visible) {
     return with_window(window, false, [&](WindowRecord &w) { return std::exchange(w.visible, visible); });
 }

@@ -64,6 +64,22 @@ bool set_window_placement(OxwWindow window, const OxwWindowPlacement *placement)
 bool set_class_cursor(OxwWindow window, uintptr_t cursor);
 uintptr_t get_class_cursor(OxwWindow window);
 
+// The module whose resources a window's functions load (the instance a window records); 0 for the library's
+// own module and for a refused handle. set_window_module is false for a refused window.
+bool set_window_module(OxwWindow window, OxwModule module);
+OxwModule get_window_module(OxwWindow window);
+// The style and extended style a window was made with (create_window_ex; 0 for other windows). False for a
+// refused handle.
+bool get_window_styles(OxwWindow window, uint32_t *style, uint32_t *ex_style);
+
+// Flags of set_window_pos: keep the size, keep the position, keep the place among the siblings (the only
+// order here is the order of making, which nothing changes).
+inline constexpr uint32_t kSwpNoSize = 0x1, kSwpNoMove = 0x2, kSwpNoZOrder = 0x4;
+// Moves and resizes as move_window, keeping what the flags say; `insert_after` is not looked at. False for
+// a refused handle or a bad size.
+bool set_window_pos(OxwWindow window, OxwWindow insert_after, int32_t x, int32_t y, int32_t width, int32_t height,
+                    uint32_t flags);
+
 bool set_window_text(OxwWindow window, const char *text);
 // The caption; false for a refused handle.
 bool get_window_text(OxwWindow window, std::string *text);

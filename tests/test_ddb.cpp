@@ -7,6 +7,7 @@
 #include <tuple>
 #include <vector>
 
+#include "ddb_support.h"
 #include "dib_blocks.h"
 #include "image_compare.h"
 #include "oxw.h"
@@ -15,36 +16,6 @@
 using namespace oxtest;
 
 namespace {
-
-using Pixels = std::vector<OxColorRef>;
-
-Pixels pixels_of(OxwBitmap bmp) {
-    int32_t w = 0, h = 0;
-    EXPECT_EQ(oxwHostGetBitmapSize(bmp, &w, &h, nullptr), 1);
-    Pixels px(static_cast<std::size_t>(w) * h);
-    EXPECT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()), 1);
-    return px;
-}
-
-// Checks at scope end that the calls in between left no context or drawing object behind.
-struct NoLeaks {
-    std::size_t objects = ox::platform::live_object_count(), dcs = ox::platform::live_dc_count();
-    ~NoLeaks() {
-        EXPECT_EQ(ox::platform::live_object_count(), objects);
-        EXPECT_EQ(ox::platform::live_dc_count(), dcs);
-    }
-};
-
-// A bitmap owned by the test.
-struct Bitmap {
-    explicit Bitmap(OxwBitmap b) : h(b) {}
-    ~Bitmap() {
-        if (h) {
-            EXPECT_EQ(oxwHostDeleteObject(h), 1);
-        }
-    }
-    OxwBitmap h;
-};
 
 // A bitmap of w x h whose pixel (x, y) is `colour(x, y)`, drawn with oxwDrawFillDDB one pixel at a time.
 template <class F>
@@ -76,19 +47,6 @@ TEST(Ddb, CreateRecordsTheSizeAndFillsWhite) {
     }
     EXPECT_EQ(oxGetPictRect(0, &r), &r);
     EXPECT_EQ(r.right | r.bottom, 0);
-}
-
-// A bitmap file made from a DIB block.
-std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &dib) {
-    Bytes file = {'B', 'M'};
-    const uint32_t size = static_cast<uint32_t>(14 + dib.size());
-    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
-    file.resize(14, 0);  // reserved words and an offset field the loader does not read
-    file.insert(file.end(), dib.begin(), dib.end());
-    const std::string path = dir.file(name);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
-    return path;
 }
 
 TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {

@@ -64,4 +64,9 @@ private:
     bool use_mem_;
 };
 
+// Bitmap resource number `id` of `module` (0: the library's own) as a new bitmap without a recorded size; 0
+// with `err` set: 6 for a refused module, 1814 for a missing bitmap, 13 for one that does not hold up, 8
+// without memory.
+OxwBitmap load_resource_bitmap(OxwModule module, uint16_t id, uint32_t *err);
+
 }  // namespace ox::win

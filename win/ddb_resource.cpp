@@ -48,6 +48,12 @@ OxwBitmap bitmap_from_resource(OxwModule module, platform::ResourceName name, Di
 }
 
 }  // namespace
+
+OxwBitmap load_resource_bitmap(OxwModule module, uint16_t id, uint32_t *err) {
+    DibLayout d;
+    return bitmap_from_resource(module, platform::make_int_resource(id), &d, err);
+}
+
 }  // namespace ox::win
 
 using namespace ox::win;

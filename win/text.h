@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 
 #include "oxw.h"
 #include "platform/font.h"
@@ -34,6 +35,8 @@ public:
     OwnedObject(const OwnedObject &) = delete;
     OwnedObject &operator=(const OwnedObject &) = delete;
     platform::GdiObject get() const { return object_; }
+    // Hands the object on: it is no longer deleted here.
+    platform::GdiObject release() { return std::exchange(object_, 0); }
 
 private:
     platform::GdiObject object_;
