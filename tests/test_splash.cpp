@@ -62,7 +62,7 @@ TEST_F(SplashFixture, ShowsVersionAndMessagesForTheMinimumTime) {
     NoLeaks guard;
     const std::size_t windows = ox::platform::live_window_count();
     oxwHostSetScreenSize(1000, 800);
-    clock.now = 0xFFFFF000u;  // the tick count wraps before destroy
+    clock.now = 0xFFFFFC00u;  // the tick count wraps before destroy
     const OxwWindow w = oxCreateSplashWindow_E(0, module, 5, "Loading brushes", 3);
     ASSERT_NE(w, 0u);
     OxRect r;
