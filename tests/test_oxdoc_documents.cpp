@@ -22,6 +22,8 @@ TEST_F(OxdocCommands, DemoWritesADocumentThatChecksAndReadsBack) {
     EXPECT_TRUE(is_png(slurp(file("out/thumb-large.png"))));
     EXPECT_TRUE(is_png(slurp(file("out/view-half.png"))));
     EXPECT_TRUE(is_png(slurp(file("out/view-double.png"))));
+    EXPECT_TRUE(is_png(slurp(file("out/splash.png"))));
+    EXPECT_TRUE(is_png(slurp(file("out/palette.png"))));
     const std::string svg = slurp(file("out/vectors.svg"));
     EXPECT_NE(svg.find("<polygon"), std::string::npos);
 

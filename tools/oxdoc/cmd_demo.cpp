@@ -50,8 +50,10 @@ int cmd_demo(const Invocation &inv) {
     if (run_command("view", {picture, "--zoom", "2", "-o", dir + "/view-double.png"}) != kOk) return kFailed;
     std::printf("\n== text: captions in the three editions, and a status bar halfway through a counter bar\n");
     if (!write_demo_text(dir, error)) return fail("demo", error);
+    std::printf("\n== windows: a splash while the host starts, and a tool palette unrolled and rolled up\n");
+    if (!write_demo_chrome(picture, dir, error)) return fail("demo", error);
     std::printf("\nwrote %s/: demo-cel.doc, thumb-small.png, thumb-large.png, vectors.svg, view-half.png, "
-                "view-double.png, captions.png, status-bar.png\n",
+                "view-double.png, captions.png, status-bar.png, splash.png, palette.png\n",
                 dir.c_str());
     return kOk;
 }

@@ -74,13 +74,7 @@ bool write_window_png(OxwWindow window, int32_t w, int32_t h, const std::string 
         error = "the window's pixels could not be read back";
         return false;
     }
-    std::vector<uint8_t> rgb(colors.size() * 3);
-    for (size_t i = 0; i < colors.size(); ++i) {  // colour values are 0x00BBGGRR
-        rgb[3 * i] = static_cast<uint8_t>(colors[i]);
-        rgb[3 * i + 1] = static_cast<uint8_t>(colors[i] >> 8);
-        rgb[3 * i + 2] = static_cast<uint8_t>(colors[i] >> 16);
-    }
-    return write_pixels_png(path, w, h, 3, rgb.data(), error);
+    return write_colors_png(path, w, h, colors.data(), error);
 }
 
 }  // namespace

@@ -35,6 +35,10 @@ int cmd_settings(const Invocation &inv);  // the settings store
 // through a counter bar (status-bar.png).
 bool write_demo_text(const std::string &dir, std::string &error);
 
+// The demo's window chrome: a splash made from `picture` (PNG) with the version and a message on it
+// (splash.png), and a tool palette unrolled and rolled up (palette.png).
+bool write_demo_chrome(const std::string &picture, const std::string &dir, std::string &error);
+
 // The save road of a host application: `picture` (PNG) gets its two thumbnails and its vector tag stored
 // into `doc_path`, which is created (holding the picture file as its content) when missing. The document is
 // written anew beside the old one and renamed over it; it keeps its content and every other tag. A picture

@@ -184,4 +184,15 @@ bool write_pixels_png(const std::string &path, int32_t width, int32_t height, in
                           [&](int32_t y, uint8_t *) { return pixels + static_cast<std::size_t>(y) * stride; }, error);
 }
 
+bool write_colors_png(const std::string &path, int32_t width, int32_t height, const uint32_t *colors,
+                      std::string &error) {
+    std::vector<uint8_t> rgb(static_cast<size_t>(width) * static_cast<size_t>(height) * 3);
+    for (size_t i = 0; i < rgb.size() / 3; ++i) {  // red in the low byte
+        rgb[3 * i] = static_cast<uint8_t>(colors[i]);
+        rgb[3 * i + 1] = static_cast<uint8_t>(colors[i] >> 8);
+        rgb[3 * i + 2] = static_cast<uint8_t>(colors[i] >> 16);
+    }
+    return write_pixels_png(path, width, height, 3, rgb.data(), error);
+}
+
 }  // namespace oxdoc

@@ -22,4 +22,9 @@ bool write_png(const std::string &path, OxHandle image, std::string &error);
 bool write_pixels_png(const std::string &path, int32_t width, int32_t height, int channels, const uint8_t *pixels,
                       std::string &error);
 
+// Writes width x height colour values (0x00BBGGRR, as the display layer reads them back), rows top first,
+// as an RGB PNG.
+bool write_colors_png(const std::string &path, int32_t width, int32_t height, const uint32_t *colors,
+                      std::string &error);
+
 }  // namespace oxdoc
