@@ -204,4 +204,33 @@ TEST(PaletteChrome, ControlBitmaps) {
     oxwHostUnregisterModule(module);
 }
 
+// Windows and bitmaps of 0 or gone: the documented results, nothing touched through a missing property.
+TEST(PaletteChrome, ZeroAndDestroyedHandles) {
+    NoLeaks guard;
+    const OxwWindow gone = oxwHostCreateWindow(0, 0, 0, 50, 50, 1);
+    oxwHostDestroyWindow(gone);
+    const OxwWindow bare = oxwHostCreateWindow(0, 0, 0, 50, 50, 1);  // a window without palette properties
+    uint32_t err = 0;
+    int32_t rolled = 0;
+    const OxRect r{0, 0, 4, 4};
+    for (OxwWindow w : {OxwWindow{0}, gone, bare}) {
+        EXPECT_EQ(oxwCreatePaletteBitmap(w == bare ? gone : w, 50, 50, 50, 50, 1, 1, &err), 0u);
+        oxwDrawPaletteCaption(w, 0, 1, 1);
+        EXPECT_EQ(oxwDrawCloseButton(w, 0, 0, nullptr, 0, 1), 0);
+        EXPECT_EQ(oxwDrawCloseButton(w, 0, 0, &r, 0, 1), w ? 1 : 0);
+        EXPECT_EQ(oxwPaletteShard(w, bare, &rolled), 0);
+        EXPECT_EQ(oxwPaletteShard(bare, w, &rolled), 0);
+        EXPECT_EQ(oxwDeletePalette(w, 0), 0);
+        EXPECT_EQ(oxwCreateCtrlBitmapFromResource(w, 0, 1, 0, 0, 1, &err), 0u);
+    }
+    EXPECT_EQ(rolled, 0);
+    EXPECT_EQ(oxwDrawSunkenEdge(0, 0, &r), 1);
+    EXPECT_EQ(oxwDrawSunkenEdge(0x4242, 0, &r), 0);
+    OxwBitmap mask = 0, color = 0;
+    int32_t w = 0, h = 0;
+    EXPECT_EQ(oxwCreateMaskAndBitmap(0, 0, &mask, &color, 1, 0, 0, &w, &h, &err), 0);
+    EXPECT_EQ(oxwHostGetIconBitmaps(0, &mask, &color) + oxwHostDestroyIcon(0), 0);
+    oxwHostDestroyWindow(bare);
+}
+
 }  // namespace
