@@ -621,9 +621,10 @@ OX_API OxHandle oxwImageResourceOpenDIB(const char *name, OxwModule module, uint
 /* Splash windows                                                                                        */
 /* ---------------------------------------------------------------------------------------------------- */
 
-/* One splash window per process, for the thread that made it: a borderless, topmost picture window of
- * class "SplashWindow" centred on the screen ((screen - picture) / 2 each way, integer halves), owned by
- * `parent`, showing bitmap resource `id` of `module` (oxwHostRegisterModule) with the version line
+/* One splash window per process, for the thread that made it: a topmost popup window of class
+ * "SplashWindow" with a thin border (recorded in its style; the layer draws no frame: the window's pixels
+ * are the picture's), centred on the screen ((screen - picture) / 2 each way, integer halves), owned by
+ * `parent`, showing bitmap resource `id` (its low 16 bits) of `module` (oxwHostRegisterModule) with the version line
  * "Windows 98/NT 4.0 Version " and the host executable's file version (oxwGetFileVersion; nothing after the
  * blank when it has none) at (60, 307) in the edition's 10-point bold text font, and a message line at
  * (2, 38) in the 10-point regular font, both black and cut at the picture's edges. The class stays

@@ -4,6 +4,7 @@
 #include <tuple>
 
 #include "ddb_support.h"
+#include "platform/frame_drawing.h"
 #include "platform/icon.h"
 
 using namespace oxtest;
@@ -94,7 +95,9 @@ TEST(PaletteChrome, RollUpAndDown) {
     oxwHostDestroyWindow(frame);
 }
 
-TEST(PaletteChrome, SunkenEdge) {
+// A sunken edge's two rings; the gradient caption (a system kind this layer never reports) runs from the
+// caption colour at its left end to the gradient colour at its right end.
+TEST(PaletteChrome, SunkenEdgeAndGradientCaption) {
     NoLeaks guard;
     uint32_t err = 0;
     Bitmap b(oxwCreateDDB(0, 0, 6, 6, 24, &err));
@@ -104,6 +107,15 @@ TEST(PaletteChrome, SunkenEdge) {
         {0, 0, 0x808080}, {1, 1, 0x404040}, {5, 5, 0xFFFFFF}, {4, 4, kFace}, {5, 0, 0xFFFFFF}, {2, 2, 0xFFFFFF}};
     for (auto [x, y, c] : probes) EXPECT_EQ(pixel(b.h, x, y), c) << x << "," << y;
     EXPECT_EQ(oxwDrawSunkenEdge(0, b.h, nullptr), 0);
+
+    const OxwDC dc = ox::platform::create_compatible_dc(0);
+    const auto old = ox::platform::select_object(dc, b.h);
+    const OxRect strip{0, 0, 6, 3};
+    ox::platform::draw_caption(0, dc, &strip, ox::platform::kDcActive | ox::platform::kDcGradient);
+    ox::platform::select_object(dc, old);
+    ox::platform::delete_dc(dc);
+    EXPECT_EQ((std::vector{pixel(b.h, 0, 2), pixel(b.h, 5, 2), pixel(b.h, 5, 3)}),
+              (std::vector<OxColorRef>{kActive, oxwHostGetSysColor(27), 0xFFFFFF}));  // row 3: the edge stays
 }
 
 // White is the only transparent colour; the pair put on a background gives the picture over it exactly.
