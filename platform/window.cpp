@@ -161,10 +161,7 @@ bool get_client_rect(OxwWindow window, OxRect *rect) {
 }
 
 bool move_window(OxwWindow window, int32_t x, int32_t y, int32_t width, int32_t height) {
-    if (!side_ok(width) || !side_ok(height)) return false;
-    return with_window(window, false, [&](WindowRecord &w) {
-        return place(w, {x, y, static_cast<int32_t>(int64_t{x} + width), static_cast<int32_t>(int64_t{y} + height)});
-    });
+    return set_window_pos(window, 0, x, y, width, height, 0);
 }
 
 bool set_window_pos(OxwWindow window, OxwWindow, int32_t x, int32_t y, int32_t width, int32_t height,
