@@ -7,6 +7,7 @@
 
 #include "cli.h"
 #include "commands.h"
+#include "file_io.h"
 #include "ox.h"
 #include "oxw.h"
 #include "png_io.h"
@@ -43,7 +44,7 @@ bool write_splash_resource(const std::string &picture, const std::string &folder
     std::memcpy(file.data() + 14, oxwGlobalLock(dib), size);
     oxwGlobalUnlock(dib);
     oxwGlobalFree(dib);
-    return ensure_dir(folder, error) && write_file_atomic(folder + "/1.bmp", file.data(), file.size(), error);
+    return ensure_dir(folder, error) && write_output(folder + "/1.bmp", file.data(), file.size(), error);
 }
 
 bool write_splash(const std::string &picture, const std::string &dir, std::string &error) {
