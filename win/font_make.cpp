@@ -28,28 +28,28 @@ constexpr Ladder kEnglishLadder = {{{10, 8}, {11, kKeep}, {12, 10}, {13, kKeep},
 
 // What an edition's text font takes from the table: the face's string id in the library's string table,
 // the ladder and the record's fixed fields.
-struct TextFontSpec {
+struct TextFontRecipe {
     uint32_t face_string;
     const Ladder *ladder;
     uint8_t char_set, out_precision, pitch_and_family;
 };
-constexpr TextFontSpec kTextFonts[] = {
+constexpr TextFontRecipe kTextFonts[] = {
     {1, &kAsianLadder, platform::kShiftJisCharset, 3, 0x32},
     {2, &kEnglishLadder, platform::kAnsiCharset, 1, 0x21},
     {3, &kAsianLadder, platform::kGb2312Charset, 3, 0x02},
 };
 
 // The colour chart fonts: a constant face name, or string 3 of the library's table when `face` is null.
-struct ChartFontSpec {
+struct ChartFontRecipe {
     const char *face;
     int32_t points, weight;
     uint8_t char_set, out_precision, pitch_and_family;
 };
-constexpr ChartFontSpec kChartJapanese = {"\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E", 8, 400,
-                                          platform::kShiftJisCharset, 3, 0x31};
-constexpr ChartFontSpec kChartEnglish = {"MS Serif", 7, 300, platform::kAnsiCharset, 1, 0x12};
-constexpr ChartFontSpec kChartTerminal = {"Terminal", 6, 400, platform::kOemCharset, 1, 0x31};
-constexpr ChartFontSpec kChartChinese = {nullptr, 8, 300, platform::kGb2312Charset, 3, 0x02};
+constexpr ChartFontRecipe kChartJapanese = {"\x82\x6C\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4E", 8, 400,
+                                            platform::kShiftJisCharset, 3, 0x31};
+constexpr ChartFontRecipe kChartEnglish = {"MS Serif", 7, 300, platform::kAnsiCharset, 1, 0x12};
+constexpr ChartFontRecipe kChartTerminal = {"Terminal", 6, 400, platform::kOemCharset, 1, 0x31};
+constexpr ChartFontRecipe kChartChinese = {nullptr, 8, 300, platform::kGb2312Charset, 3, 0x02};
 
 // a * b / c rounded to the nearest, halves away from zero; -1 for c = 0 or a result beyond 32 bits.
 int32_t mul_div(int32_t a, int32_t b, int32_t c) {
@@ -96,12 +96,12 @@ OxwFont make_font(OxwWindow window, OxwDC dc, MakeRecord make_record) {
     return platform::create_font(make_record(platform::get_device_caps(target.get(), 90)));
 }
 
-OxwFont make_chart_font(const ChartFontSpec &spec, OxwWindow window, OxwDC dc) {
+OxwFont make_chart_font(const ChartFontRecipe &recipe, OxwWindow window, OxwDC dc) {
     return make_font(window, dc, [&](int32_t dpi) {
-        LogFont r = base_record(dpi, spec.points, spec.weight, spec.char_set, spec.out_precision,
-                                spec.pitch_and_family);
-        if (spec.face)
-            copy_face(r, spec.face);
+        LogFont r = base_record(dpi, recipe.points, recipe.weight, recipe.char_set, recipe.out_precision,
+                                recipe.pitch_and_family);
+        if (recipe.face)
+            copy_face(r, recipe.face);
         else
             load_face(r, 3, 255);
         return r;
@@ -120,13 +120,13 @@ int32_t snap_points(Edition edition, int32_t points) {
 }
 
 LogFont text_font_record(Edition edition, int32_t dpi_y, int32_t points, int32_t style) {
-    const TextFontSpec &spec = kTextFonts[static_cast<int>(edition)];
-    LogFont r = base_record(dpi_y, snap_points(edition, points), (style & 1) ? 700 : 400, spec.char_set,
-                            spec.out_precision, spec.pitch_and_family);
+    const TextFontRecipe &recipe = kTextFonts[static_cast<int>(edition)];
+    LogFont r = base_record(dpi_y, snap_points(edition, points), (style & 1) ? 700 : 400, recipe.char_set,
+                            recipe.out_precision, recipe.pitch_and_family);
     r.italic = (style >> 8) & 1;
     r.underline = (style >> 16) & 1;
     r.strike_out = (style >> 24) & 1;
-    load_face(r, spec.face_string, 260);
+    load_face(r, recipe.face_string, 260);
     return r;
 }
 
