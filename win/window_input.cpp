@@ -1,10 +1,9 @@
 // Helpers that work on the input side of windows: dragging a window by its outline, flushing its waiting
 // messages, flashing a button, and setting a window's cursor.
-#include <chrono>
-#include <thread>
 
 #include "core/no_throw.h"
 #include "oxw.h"
+#include "platform/clock.h"
 #include "platform/gdi.h"
 #include "platform/host_hooks.h"
 #include "platform/input.h"
@@ -75,7 +74,7 @@ private:
 };
 
 // The waits of a flash.
-constexpr auto kFlashWait = std::chrono::milliseconds(50);
+constexpr uint32_t kFlashWaitMs = 50;
 // The most messages one flush removes.
 constexpr int kFlushLimit = 1001;
 
@@ -138,7 +137,7 @@ OX_API int32_t oxwFlashButton(OxwWindow window, OxwBitmap bitmap, int32_t x, int
         for (int pass = 0; pass < 2; ++pass) {
             platform::bit_blt(mem.get(), x, y, width, height, 0, 0, 0, platform::kDstInvert);
             platform::bit_blt(dc, x, y, width, height, mem.get(), x, y, platform::kSrcCopy);
-            if (pass == 0) std::this_thread::sleep_for(kFlashWait);
+            if (pass == 0) platform::sleep_ms(kFlashWaitMs);
         }
     }
     return platform::release_dc(window, dc) ? 1 : 0;
