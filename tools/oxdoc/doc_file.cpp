@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/byte_order.h"
 #include "file_io.h"
 #include "ox.h"
 #include "store_cli.h"
@@ -10,12 +11,10 @@
 namespace oxdoc {
 namespace {
 
-uint16_t le16(const uint8_t *p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
-uint32_t le32(const uint8_t *p) { return p[0] | p[1] << 8 | p[2] << 16 | static_cast<uint32_t>(p[3]) << 24; }
-uint32_t be32(const uint8_t *p) { return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]; }
-void put_le(uint8_t *p, uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
+using ox::core::load_be16;
+using ox::core::load_be32;
+using ox::core::load_le16;
+using ox::core::load_le32;
 
 bool read_at(std::FILE *f, uint64_t offset, void *buffer, std::size_t size) {
     return fseeko(f, static_cast<off_t>(offset), SEEK_SET) == 0 && std::fread(buffer, 1, size, f) == size;
@@ -51,7 +50,7 @@ bool read_doc(std::FILE *f, const std::string &path, DocFile &doc, std::string &
     doc.tags.clear();
     for (int i = 0; i < kDirectoryEntries; ++i) {
         const uint8_t *e = t + 8 + 10 * i;
-        const TagEntry entry{i, le16(e), le32(e + 2), le32(e + 6)};
+        const TagEntry entry{i, load_le16(e), load_le32(e + 2), load_le32(e + 6)};
         if (entry.id != 0) doc.tags.push_back(entry);
     }
     return true;
@@ -68,8 +67,8 @@ bool content_png_size(const std::string &path, uint32_t &width, uint32_t &height
     uint8_t head[24];  // signature, then the IHDR chunk's length, type, width and height
     if (!f || std::fread(head, 1, sizeof head, f.get()) != sizeof head) return false;
     if (std::memcmp(head, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16) != 0) return false;
-    width = be32(head + 16);
-    height = be32(head + 20);
+    width = load_be32(head + 16);
+    height = load_be32(head + 20);
     return width > 0 && height > 0 && width <= 0x7FFFFFFF && height <= 0x7FFFFFFF;  // PNG limits
 }
 
@@ -80,7 +79,7 @@ std::string record_problem(std::FILE *f, const DocFile &doc, const TagEntry &t) 
                " bytes runs past the tag area (" + std::to_string(body_end) + " bytes)";
     uint8_t id_bytes[2];
     if (!read_at(f, t.offset, id_bytes, 2)) return "cannot read its record";
-    const unsigned stored = id_bytes[0] << 8 | id_bytes[1];
+    const unsigned stored = load_be16(id_bytes);
     if (stored != t.id) return "record begins with id " + hex_id(stored);
     return {};
 }
@@ -88,8 +87,8 @@ std::string record_problem(std::FILE *f, const DocFile &doc, const TagEntry &t) 
 bool image_tag_size(std::FILE *f, const TagEntry &t, uint32_t &width, uint32_t &height) {
     uint8_t header[18];  // the body's TGA header: width and height at 12 and 14, little-endian
     if (t.size < sizeof header || !read_at(f, uint64_t{t.offset} + 2, header, sizeof header)) return false;
-    width = le16(header + 12);
-    height = le16(header + 14);
+    width = load_le16(header + 12);
+    height = load_le16(header + 14);
     return true;
 }
 
@@ -99,9 +98,9 @@ std::vector<uint8_t> make_trailer(uint8_t version, const std::vector<TagEntry> &
     t[6] = version;
     for (std::size_t i = 0; i < tags.size() && i < kDirectoryEntries; ++i) {
         uint8_t *e = t.data() + 8 + 10 * i;
-        put_le(e, tags[i].id, 2);
-        put_le(e + 2, tags[i].size, 4);
-        put_le(e + 6, tags[i].offset, 4);
+        ox::core::store_le16(e, tags[i].id);
+        ox::core::store_le32(e + 2, tags[i].size);
+        ox::core::store_le32(e + 6, tags[i].offset);
     }
     return t;
 }
