@@ -116,7 +116,8 @@ TEST_F(OxdocCommands, MgmtCreateKeepsAFileUnlessForcedAndQuietCommandsSayWhatThe
     EXPECT_EQ(slurp(file("s.mgp")).size(), 9u + 10u);
 }
 
-// A dot and an upright line one pixel wide trace to contours of one and two distinct points: boxes.
+// A dot and an upright line one pixel wide trace to contours of one and two distinct points: boxes. The
+// canvas is the picture's size, or the vectors' extent when the document holds no picture.
 TEST_F(OxdocCommands, VectorCanvasIsThePictureAndTinyContoursAreBoxes) {
     Rgb picture{12, 13, std::vector<uint8_t>(12 * 13 * 3, 0xFF)};
     for (int y : {1, 3, 4, 5, 6, 7, 8, 9, 10}) std::memset(&picture.px[3 * (y * 12 + (y == 1 ? 1 : 6))], 0, 3);
@@ -130,6 +131,12 @@ TEST_F(OxdocCommands, VectorCanvasIsThePictureAndTinyContoursAreBoxes) {
     EXPECT_EQ(svg.find("<polygon"), std::string::npos) << svg;
     EXPECT_NE(svg.find("x=\"1\" y=\"0\" width=\"1\" height=\"1\""), std::string::npos) << svg;
     EXPECT_NE(svg.find("x=\"6\" y=\"2\" width=\"2\" height=\"7\""), std::string::npos) << svg;
+
+    // When the content is not a PNG picture, the canvas is what the vectors reach: columns 0 to 7.
+    std::string doc = slurp(file("d.doc"));
+    doc[1] = 'Q';
+    std::ofstream(file("d.doc"), std::ios::binary) << doc;
+    EXPECT_EQ(run({"vector", "d.doc", "-o", "v.svg"}).out, "2 contours on 8x9 (the extent of the vectors) -> v.svg\n");
 }
 
 }  // namespace

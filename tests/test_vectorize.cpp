@@ -231,42 +231,32 @@ TEST(VectorizeRefusals, ArgumentsAndEmptyImages) {
     EXPECT_EQ(oxImageToVector(0, &err), 0u);
     EXPECT_EQ(err, OX_ERROR_INVALID_HANDLE);
 
-    // 1- and 8-bit images are refused with code 0 whatever they hold.
-    for (int32_t bits : {1, 8}) {
-        Handle img = make_image(4, 4, bits);
-        err = kUntouched;
-        EXPECT_EQ(oxImageToVector(img.get(), &err), 0u);
-        EXPECT_EQ(err, 0u);
+    Handle noisy = white_image(9, 7, 32);  // white, with the fourth byte of each pixel random
+    {
+        const oxtest::Locked lock(noisy.get());
+        for (uint32_t i = 0; i < lock->header->imageSize; i += 4) lock->pixels[i] = uint8_t(i * 37);
     }
-    Handle mask = make_image(4, 4, 0, OX_LAYER_MASK);
-    err = kUntouched;
-    EXPECT_EQ(oxImageToVector(mask.get(), &err), 0u);
-    EXPECT_EQ(err, 0u);
-
-    // No ink: no contour, and the code is left alone. Also with the fourth byte of 32-bit pixels random.
-    for (int32_t bits : {24, 32}) {
-        Handle img = white_image(9, 7, bits);
-        if (bits == 32) {
-            const oxtest::Locked lock(img.get());
-            for (uint32_t i = 0; i < lock->header->imageSize; i += 4) lock->pixels[i] = uint8_t(i * 37);
-        }
+    Handle lying = make_image(4, 4, 24);
+    static_cast<OxImageHeader *>(oxLock(lying.get()))->height = 100000;
+    struct Case {
+        const char *what;
+        Handle image;
+        uint32_t code;
+    } const cases[] = {
+        {"1 bit", make_image(4, 4, 1), 0},
+        {"8 bits", make_image(4, 4, 8), 0},
+        {"mask", make_image(4, 4, 0, OX_LAYER_MASK), 0},
+        {"no ink: no contour, the code left alone", white_image(9, 7, 24), kUntouched},
+        {"no ink in 32 bits", std::move(noisy), kUntouched},
+        {"too wide for 16-bit coordinates", make_image(65537, 1, 24), 0},
+        {"more rows claimed than the block holds", std::move(lying), 0},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
         err = kUntouched;
-        EXPECT_EQ(oxImageToVector(img.get(), &err), 0u);
-        EXPECT_EQ(err, kUntouched);
+        EXPECT_EQ(oxImageToVector(c.image.get(), &err), 0u);
+        EXPECT_EQ(err, c.code);
     }
-
-    // Too wide for 16-bit coordinates.
-    Handle wide = make_image(65537, 1, 24);
-    err = kUntouched;
-    EXPECT_EQ(oxImageToVector(wide.get(), &err), 0u);
-    EXPECT_EQ(err, 0u);
-
-    // A record that claims more rows than its block holds is not read.
-    Handle img = make_image(4, 4, 24);
-    static_cast<OxImageHeader *>(oxLock(img.get()))->height = 100000;
-    err = kUntouched;
-    EXPECT_EQ(oxImageToVector(img.get(), &err), 0u);
-    EXPECT_EQ(err, 0u);
 }
 
 #ifndef OXTEST_ASAN
