@@ -48,17 +48,17 @@ struct Bitmap {
     OxwBitmap h;
 };
 
-// A bitmap file made from a DIB block.
-inline std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &dib) {
-    Bytes file = {'B', 'M'};
-    const uint32_t size = static_cast<uint32_t>(14 + dib.size());
-    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
-    file.resize(14, 0);  // reserved words and an offset field the loader does not read
-    file.insert(file.end(), dib.begin(), dib.end());
+// Writes `bytes` as file `name` of `dir`; its path.
+inline std::string write_file(const TempDir &dir, const std::string &name, const Bytes &bytes) {
     const std::string path = dir.file(name);
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(file.data()), static_cast<std::streamsize>(file.size()));
+        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+// A bitmap file made from a DIB block.
+inline std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &dib) {
+    return write_file(dir, name, bmp_file(dib));
 }
 
 // A 24-bit bitmap file of w x h from colour values (0x00BBGGRR), top row first.

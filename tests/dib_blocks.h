@@ -1,8 +1,9 @@
-// Helpers of the bitmap tests: owned global blocks, DIB blocks built byte by byte, and their bytes.
+// Helpers of the bitmap tests and the fuzz seeds: owned global blocks and their bytes, and DIB blocks and
+// bitmap files built byte by byte.
 #pragma once
 
-#include <gtest/gtest.h>
-
+#include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -35,11 +36,11 @@ inline std::vector<uint8_t> block_bytes(OxwGlobal g) {
     return out;
 }
 
-// A block holding exactly `bytes`.
+// A block holding exactly `bytes`; aborts when none can be made, so that no check passes on a missing block.
 inline Global block_of(const std::vector<uint8_t> &bytes) {
     uint32_t err = 0;
     Global g(oxwGlobalAlloc(static_cast<uint32_t>(bytes.size()), &err));
-    EXPECT_TRUE(g);
+    if (!g) std::abort();
     std::memcpy(oxwGlobalLock(g.get()), bytes.data(), bytes.size());
     oxwGlobalUnlock(g.get());
     return g;
@@ -60,6 +61,17 @@ inline std::vector<uint8_t> dib_bytes(int32_t w, int32_t h, uint16_t depth, cons
     for (uint32_t c : colors) out.insert(out.end(), {uint8_t(c), uint8_t(c >> 8), uint8_t(c >> 16), 0});
     out.insert(out.end(), rows.begin(), rows.end());
     return out;
+}
+
+// A bitmap file holding `dib`: "BM" and the file size, then reserved words and an offset field that the
+// loader does not read, left 0.
+inline std::vector<uint8_t> bmp_file(const std::vector<uint8_t> &dib) {
+    std::vector<uint8_t> file = {'B', 'M'};
+    const uint32_t size = static_cast<uint32_t>(14 + dib.size());
+    for (int i = 0; i < 4; ++i) file.push_back(static_cast<uint8_t>(size >> (8 * i)));
+    file.resize(14, 0);
+    file.insert(file.end(), dib.begin(), dib.end());
+    return file;
 }
 
 }  // namespace oxtest

@@ -1,7 +1,6 @@
 // Device-dependent bitmaps: the recorded size, bitmap files (and the files that are refused), the four
 // copy cases, boxes, fills, masked transfer and the polygon marked into a mask, read back pixel by pixel
 // through the host calls; every call releases the contexts and objects it made.
-#include <fstream>
 #include <random>
 #include <string>
 #include <tuple>
@@ -49,36 +48,12 @@ TEST(Ddb, CreateRecordsTheSizeAndFillsWhite) {
     EXPECT_EQ(r.right | r.bottom, 0);
 }
 
-TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
+// The files that are refused, with their codes (a block that does not hold up is refused as in the DIB
+// tests). What loaded files hold is held to the DIB block conversion by the DIB fuzzer's replay.
+TEST(Ddb, BitmapFilesThatAreRefused) {
     NoLeaks guard;
     TempDir dir;
-    std::mt19937 rng(4);
-    uint32_t err = 0;
-    for (int32_t bits : {1, 8, 24}) {
-        Handle img = random_image(rng, bits, 40);
-        Global dib(oxwImageToDib(img.get(), &err));
-        const std::string path = write_bmp(dir, "p" + std::to_string(bits) + ".bmp", block_bytes(dib.get()));
-        Bitmap b(oxwOpenFileDDB(0, 0, path.c_str(), &err));
-        ASSERT_NE(b.h, 0u) << bits;
-        const int32_t w = oxImageGetWidthDirect(img.get()), h = oxImageGetHeightDirect(img.get());
-        OxRect r;
-        oxGetPictRect(b.h, &r);
-        EXPECT_EQ((std::vector{r.right, r.bottom}), (std::vector{w, h}));
-        const Pixels px = pixels_of(b.h);
-        const Values v = values(img.get());
-        for (std::size_t i = 0; i < v.size(); ++i) {
-            const uint32_t want = bits == 1 ? (v[i] ? 0xFFFFFF : 0) : bits == 8 ? v[i] * 0x010101 : v[i];
-            ASSERT_EQ(px[i], want) << bits << " " << i;
-        }
-    }
-    // A 4-bit file with a short table: nibbles beyond it are black.
-    Bitmap four(oxwOpenFileDDB(
-        0, 0, write_bmp(dir, "four.bmp", dib_bytes(3, 1, 4, {0x112233, 0x445566}, {0x01, 0x50, 0, 0}, 2)).c_str(),
-        &err));
-    EXPECT_EQ(pixels_of(four.h), (Pixels{0x332211, 0x665544, 0}));
-
     const Bytes good = dib_bytes(5, 3, 8, std::vector<uint32_t>(256, 0x808080), Bytes(24, 9));
-    Bytes no_bm = good;
     const struct {
         const char *what;
         std::string path;
@@ -89,22 +64,13 @@ TEST(Ddb, BitmapFilesAndTheOnesThatAreRefused) {
         {"folder", dir.path().string(), OX_ERROR_ACCESS_DENIED},
         {"header only", write_bmp(dir, "head.bmp", {}), OX_ERROR_INVALID_DATA},
         {"one row short", write_bmp(dir, "short.bmp", Bytes(good.begin(), good.end() - 1)), OX_ERROR_INVALID_DATA},
-        {"biClrUsed 300", write_bmp(dir, "clr.bmp", dib_bytes(2, 2, 8, {}, Bytes(2000, 0), 300)),
-         OX_ERROR_INVALID_DATA},
-        {"depth 32", write_bmp(dir, "d32.bmp", dib_bytes(2, 2, 32, {}, Bytes(16, 0))), OX_ERROR_INVALID_DATA},
+        {"short header", write_file(dir, "bm.bin", {'B', 'M', 0, 0}), OX_ERROR_INVALID_DATA},
+        {"no BM", write_file(dir, "aaa.bin", Bytes(200, 'A')), OX_ERROR_INVALID_DATA},
     };
     for (const auto &c : refused) {
-        err = 0;
+        uint32_t err = 0;
         EXPECT_EQ(oxwOpenFileDDB(0, 0, c.path.c_str(), &err), 0u) << c.what;
         EXPECT_EQ(err, c.code) << c.what;
-    }
-    for (const Bytes &bytes : {Bytes{'B', 'M', 0, 0}, Bytes(200, 'A')}) {
-        const std::string path = dir.file("raw.bin");
-        std::ofstream(path, std::ios::binary)
-            .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-        err = 0;
-        EXPECT_EQ(oxwOpenFileDDB(0, 0, path.c_str(), &err), 0u);
-        EXPECT_EQ(err, OX_ERROR_INVALID_DATA);
     }
 }
 
@@ -145,7 +111,7 @@ TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
     oxwHostDestroyWindow(wnd);
 }
 
-TEST(Ddb, BoxFillAndMaskedTransfer) {
+TEST(Ddb, BoxAndFill) {
     NoLeaks guard;
     uint32_t err;
     Bitmap b(oxwCreateDDB(0, 0, 8, 7, 24, &err));
@@ -158,19 +124,6 @@ TEST(Ddb, BoxFillAndMaskedTransfer) {
             const bool fill = x >= 1 && x < 5 && y >= 1 && y < 4;  // no outline: one pixel short each way
             ASSERT_EQ(px[y * 8 + x], box ? 0x00FF00u : fill ? 0x0000FFu : 0xFFFFFFu) << x << "," << y;
         }
-    // The mask is white where the destination shows through; the picture black there.
-    Bitmap mask(ox::platform::create_bitmap(2, 1, 1));
-    ox::platform::set_bitmap_pixel(mask.h, 1, 0, 0xFFFFFF);
-    Bitmap pic(painted(2, 1, [](int32_t x, int32_t) { return x ? 0u : 0x123456u; }));
-    Bitmap dst(painted(2, 1, [](int32_t, int32_t) { return 0xABCDEFu; }));
-    const OxwDC pdc = ox::platform::create_compatible_dc(0), ddc = ox::platform::create_compatible_dc(0);
-    const auto p_old = ox::platform::select_object(pdc, pic.h), d_old = ox::platform::select_object(ddc, dst.h);
-    EXPECT_EQ(oxwTransparentBlt(ddc, 0, 0, 2, 1, pdc, 0, 0, mask.h), 1);
-    ox::platform::select_object(pdc, p_old);
-    ox::platform::select_object(ddc, d_old);
-    ox::platform::delete_dc(pdc);
-    ox::platform::delete_dc(ddc);
-    EXPECT_EQ(pixels_of(dst.h), (Pixels{0x123456, 0xABCDEF}));
 }
 
 // The mask bits a polygon marks, worked out by drawing the same polygon, moved into its clipped box, with
@@ -202,23 +155,14 @@ std::vector<uint8_t> expected_marks(int32_t iw, int32_t ih, std::vector<OxPoint>
 
 TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
     NoLeaks guard;
-    // A square: outline and interior, x 2..6 and y 2..5, set with mode 2 and cleared with any other.
+    // A square, x 2..6 and y 2..5: its points come back moved into its box. What is marked, the random
+    // polygons below hold to the drawing layer.
     Handle mask = make_image(10, 8, 1, OX_LAYER_MASK);
     std::vector<OxPoint> sq = {{2, 2}, {6, 2}, {6, 5}, {2, 5}};
     uint32_t err = 0xDEAD;
     ASSERT_EQ(oxwPolygonFill(0, mask.get(), sq.data(), 4, 2, &err), 1);
     EXPECT_EQ(err, 0xDEADu);
     EXPECT_EQ((std::vector<int32_t>{sq[0].x, sq[0].y, sq[2].x, sq[2].y}), (std::vector<int32_t>{0, 0, 4, 3}));
-    for (int32_t y = 0; y < 8; ++y)
-        for (int32_t x = 0; x < 10; ++x)
-            ASSERT_EQ(get(mask.get(), x, y), x >= 2 && x <= 6 && y >= 2 && y <= 5 ? 1u : 0u);
-    oxImageErase(mask.get());
-    std::vector<OxPoint> tri = {{-5, 1}, {8, 3}, {1, 20}};  // partly outside: only pixels inside are marked
-    const std::vector<uint8_t> want = expected_marks(10, 8, tri);
-    ASSERT_EQ(oxwPolygonFill(0, mask.get(), tri.data(), 3, 0, &err), 1);
-    for (int32_t y = 0; y < 8; ++y)
-        for (int32_t x = 0; x < 10; ++x) ASSERT_EQ(get(mask.get(), x, y), want[y * 10 + x] ? 0u : 1u) << x << "," << y;
-    EXPECT_EQ((std::vector<int32_t>{tri[0].x, tri[0].y, tri[1].x}), (std::vector<int32_t>{0, 0, 8}));
 
     // Boxes under 2 pixels: all vertices at one point, lines one pixel wide or high, a polygon beside the image.
     for (std::vector<OxPoint> pts :
@@ -232,24 +176,27 @@ TEST(PolygonFill, MarksTheCoveredPixelsInsideTheImage) {
     EXPECT_EQ(oxwHostGetCursor(), 32514u);  // the wait cursor
 }
 
-// Random polygons over a mask, some reaching outside it: the marks are the drawing layer's pixels.
+// Random polygons over a mask, some reaching outside it: the marks are the drawing layer's pixels, set with
+// mode 2 on a clear mask and cleared with mode 0 on a set one.
 TEST(PolygonFill, RandomPolygonsMatchTheDrawingLayer) {
     std::mt19937 rng(21);
     for (int i = 0; i < 150; ++i) {
-        const int32_t w = in(rng, 2, 40), h = in(rng, 2, 40);
+        const int32_t w = in(rng, 2, 40), h = in(rng, 2, 40), mode = i % 3 ? 2 : 0;
+        const uint32_t flip = mode == 0;
         Handle mask = make_image(w, h, 1, OX_LAYER_MASK);
+        if (mode == 0) oxImageErase(mask.get());
         std::vector<OxPoint> pts(static_cast<std::size_t>(in(rng, 3, 8)));
         for (OxPoint &p : pts) p = {in(rng, -10, w + 10), in(rng, -10, h + 10)};
         const std::vector<uint8_t> want = expected_marks(w, h, pts);
         uint32_t err = 0;
-        const int32_t r = oxwPolygonFill(0, mask.get(), pts.data(), static_cast<int32_t>(pts.size()), 2, &err);
+        const int32_t r = oxwPolygonFill(0, mask.get(), pts.data(), static_cast<int32_t>(pts.size()), mode, &err);
         if (r == 0) {
             ASSERT_EQ(err, OX_ERR_POLYGON_TOO_SMALL);
             continue;
         }
         for (int32_t y = 0; y < h; ++y)
             for (int32_t x = 0; x < w; ++x)
-                ASSERT_EQ(get(mask.get(), x, y), want[y * w + x]) << "case " << i << " " << x << "," << y;
+                ASSERT_EQ(get(mask.get(), x, y), want[y * w + x] ^ flip) << "case " << i << " " << x << "," << y;
     }
 }
 
@@ -297,11 +244,7 @@ TEST(Ddb, ResourcesAndSystemColours) {
     }
     EXPECT_EQ(oxwHostUnregisterModule(module), 1);
 
-    // The button face (index 15) into a new bitmap and over an existing one.
-    Bitmap face(oxwCreateSysColorDDB(0, 0, 3, 2, 15, &err));
-    EXPECT_EQ(pixels_of(face.h), Pixels(6, 0xC8D0D4));
-    oxGetPictRect(face.h, &r);
-    EXPECT_EQ(r.right, 0);
+    // The button face (index 15) over an existing bitmap (into a new one: the palette chrome tests).
     EXPECT_EQ(oxwCreateSysColorDDB(0, target.h, 1, 1, 15, &err), target.h);
     EXPECT_EQ(pixels_of(target.h), (Pixels{0xC8D0D4, tag(1, 0)}));
     err = 0;
