@@ -12,10 +12,6 @@
 #include "ox.h"
 #include "fuzz_support.h"
 
-namespace {
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     static const std::string in_path = oxfuzz::scratch_file("chart-in"), out_path = oxfuzz::scratch_file("chart-out");
     oxfuzz::write_file(in_path, data, size);

@@ -5,9 +5,10 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -48,12 +49,8 @@ const std::string &scratch_path() {
 }
 
 std::vector<uint8_t> get_file() {
-    std::vector<uint8_t> bytes;
-    FILE *f = std::fopen(scratch_path().c_str(), "rb");
-    FUZZ_CHECK(f != nullptr);
-    for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<uint8_t>(c));
-    std::fclose(f);
-    return bytes;
+    std::ifstream in(scratch_path(), std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {

@@ -1,12 +1,9 @@
 // A host module's strings.txt on arbitrary bytes: registered from a scratch folder, then read back. Beyond
 // not crashing: a refused file gives code 13; in a registered module every line's id has its string, and
 // oxLoadString into any buffer size writes a terminated prefix of it, shorter than the buffer.
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,19 +14,6 @@
 #include "fuzz_support.h"
 
 namespace {
-
-// The scratch folder, removed at exit; never destroyed itself, so that the removal can still name it.
-const std::filesystem::path &folder() {
-    static const std::filesystem::path *dir = [] {
-        auto *d = new std::filesystem::path(std::filesystem::temp_directory_path() /
-                                            ("oxwutl-fuzz-module-" + std::to_string(getpid())));
-        std::filesystem::create_directories(*d);
-        return d;
-    }();
-    static const bool cleanup = std::atexit([] { std::filesystem::remove_all(*dir); }) == 0;
-    (void)cleanup;
-    return *dir;
-}
 
 // The ids the lines of a file start with (comment and empty lines left out).
 std::vector<uint32_t> line_ids(std::string_view text) {
@@ -49,12 +33,11 @@ std::vector<uint32_t> line_ids(std::string_view text) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    {
-        std::ofstream out(folder() / "strings.txt", std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char *>(data), static_cast<std::streamsize>(size));
-    }
+    static const std::string folder = oxfuzz::scratch_file("module");
+    std::filesystem::create_directories(folder);
+    oxfuzz::write_file(folder + "/strings.txt", data, size);
     uint32_t err = 0;
-    const OxwModule module = oxwHostRegisterModule(folder().c_str(), &err);
+    const OxwModule module = oxwHostRegisterModule(folder.c_str(), &err);
     if (!module) {
         FUZZ_CHECK(err == 13);
         return 0;

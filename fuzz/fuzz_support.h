@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -29,12 +30,13 @@ using ox::core::load_be32;
 using ox::core::load_le16;
 using ox::core::load_le32;
 
-// A path of this process's own under $TMPDIR (or /tmp), `name` telling a target's files apart. Every path
-// given out is removed at exit; a target asks once per name and keeps it.
+// A path of this process's own under $TMPDIR (or /tmp), `name` telling a target's files apart. What is made
+// at a path given out, a file or a folder, is removed at exit; a target asks once per name and keeps it.
 inline std::string scratch_file(const char *name) {
     static auto *paths = new std::vector<std::string>;  // never destroyed: the exit handler still reads it
     static const bool cleanup = std::atexit([] {
-        for (const std::string &p : *paths) std::remove(p.c_str());
+        std::error_code ec;
+        for (const std::string &p : *paths) std::filesystem::remove_all(p, ec);
     }) == 0;
     (void)cleanup;
     const char *tmp = std::getenv("TMPDIR");

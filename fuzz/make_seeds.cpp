@@ -1,4 +1,4 @@
-// Writes the seed corpora of the fuzz targets, made by the library itself:
+// Writes the seed corpora of the fuzz targets, made by the library itself and the tests' builders:
 //   fuzz_make_seeds DIR   (one folder per target: DIR/fuzz_<target>/...)
 // The decoder's seeds are encoded images (a leading byte picks the tag id, as the fuzzer reads it),
 // trimmed behind their footer, plus a few hand-made streams that use the other origins and packets that
@@ -11,8 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <random>
 #include <string>
@@ -21,17 +19,18 @@
 #include "document/tag_codec.h"
 #include "ox.h"
 #include "oxw.h"
+#include "tests/dib_blocks.h"
+#include "tests/file_bytes.h"
 #include "tests/version_files.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
+using oxtest::Bytes;
 namespace fs = std::filesystem;
 
 void write_file(const fs::path &dir, const std::string &name, const Bytes &bytes) {
     fs::create_directories(dir);
-    std::ofstream out(dir / name, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    oxtest::write_bytes((dir / name).string(), bytes);
     std::printf("%s: %zu bytes\n", (dir / name).c_str(), bytes.size());
 }
 
@@ -52,21 +51,17 @@ OxHandle make_image(int32_t w, int32_t h, int32_t bits, bool gray, F pattern) {
     return img;
 }
 
-// The encoded block up to the end of its footer (the page-rounding zeros dropped).
-Bytes encoded(OxHandle image, uint32_t id) {
+// The decoder's input for an image: the byte that picks the tag id (1: the gray image tag), then the encoded
+// block up to the end of its footer (the page-rounding zeros dropped).
+Bytes decoder_input(OxHandle image, bool gray) {
     uint32_t err;
-    OxHandle block = ox::document::encode_tag_image(image, id, &err);
+    OxHandle block = ox::document::encode_tag_image(image, gray ? OX_TAG_GRAY_IMAGE : 0x1234, &err);
     const auto *b = static_cast<const uint8_t *>(oxLock(block));
     std::size_t end = oxGetHandleSize(block);
     while (end > 0 && b[end - 1] == 0) --end;
-    Bytes out(b, b + end + 1);
+    Bytes out{gray};
+    out.insert(out.end(), b, b + end + 1);
     oxFree(block);
-    return out;
-}
-
-Bytes with_id_byte(uint8_t selector, const Bytes &block) {
-    Bytes out{selector};
-    out.insert(out.end(), block.begin(), block.end());
     return out;
 }
 
@@ -88,21 +83,15 @@ void decoder_seeds(const fs::path &dir) {
             if (s.kind == 2) return static_cast<uint8_t>(rng());
             return static_cast<uint8_t>(((x / 3 + y) % 4 == 0 ? x : (x / 5) * 17) + b);
         });
-        write_file(dir, s.name, with_id_byte(s.gray ? 1 : 0, encoded(img, s.gray ? OX_TAG_GRAY_IMAGE : 0x1234)));
+        write_file(dir, s.name, decoder_input(img, s.gray));
         oxFree(img);
     }
     // 3x2 at 24 bits: a raw packet two pixels past the first row, a run past the second; then every origin.
     const Bytes packets = {4, 1, 0, 0, 2, 0, 0, 3, 0, 0, 98, 0, 0, 99, 0, 0, 0x85, 7, 0, 0};
     for (uint8_t origin : {0x00, 0x10, 0x20, 0x30}) {
-        Bytes b = {0, 0, 0, 10, 0, 0, 0, 0, 0, 0, 0, 0, 3, 0, 2, 0, 24, origin};
-        b.insert(b.end(), packets.begin(), packets.end());
+        Bytes b = oxtest::cat({{0}, oxtest::tga_header(3, 2, 24, origin), packets});
         write_file(dir, "overrun_origin_" + std::to_string(origin >> 4), b);
     }
-}
-
-Bytes read_file(const fs::path &path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 // Management files written by the library: a fresh one, one with strings, numbers, an empty and a longest
@@ -119,7 +108,7 @@ void management_seeds(const fs::path &dir) {
     oxManagementFileAddTagString(full.c_str(), 3, std::string(255, 'v').c_str(), &err);
     oxManagementFileAddTagString(full.c_str(), 8, " 42 apples", &err);
     oxManagementFileAddTagString(full.c_str(), 7, "a longer value", &err);
-    const Bytes b = read_file(full);
+    const Bytes b = oxtest::read_bytes(full);
     write_file(dir, "cut_in_value", Bytes(b.begin(), b.end() - 5));
     write_file(dir, "cut_in_head", Bytes(b.begin(), b.begin() + 14));
     Bytes huge = b;
@@ -143,69 +132,44 @@ void chart_seeds(const fs::path &dir) {
         std::snprintf(e.name, sizeof e.name, "c%u", static_cast<unsigned>(rng() % 100000));
     }
     oxColorChartSave((dir / "palette").string().c_str(), chart.get(), 0, &err);
-    Bytes low = read_file(dir / "palette");
+    Bytes low = oxtest::read_bytes((dir / "palette").string());
     for (std::size_t i = 2; i < low.size(); i += 22)
         for (int c = 0; c < 6; c += 2) low[i + c] = 0;
     write_file(dir, "low_byte", low);
 }
 
-// DIB blocks made by the library from small images of every depth and from blocks of its own, plus a 4-bit
-// block with a short table and one whose header is longer than 40 bytes.
-void dib_block_seeds(const fs::path &dir) {
-    auto block = [](OxwGlobal g) {
-        const auto *p = static_cast<const uint8_t *>(oxwGlobalLock(g));
-        Bytes out(p, p + oxwGlobalSize(g));
-        oxwGlobalUnlock(g);
-        oxwGlobalFree(g);
-        return out;
+// Bitmap files around DIB blocks: ones the library made from small images of every depth, one of its own with
+// the fixed palette, and ones built byte by byte at depth 4 with a short table, at depth 32 (which only the
+// display layer takes), stored top-down and with a header longer than 40 bytes. Header bytes 6-13, which
+// the loader skips, carry the fuzzer's drawing rectangle.
+void dib_seeds(const fs::path &dir) {
+    std::mt19937 rng(1);
+    auto noise = [&](std::size_t n) {
+        Bytes b(n);
+        for (uint8_t &v : b) v = static_cast<uint8_t>(rng());
+        return b;
+    };
+    auto save = [&](const std::string &name, const Bytes &dib) {
+        Bytes file = oxtest::bmp_file(dib);
+        const Bytes rect = noise(8);
+        std::copy(rect.begin(), rect.end(), file.begin() + 6);
+        write_file(dir, name + ".bmp", file);
     };
     uint32_t err;
-    const int32_t depths[] = {1, 8, 24, 32};
-    for (int32_t bits : depths) {
+    for (int32_t bits : {1, 8, 24, 32}) {
         OxHandle img = make_image(13, 5, bits, false, [](int32_t x, int32_t y, int b) {
             return static_cast<uint8_t>(x * 37 + y * 101 + b * 59);
         });
-        write_file(dir, "image_" + std::to_string(bits), block(oxwImageToDib(img, &err)));
+        save("image_" + std::to_string(bits), oxtest::block_bytes(oxtest::Global(oxwImageToDib(img, &err)).get()));
         oxFree(img);
     }
-    write_file(dir, "fixed_palette_8", block(oxwCreateDIB(6, 3, 8, 0, &err)));
-    Bytes four = block(oxwCreateDIB(7, 2, 24, 0, &err));
-    four[14] = 4;                 // depth 4 over the 24-bit block's rows
-    four[32] = 3;                 // three table entries
-    write_file(dir, "four_bit_short_table", four);
-    Bytes longer = block(oxwCreateDIB(3, 3, 24, 0, &err));
-    longer[0] = 44;
-    longer.insert(longer.end(), 4, 0);
-    write_file(dir, "header_44", longer);
-}
-
-// Bitmap files: "BM", the file size and an offset field, then DIB blocks the library made from images of
-// every depth it writes, and a 4-bit one with a short table.
-void bitmap_file_seeds(const fs::path &dir) {
-    auto file_of = [](OxwGlobal g) {
-        const auto *p = static_cast<const uint8_t *>(oxwGlobalLock(g));
-        const uint32_t n = oxwGlobalSize(g);
-        Bytes out = {'B', 'M'};
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>((n + 14) >> (8 * i)));
-        out.resize(10, 0);
-        for (int i = 0; i < 4; ++i) out.push_back(static_cast<uint8_t>(54u >> (8 * i)));
-        out.insert(out.end(), p, p + n);
-        oxwGlobalUnlock(g);
-        oxwGlobalFree(g);
-        return out;
-    };
-    uint32_t err;
-    for (int32_t bits : {1, 8, 24}) {
-        OxHandle img = make_image(11, 4, bits, false, [](int32_t x, int32_t y, int b) {
-            return static_cast<uint8_t>(x * 29 + y * 83 + b * 41);
-        });
-        write_file(dir, "image_" + std::to_string(bits) + ".bmp", file_of(oxwImageToDib(img, &err)));
-        oxFree(img);
-    }
-    Bytes four = file_of(oxwCreateDIB(5, 2, 24, 0, &err));
-    four[14 + 14] = 4;
-    four[14 + 32] = 5;
-    write_file(dir, "four_bit.bmp", four);
+    save("fixed_palette_8", oxtest::block_bytes(oxtest::Global(oxwCreateDIB(6, 3, 8, 0, &err)).get()));
+    save("four_bit_short_table", oxtest::dib_bytes(7, 2, 4, {0x102030, 0x405060, 0x708090}, noise(8), 3));
+    save("depth_32", oxtest::dib_bytes(4, 2, 32, {}, noise(32)));
+    save("top_down", oxtest::dib_bytes(3, -2, 24, {}, noise(24)));
+    Bytes longer = oxtest::dib_bytes(3, 3, 24, {}, noise(36 + 4));
+    longer[0] = 44;  // the rows start 4 bytes later
+    save("header_44", longer);
 }
 
 // Starts a document with `own` bytes of application content, in new mode.
@@ -217,22 +181,17 @@ void start_document(const fs::path &file, std::size_t own) {
     oxSaveStartKavelFile(file.c_str(), &err);
 }
 
-void set_raw(uint16_t id, std::size_t n) {
+// Sets tag `id` of the open document: with `w` 0, `n` raw bytes; else an image of w x h, gray for the gray
+// image tag.
+void add_tag(uint16_t id, uint32_t n, int32_t w = 0, int32_t h = 0) {
     uint32_t err;
-    OxHandle h = oxAlloc(static_cast<uint32_t>(n), 0, &err);
-    auto *p = static_cast<uint8_t *>(oxLock(h));
-    for (std::size_t i = 0; i < n; ++i) p[i] = static_cast<uint8_t>(i + id);
-    oxSetKavelTag(h, id, &err);
-    oxFree(h);
-}
-
-void set_image(uint16_t id, int32_t w, int32_t h, bool gray) {
-    uint32_t err;
-    OxHandle img = make_image(w, h, gray ? 32 : 24, gray, [](int32_t x, int32_t y, int b) {
-        return static_cast<uint8_t>((x / 4) * 40 + y + b);
-    });
-    oxSetKavelTag(img, id, &err);
-    oxFree(img);
+    const bool gray = id == OX_TAG_GRAY_IMAGE;
+    auto pixel = [](int32_t x, int32_t y, int b) { return static_cast<uint8_t>((x / 4) * 40 + y + b); };
+    OxHandle tag = w ? make_image(w, h, gray ? 32 : 24, gray, pixel) : oxAlloc(n, 0, &err);
+    auto *raw = static_cast<uint8_t *>(oxLock(tag));
+    for (uint32_t i = 0; i < n; ++i) raw[i] = static_cast<uint8_t>(i + id);
+    oxSetKavelTag(tag, id, &err);
+    oxFree(tag);
 }
 
 void close_document() {
@@ -243,26 +202,26 @@ void close_document() {
 void reader_seeds(const fs::path &dir) {
     fs::create_directories(dir);
     start_document(dir / "raw_tag", 40);
-    set_raw(OX_TAG_RAW, 100);
+    add_tag(OX_TAG_RAW, 100);
     close_document();
 
     start_document(dir / "small_thumbnail", 16);
-    set_image(OX_TAG_SMALL_THUMBNAIL, 16, 12, false);
+    add_tag(OX_TAG_SMALL_THUMBNAIL, 0, 16, 12);
     close_document();
 
     start_document(dir / "gray_and_vector", 8);
-    set_image(OX_TAG_GRAY_IMAGE, 9, 5, true);
-    set_raw(OX_TAG_VECTOR, 60);
+    add_tag(OX_TAG_GRAY_IMAGE, 0, 9, 5);
+    add_tag(OX_TAG_VECTOR, 60);
     close_document();
 
     // A tag replaced in new mode, then one added in append mode over the old trailer.
     start_document(dir / "replaced_and_appended", 4);
-    set_raw(OX_TAG_RAW, 10);
-    set_raw(OX_TAG_RAW, 20);
+    add_tag(OX_TAG_RAW, 10);
+    add_tag(OX_TAG_RAW, 20);
     close_document();
     uint32_t err;
     oxAddStartKavelFile((dir / "replaced_and_appended").c_str(), &err);
-    set_image(0x0123, 7, 3, false);
+    add_tag(0x0123, 0, 7, 3);
     close_document();
 
     // Content without a trailer, just long enough to be read as a document, and a file too short.
@@ -310,17 +269,17 @@ void wave_seeds(const fs::path &dir) {
 }
 
 // Program files with version records, made as the file-version tests make them.
-void version_seeds(const fs::path &elf_dir, const fs::path &pe_dir) {
+void version_seeds(const fs::path &dir) {
     using oxtest::Note;
     const std::string record = "\\VarFileInfo\\Translation=040904b0 041104b0\n"
                                "\\StringFileInfo\\040904b0\\FileVersion=1.2.3.4\n";
-    write_file(elf_dir, "elf64_le", oxtest::elf_file({{"oxwUtl", 1, record}}));
-    write_file(elf_dir, "elf32_be_two_notes",
+    write_file(dir, "elf64_le", oxtest::elf_file({{"oxwUtl", 1, record}}));
+    write_file(dir, "elf32_be_two_notes",
                oxtest::elf_file({{"GNU", 3, "abcdefgh"}, {"oxwUtl", 1, record}}, false, true));
-    write_file(pe_dir, "pe32_two_tables",
+    write_file(dir, "pe32_two_tables",
                oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}, {"041104b0", "2.5.0.7"}},
                                                         {0x04B00411, 0x04B00409})));
-    write_file(pe_dir, "pe32_no_translation", oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}}, {})));
+    write_file(dir, "pe32_no_translation", oxtest::pe_file(oxtest::version_resource({{"040904b0", "1.0"}}, {})));
 }
 
 int main(int argc, char **argv) {
@@ -333,9 +292,8 @@ int main(int argc, char **argv) {
     management_seeds(root / "fuzz_management");
     chart_seeds(root / "fuzz_color_chart");
     reader_seeds(root / "fuzz_tag_reader");
-    dib_block_seeds(root / "fuzz_dib_block");
-    bitmap_file_seeds(root / "fuzz_bitmap_file");
+    dib_seeds(root / "fuzz_dib");
     wave_seeds(root / "fuzz_wave_file");
-    version_seeds(root / "fuzz_version_elf", root / "fuzz_version_pe");
+    version_seeds(root / "fuzz_version");
     return 0;
 }

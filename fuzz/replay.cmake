@@ -13,8 +13,9 @@ foreach(src ${OXWUTL_FUZZ_SOURCES})
   set_tests_properties(fuzz_replay.${short} PROPERTIES LABELS fuzz-replay)
 endforeach()
 
-# Writes the seed corpora from documents and images that the library itself makes:
+# Writes the seed corpora from documents and images that the library itself makes, with the tests' byte
+# builders (whose headers bring GoogleTest's):
 #   build/default/tests/fuzz_make_seeds fuzz/corpus
 add_executable(fuzz_make_seeds ${OXWUTL_FUZZ_DIR}/make_seeds.cpp)
-target_link_libraries(fuzz_make_seeds PRIVATE oxwUtl_internal)
+target_link_libraries(fuzz_make_seeds PRIVATE oxwUtl_internal GTest::gtest)
 target_compile_options(fuzz_make_seeds PRIVATE ${OXWUTL_WARNINGS})
