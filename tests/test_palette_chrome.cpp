@@ -238,10 +238,6 @@ TEST(PaletteChrome, ZeroAndDestroyedHandles) {
     EXPECT_EQ(rolled, 0);
     EXPECT_EQ(oxwDrawSunkenEdge(0, 0, &r), 1);
     EXPECT_EQ(oxwDrawSunkenEdge(0x4242, 0, &r), 0);
-    OxwBitmap mask = 0, color = 0;
-    int32_t w = 0, h = 0;
-    EXPECT_EQ(oxwCreateMaskAndBitmap(0, 0, &mask, &color, 1, 0, 0, &w, &h, &err), 0);
-    EXPECT_EQ(oxwHostGetIconBitmaps(0, &mask, &color) + oxwHostDestroyIcon(0), 0);
     oxwHostDestroyWindow(bare);
 }
 

@@ -25,6 +25,14 @@ std::string text_of(OxwWindow w) {
     return oxwHostGetWindowText(w, buf, sizeof buf) ? buf : "(refused)";
 }
 
+std::vector<int32_t> corners(const OxRect &r) { return {r.left, r.top, r.right, r.bottom}; }
+
+std::vector<int32_t> window_corners(OxwWindow w) {
+    OxRect r{};
+    EXPECT_EQ(oxwHostGetWindowRect(w, &r), 1);
+    return corners(r);
+}
+
 class Placement : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -65,49 +73,40 @@ TEST_F(Placement, WrittenInOrderPerWindowKind) {
 }
 
 TEST_F(Placement, QueryKeepsTheWindowInsideTheBounds) {
-    const struct Case {
+    // The values in the order they are written; kNone: not stored.
+    constexpr int64_t kNone = INT64_MIN;
+    const char *const names[] = {"NormalPositionLeft",   "NormalPositionTop", "NormalPositionRight",
+                                 "NormalPositionBottom", "ShowCmd",           "Visible"};
+    const struct {
         const char *what;
         int fixed;
-        std::vector<std::pair<const char *, int32_t>> stored;
+        int64_t stored[6];
         OxRect bounds;
         int result;
         OxRect rect;
-        uint32_t show;
     } cases[] = {
-        {"beyond the right edge moves left by its width", 0,
-         {{"NormalPositionLeft", 900}, {"NormalPositionTop", 100}, {"NormalPositionRight", 1200},
-          {"NormalPositionBottom", 300}, {"ShowCmd", 1}, {"Visible", 1}},
-         {0, 0, 1024, 768}, 1, {724, 100, 1024, 300}, 1},
+        {"beyond the right edge moves left by its width", 0, {900, 100, 1200, 300, 1, 1}, {0, 0, 1024, 768}, 1,
+         {724, 100, 1024, 300}},
         {"negative corner becomes 0, shown minimised comes back normal; only the bounds' size counts", 0,
-         {{"NormalPositionLeft", -15}, {"NormalPositionTop", -3}, {"NormalPositionRight", 100},
-          {"NormalPositionBottom", 900}, {"ShowCmd", 2}, {"Visible", 0}},
-         {50, 50, 1074, 818}, 1, {0, -132, 100, 768}, 1},
+         {-15, -3, 100, 900, 2, 0}, {50, 50, 1074, 818}, 1, {0, -132, 100, 768}},
         {"fixed size keeps the current size, is pushed back and needs no show state", 1,
-         {{"NormalPositionLeft", 1000}, {"NormalPositionTop", 700}, {"Visible", 1}},
-         {0, 0, 1024, 768}, 1, {724, 568, 1024, 768}, 1},
-        {"resizable without ShowCmd fails", 0,
-         {{"NormalPositionLeft", 3}, {"NormalPositionTop", 4}, {"NormalPositionRight", 5},
-          {"NormalPositionBottom", 6}, {"Visible", 1}},
-         {0, 0, 1024, 768}, 0, {3, 4, 5, 6}, 1},
+         {1000, 700, kNone, kNone, kNone, 1}, {0, 0, 1024, 768}, 1, {724, 568, 1024, 768}},
+        {"resizable without ShowCmd fails", 0, {3, 4, 5, 6, kNone, 1}, {0, 0, 1024, 768}, 0, {3, 4, 5, 6}},
     };
     Window w(40, 50, 300, 200);
-    for (const Case &c : cases) {
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
         reset();
-        for (const auto &[name, value] : c.stored)
-            oxwHostSetSettingsValue(key_, name, static_cast<uint32_t>(value), &err_);
+        for (int i = 0; i < 6; ++i)
+            if (c.stored[i] != kNone) oxwHostSetSettingsValue(key_, names[i], uint32_t(c.stored[i]), &err_);
         OxwWindowPlacement wp;
         std::memset(&wp, 0xAB, sizeof wp);
         uint32_t visible = 7;
-        EXPECT_EQ(oxwRegQueryWindowPlacement(w.handle, key_, &wp, &c.bounds, &visible, c.fixed), c.result) << c.what;
-        const OxRect &r = wp.rcNormalPosition;
-        EXPECT_TRUE(r.left == c.rect.left && r.top == c.rect.top && r.right == c.rect.right &&
-                    r.bottom == c.rect.bottom)
-            << c.what << ": " << r.left << " " << r.top << " " << r.right << " " << r.bottom;
-        EXPECT_EQ(wp.length, 44u) << c.what;
-        EXPECT_EQ(wp.showCmd, c.show) << c.what;
-        if (c.result) {
-            EXPECT_EQ(visible, c.stored.back().second == 1 ? 1u : 0u) << c.what;
-        }
+        EXPECT_EQ(oxwRegQueryWindowPlacement(w.handle, key_, &wp, &c.bounds, &visible, c.fixed), c.result);
+        EXPECT_EQ(corners(wp.rcNormalPosition), corners(c.rect));
+        EXPECT_EQ(wp.length, 44u);
+        EXPECT_EQ(wp.showCmd, 1u);
+        EXPECT_EQ(visible, c.result ? static_cast<uint32_t>(c.stored[5]) : 7u);
     }
 }
 
@@ -129,19 +128,16 @@ TEST(DialogChecks, IntegerAndRealFields) {
         {"101", 1, 0, 0, "100"},       {"-11", 1, 0, 0, "-10"},         {"-2147483648", 1, 0, 0, "-10"},
     };
     for (const auto &c : ints) {
+        SCOPED_TRACE(testing::Message() << c.text << " signed " << c.is_signed);
         oxwHostSetWindowText(item, c.text);
         oxwHostTakeBeeps(nullptr, 0);
         int32_t value = -99;
-        EXPECT_EQ(oxwIntValueCheck(dlg.handle, 42, &value, 100, -10, 7, c.is_signed), c.result) << c.text;
-        if (c.result) {
-            EXPECT_EQ(value, c.value) << c.text;
-        }
-        EXPECT_EQ(text_of(item), c.written) << c.text << " signed " << c.is_signed;
         uint32_t type = 0;
-        EXPECT_EQ(oxwHostTakeBeeps(&type, 1), c.result ? 0u : 1u) << c.text;
-        if (!c.result) {
-            EXPECT_EQ(type, 0x30u);
-        }
+        EXPECT_EQ(oxwIntValueCheck(dlg.handle, 42, &value, 100, -10, 7, c.is_signed), c.result);
+        EXPECT_EQ(value, c.result ? c.value : -99);
+        EXPECT_EQ(text_of(item), c.written);
+        EXPECT_EQ(oxwHostTakeBeeps(&type, 1), c.result ? 0u : 1u);
+        EXPECT_EQ(type, c.result ? 0u : 0x30u);
     }
     const struct {
         const char *text, *format;
@@ -156,14 +152,13 @@ TEST(DialogChecks, IntegerAndRealFields) {
         {"11", "%f%f", 0, 0, "10.5"},      {"11", nullptr, 0, 0, "10.5"},
     };
     for (const auto &c : reals) {
+        SCOPED_TRACE(c.text);
         oxwHostSetWindowText(item, c.text);
         double value = -99;
-        EXPECT_EQ(oxwDoubleValueCheck(dlg.handle, 42, &value, 10.5, -1, 2, c.format), c.result) << c.text;
-        if (c.result) {
-            EXPECT_EQ(value, c.value) << c.text;
-        }
-        EXPECT_EQ(text_of(item), c.written) << c.text;
-        EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), c.result ? 0u : 1u) << c.text;
+        EXPECT_EQ(oxwDoubleValueCheck(dlg.handle, 42, &value, 10.5, -1, 2, c.format), c.result);
+        EXPECT_EQ(value, c.result ? c.value : -99);
+        EXPECT_EQ(text_of(item), c.written);
+        EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), c.result ? 0u : 1u);
     }
     EXPECT_EQ(oxwIntValueCheck(dlg.handle, 43, nullptr, 1, 0, 0, 1), 0) << "a missing item";
     EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), 1u);
@@ -197,10 +192,7 @@ TEST(DialogGeometry, CentringBoxesAndZoomedSizes) {
     for (const auto &m : moves) {
         Window ref(m.ref.left, m.ref.top, m.ref.right - m.ref.left, m.ref.bottom - m.ref.top), dlg(5, 5, m.w, m.h);
         ASSERT_EQ(oxwMoveDlg(ref.handle, dlg.handle), 1);
-        OxRect r;
-        oxwHostGetWindowRect(dlg.handle, &r);
-        EXPECT_TRUE(r.left == m.x && r.top == m.y && r.right == m.x + m.w && r.bottom == m.y + m.h)
-            << r.left << " " << r.top;
+        EXPECT_EQ(window_corners(dlg.handle), (std::vector{m.x, m.y, m.x + m.w, m.y + m.h}));
     }
     oxwHostSetScreenSize(1920, 1080);
 
@@ -217,37 +209,31 @@ TEST(DialogGeometry, CentringBoxesAndZoomedSizes) {
     for (const auto &s : sizes) {
         int32_t w = s.w, h = s.h;
         oxwAdjustDrawSize(&w, &h, s.zoom);
-        EXPECT_TRUE(w == s.w2 && h == s.h2) << s.w << "x" << s.h << " by " << s.zoom << ": " << w << "x" << h;
+        EXPECT_EQ((std::vector{w, h}), (std::vector{s.w2, s.h2})) << s.w << "x" << s.h << " by " << s.zoom;
     }
 }
 
-// The drag against a patterned screen: at every poll the screen shows the pattern with exactly the last
-// outline on it; at the end the pattern alone, the window where the cursor left it.
+// The drag of a 40 x 25 window against a patterned 200 x 150 screen: at every poll the screen shows the
+// pattern with exactly the last outline on it; at the end the pattern alone, the window where the cursor
+// left it.
 struct DragScript {
     std::vector<OxPoint> cursor;  // one position a poll
+    OxPoint grip;                 // the cursor's offset from the window's corner
+    std::vector<uint32_t> pattern, screen = std::vector<uint32_t>(200 * 150);
     std::size_t poll = 0;
-    std::vector<uint32_t> pattern;
-    OxPoint offset{};
-    int32_t w = 0, h = 0;
-    std::vector<std::string> failures;
+    std::vector<std::size_t> failed_polls;
 
-    std::vector<uint32_t> expected(const OxPoint *outline) const {
-        std::vector<uint32_t> px = pattern;
-        for (int32_t y = 0; outline && y < h; ++y)
-            for (int32_t x = 0; x < w; ++x) {
-                const int32_t sx = outline->x + x, sy = outline->y + y;
-                if ((x == 0 || y == 0 || x == w - 1 || y == h - 1) && sx >= 0 && sy >= 0 && sx < 200 && sy < 150)
-                    px[sy * 200 + sx] = 0;
-            }
-        return px;
-    }
     static void hook(void *self) { static_cast<DragScript *>(self)->step(); }
     void step() {
-        std::vector<uint32_t> screen(200 * 150);
+        std::vector<uint32_t> expected = pattern;
+        for (int32_t y = 0; poll > 0 && y < 25; ++y)
+            for (int32_t x = 0; x < 40; ++x) {
+                const int32_t sx = cursor[poll - 1].x - grip.x + x, sy = cursor[poll - 1].y - grip.y + y;
+                if ((x == 0 || y == 0 || x == 39 || y == 24) && sx >= 0 && sy >= 0 && sx < 200 && sy < 150)
+                    expected[sy * 200 + sx] = 0;
+            }
         oxwHostReadScreenPixels(0, 0, 200, 150, screen.data());
-        const OxPoint at =
-            poll == 0 ? OxPoint{} : OxPoint{cursor[poll - 1].x - offset.x, cursor[poll - 1].y - offset.y};
-        if (screen != expected(poll == 0 ? nullptr : &at)) failures.push_back("poll " + std::to_string(poll));
+        if (screen != expected) failed_polls.push_back(poll);
         oxwHostSetCursorPos(cursor[poll].x, cursor[poll].y);
         if (++poll == cursor.size()) oxwHostSetKeyState(1, 0);
     }
@@ -257,9 +243,7 @@ TEST(DragWindow, OutlineRestoresTheScreenExactly) {
     ASSERT_EQ(oxwHostSetScreenSize(200, 150), 1);
     DragScript s;
     s.cursor = {{60, 70}, {60, 70}, {5, 5}, {150, 140}, {130, 90}};
-    s.offset = {25 - 20, 35 - 30};
-    s.w = 40;
-    s.h = 25;
+    s.grip = {25 - 20, 35 - 30};
     for (uint32_t i = 0; i < 200 * 150; ++i) s.pattern.push_back(i * 2654435761u & 0xFFFFFF);
     ASSERT_EQ(oxwHostWriteScreenPixels(0, 0, 200, 150, s.pattern.data()), 1);
     Window w(20, 30, 40, 25);
@@ -268,13 +252,10 @@ TEST(DragWindow, OutlineRestoresTheScreenExactly) {
     EXPECT_EQ(oxwDragWindow(w.handle, 25, 35, 20, 30, 60, 55), 1);
     oxwHostSetInputHook(nullptr, nullptr);
     EXPECT_EQ(s.poll, s.cursor.size());
-    EXPECT_TRUE(s.failures.empty()) << s.failures.front();
-    std::vector<uint32_t> screen(200 * 150);
-    oxwHostReadScreenPixels(0, 0, 200, 150, screen.data());
-    EXPECT_TRUE(screen == s.pattern);
-    OxRect r;
-    oxwHostGetWindowRect(w.handle, &r);
-    EXPECT_TRUE(r.left == 125 && r.top == 85 && r.right == 165 && r.bottom == 110) << r.left << " " << r.top;
+    EXPECT_EQ(s.failed_polls, std::vector<std::size_t>{});
+    oxwHostReadScreenPixels(0, 0, 200, 150, s.screen.data());
+    EXPECT_TRUE(s.screen == s.pattern);
+    EXPECT_EQ(window_corners(w.handle), (std::vector{125, 85, 165, 110}));
     EXPECT_EQ(ox::platform::get_capture(), 0u);
     char name[16];
     ASSERT_EQ(oxwHostGetCursorName(w.handle, name, sizeof name), 1);
@@ -334,8 +315,8 @@ struct Chooser {
 
 TEST(ColorDialog, ChooserSeesTheOpenDialog) {
     Window ref(100, 100, 650, 530);
-    Chooser chooser;
     OxwWindow dialog = 77;
+    Chooser chooser;
     chooser.caller_pointer = &dialog;
     OxColorRef color = 0xABCDEF;
     EXPECT_EQ(oxwColorDialog(0, ref.handle, &color, &dialog, 1), 0) << "no chooser: cancelled";
@@ -349,9 +330,8 @@ TEST(ColorDialog, ChooserSeesTheOpenDialog) {
     EXPECT_EQ(dialog, 0u);
     EXPECT_EQ(oxwColorDialog(12345, ref.handle, &color, &dialog, 0), 0) << "a refused owner";
     oxwHostSetColorChooser(nullptr, nullptr);
-    ASSERT_EQ(chooser.seen.size(), 2u);
-    EXPECT_EQ(chooser.seen[0], "1 200,200 11259375 19 1");  // (650 - 450) / 2 + 100, (530 - 330) / 2 + 100
-    EXPECT_EQ(chooser.seen[1], "1 0,0 1193046 19 1");
+    // Centred on the reference: (650 - 450) / 2 + 100, (530 - 330) / 2 + 100.
+    EXPECT_EQ(chooser.seen, (std::vector<std::string>{"1 200,200 11259375 19 1", "1 0,0 1193046 19 1"}));
     EXPECT_EQ(ox::platform::live_window_count(), 1u);
 }
 
