@@ -349,13 +349,8 @@ TEST(WindowCursor, SystemAndModuleCursorsByName) {
         OxwModule module;
         const char *name;
         const char *expected;
-    } cases[] = {{m, "HAND", "Hand"},
-                 {m, "#7", "#7"},
-                 {m, reinterpret_cast<const char *>(7), "#7"},
-                 {m, "missing", ""},
-                 {0, "#32514", "#32514"},
-                 {0, reinterpret_cast<const char *>(32512), "#32512"},
-                 {0, "Hand", ""}};
+    } cases[] = {{m, "HAND", "Hand"}, {m, "#7", "#7"}, {m, reinterpret_cast<const char *>(7), "#7"}, {m, "missing", ""},
+                 {0, "#32514", "#32514"}, {0, reinterpret_cast<const char *>(32512), "#32512"}, {0, "Hand", ""}};
     for (const auto &c : cases) {
         oxwWindowSetCursor(w.handle, c.module, c.name);
         ASSERT_EQ(oxwHostGetCursorName(w.handle, cls, sizeof cls), 1);
