@@ -37,6 +37,8 @@ public:
     }
 
     OxHandle get() const { return handle_; }
+    // Where a call that makes a handle, or replaces the one there (oxImageCopy), stores it.
+    OxHandle *out() { return &handle_; }
     // The block's bytes; memory handles stay where they are, so the address holds for the handle's life.
     uint8_t *bytes() const { return static_cast<uint8_t *>(oxLock(handle_)); }
     OxHandle release() {

@@ -8,6 +8,8 @@
 #include <random>
 #include <string>
 
+#include "core/memory.h"
+#include "image/image_record.h"
 #include "ox.h"
 
 namespace oxtest {
@@ -46,32 +48,7 @@ struct CodePage {
 };
 
 // Owns a handle from oxAlloc or an image constructor.
-class Handle {
-public:
-    Handle() = default;
-    explicit Handle(OxHandle h) : h_(h) {}
-    ~Handle() { oxFree(h_); }
-    Handle(Handle &&o) noexcept : h_(o.h_) { o.h_ = 0; }
-    Handle &operator=(Handle &&o) noexcept {
-        if (this != &o) {
-            oxFree(h_);
-            h_ = o.h_;
-            o.h_ = 0;
-        }
-        return *this;
-    }
-    OxHandle get() const { return h_; }
-    OxHandle *out() { return &h_; }
-    OxHandle release() {
-        OxHandle h = h_;
-        h_ = 0;
-        return h;
-    }
-    explicit operator bool() const { return h_ != 0; }
-
-private:
-    OxHandle h_ = 0;
-};
+using Handle = ox::core::OwnedHandle;
 
 // A new image of the given kind, checked for success.
 inline Handle make_image(int32_t w, int32_t h, int32_t bits, int32_t layer = OX_LAYER_NORMAL) {
@@ -85,17 +62,10 @@ inline Handle make_image(int32_t w, int32_t h, int32_t bits, int32_t layer = OX_
 }
 
 // Holds an image locked for a scope; get() is the lock record the pixel calls take.
-class Locked {
-public:
-    explicit Locked(OxHandle image) { EXPECT_EQ(oxImageLock(image, &rec_), 1); }
-    ~Locked() { oxImageUnlock(&rec_); }
-    Locked(const Locked &) = delete;
-    Locked &operator=(const Locked &) = delete;
-    const OxImageLockRec *get() const { return &rec_; }
-    const OxImageLockRec *operator->() const { return &rec_; }
-
-private:
-    OxImageLockRec rec_{};
+struct Locked : ox::image::ScopedImageLock {
+    explicit Locked(OxHandle image) : ScopedImageLock(image) { EXPECT_TRUE(ok()); }
+    const OxImageLockRec *get() const { return &rec(); }
+    const OxImageLockRec *operator->() const { return &rec(); }
 };
 
 // Fills every pixel byte of an image with random bytes.

@@ -118,9 +118,11 @@ TEST(ImageResource, ImagesKeepTheBitmapDepth) {
         oxtest::Locked l(gray.get());
         EXPECT_EQ(std::memcmp(l->pixels, "\x04\x05\x06\x01\x02\x03", 6), 0) << "rows turned top-down";
     }
-    oxtest::Handle rgb(oxwImageResourceOpenDIB(reinterpret_cast<const char *>(5), m, &err));
-    ASSERT_TRUE(rgb);
-    EXPECT_EQ(oxImageGetBitCountDirect(rgb.get()), 24);
+    for (const char *five : {reinterpret_cast<const char *>(5), "#5"}) {
+        oxtest::Handle rgb(oxwImageResourceOpenDIB(five, m, &err));
+        ASSERT_TRUE(rgb);
+        EXPECT_EQ(oxImageGetBitCountDirect(rgb.get()), 24);
+    }
     err = 0xDEAD;
     EXPECT_EQ(oxwImageResourceOpenDIB("four", m, &err), 0u);
     EXPECT_EQ(err, 0xDEADu) << "another depth leaves the code alone";

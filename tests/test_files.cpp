@@ -301,10 +301,13 @@ struct Holder {
     }
 };
 
-TEST(FilesShare, ExclusiveAndSharedOpensAcrossProcesses) {
+// An exclusive holder keeps every open, delete and rename (as the source or the target) away from its file;
+// shared holders keep out only exclusive opens, as our own exclusive open keeps out a child in turn.
+TEST(FilesShare, HoldersInOtherProcesses) {
     TempDir dir;
-    const std::string path = dir.file("p.bin");
+    const std::string path = dir.file("p.bin"), other = dir.file("o"), moved = dir.file("m");
     write_bytes(path, pattern(40));
+    write_bytes(other, pattern(5));
     FileGuard f, g;
     uint32_t err;
     {
@@ -312,50 +315,30 @@ TEST(FilesShare, ExclusiveAndSharedOpensAcrossProcesses) {
         ASSERT_TRUE(child.opened);
         expect_open_fails(path, kRead, kShared, OX_OPEN_EXISTING, OX_ERROR_SHARING_VIOLATION);
         expect_open_fails(path, kWrite, 0, OX_CREATE_ALWAYS, OX_ERROR_SHARING_VIOLATION);
-        EXPECT_EQ(read_bytes(path), pattern(40));
-    }
-    ASSERT_EQ(open_into(f, path, kRW, 0, OX_OPEN_EXISTING, err), 1);
-    {
-        Holder child(path, kShared);  // our exclusive open keeps a child out in turn
-        EXPECT_FALSE(child.opened);
-    }
-    f.close();
-    {
-        // Shared opens coexist, and any one of them keeps an exclusive open out until all are closed.
-        Holder child(path, kShared);
-        ASSERT_TRUE(child.opened);
-        ASSERT_EQ(open_into(f, path, kRead, OX_FILE_SHARE_READ, OX_OPEN_EXISTING, err), 1);
-        ASSERT_EQ(open_into(g, path, kWrite, OX_FILE_SHARE_DELETE, OX_OPEN_ALWAYS, err), 1);
-        f.close();
-        g.close();
-        expect_open_fails(path, kRead, 0, OX_OPEN_EXISTING, OX_ERROR_SHARING_VIOLATION);
-    }
-    ASSERT_EQ(open_into(f, path, kRead, 0, OX_OPEN_EXISTING, err), 1);
-}
-
-// An exclusive holder in another process keeps its file from being deleted or renamed, as the source or as
-// the target of a rename; a shared holder does not.
-TEST(FilesShare, ExclusiveHolderStopsDeleteAndRename) {
-    TempDir dir;
-    const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c");
-    write_bytes(a, pattern(10));
-    write_bytes(b, pattern(5));
-    uint32_t err = 0;
-    {
-        Holder child(a, OX_FILE_SHARE_EXCLUSIVE);
-        ASSERT_TRUE(child.opened);
-        for (const auto &[to, from] : {std::pair{std::string(), a}, std::pair{c, a}, std::pair{a, b}}) {
+        const std::pair<std::string, std::string> refused[] = {{"", path}, {moved, path}, {path, other}};
+        for (const auto &[to, from] : refused) {  // no new name: a delete
             const int32_t r =
                 to.empty() ? oxDeleteFile(from.c_str(), &err) : oxChangeFileName(to.c_str(), from.c_str(), &err);
             EXPECT_EQ(r, 0) << to << " <- " << from;
             EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION) << to << " <- " << from;
         }
-        EXPECT_EQ(read_bytes(a), pattern(10));
+        EXPECT_EQ(read_bytes(path), pattern(40));
     }
-    Holder child(a, kShared);
+    ASSERT_EQ(open_into(f, path, kRW, 0, OX_OPEN_EXISTING, err), 1);  // the holder's exit let go of the file
+    {
+        Holder child(path, kShared);
+        EXPECT_FALSE(child.opened);
+    }
+    f.close();
+    Holder child(path, kShared);
     ASSERT_TRUE(child.opened);
-    EXPECT_EQ(oxChangeFileName(c.c_str(), a.c_str(), &err), 1);
-    EXPECT_EQ(oxDeleteFile(c.c_str(), &err), 1);
+    ASSERT_EQ(open_into(f, path, kRead, OX_FILE_SHARE_READ, OX_OPEN_EXISTING, err), 1);
+    ASSERT_EQ(open_into(g, path, kWrite, OX_FILE_SHARE_DELETE, OX_OPEN_ALWAYS, err), 1);
+    f.close();
+    g.close();
+    expect_open_fails(path, kRead, 0, OX_OPEN_EXISTING, OX_ERROR_SHARING_VIOLATION);
+    EXPECT_EQ(oxChangeFileName(moved.c_str(), path.c_str(), &err), 1);
+    EXPECT_EQ(oxDeleteFile(moved.c_str(), &err), 1);
 }
 
 TEST(FilesNames, RenameDeleteAndCreateFolder) {

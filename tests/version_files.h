@@ -19,11 +19,17 @@ inline void put(Bytes &b, std::size_t at, uint64_t v, int size, bool big = false
 inline void append(Bytes &b, uint64_t v, int size) { put(b, b.size(), v, size); }
 inline void pad4(Bytes &b) { b.resize((b.size() + 3) & ~std::size_t{3}); }
 
+inline Bytes utf16z(const std::string &s) {
+    Bytes b;
+    for (char c : s) append(b, static_cast<uint8_t>(c), 2);
+    append(b, 0, 2);
+    return b;
+}
+
 // One node of a version resource: length, value length, type, UTF-16 key, value, children.
 inline Bytes version_node(const std::string &key, bool text, const Bytes &value, const std::vector<Bytes> &children) {
-    Bytes b(6);
-    for (char c : key) append(b, static_cast<uint8_t>(c), 2);
-    append(b, 0, 2);
+    Bytes b = utf16z(key);
+    b.insert(b.begin(), 6, 0);  // the three fields, set at the end
     pad4(b);
     b.insert(b.end(), value.begin(), value.end());
     for (const Bytes &c : children) {
@@ -35,13 +41,6 @@ inline Bytes version_node(const std::string &key, bool text, const Bytes &value,
     put(b, 4, text ? 1 : 0, 2);
     return b;
 }
-inline Bytes utf16z(const std::string &s) {
-    Bytes b;
-    for (char c : s) append(b, static_cast<uint8_t>(c), 2);
-    append(b, 0, 2);
-    return b;
-}
-
 // A version resource with one string table per (table name, FileVersion) and the translation entries.
 inline Bytes version_resource(const std::vector<std::pair<std::string, std::string>> &tables,
                               const std::vector<uint32_t> &translations) {
