@@ -8,6 +8,7 @@
 #include "platform/gdi.h"
 #include "platform/messages.h"
 #include "platform/window.h"
+#include "image_compare.h"
 #include "support.h"
 
 namespace {
@@ -143,35 +144,30 @@ TEST(PlatformInput, KeysCursorAndBeeps) {
     EXPECT_EQ(type, 0xFFFFFFFFu);
 }
 
-// The documented snaps, with Shift down; with Shift up nothing moves.
-TEST(PlatformInput, ShiftLinePoint) {
-    const struct {
-        OxPoint start, end;
-        int32_t width, height;
-        OxPoint want;
-    } cases[] = {
-        {{10, 10}, {20, 12}, 100, 100, {20, 10}},  // horizontal
-        {{10, 10}, {20, 19}, 100, 100, {19, 19}},  // falling diagonal, d = 9
-        {{10, 10}, {11, 40}, 100, 100, {10, 40}},  // vertical
-        {{10, 10}, {10, 0}, 100, 100, {10, 0}},    // dx = 0
-        {{5, 5}, {15, 16}, 10, 100, {9, 9}},       // slides back by 6 at the right edge
-        {{2, 5}, {-3, 10}, 100, 100, {0, 7}},      // rising, backward, slides at the left edge
-        {{5, 5}, {9, -1}, 100, 100, {10, 0}},      // rising, forward: d = 5, no slide
-        {{1, 1}, {-5, -6}, 100, 100, {0, 0}},      // falling, backward: d = 6 to (-5, -5), back by 5 at x
-        {{90, 3}, {99, -6}, 96, 100, {93, 0}},     // rising, forward, past x then y: (95, -2), then (93, 0)
-        {{50, 50}, {300, 40}, 100, 100, {300, 50}},  // horizontal and vertical results are not limited
-    };
-    for (const auto &c : cases) {
-        OxPoint end = c.end;
+// The snap of random drags with Shift down, in small and large pictures and past their edges, folded into a
+// pinned checksum; with Shift up nothing moves. Spelled out: a falling diagonal, 10 across and 9 down.
+TEST(PlatformInput, ShiftLinePointPinned) {
+    std::mt19937 rng(29);
+    const auto in = [&](int32_t lo, int32_t hi) { return lo + static_cast<int32_t>(rng() % (hi - lo + 1)); };
+    uint64_t sum = oxtest::kChecksumStart;
+    for (int i = 0; i < 20000; ++i) {
+        const int32_t width = in(1, 120), height = in(1, 120);
+        const OxPoint start{in(0, width), in(0, height)}, drag{in(-40, width + 40), in(-40, height + 40)};
+        OxPoint end = drag;
         oxwHostSetKeyState(16, 0);
-        oxGetShiftLinePoint(&c.start, &end, c.width, c.height);
-        EXPECT_TRUE(end.x == c.end.x && end.y == c.end.y);
+        oxGetShiftLinePoint(&start, &end, width, height);
+        ASSERT_TRUE(end.x == drag.x && end.y == drag.y);
         oxwHostSetKeyState(16, 1);
-        oxGetShiftLinePoint(&c.start, &end, c.width, c.height);
-        EXPECT_TRUE(end.x == c.want.x && end.y == c.want.y)
-            << c.end.x << "," << c.end.y << " gave " << end.x << "," << end.y;
+        oxGetShiftLinePoint(&start, &end, width, height);
+        const auto *b = reinterpret_cast<const uint8_t *>(&end);
+        sum = oxtest::fold(sum, oxtest::Bytes(b, b + sizeof end));
     }
+    EXPECT_EQ(sum, 0x74c2a5489089e0b1ull);
+    const OxPoint start{10, 10};
+    OxPoint end{20, 19};
+    oxGetShiftLinePoint(&start, &end, 100, 100);
     oxwHostSetKeyState(16, 0);
+    EXPECT_TRUE(end.x == 19 && end.y == 19) << end.x << "," << end.y;
 }
 
 }  // namespace
