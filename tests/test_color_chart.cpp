@@ -2,7 +2,6 @@
 // names at their limits, read-only and held files. (Saves that fail or are killed half-way are tested for
 // every whole-file writer together, in test_oxdoc_file_writes.)
 #include <cstring>
-#include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
@@ -63,6 +62,13 @@ uint32_t load(const std::string &path, OxColorChart &chart, uint32_t &err) {
     return oxColorChartLoad(path.c_str(), &chart, &err);
 }
 
+class ColorChart : public testing::Test {
+protected:
+    TempDir dir;
+    std::string path = dir.file("sky.pmcc");
+    uint32_t err = 0;
+};
+
 // A file of 1280 records built by `record(i, bytes)`.
 template <class F>
 Bytes chart_file(F record) {
@@ -72,9 +78,7 @@ Bytes chart_file(F record) {
     return b;
 }
 
-TEST(ColorChart, FileLayoutAndRoundTrip) {
-    TempDir dir;
-    std::string path = dir.file("sky.pmcc");
+TEST_F(ColorChart, FileLayoutAndRoundTrip) {
     auto chart = new_chart(0x41);
     chart->header = 100;
     oxColorChartClear(chart.get());
@@ -88,7 +92,6 @@ TEST(ColorChart, FileLayoutAndRoundTrip) {
     std::strcpy(sky.name, "Sky");
     chart->entries[4].red = 0x1AB;  // out of range: only the low byte is written
     std::memcpy(chart->entries[5].name, "ABCDEFGHIJKLMNOP", 16);  // no terminator in the field
-    uint32_t err;
     ASSERT_EQ(save(path, *chart, err), 1u);
     EXPECT_EQ(err, 0u);
     Bytes b = read_bytes(path);
@@ -113,21 +116,25 @@ TEST(ColorChart, FileLayoutAndRoundTrip) {
     EXPECT_STREQ(back->entries[5].name, "ABCDEFGHIJKLMNO");
 }
 
-TEST(ColorChart, ChannelVariants) {
-    TempDir dir;
-    std::string path = dir.file("variant.pmcc");
-    uint32_t err;
-    auto chart = new_chart(0);
-    // Low-byte file: every first byte zero, the channel in the second.
+TEST_F(ColorChart, ChannelVariantsAndNameLengths) {
+    auto chart = new_chart(0x5A);
+    // Low-byte file: every first byte zero, the channel in the second. Name lengths 0..255: above 15 is 15.
     write_bytes(path, chart_file([](uint32_t i, uint8_t *r) {
         r[1] = 0x12, r[3] = 0x34, r[5] = static_cast<uint8_t>(i);
-        r[6] = 2, r[7] = 'o', r[8] = 'k';
+        r[6] = static_cast<uint8_t>(i % 256);
+        for (int k = 0; k < 15; ++k) r[7 + k] = static_cast<uint8_t>('a' + k);
     }));
     ASSERT_EQ(load(path, *chart, err), 1u);
     EXPECT_EQ(chart->entries[0].red, 0x12);
     EXPECT_EQ(chart->entries[0].green, 0x34);
     EXPECT_EQ(chart->entries[200].blue, 200);
-    EXPECT_STREQ(chart->entries[200].name, "ok");
+    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
+        std::size_t n = std::min<uint32_t>(i % 256, 15);
+        ASSERT_EQ(std::string(chart->entries[i].name), std::string("abcdefghijklmno", n)) << i;
+    }
+    // The 16th byte of a name field is left alone unless the name is 15 long.
+    EXPECT_EQ(chart->entries[3].name[15], 0x5A);
+    EXPECT_EQ(chart->entries[300].name[15], 0);
 
     // One non-zero first byte anywhere makes a high-byte file: the second bytes are then ignored.
     for (int channel = 0; channel < 3; ++channel) {
@@ -143,10 +150,7 @@ TEST(ColorChart, ChannelVariants) {
     }
 }
 
-TEST(ColorChart, SizeIsCheckedBeforeHeader) {
-    TempDir dir;
-    std::string path = dir.file("bad.pmcc");
-    uint32_t err;
+TEST_F(ColorChart, SizeIsCheckedBeforeHeader) {
     auto chart = new_chart(0x33);
     auto untouched = new_chart(0x33);
     const Bytes good = chart_file([](uint32_t, uint8_t *) {});
@@ -181,29 +185,7 @@ TEST(ColorChart, SizeIsCheckedBeforeHeader) {
     EXPECT_EQ(err, OX_ERR_CHART_HEADER);
 }
 
-TEST(ColorChart, NameLengthsBeyondTheField) {
-    TempDir dir;
-    std::string path = dir.file("names.pmcc");
-    uint32_t err;
-    write_bytes(path, chart_file([](uint32_t i, uint8_t *r) {
-        r[6] = static_cast<uint8_t>(i % 256);  // 0..255: everything above 15 is cut to 15
-        for (int k = 0; k < 15; ++k) r[7 + k] = static_cast<uint8_t>('a' + k);
-    }));
-    auto chart = new_chart(0x5A);
-    ASSERT_EQ(load(path, *chart, err), 1u);
-    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
-        std::size_t n = std::min<uint32_t>(i % 256, 15);
-        ASSERT_EQ(std::string(chart->entries[i].name), std::string("abcdefghijklmno", n)) << i;
-    }
-    // The 16th byte of a name field is left alone unless the name is 15 long.
-    EXPECT_EQ(chart->entries[3].name[15], 0x5A);
-    EXPECT_EQ(chart->entries[300].name[15], 0);
-}
-
-TEST(ColorChart, ReadOnlyAndHeldFiles) {
-    TempDir dir;
-    std::string path = dir.file("locked.pmcc");
-    uint32_t err;
+TEST_F(ColorChart, ReadOnlyAndHeldFiles) {
     auto a = random_chart(1), b = random_chart(2);
     ASSERT_EQ(save(path, *a, err), 1u);
     const Bytes before = read_bytes(path);
@@ -223,7 +205,7 @@ TEST(ColorChart, ReadOnlyAndHeldFiles) {
     EXPECT_EQ(err, OX_ERROR_SHARING_VIOLATION);
     held.close();
     EXPECT_EQ(read_bytes(path), before);
-    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"locked.pmcc"});
+    EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"sky.pmcc"});
 
     EXPECT_EQ(save(dir.file("no/folder.pmcc"), *b, err), 0u);
     EXPECT_EQ(err, OX_ERROR_PATH_NOT_FOUND);

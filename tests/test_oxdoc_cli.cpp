@@ -75,11 +75,14 @@ TEST_F(OxdocCommands, InputsThatCannotBeReadAreNamedTheSameWayEverywhere) {
     std::ofstream(file("empty.png")).close();
     const std::string picture = slurp(std::string(OXDOC_TEST_ASSETS) + "/demo_cel.png");
     std::ofstream(file("cut.png"), std::ios::binary) << picture.substr(0, 100);
+    std::ofstream(file("plain.txt")) << std::string(5000, 'x');
     const struct {
         std::vector<std::string> args;
         const char *err;
     } cases[] = {
         {{"ls", "gone.doc"}, "oxdoc ls: gone.doc: no such file\n"},
+        {{"ls", "plain.txt"}, "oxdoc ls: plain.txt: not a tagged document (no trailer magic in the last 2568 bytes)\n"},
+        {{"check", "gone.doc"}, "oxdoc check: gone.doc: no such file\n"},
         {{"get", "gone.doc", "0xFF02", "-o", "x.png"}, "oxdoc get: gone.doc: no such file\n"},
         {{"vector", "folder", "-o", "v.svg"}, "oxdoc vector: folder: is a directory\n"},
         {{"mgmt", "gone/x.mgp", "ls"}, "oxdoc mgmt: gone/x.mgp: no such folder\n"},

@@ -113,16 +113,6 @@ TEST_F(OxdocCommands, RefusalsNameTheFileAndTheCause) {
               std::string::npos);
 }
 
-TEST_F(OxdocCommands, RefusesWhatIsNotATaggedDocument) {
-    std::ofstream(file("plain.txt")) << std::string(5000, 'x');
-    Outcome ls = run({"ls", "plain.txt"});
-    EXPECT_EQ(ls.exit, 1);
-    EXPECT_NE(ls.err.find("plain.txt"), std::string::npos);
-    EXPECT_NE(ls.err.find("not a tagged document"), std::string::npos);
-    EXPECT_EQ(run({"check", "missing.doc"}).exit, 1);
-    EXPECT_EQ(run({"get", "plain.txt", "0xFF02", "-o", "x.png"}).exit, 1);
-}
-
 TEST_F(OxdocCommands, UsageErrorsExitWithTwo) {
     EXPECT_EQ(run({}).exit, 2);
     EXPECT_EQ(run({"frobnicate"}).exit, 2);

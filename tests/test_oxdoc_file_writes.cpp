@@ -197,10 +197,13 @@ TEST_F(FileWrites, AFullDiskLeavesTheOldFileAndNothingBesideIt) {
 
 TEST_F(FileWrites, LinksDevicesAndFifosAreNeverReplacedByAFile) {
     uint32_t err = 0;
-    // A dangling link gets its file, and stays a link.
+    // A dangling link gets its file, and stays a link; replacing the file through it keeps its permissions.
     ASSERT_EQ(symlink("real.pmcc", file("link.pmcc").c_str()), 0);
     EXPECT_EQ(oxColorChartSave(file("link.pmcc").c_str(), charts_[0].get(), 0, &err), 1u) << err;
+    ASSERT_EQ(chmod(file("real.pmcc").c_str(), 0640), 0);
+    EXPECT_EQ(oxColorChartSave(file("link.pmcc").c_str(), charts_[1].get(), 0, &err), 1u) << err;
     EXPECT_TRUE(fs::is_symlink(file("link.pmcc")) && fs::is_regular_file(file("real.pmcc")));
+    EXPECT_EQ(oxtest::file_mode(file("real.pmcc")), 0640u);
     // A link planted under a temporary file's name is neither written through nor taken for a stale file.
     write_bytes(file("victim"), {1, 2, 3});
     ASSERT_EQ(symlink("victim", file(".out.png.AAAAAAAA.tmp").c_str()), 0);

@@ -1,10 +1,5 @@
 // The built oxdoc's mgmt and chart commands, run as a user would: round trips through the files, the
 // listing of a damaged file, messages that name the file, and the exit codes.
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <climits>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>

@@ -38,38 +38,27 @@ void PrintTo(const Pt &p, std::ostream *os) { *os << "(" << p.x << "," << p.y <<
 uint32_t be16(const uint8_t *p) { return (p[0] << 8) | p[1]; }
 uint32_t be32(const uint8_t *p) { return (uint32_t{p[0]} << 24) | (p[1] << 16) | (p[2] << 8) | p[3]; }
 
-// Reads an outline block, checking its framing: the total length agrees with the contours it holds, the
-// reserved bytes and everything behind the total are zero, and every contour has at least one point.
+// Reads an outline block, checking its framing: contours of at least one point account for the stated
+// length exactly, and the reserved bytes and everything behind that length are zero.
 std::vector<Contour> parse(OxHandle block) {
-    std::vector<Contour> out;
     const auto *p = static_cast<const uint8_t *>(oxLock(block));
-    const uint32_t size = oxGetHandleSize(block);
-    const uint32_t total = be32(p);
-    EXPECT_GE(total, 32u);
-    EXPECT_LE(total, size);
-    if (total < 32 || total > size) return out;
-    for (int i = 6; i < 32; ++i) EXPECT_EQ(p[i], 0) << "reserved byte " << i;
-    const uint32_t count = be16(p + 4);
+    const uint32_t size = oxGetHandleSize(block), total = be32(p), count = be16(p + 4);
+    const uint32_t end = std::min(total, size);
+    std::vector<Contour> out;
     std::size_t o = 32;
-    for (uint32_t c = 0; c < count; ++c) {
-        EXPECT_LE(o + 2, total);
-        if (o + 2 > total) return out;
+    for (uint32_t c = 0; c < count && o + 2 <= end; ++c) {
         const uint32_t n = be16(p + o);
-        EXPECT_GE(n, 1u);
         o += 2;
-        EXPECT_LE(o + 4 * n, total);
-        if (o + 4 * n > total) return out;
+        if (n == 0 || o + 4 * n > end) break;
         Contour contour;
         for (uint32_t k = 0; k < n; ++k, o += 4) contour.push_back({int(be16(p + o)), int(be16(p + o + 2))});
         out.push_back(contour);
     }
-    EXPECT_EQ(o, total) << "total length does not match the contours";
-    for (uint32_t i = total; i < size; ++i) {
-        if (p[i] != 0) {
-            ADD_FAILURE() << "non-zero byte behind the outline at " << i;
-            break;
-        }
-    }
+    EXPECT_EQ(out.size(), count) << "contours missing or empty";
+    EXPECT_EQ(o, total) << "the contours do not account for the stated length";
+    auto zero = [](uint8_t b) { return b == 0; };
+    EXPECT_TRUE(std::all_of(p + 6, p + 32, zero)) << "reserved bytes";
+    EXPECT_TRUE(std::all_of(p + end, p + size, zero)) << "bytes behind the outline";
     oxUnlock(block);
     return out;
 }
@@ -166,9 +155,9 @@ TEST_P(Vectorize, CountLimits) {
 }
 
 TEST_P(Vectorize, RandomImagesKeepInvariantsAndTracersAgree) {
-    // Random pictures of every density: the image is only read, the block frames correctly (checked in
-    // parse), every polygon ends where it starts, every point lies in the image, and the other tracer gives
-    // the same bytes.
+    // Random pictures of every density: the image is only read, and the other tracer gives the same bytes.
+    // (The fuzz target checks the block's framing and its polygons on such pictures; here the checksum pins
+    // the blocks and codes.)
     // Half of them are noise, half white pictures with random bars and diagonal strokes, whose rings are long.
     std::mt19937 rng(20240611u + GetParam());
     uint64_t sum = oxtest::kChecksumStart;
@@ -204,16 +193,6 @@ TEST_P(Vectorize, RandomImagesKeepInvariantsAndTracersAgree) {
         const std::vector<uint8_t> here = block_bytes(img.get(), &err);
         sum = oxtest::fold(sum ^ err, here);
         ASSERT_EQ(std::memcmp(before.data(), oxLock(img.get()), before.size()), 0) << "the image was written";
-        if (here.empty()) {
-            EXPECT_EQ(err, kUntouched);
-        } else {
-            for (const Contour &c : outline(img.get())) {
-                EXPECT_EQ(c.front(), c.back());
-                for (const Pt &p : c) {
-                    ASSERT_TRUE(p.x < w && p.y < h) << p.x << "," << p.y;
-                }
-            }
-        }
         to_vector = GetParam() ? oxImageToVector : ox::document::plain::image_to_vector;
         uint32_t other_err;
         const std::vector<uint8_t> other = block_bytes(img.get(), &other_err);
