@@ -25,7 +25,8 @@ TEST_F(OxdocCommands, DemoWritesADocumentThatChecksAndReadsBack) {
 
     Outcome ls = run({"ls", "out/demo-cel.doc", "--json"});
     ASSERT_EQ(ls.exit, 0);
-    for (const char *id : {"\"0xFF00\"", "\"0xFF02\"", "\"0xFF05\""}) EXPECT_NE(ls.out.find(id), std::string::npos) << id;
+    for (const char *id : {"\"0xFF00\"", "\"0xFF02\"", "\"0xFF05\""})
+        EXPECT_NE(ls.out.find(id), std::string::npos) << id;
     EXPECT_EQ(run({"check", "out/demo-cel.doc"}).exit, 0);
 
     // The raw vector tag comes out byte for byte; its first four bytes give the outline length.
