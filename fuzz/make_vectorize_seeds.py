@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
-"""Writes the seed corpus of fuzz_vectorize into DIR (default: corpus/fuzz_vectorize beside this script).
+"""Writes the vectorizer's seeds of fuzz_outline into DIR (default: corpus/fuzz_outline beside this script).
 
-Each seed is the fuzzer's input: width - 1, height - 1, a mode byte (bits 0-1 depth 24/32/8/1, bit 2 shapes
-as one bit per pixel), then the pixel data. Deterministic: rerunning gives the same files.
+Each seed is the fuzzer's image description: width - 1, height - 1, a mode byte (bits 0-1 depth 24/32/8/1,
+bit 2 shapes as one bit per pixel), then the pixel data. Deterministic: rerunning gives the same files.
 """
 import os
 import random
@@ -41,7 +41,7 @@ def strokes(w, h, rng, count):
 
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
-    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, 'corpus', 'fuzz_vectorize')
+    out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, 'corpus', 'fuzz_outline')
     os.makedirs(out, exist_ok=True)
     rng = random.Random(4)
     seeds = {

@@ -1,18 +1,25 @@
-// The vectorizer on small images described by the input bytes:
+// Outline blocks of vector tags on arbitrary bytes, from both ends: the input is an outline block for
+// oxdoc's reader and its SVG drawing, and it describes a small image for the vectorizer, whose block the
+// reader must then take too. The image:
 //   byte 0: width - 1 (mod 64), byte 1: height - 1 (mod 64),
 //   byte 2: bits 0-1 pick the depth (24, 32, 8, 1); bit 2 set: the rest is one bit per pixel, row by row,
 //           1 for black ink and 0 for white (shapes); clear: the rest is the raw pixel bytes (mostly ink).
 //   Pixels the input does not reach are white.
-// Beyond not crashing: 1- and 8-bit images are refused with code 0; an image without ink fails with the
-// code untouched and any other succeeds; the block frames correctly, every polygon ends where it starts and
-// every point lies in the image; and the reference tracer gives the same bytes.
+// Beyond not crashing or reading past the block:
+// - an outline that parses accounts for its stated length exactly (header, a count per contour, four bytes
+//   per point), and its SVG holds one polygon or box per contour with points;
+// - 1- and 8-bit images are refused with code 0; an image without ink fails with the code untouched and any
+//   other succeeds; its block parses, with a header zero behind the count, every polygon ending where it
+//   starts and every point in the image; and the reference tracer gives the same bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "document/vectorize.h"
 #include "ox.h"
+#include "outline_svg.h"
 #include "fuzz_support.h"
 
 namespace {
@@ -21,6 +28,29 @@ constexpr uint32_t kUntouched = 0xC0DE;
 
 using oxfuzz::load_be16;
 using oxfuzz::load_be32;
+
+// Parses `size` bytes as an outline and checks what the reader gives; false when they do not parse.
+bool read_outline(const uint8_t *data, std::size_t size, oxdoc::Outline &outline) {
+    std::string error;
+    if (!oxdoc::parse_outline(data, size, outline, error)) {
+        FUZZ_CHECK(!error.empty());
+        return false;
+    }
+    uint64_t bytes = 32;
+    for (const auto &c : outline.contours) bytes += 2 + 4 * static_cast<uint64_t>(c.size());
+    const uint64_t total = load_be32(data);
+    FUZZ_CHECK(bytes == total && total <= size);
+    FUZZ_CHECK(outline.contours.size() == load_be16(data + 4));
+    uint32_t w, h;
+    oxdoc::outline_extent(outline, w, h);
+    const std::string svg = oxdoc::outline_to_svg(outline, w, h);
+    std::size_t shapes = 0, drawn = 0;  // the background is a rect too
+    for (const char *tag : {"<polygon", "<rect"})
+        for (std::size_t at = svg.find(tag); at != std::string::npos; at = svg.find(tag, at + 1)) ++shapes;
+    for (const auto &c : outline.contours) drawn += !c.empty();
+    FUZZ_CHECK(shapes == drawn + 1);
+    return true;
+}
 
 std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
     *err = kUntouched;
@@ -36,28 +66,11 @@ std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
     return bytes;
 }
 
-void check_outline(const std::vector<uint8_t> &b, int32_t w, int32_t h) {
-    for (int i = 6; i < 32; ++i) FUZZ_CHECK(b[i] == 0);
-    const uint32_t contours = load_be16(b.data() + 4);
-    FUZZ_CHECK(contours >= 1);
-    std::size_t o = 32;
-    for (uint32_t c = 0; c < contours; ++c) {
-        FUZZ_CHECK(o + 2 <= b.size());
-        const uint32_t n = load_be16(b.data() + o);
-        o += 2;
-        FUZZ_CHECK(n >= 1 && o + 4 * std::size_t{n} <= b.size());
-        for (uint32_t k = 0; k < n; ++k)
-            FUZZ_CHECK(int32_t(load_be16(b.data() + o + 4 * k)) < w &&
-                       int32_t(load_be16(b.data() + o + 4 * k + 2)) < h);
-        FUZZ_CHECK(std::memcmp(b.data() + o, b.data() + o + 4 * (n - 1), 4) == 0);
-        o += 4 * std::size_t{n};
-    }
-    FUZZ_CHECK(o == b.size());
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    oxdoc::Outline outline;
+    read_outline(data, size, outline);
     if (size < 3) return 0;
     const int32_t w = 1 + data[0] % 64, h = 1 + data[1] % 64;
     static constexpr int32_t kDepths[4] = {24, 32, 8, 1};
@@ -95,8 +108,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     } else if (!ink) {
         FUZZ_CHECK(fast.empty() && fast_err == kUntouched);
     } else {
-        FUZZ_CHECK(!fast.empty());
-        check_outline(fast, w, h);
+        FUZZ_CHECK(read_outline(fast.data(), fast.size(), outline) && !outline.contours.empty());
+        for (std::size_t i = 6; i < 32; ++i) FUZZ_CHECK(fast[i] == 0);
+        for (const auto &c : outline.contours) {
+            FUZZ_CHECK(!c.empty() && c.front().x == c.back().x && c.front().y == c.back().y);
+            for (const auto &p : c) FUZZ_CHECK(p.x < w && p.y < h);
+        }
     }
     oxFree(img);
     return 0;
