@@ -13,6 +13,7 @@ trap 'rm -rf "$scratch"' EXIT
 status=0
 for bin in $(find build/fuzz/fuzz -maxdepth 1 -type f -executable -name 'fuzz_*' | sort); do
   name=$(basename "$bin")
+  [ -f fuzz/"$name".cpp ] || continue  # left in the build by a target since removed
   mkdir -p "$scratch/$name" "build/fuzz/artifacts/$name"
   seeds=(fuzz/corpus/"$name")
   [ -d fuzz/crashers/"$name" ] && seeds+=(fuzz/crashers/"$name")
