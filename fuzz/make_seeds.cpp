@@ -290,7 +290,7 @@ int main(int argc, char **argv) {
     const fs::path root = argv[1];
     decoder_seeds(root / "fuzz_tag_decoder");
     management_seeds(root / "fuzz_management");
-    chart_seeds(root / "fuzz_color_chart");
+    chart_seeds(root / "fuzz_chart");
     reader_seeds(root / "fuzz_tag_reader");
     dib_seeds(root / "fuzz_dib");
     wave_seeds(root / "fuzz_wave_file");
