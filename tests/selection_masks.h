@@ -1,25 +1,13 @@
-// Helpers of the selection tests: masks from pictures, random masks with large blobs, holes and ragged
-// edges, and reading a mask back as a picture.
+// Helpers of the selection tests: random masks with large blobs, holes and ragged edges.
 #pragma once
 
 #include <algorithm>
 #include <cstdlib>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "image_compare.h"
 
 namespace oxtest {
-
-// A mask from rows of text: '#' selects (bit 0), anything else leaves the pixel out (bit 1).
-inline Handle mask_from(const std::vector<std::string> &rows) {
-    Handle m = make_image(static_cast<int32_t>(rows[0].size()), static_cast<int32_t>(rows.size()), 1, OX_LAYER_MASK);
-    for (size_t y = 0; y < rows.size(); ++y)
-        for (size_t x = 0; x < rows[y].size(); ++x)
-            put(m.get(), static_cast<int32_t>(x), static_cast<int32_t>(y), rows[y][x] == '#' ? 0 : 1);
-    return m;
-}
 
 // A w x h mask: random bits, all selected, or a few random discs and boxes (some cut out again) on an
 // unselected ground, with random spare bits at the row ends.
@@ -60,16 +48,6 @@ inline Handle random_mask(std::mt19937 &rng, int32_t w, int32_t h) {
             last = static_cast<uint8_t>((last & ~(0xFFu >> spare)) | (rng() & (0xFFu >> spare)));
         }
     return m;
-}
-
-// The mask as rows of text, '#' for selected pixels.
-inline std::vector<std::string> mask_rows(OxHandle mask) {
-    const OxImageHeader &h = header_of(mask);
-    std::vector<std::string> rows(static_cast<size_t>(h.height), std::string(static_cast<size_t>(h.width), '.'));
-    for (int32_t y = 0; y < h.height; ++y)
-        for (int32_t x = 0; x < h.width; ++x)
-            if (get(mask, x, y) == 0) rows[static_cast<size_t>(y)][static_cast<size_t>(x)] = '#';
-    return rows;
 }
 
 }  // namespace oxtest

@@ -6,9 +6,7 @@
 
 #include "support.h"
 
-using oxtest::Handle;
-using oxtest::Locked;
-using oxtest::make_image;
+using namespace oxtest;
 
 namespace {
 

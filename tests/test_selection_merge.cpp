@@ -11,13 +11,6 @@ using namespace oxtest;
 
 namespace {
 
-Handle filled(int32_t w, int32_t h, int32_t bits, uint32_t v) {
-    Handle img = make_image(w, h, bits);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x) put(img.get(), x, y, v);
-    return img;
-}
-
 // The random cases below are pinned; these are the calls they never make, and one decision.
 TEST(ImageMoveSelectionMerge, FirstColumnAndRefusals) {
     Handle full = make_image(7, 7, 1, OX_LAYER_MASK);
@@ -25,7 +18,7 @@ TEST(ImageMoveSelectionMerge, FirstColumnAndRefusals) {
     // when it is selected: the first-column class excepts only the rows below it. (The documented example
     // says such a call draws nothing in the image's first column; that holds only for a mask whose top-left
     // pixel is unselected. The class table is followed.)
-    Handle img = filled(10, 12, 24, 0);
+    Handle img = make_image(10, 12, 24);  // all black
     OxRect b{0, 2, 7, 9};
     EXPECT_EQ(oxImageMoveSelectionMergeEx(img.get(), full.get(), &b), 1);
     for (int32_t y = 0; y < 12; ++y) EXPECT_EQ(get(img.get(), 0, y), y == 2 ? 0xFFFFFFu : 0u) << y;

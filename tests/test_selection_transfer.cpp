@@ -11,35 +11,66 @@ namespace {
 
 constexpr int32_t kDepths[] = {1, 8, 24, 32};
 
-// The calls the pinned random cases below never make.
-TEST(SelectTransfer, HandlesOfZero) {
+// The calls the pinned random cases below never make: handles of 0, and condition pixels one byte short of
+// white (the random conditions hold white or random pixels).
+TEST(SelectTransfer, HandlesOfZeroAndNearWhiteConditions) {
     Handle img = make_image(3, 2, 24);
     EXPECT_EQ(oxSelectImageToImage(0, 0, 0, 0, 0, 0, 0, 0, 0, img.get(), 0, 0, 3, 2), 0);
     EXPECT_EQ(oxSelectImageToImage(img.get(), 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 3, 2), 0);
     EXPECT_EQ(oxSelectImageBoxFill(0, 0, 0, 0, 0, 0, 0, 1), 0);
-}
-
-// The random conditions hold white or random pixels, never one byte short of white.
-TEST(SelectTransfer, ConditionPixelsAreWhiteOnlyWithAllThreeBytes) {
     Handle src = image_with(24, 4, {1, 2, 3, 4}), dst = image_with(24, 4, {9, 9, 9, 9});
     Handle cond = image_with(24, 4, {0xFFFFFF, 0xFEFFFF, 0xFFFEFF, 0xFFFFFE});
     EXPECT_EQ(oxSelectImageToImage(dst.get(), 0, 0, cond.get(), 0, 0, 0, 0, 0, src.get(), 0, 0, 4, 1), 1);
     EXPECT_EQ(values(dst.get()), (Values{1, 9, 9, 9}));
 }
 
+// A random 24- or 32-bit condition image up to `side` pixels each way, about (n - 1) / n of it exact white.
+Handle condition(std::mt19937 &rng, int32_t side, uint32_t n) {
+    Handle img = random_image(rng, kDepths[2 + rng() % 2], side);
+    const Locked l(img.get());
+    for (int32_t y = 0; y <= l->maxY; ++y)
+        for (int32_t x = 0; x <= l->maxX; ++x)
+            if (rng() % n) oxImagePutPixel(l.get(), x, y, 0xFFFFFF);
+    return img;
+}
+
+// One call of the differential tests: op 0 oxSelectImageToImage, 1 oxSelectImageToImageEx, 2 the box fill;
+// alias 1, 2 or 3 makes the source, the mask or the condition image the destination itself.
+struct Transfer {
+    int op = 0, alias = 0;
+    bool flag = false;
+    int32_t dx = 0, dy = 0, cx = 0, cy = 0, mx = 0, my = 0, sx = 0, sy = 0, w = 0, h = 0;
+    uint32_t value = 0;
+    Handle dst, src, cond, mask;
+
+    Outcome run(bool fast) const {
+        namespace plain = ox::selection::plain;
+        Outcome o;
+        Handle d = clone(dst.get());
+        Handle m = mask ? clone(mask.get()) : Handle();
+        const OxHandle s = alias == 1 ? d.get() : src.get();
+        const OxHandle mk = alias == 2 ? d.get() : m.get();
+        const OxHandle cd = alias == 3 ? d.get() : cond.get();
+        const Fence fd(d.get()), fm(m.get()), fc(cond.get()), fs(alias == 1 ? 0 : src.get());
+        if (op == 0)
+            o.code = (fast ? oxSelectImageToImage : plain::select_image_to_image)(d.get(), dx, dy, cd, cx, cy, mk,
+                                                                                   mx, my, s, sx, sy, w, h);
+        else if (op == 1)
+            o.code = (fast ? oxSelectImageToImageEx : plain::select_image_to_image_ex)(
+                d.get(), dx, dy, cd, cx, cy, mk, mx, my, s, sx, sy, w, h, flag);
+        else
+            o.code = (fast ? oxSelectImageBoxFill : plain::select_image_box_fill)(d.get(), cd, mk, dx, dy, w, h, value);
+        o.bytes = image_bytes(d.get());
+        return o;
+    }
+};
+
 // The three functions on random images of every depth, random masks and condition images at random
 // offsets (partly or wholly outside), sizes of 0 and below; copies within one image, and a destination
 // that is also the mask or the condition image.
 TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
-    namespace plain = ox::selection::plain;
     const uint64_t sum = differential(4242, 3000, [](std::mt19937 &rng, std::ostream &what) {
-        struct Case {
-            int op, alias;  // alias: 0 none, 1 source is dst, 2 mask is dst, 3 condition is dst
-            bool flag;
-            int32_t dx, dy, cx, cy, mx, my, sx, sy, w, h;
-            uint32_t value;
-            Handle dst, src, cond, mask;
-        } c{};
+        Transfer c;
         c.op = static_cast<int>(rng() % 3);
         const bool gray_pair = rng() % 4 == 0;
         c.dst = random_image(rng, gray_pair ? 32 : kDepths[rng() % 4], 140);
@@ -51,13 +82,7 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
             const int32_t mw = in(rng, 1, 160), mh = in(rng, 1, 60);
             c.mask = random_mask(rng, mw, mh);
         }
-        if (rng() % 4 == 0) {
-            c.cond = random_image(rng, kDepths[2 + rng() % 2], 140);
-            const Locked l(c.cond.get());  // plenty of exact whites
-            for (int32_t y = 0; y <= l->maxY; ++y)
-                for (int32_t x = 0; x <= l->maxX; ++x)
-                    if (rng() % 3) oxImagePutPixel(l.get(), x, y, 0xFFFFFF);
-        }
+        if (rng() % 4 == 0) c.cond = condition(rng, 140, 3);
         c.alias = rng() % 8 == 0 ? static_cast<int>(1 + rng() % 3) : 0;
         if (c.alias == 2 && dh.bitCount != 1) c.alias = 0;
         if (c.alias == 3) c.cond = Handle();  // the destination stands for it
@@ -74,26 +99,7 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
         what << "op " << c.op << ", " << header_of(c.src.get()).bitCount << " -> " << dh.bitCount << " bits, alias "
              << c.alias << (c.mask ? ", mask" : "") << (c.cond ? ", condition" : "") << ", flag " << c.flag << ", "
              << c.w << "x" << c.h << " at " << c.dx << "," << c.dy << " from " << c.sx << "," << c.sy;
-        return [c = std::move(c)](bool fast) {
-            Outcome o;
-            Handle d = clone(c.dst.get());
-            Handle m = c.mask ? clone(c.mask.get()) : Handle();
-            const OxHandle s = c.alias == 1 ? d.get() : c.src.get();
-            const OxHandle mk = c.alias == 2 ? d.get() : m.get();
-            const OxHandle cd = c.alias == 3 ? d.get() : c.cond.get();
-            const Fence fd(d.get()), fm(m.get()), fc(c.cond.get()), fs(c.alias == 1 ? 0 : c.src.get());
-            if (c.op == 0)
-                o.code = (fast ? oxSelectImageToImage : plain::select_image_to_image)(
-                    d.get(), c.dx, c.dy, cd, c.cx, c.cy, mk, c.mx, c.my, s, c.sx, c.sy, c.w, c.h);
-            else if (c.op == 1)
-                o.code = (fast ? oxSelectImageToImageEx : plain::select_image_to_image_ex)(
-                    d.get(), c.dx, c.dy, cd, c.cx, c.cy, mk, c.mx, c.my, s, c.sx, c.sy, c.w, c.h, c.flag);
-            else
-                o.code = (fast ? oxSelectImageBoxFill : plain::select_image_box_fill)(d.get(), cd, mk, c.dx, c.dy,
-                                                                                       c.w, c.h, c.value);
-            o.bytes = image_bytes(d.get());
-            return o;
-        };
+        return [c = std::move(c)](bool fast) { return c.run(fast); };
     });
     EXPECT_EQ(sum, 14105957354990685152ull);  // pinned: a change in what both paths draw shows here
 }
@@ -102,21 +108,15 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
 // around the cache (turned on for every size here): wide images at small offsets, so that most rows hold
 // whole groups and long runs; whites with any fourth byte; copies within one row a few pixels apart.
 TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
-    namespace plain = ox::selection::plain;
     struct StreamAlways {
         StreamAlways() { ox::selection::set_streaming_fill_bytes(1); }
         ~StreamAlways() { ox::selection::set_streaming_fill_bytes(0); }
     } stream_always;
     const uint64_t sum = differential(777, 800, [](std::mt19937 &rng, std::ostream &what) {
-        struct Case {
-            bool fill, alias, flag;
-            int32_t dx, dy, cx, cy, mx, my, sx, sy, w, h;
-            uint32_t value;
-            Handle dst, src, cond, mask;
-        } c{};
-        c.fill = rng() % 3 == 0;
-        const bool gray = !c.fill && rng() % 3 == 0;
-        const int32_t bits = gray ? 32 : c.fill ? kDepths[1 + rng() % 3] : kDepths[2 + rng() % 2];
+        Transfer c;
+        c.op = rng() % 3 == 0 ? 2 : 1;
+        const bool gray = c.op == 1 && rng() % 3 == 0;
+        const int32_t bits = gray ? 32 : c.op == 2 ? kDepths[1 + rng() % 3] : kDepths[2 + rng() % 2];
         const int32_t W = in(rng, 1, 260), H = in(rng, 1, 12);
         auto picture = [&] {
             const int32_t iw = W + in(rng, 0, 9), ih = H + in(rng, 0, 2);
@@ -133,40 +133,20 @@ TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
         c.src = picture();
         const int32_t mw = W + in(rng, 0, 20), mh = H + in(rng, 0, 2);
         c.mask = random_mask(rng, mw, mh);
-        if (rng() % 4 == 0) {
-            c.cond = random_image(rng, kDepths[2 + rng() % 2], 270);
-            const Locked l(c.cond.get());
-            for (int32_t y = 0; y <= l->maxY; ++y)
-                for (int32_t x = 0; x <= l->maxX; ++x)
-                    if (rng() % 4) oxImagePutPixel(l.get(), x, y, 0xFFFFFF);
-        }
+        if (rng() % 4 == 0) c.cond = condition(rng, 270, 4);
         auto near = [&] { return in(rng, -12, 12); };
         c.dx = near(), c.dy = near() / 4, c.sx = near(), c.sy = near() / 4, c.mx = near(), c.my = near() / 4;
         c.cx = near(), c.cy = near() / 4;
         c.w = in(rng, 1, 280), c.h = in(rng, 1, 14);
         if (rng() % 4 == 0) c.w = c.h = 0;
-        c.alias = !c.fill && rng() % 5 == 0;
+        c.alias = c.op == 1 && rng() % 5 == 0;
         if (c.alias) c.sx = c.dx + in(rng, -9, 9), c.sy = c.dy + in(rng, -1, 1);
         c.flag = gray;
         c.value = static_cast<uint32_t>(rng());
-        what << (c.fill ? "fill " : "transfer ") << bits << " bits" << (gray ? " gray" : "")
-             << (c.alias ? ", alias" : "") << (c.cond ? ", condition" : "") << ", " << c.w << "x" << c.h << " at "
-             << c.dx << "," << c.dy << " from " << c.sx << "," << c.sy << ", mask at " << c.mx << "," << c.my;
-        return [c = std::move(c)](bool fast) {
-            Outcome o;
-            Handle d = clone(c.dst.get());
-            const OxHandle s = c.alias ? d.get() : c.src.get();
-            const Fence fd(d.get()), fm(c.mask.get()), fc(c.cond.get()), fs(c.alias ? 0 : c.src.get());
-            if (c.fill)
-                o.code = (fast ? oxSelectImageBoxFill : plain::select_image_box_fill)(
-                    d.get(), c.cond.get(), c.mask.get(), c.dx, c.dy, c.w, c.h, c.value);
-            else
-                o.code = (fast ? oxSelectImageToImageEx : plain::select_image_to_image_ex)(
-                    d.get(), c.dx, c.dy, c.cond.get(), c.cx, c.cy, c.mask.get(), c.mx, c.my, s, c.sx, c.sy, c.w, c.h,
-                    c.flag);
-            o.bytes = image_bytes(d.get());
-            return o;
-        };
+        what << "op " << c.op << ", " << bits << " bits" << (gray ? " gray" : "") << (c.alias ? ", alias" : "")
+             << (c.cond ? ", condition" : "") << ", " << c.w << "x" << c.h << " at " << c.dx << "," << c.dy
+             << " from " << c.sx << "," << c.sy << ", mask at " << c.mx << "," << c.my;
+        return [c = std::move(c)](bool fast) { return c.run(fast); };
     });
     EXPECT_EQ(sum, 8003897897507913071ull);  // pinned: a change in what both paths draw shows here
 }
