@@ -117,7 +117,7 @@ TEST(ProgressBar, CounterShowsTextAndInvertsTheDoneShare) {
 }
 
 TEST(ProgressBar, CallsWithoutABarOrStatusBar) {
-    const std::size_t dcs = p::live_dc_count(), objects = p::live_object_count();
+    oxtest::NoLeaks guard;
     EXPECT_EQ(oxwBarStep(), 0);
     oxwDeleteBar(0);
     {
@@ -152,8 +152,6 @@ TEST(ProgressBar, CallsWithoutABarOrStatusBar) {
     }
     EXPECT_EQ(oxwCreateBar_J("no status bar", 5, 0, 0), 0);
     EXPECT_EQ(oxwSetBarText(nullptr, 0), 0);
-    EXPECT_EQ(p::live_dc_count(), dcs);
-    EXPECT_EQ(p::live_object_count(), objects);
 }
 
 }  // namespace
