@@ -15,10 +15,10 @@ using oxtest::read_bytes;
 
 // An open key, closed at the end of scope; err is the open's error code.
 struct Key {
-    Key(const char *path, bool create) : get(oxwHostOpenSettingsKey(0, path, create, &err)) {}
-    ~Key() { oxwHostCloseSettingsKey(get); }
+    Key(const char *path, bool create) : handle(oxwHostOpenSettingsKey(0, path, create, &err)) {}
+    ~Key() { oxwHostCloseSettingsKey(handle); }
     uint32_t err = 0;
-    const OxwSettingsKey get;
+    const OxwSettingsKey handle;
 };
 
 uint32_t get(OxwSettingsKey key, const char *name, uint32_t *err) {
@@ -39,18 +39,18 @@ TEST_F(Store, PathsStayInsideAndIgnoreCase) {
     for (const std::string &path : std::vector<std::string>{"..", "a/../b", "/abs", "a//b", "a/", ".hidden", "a\\.b",
                                                             "x=y", "#c", " a", "a\tb", std::string(256, 'k')}) {
         Key k(path.c_str(), true);
-        EXPECT_EQ(k.get, 0u) << path;
+        EXPECT_EQ(k.handle, 0u) << path;
         EXPECT_EQ(k.err, OX_ERROR_INVALID_PARAMETER) << path;
     }
     EXPECT_EQ(oxtest::folder_names(dir_.path()), std::vector<std::string>{}) << "nothing made anywhere";
 
     Key made("Software/Studio", true);
     uint32_t err = 0;
-    ASSERT_EQ(oxwHostSetSettingsValue(made.get, "Left", static_cast<uint32_t>(-15), &err), 1);
-    EXPECT_EQ(oxwHostSetSettingsValue(made.get, "a=b", 1, &err), 0);
+    ASSERT_EQ(oxwHostSetSettingsValue(made.handle, "Left", static_cast<uint32_t>(-15), &err), 1);
+    EXPECT_EQ(oxwHostSetSettingsValue(made.handle, "a=b", 1, &err), 0);
     EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
     Key again("SOFTWARE\\studio", false);
-    EXPECT_EQ(get(again.get, "LEFT", &err), static_cast<uint32_t>(-15));
+    EXPECT_EQ(get(again.handle, "LEFT", &err), static_cast<uint32_t>(-15));
     const auto text = read_bytes(values_of("software/studio"));
     EXPECT_EQ(std::string(text.begin(), text.end()), "Left = -15\n");
     EXPECT_EQ(Key("software/other", false).err, OX_ERROR_FILE_NOT_FOUND);
@@ -70,23 +70,23 @@ TEST_F(Store, DamagedFileStillReads) {
                  {"Cr", 5},   {"Nul", 0xDEAD},    {"dup", 1},      {"garbage", 0xDEAD}};
     for (const auto &c : cases) {
         uint32_t err = 0;
-        EXPECT_EQ(get(key.get, c.name, &err), c.value) << c.name;
+        EXPECT_EQ(get(key.handle, c.name, &err), c.value) << c.name;
         if (c.value == 0xDEAD) {
             EXPECT_EQ(err, OX_ERROR_FILE_NOT_FOUND) << c.name;
         }
     }
     uint32_t err = 0;
-    ASSERT_EQ(oxwHostSetSettingsValue(key.get, "broken", 1, &err), 1);
-    ASSERT_EQ(oxwHostSetSettingsValue(key.get, "dup", 3, &err), 1);
-    ASSERT_EQ(oxwHostDeleteSettingsValue(key.get, "Good", &err), 1);
-    EXPECT_EQ(oxwHostDeleteSettingsValue(key.get, "Good", &err), 0);
+    ASSERT_EQ(oxwHostSetSettingsValue(key.handle, "broken", 1, &err), 1);
+    ASSERT_EQ(oxwHostSetSettingsValue(key.handle, "dup", 3, &err), 1);
+    ASSERT_EQ(oxwHostDeleteSettingsValue(key.handle, "Good", &err), 1);
+    EXPECT_EQ(oxwHostDeleteSettingsValue(key.handle, "Good", &err), 0);
     const auto text = read_bytes(values_of("app"));
     EXPECT_EQ(std::string(text.begin(), text.end()),
               "# a comment\ngarbage\nBroken = 1\nBig = 4294967296\nHex = 0xfF\nLeast = -2147483648\n"
               "Cr = 5\r\nNul = 3\0x\nDup = 3\n"s);
 
     oxtest::write_bytes(values_of("app"), oxtest::Bytes((1 << 20) + 1, '#'));
-    EXPECT_EQ(oxwHostSetSettingsValue(key.get, "x", 1, &err), 0);
+    EXPECT_EQ(oxwHostSetSettingsValue(key.handle, "x", 1, &err), 0);
     EXPECT_EQ(err, OX_ERROR_INVALID_DATA);
     EXPECT_EQ(read_bytes(values_of("app")).size(), (1u << 20) + 1) << "an oversized file is left alone";
 }
@@ -100,7 +100,7 @@ TEST_F(Store, TwoProcessesLoseNoUpdate) {
         int failures = 0;
         uint32_t err;
         for (uint32_t i = 0; i < kWrites; ++i)
-            failures += !oxwHostSetSettingsValue(own.get, (prefix + std::to_string(i)).c_str(), i, &err);
+            failures += !oxwHostSetSettingsValue(own.handle, (prefix + std::to_string(i)).c_str(), i, &err);
         return failures;
     };
     const pid_t child = fork();
@@ -112,7 +112,7 @@ TEST_F(Store, TwoProcessesLoseNoUpdate) {
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     char name[64];
     uint32_t err = 0, count = 0;
-    while (oxwHostEnumSettingsValue(key.get, count, name, sizeof name, nullptr, nullptr, &err)) ++count;
+    while (oxwHostEnumSettingsValue(key.handle, count, name, sizeof name, nullptr, nullptr, &err)) ++count;
     EXPECT_EQ(err, OX_ERROR_NO_MORE_ITEMS);
     EXPECT_EQ(count, 2u * kWrites);
 }
@@ -126,10 +126,10 @@ TEST_F(Store, KilledWriterLeavesOldOrNewFile) {
     std::mt19937 rng(15);
     for (int round = 0; round < 8; ++round) {
         oxtest::kill_during(rng, [&] {
-            for (uint32_t n = 0;; ++n) oxwHostSetSettingsValue(key.get, "Counter", n, &err);
+            for (uint32_t n = 0;; ++n) oxwHostSetSettingsValue(key.handle, "Counter", n, &err);
         });
         for (uint32_t i = 0; i < 300; i += 37)
-            ASSERT_EQ(get(key.get, ("V" + std::to_string(i)).c_str(), &err), i) << "round " << round;
+            ASSERT_EQ(get(key.handle, ("V" + std::to_string(i)).c_str(), &err), i) << "round " << round;
         const auto text = read_bytes(values_of("crash"));
         EXPECT_EQ(text.back(), '\n');
         const auto lines = std::count(text.begin(), text.end(), '\n');
@@ -152,7 +152,7 @@ TEST_F(StoreAndOxdoc, ShowsAndRepairsAPlacement) {
     const OxwWindow w = oxwHostCreateWindow(0, 900, 100, 300, 200, 1);
     {
         Key stored(key.c_str(), true);
-        ASSERT_EQ(oxwRegSetWindowPlacement(w, stored.get, 0), 1);
+        ASSERT_EQ(oxwRegSetWindowPlacement(w, stored.handle, 0), 1);
     }
     oxwHostDestroyWindow(w);
     auto r = run({"settings", "--root", root, "ls", key});
