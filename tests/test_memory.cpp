@@ -44,9 +44,6 @@ TEST(MemoryHandles, SizeIsPageRoundedAndBlockIsZero) {
         EXPECT_TRUE(holds(oxLock(h.get()), 0, pages, true)) << size;
         fill_pattern(oxLock(h.get()), pages);  // the whole rounded block is the caller's
     }
-    uint32_t err = kGarbage;
-    EXPECT_EQ(oxAlloc(0, 0, &err), 0u);
-    EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
 }
 
 // A re-allocation copies the new size or the old block's whole pages, whichever is less, reads zero

@@ -58,9 +58,8 @@ inline Bytes version_resource(const std::vector<std::pair<std::string, std::stri
 
 // A 32-bit PE file with the resource as its version resource (type 16, name 1, language 0x409).
 inline Bytes pe_file(const Bytes &resource) {
-    Bytes f(0x200);
-    f[0] = 'M';
-    f[1] = 'Z';
+    Bytes f = {'M', 'Z'};
+    f.resize(0x200);
     put(f, 0x3C, 0x40, 4);
     put(f, 0x40, 0x4550, 4);  // "PE\0\0"
     put(f, 0x44, 0x14C, 2);
@@ -100,14 +99,8 @@ struct Note {
 };
 inline Bytes elf_file(const std::vector<Note> &notes, bool is64 = true, bool big = false) {
     const std::size_t eh = is64 ? 64 : 52, sh = is64 ? 64 : 40;
-    Bytes f(eh);
-    f[0] = 0x7F;
-    f[1] = 'E';
-    f[2] = 'L';
-    f[3] = 'F';
-    f[4] = is64 ? 2 : 1;
-    f[5] = big ? 2 : 1;
-    f[6] = 1;
+    Bytes f = {0x7F, 'E', 'L', 'F', uint8_t(is64 ? 2 : 1), uint8_t(big ? 2 : 1), 1};  // class, order, version
+    f.resize(eh);
     for (const Note &n : notes) {
         const std::size_t at = f.size();
         put(f, at, n.name.size() + 1, 4, big);
