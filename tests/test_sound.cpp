@@ -6,7 +6,6 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <thread>
 #include <vector>
 
@@ -105,17 +104,6 @@ TEST_P(Sound, StopAndCloseCutSoundsShort) {
     }
     EXPECT_EQ(oxwStopWaveMCI(stopped), 0u);
     EXPECT_EQ(oxwCloseMCIDevice(stopped), 0u);
-}
-
-TEST_P(Sound, TenAtOnce) {
-    const std::string path = write_wave(dir_, "short.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 800);
-    std::set<uint32_t> playing, ended;
-    for (int i = 0; i < 10; ++i) playing.insert(oxwPlayWaveMCI(window_, path.c_str()));
-    ASSERT_TRUE(playing.size() == 10 && playing.count(0) == 0);
-    uint32_t id = 0;
-    while (ended.size() < 10 && take_notice(window_, &id) == OXW_MCI_NOTIFY_SUCCESSFUL) ended.insert(id);
-    EXPECT_EQ(ended, playing);
-    for (const uint32_t each : playing) EXPECT_EQ(oxwCloseMCIDevice(each), 0u);
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, Sound, testing::Values(OXW_SOUND_OUTPUT_NULL, OXW_SOUND_OUTPUT_ALSA),
