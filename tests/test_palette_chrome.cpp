@@ -47,7 +47,6 @@ TEST(PaletteChrome, CaptionGeometryPropertiesAndCopy) {
     Pixels row(100);
     oxwHostReadWindowPixels(w, 0, 14, 100, 1, row.data());
     EXPECT_EQ(row, Pixels(pushed.begin() + 1400, pushed.begin() + 1500));
-    EXPECT_EQ(oxwDrawCloseButton(0, 0, b, nullptr, 0, 0), 0);
 
     // Inactive, without a button: the close properties go; the redraw copies the x = 94 columns only.
     const OxwWindow fresh = oxwHostCreateWindow(0, 0, 0, 100, 60, 1);

@@ -150,6 +150,7 @@ protected:
 TEST_F(StoreAndOxdoc, ShowsAndRepairsAPlacement) {
     const std::string root = file("root"), key = "Software/Studio/Paint/Canvas";
     const OxwWindow w = oxwHostCreateWindow(0, 900, 100, 300, 200, 1);
+    ASSERT_EQ(oxwHostSetShowState(w, 3), 1);  // maximised: the restored rectangle is what is kept
     {
         Key stored(key.c_str(), true);
         ASSERT_EQ(oxwRegSetWindowPlacement(w, stored.handle, 0), 1);
@@ -159,7 +160,7 @@ TEST_F(StoreAndOxdoc, ShowsAndRepairsAPlacement) {
     EXPECT_EQ(r.exit, 0) << r.err;
     EXPECT_EQ(r.out,
               "NormalPositionLeft = 900\nNormalPositionTop = 100\nNormalPositionRight = 1200\n"
-              "NormalPositionBottom = 300\nShowCmd = 1\nVisible = 1\n");
+              "NormalPositionBottom = 300\nShowCmd = 3\nVisible = 1\n");
     EXPECT_EQ(run({"settings", "--root", root, "set", key, "normalpositionleft", "-15"}).exit, 0);
     r = run({"settings", "--root", root, "get", key, "NormalPositionLeft"});
     EXPECT_EQ(r.out, "-15\n");

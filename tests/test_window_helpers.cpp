@@ -58,13 +58,9 @@ protected:
     uint32_t err_ = 0;
 };
 
-TEST_F(Placement, WrittenInOrderPerWindowKind) {
+// A resizable window's placement is written whole (see the settings tests); a fixed one keeps its corner.
+TEST_F(Placement, FixedSizeKeepsTheCorner) {
     Window w(10, 20, 300, 200);
-    ASSERT_EQ(oxwHostSetShowState(w.handle, 3), 1);  // the restored rectangle is what is kept
-    ASSERT_EQ(oxwRegSetWindowPlacement(w.handle, key_, 0), 1);
-    EXPECT_EQ(stored(), "NormalPositionLeft = 10\nNormalPositionTop = 20\nNormalPositionRight = 310\n"
-                        "NormalPositionBottom = 220\nShowCmd = 3\nVisible = 1\n");
-    reset();
     OxwWindowPlacement hide{44, 0, 0, {-1, -1}, {-1, -1}, {5, 6, 305, 206}};
     ASSERT_EQ(oxwHostSetWindowPlacement(w.handle, &hide), 1);
     ASSERT_EQ(oxwRegSetWindowPlacement(w.handle, key_, 1), 1);
@@ -110,8 +106,9 @@ TEST_F(Placement, QueryKeepsTheWindowInsideTheBounds) {
     }
 }
 
-// Field checks: the beep and the corrected text for every rejected text, the value for accepted ones.
-TEST(DialogChecks, IntegerAndRealFields) {
+// Field checks: the beep and the corrected text for every rejected text, the value for accepted ones; then the
+// switches, which report the previous state, and the number drawn into a field.
+TEST(DialogItems, FieldChecksSwitchesAndNumbers) {
     Window dlg(0, 0, 200, 100);
     const OxwWindow item = oxwHostCreateDialogItem(dlg.handle, 42, 5, 5, 50, 20, "");
     ASSERT_NE(item, 0u);
@@ -164,18 +161,14 @@ TEST(DialogChecks, IntegerAndRealFields) {
     }
     EXPECT_EQ(oxwIntValueCheck(dlg.handle, 43, nullptr, 1, 0, 0, 1), 0) << "a missing item";
     EXPECT_EQ(oxwHostTakeBeeps(nullptr, 0), 1u);
-}
 
-TEST(DialogItems, SwitchesReportThePreviousState) {
-    Window dlg(0, 0, 200, 100);
-    const OxwWindow item = oxwHostCreateDialogItem(dlg.handle, 7, 0, 0, 10, 10, "x");
-    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 7, 0), 0);
+    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 42, 0), 0);
     EXPECT_EQ(oxwHostIsWindowEnabled(item), 0);
-    EXPECT_NE(oxwEnableDlgItem(dlg.handle, 7, 1), 0);
-    EXPECT_NE(oxwShowDlgItem(dlg.handle, 7, 0), 0);
+    EXPECT_NE(oxwEnableDlgItem(dlg.handle, 42, 1), 0);
+    EXPECT_NE(oxwShowDlgItem(dlg.handle, 42, 0), 0);
     EXPECT_EQ(oxwHostIsWindowVisible(item), 0);
-    EXPECT_EQ(oxwShowDlgItem(dlg.handle, 7, 1), 0);
-    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 8, 1), 0);
+    EXPECT_EQ(oxwShowDlgItem(dlg.handle, 42, 1), 0);
+    EXPECT_EQ(oxwEnableDlgItem(dlg.handle, 43, 1), 0);
     EXPECT_EQ(oxwDrawEditControlInt(item, -2147483647 - 1), 1);
     EXPECT_EQ(text_of(item), "-2147483648");
 }
