@@ -1,9 +1,9 @@
 // Colour charts: the file layout written, both channel variants read back, the size-then-header checks,
-// names at their limits, read-only and held files. (Saves that fail or are killed half-way are tested for
+// names at their limits, read-only and held files. (That a saved chart loads back unchanged is checked by
+// the fuzz target's replay on charts the library saved.) (Saves that fail or are killed half-way are tested for
 // every whole-file writer together, in test_oxdoc_file_writes.)
 #include <cstring>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -26,30 +26,6 @@ std::unique_ptr<OxColorChart> new_chart(uint8_t fill) {
     auto chart = std::make_unique<OxColorChart>();
     std::memset(chart.get(), fill, sizeof(OxColorChart));
     return chart;
-}
-
-std::unique_ptr<OxColorChart> random_chart(uint32_t seed) {
-    std::mt19937 rng(seed);
-    auto chart = new_chart(0);
-    chart->header = 100;
-    for (auto &e : chart->entries) {
-        e.red = rng() & 0xFF;
-        e.green = rng() & 0xFF;
-        e.blue = rng() & 0xFF;
-        std::size_t n = rng() % 16;
-        for (std::size_t i = 0; i < 16; ++i) e.name[i] = static_cast<char>(i < n ? 'A' + rng() % 26 : 0);
-    }
-    return chart;
-}
-
-void expect_same_colours(const OxColorChart &a, const OxColorChart &b) {
-    EXPECT_EQ(a.header, b.header);
-    for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
-        const auto &x = a.entries[i];
-        const auto &y = b.entries[i];
-        ASSERT_TRUE(x.red == y.red && x.green == y.green && x.blue == y.blue) << "entry " << i;
-        ASSERT_EQ(std::string(x.name, strnlen(x.name, 16)), std::string(y.name, strnlen(y.name, 16))) << "entry " << i;
-    }
 }
 
 uint32_t save(const std::string &path, const OxColorChart &chart, uint32_t &err) {
@@ -78,7 +54,7 @@ Bytes chart_file(F record) {
     return b;
 }
 
-TEST_F(ColorChart, FileLayoutAndRoundTrip) {
+TEST_F(ColorChart, ClearAndFileLayout) {
     auto chart = new_chart(0x41);
     chart->header = 100;
     oxColorChartClear(chart.get());
@@ -106,14 +82,6 @@ TEST_F(ColorChart, FileLayoutAndRoundTrip) {
     EXPECT_EQ(b[2 + 22 * 5 + 6], 15);
     EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 5 + 7, b.begin() + 2 + 22 * 6),
               Bytes(chart->entries[5].name, chart->entries[5].name + 15));
-
-    auto back = new_chart(0x55);
-    ASSERT_EQ(load(path, *back, err), 1u);
-    EXPECT_EQ(err, 0u);
-    chart->entries[4].red = 0xAB;
-    chart->entries[5].name[15] = 0;  // loads as its first 15 characters
-    expect_same_colours(*chart, *back);
-    EXPECT_STREQ(back->entries[5].name, "ABCDEFGHIJKLMNO");
 }
 
 TEST_F(ColorChart, ChannelVariantsAndNameLengths) {
@@ -186,7 +154,7 @@ TEST_F(ColorChart, SizeIsCheckedBeforeHeader) {
 }
 
 TEST_F(ColorChart, ReadOnlyAndHeldFiles) {
-    auto a = random_chart(1), b = random_chart(2);
+    auto a = new_chart(1), b = new_chart(2);
     ASSERT_EQ(save(path, *a, err), 1u);
     const Bytes before = read_bytes(path);
 

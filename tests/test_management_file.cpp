@@ -164,49 +164,18 @@ TEST_F(ManagementFile, RewritesMatchModel) {
     EXPECT_EQ(folder_names(dir.path()), std::vector<std::string>{"studio.mgp"});
 }
 
-// Damaged and hostile files: lengths that run past the end, heads cut short. Nothing is read past the
-// file; tags behind the damage are missing; adds repair the tail.
-TEST_F(ManagementFile, DamagedFiles) {
+// Entries cut off by the end of the file (a huge length, a value or a length cut short): the cut tag reads
+// as the end of the file, a tag behind it as missing. (Adds over the damage: the fuzz target's replay.)
+TEST_F(ManagementFile, EntriesCutOffByTheEnd) {
     const Bytes good = serialize({{0, "0"}, {1, "one"}});
-    struct Case {
-        const char *what;
-        Bytes tail;
-        uint32_t damaged_tag;  // a tag that the damaged part names
-    };
-    const Case cases[] = {
-        {"huge length", {2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'x'}, 2},
-        {"value cut short", {2, 0, 0, 0, 10, 0, 0, 0, 'a', 'b'}, 2},
-        {"length cut short", {2, 0, 0, 0, 10, 0}, 2},
-        {"tag cut short", {2, 0}, 0xFFFFFFFFu},
-    };
-    for (const Case &c : cases) {
-        SCOPED_TRACE(c.what);
-        Bytes file = good;
-        file.insert(file.end(), c.tail.begin(), c.tail.end());
-        write_bytes(path, file);
-        EXPECT_EQ(get(path, 1, err), "one");
+    const Bytes tails[] = {{2, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 'x'}, {2, 0, 0, 0, 10, 0, 0, 0, 'a'}, {2, 0, 0, 0, 10}};
+    for (const Bytes &tail : tails) {
+        write_bytes(path, oxtest::cat({good, tail}));
+        EXPECT_EQ(get(path, 2, err), "<failed>");
+        EXPECT_EQ(err, OX_ERROR_HANDLE_EOF);
         EXPECT_EQ(get(path, 3, err), "<failed>");
         EXPECT_EQ(err, OX_ERR_TAG_NOT_FOUND);
-        if (c.damaged_tag != 0xFFFFFFFFu) {
-            EXPECT_EQ(get(path, c.damaged_tag, err), "<failed>");
-            EXPECT_EQ(err, OX_ERROR_HANDLE_EOF);
-        }
-        EXPECT_EQ(read_bytes(path), file);  // reading changes nothing
-
-        // A new tag replaces the cut-off entry; the damaged tag itself is rewritten whole.
-        ASSERT_EQ(add(path, 3, "three", err), 1u);
-        EXPECT_EQ(read_bytes(path), serialize({{0, "0"}, {1, "one"}, {3, "three"}}));
-        write_bytes(path, file);
-        ASSERT_EQ(add(path, 2, "two", err), 1u);
-        EXPECT_EQ(read_bytes(path), serialize({{0, "0"}, {1, "one"}, {2, "two"}}));
     }
-    // A huge length in the middle hides everything behind it.
-    write_bytes(path, serialize({{0, "0"}, {1, std::string(3, 'z')}}));
-    Bytes b = read_bytes(path);
-    b[13] = 0x80;  // tag 1's length becomes 0x80000003
-    write_bytes(path, b);
-    EXPECT_EQ(get(path, 1, err), "<failed>");
-    EXPECT_EQ(err, OX_ERROR_HANDLE_EOF);
 }
 
 TEST_F(ManagementFile, ExclusiveWhileOpen) {

@@ -49,6 +49,11 @@ TEST_F(OxdocCommands, EveryCommandTakesHelpAndRefusesUnknownOptionsBeforeWriting
         for (const auto &entry : fs::directory_iterator(dir_.path()))
             EXPECT_EQ(entry.path().filename().string()[0], '.') << name << " wrote " << entry.path();
     }
+    // No command, an unknown one, get without -o, an id beyond 16 bits, an option without its value.
+    for (const std::vector<std::string> &args : std::vector<std::vector<std::string>>{
+             {}, {"frobnicate"}, {"get", "a.doc", "0xFF02"}, {"get", "a.doc", "0x10000", "-o", "x"},
+             {"thumbs", "a.doc", "-o"}})
+        EXPECT_EQ(run(args).exit, 2) << args.size();
     EXPECT_EQ(run({"help", "mgmt"}).out, run({"mgmt", "--help"}).out);
     const Outcome version = run({"--version"});
     EXPECT_EQ(version.exit, 0);

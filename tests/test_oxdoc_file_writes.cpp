@@ -12,7 +12,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <sstream>
 
 #include "file_bytes.h"
 #include "oxdoc_runner.h"
@@ -92,21 +91,16 @@ protected:
         };
     }
 
-    // Starts oxdoc as the writer runs it, in the test's folder, with its output thrown away.
+    // Starts oxdoc as the writer runs it, in the test's folder, with its output thrown away. The shell
+    // replaces itself with oxdoc, so that the process id is oxdoc's.
     pid_t spawn(const Writer &w, const std::string &target, unsigned k) {
-        std::vector<std::string> args{tool_.string()};
-        std::istringstream words(w.oxdoc);
-        for (std::string a; words >> a; args.push_back(a))
-            if (auto hash = a.find('#'); hash != std::string::npos) a[hash] = static_cast<char>('0' + k);
-        args.push_back(target);
+        std::string words = w.oxdoc;
+        std::replace(words.begin(), words.end(), '#', static_cast<char>('0' + k));
+        const std::string cmd = "cd " + oxtest::quoted(dir_.path()) + " && exec " + oxtest::quoted(tool_) + " " +
+                                words + " " + oxtest::quoted(target) + " >/dev/null 2>&1";
         const pid_t pid = fork();
         if (pid == 0) {
-            const int null = open("/dev/null", O_WRONLY);
-            if (chdir(dir_.path().c_str()) != 0 || dup2(null, 1) < 0 || dup2(null, 2) < 0) _exit(126);
-            std::vector<char *> argv;
-            for (auto &a : args) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            execv(argv[0], argv.data());
+            execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
             _exit(127);
         }
         return pid;

@@ -13,10 +13,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using oxtest::OxdocCommands;
-using oxtest::Outcome;
-using oxtest::slurp;
+using namespace oxtest;
 
 TEST_F(OxdocCommands, ManagementFileRoundTrips) {
     ASSERT_EQ(run({"mgmt", "s.mgp", "create"}).exit, 0);
@@ -110,8 +107,7 @@ TEST_F(OxdocCommands, ChartRoundTrips) {
     ASSERT_EQ(run({"chart", "c.pmcc", "png", "c.png"}).exit, 0);
     std::string png = slurp(file("c.png"));
     ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(png.substr(0, 8), "\x89PNG\r\n\x1a\n");
-    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x0C\0\0\0\x0A\0", 8));
+    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x0C\0\0\0\x0A\0", 8));  // in the header chunk
 }
 
 TEST_F(OxdocCommands, ChartRefusals) {
@@ -141,7 +137,6 @@ TEST_F(OxdocCommands, ChartRefusals) {
     r = run({"chart", "short.pmcc", "dump"});
     EXPECT_EQ(r.exit, 1);
     EXPECT_NE(r.err.find("short.pmcc: not a colour chart"), std::string::npos) << r.err;
-    EXPECT_EQ(run({"chart", "one.pmcc", "dump", "--xml"}).exit, 2);
     EXPECT_EQ(run({"chart", "one.pmcc", "png"}).exit, 2);
     EXPECT_EQ(run({"chart", "one.pmcc", "paint"}).exit, 2);
 }

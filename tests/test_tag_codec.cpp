@@ -17,17 +17,12 @@
 #include "ox.h"
 #include "support.h"
 
-using oxtest::Handle;
-using oxtest::image_bytes;
-using oxtest::make_image;
 using namespace ox::document;
+using namespace oxtest;
 
 namespace {
 
-using oxtest::Bytes;
-using oxtest::cat;
-using oxtest::tga_header;
-using Pixels = oxtest::Values;
+using Pixels = Values;
 constexpr uint32_t kPlainId = 0x1234;  // an ordinary image tag
 
 struct Codec {
@@ -152,10 +147,10 @@ Bytes with_id_field(Bytes block, const std::string &text) {
 }
 
 // Decodes from an exactly sized heap copy, so that the sanitizer build catches any read past the end.
-OxHandle decode_exact(const Codec &codec, const Bytes &block, std::size_t size, uint32_t id, uint32_t *err) {
-    std::unique_ptr<uint8_t[]> exact(new uint8_t[size]);
-    if (size) std::memcpy(exact.get(), block.data(), size);
-    return codec.decode(exact.get(), size, id, err);
+OxHandle decode_exact(const Codec &codec, const Bytes &block, uint32_t id, uint32_t *err) {
+    std::unique_ptr<uint8_t[]> exact(new uint8_t[block.size()]);
+    if (!block.empty()) std::memcpy(exact.get(), block.data(), block.size());
+    return codec.decode(exact.get(), block.size(), id, err);
 }
 
 // Blocks the encoder never writes: other origins, packets across row ends, ID fields; and blocks that are not
@@ -213,7 +208,7 @@ TEST(TagDecode, OriginsRowEndsDepthsIdsAndRefusals) {
         for (const Case &c : cases) {
             SCOPED_TRACE(testing::Message() << codec.name << ": " << c.what);
             uint32_t err = 0xDEAD;
-            Handle img(decode_exact(codec, c.block, c.block.size(), c.id, &err));
+            Handle img(decode_exact(codec, c.block, c.id, &err));
             if (c.top_down.empty()) {
                 EXPECT_FALSE(img);
                 EXPECT_EQ(err, OX_ERR_NOT_TAGGED_DOCUMENT);
@@ -225,34 +220,10 @@ TEST(TagDecode, OriginsRowEndsDepthsIdsAndRefusals) {
         }
 }
 
-TEST(TagDecode, EveryTruncationOfARealStreamFailsCleanly) {
-    std::mt19937 rng(99);
-    Handle img = make_image(45, 7, 32);
-    fill_runs(img.get(), rng);
-    uint32_t err;
-    Handle block(encode_tag_image(img.get(), kPlainId, &err));
-    const Bytes full = block_bytes(block.get());
-    // The packets end in front of the 26-byte footer, whose last byte is the last non-zero one but for its 0.
-    std::size_t stream_end = full.size();
-    while (full[stream_end - 1] == 0) --stream_end;
-    stream_end -= 25;
-    for (const Codec &codec : kCodecs)
-        for (std::size_t cut = 0; cut <= stream_end; ++cut) {
-            err = 0xDEAD;
-            Handle back(decode_exact(codec, full, cut, kPlainId, &err));
-            if (cut < stream_end) {
-                ASSERT_FALSE(back) << codec.name << " cut " << cut;
-                ASSERT_EQ(err, OX_ERR_NOT_TAGGED_DOCUMENT);
-            } else {
-                ASSERT_TRUE(back) << codec.name;
-                EXPECT_EQ(image_bytes(back.get()), image_bytes(img.get()));
-            }
-        }
-}
-
 TEST(TagDecode, FastDecoderMatchesReferenceOnRandomStreams) {
     // Random packets behind valid headers, short and damaged streams included: both decoders must agree
-    // on success, on the code and on every byte of the image.
+    // on success, on the code and on every byte of the image. Most streams end inside a packet or a row:
+    // read from exactly sized copies, a decoder that reads past the end shows in the sanitizer build.
     std::mt19937 rng(2024);
     int decoded = 0;
     for (int iter = 0; iter < 3000; ++iter) {
@@ -263,8 +234,8 @@ TEST(TagDecode, FastDecoderMatchesReferenceOnRandomStreams) {
         const Bytes b = cat({tga_header(w, h, rng() % 2 ? 24 : 32, uint8_t(rng() & 0x30)), packets});
         const uint32_t id = rng() % 4 == 0 ? OX_TAG_GRAY_IMAGE : kPlainId;
         uint32_t e1 = 0xDEAD, e2 = 0xBEEF;
-        Handle a(decode_tag_image(b.data(), b.size(), id, &e1));
-        Handle r(plain::decode_tag_image(b.data(), b.size(), id, &e2));
+        Handle a(decode_exact(kCodecs[0], b, id, &e1));
+        Handle r(decode_exact(kCodecs[1], b, id, &e2));
         ASSERT_EQ(bool(a), bool(r)) << "iter " << iter;
         ASSERT_EQ(e1, e2) << "iter " << iter;
         if (a) {
