@@ -8,25 +8,12 @@
 #include <vector>
 
 #include "oxw.h"
+#include "platform/global_memory.h"
 
 namespace oxtest {
 
 // Owns a global memory block.
-class Global {
-public:
-    explicit Global(OxwGlobal g = 0) : g_(g) {}
-    ~Global() {
-        if (g_) oxwGlobalFree(g_);
-    }
-    Global(Global &&o) noexcept : g_(o.g_) { o.g_ = 0; }
-    Global(const Global &) = delete;
-    Global &operator=(const Global &) = delete;
-    OxwGlobal get() const { return g_; }
-    explicit operator bool() const { return g_ != 0; }
-
-private:
-    OxwGlobal g_;
-};
+using Global = ox::platform::GlobalOwner;
 
 // The whole content of a block.
 inline std::vector<uint8_t> block_bytes(OxwGlobal g) {
@@ -36,13 +23,14 @@ inline std::vector<uint8_t> block_bytes(OxwGlobal g) {
     return out;
 }
 
-// A block holding exactly `bytes`; aborts when none can be made, so that no check passes on a missing block.
-inline Global block_of(const std::vector<uint8_t> &bytes) {
+// A new block holding exactly `bytes`, for the caller to free; aborts when none can be made, so that no
+// check passes on a missing block.
+inline OxwGlobal block_of(const std::vector<uint8_t> &bytes) {
     uint32_t err = 0;
-    Global g(oxwGlobalAlloc(static_cast<uint32_t>(bytes.size()), &err));
+    const OxwGlobal g = oxwGlobalAlloc(static_cast<uint32_t>(bytes.size()), &err);
     if (!g) std::abort();
-    std::memcpy(oxwGlobalLock(g.get()), bytes.data(), bytes.size());
-    oxwGlobalUnlock(g.get());
+    std::memcpy(oxwGlobalLock(g), bytes.data(), bytes.size());
+    oxwGlobalUnlock(g);
     return g;
 }
 
