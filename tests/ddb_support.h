@@ -56,11 +56,6 @@ inline std::string write_file(const TempDir &dir, const std::string &name, const
     return path;
 }
 
-// A bitmap file made from a DIB block.
-inline std::string write_bmp(const TempDir &dir, const std::string &name, const Bytes &dib) {
-    return write_file(dir, name, bmp_file(dib));
-}
-
 // A 24-bit bitmap file of w x h from colour values (0x00BBGGRR), top row first.
 inline std::string write_bmp24(const TempDir &dir, const std::string &name, int32_t w, int32_t h,
                                const Pixels &pixels) {
@@ -72,7 +67,7 @@ inline std::string write_bmp24(const TempDir &dir, const std::string &name, int3
         }
         rows.resize((rows.size() + 3) / 4 * 4, 0);
     }
-    return write_bmp(dir, name, dib_bytes(w, h, 24, {}, rows));
+    return write_file(dir, name, bmp_file(dib_bytes(w, h, 24, {}, rows)));
 }
 
 }  // namespace oxtest
