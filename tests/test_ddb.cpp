@@ -1,5 +1,5 @@
 // Device-dependent bitmaps: the recorded size, bitmap files (and the files that are refused), the four
-// copy cases, boxes, fills, masked transfer and the polygon marked into a mask, read back pixel by pixel
+// copy cases, masked transfer, boxes, fills and the polygon marked into a mask, read back pixel by pixel
 // through the host calls; every call releases the contexts and objects it made.
 #include <random>
 #include <string>
@@ -64,6 +64,17 @@ TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
     const auto at = [&](int32_t x, int32_t y) { return win[static_cast<std::size_t>(y) * 12 + x]; };
     EXPECT_EQ((Pixels{at(3, 4), at(8, 8), at(9, 8), at(8, 9), at(2, 4)}),
               (Pixels{tag(0, 0), tag(5, 4), 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
+    // Masked transfer over two of those pixels: the mask's white shows the window, its black the picture.
+    Bitmap mask(painted(2, 1, [](int32_t x, int32_t) { return x ? 0u : 0xFFFFFFu; }));
+    Bitmap picture(painted(2, 1, [](int32_t x, int32_t) { return x ? 0x123456u : 0u; }));
+    const OxwDC dc = oxwHostGetDC(wnd), from = ox::platform::create_compatible_dc(dc);
+    const auto old = ox::platform::select_object(from, picture.h);
+    EXPECT_EQ(oxwTransparentBlt(dc, 3, 4, 2, 1, from, 0, 0, mask.h), 1);
+    ox::platform::select_object(from, old);
+    ox::platform::delete_dc(from);
+    oxwHostReleaseDC(wnd, dc);
+    ASSERT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, 12, 10, win.data()), 1);
+    EXPECT_EQ((Pixels{at(3, 4), at(4, 4)}), (Pixels{tag(0, 0), 0x123456}));
     // From the context into a bitmap; bitmap to bitmap; within one bitmap (overlapping).
     oxwCopyDDB(wnd, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
     EXPECT_EQ(pixels_of(dst.h)[0], tag(1, 1));
@@ -218,7 +229,7 @@ TEST(Ddb, ResourcesAndSystemColours) {
     }
     EXPECT_EQ(oxwHostUnregisterModule(module), 1);
 
-    // The button face (index 15) over an existing bitmap (into a new one: the palette chrome tests).
+    // The button face (index 15) over an existing bitmap (into a new one: the progress bar tests).
     EXPECT_EQ(oxwCreateSysColorDDB(0, target.h, 1, 1, 15, &err), target.h);
     EXPECT_EQ(pixels_of(target.h), (Pixels{0xC8D0D4, tag(1, 0)}));
     err = 0;
