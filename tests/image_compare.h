@@ -4,10 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <initializer_list>
 #include <random>
-#include <sstream>
 #include <vector>
 
 #include "ox.h"
@@ -118,8 +118,18 @@ inline uint64_t fold(uint64_t sum, const Bytes &bytes) {
     return sum;
 }
 
+// The depths an image may have.
+inline constexpr int32_t kDepths[] = {1, 8, 24, 32};
+
 inline int32_t in(std::mt19937 &rng, int32_t lo, int32_t hi) {
     return lo + static_cast<int32_t>(rng() % static_cast<uint32_t>(hi - lo + 1));
+}
+
+// A w x h image of the given depth and layer holding random bytes.
+inline Handle noisy_image(std::mt19937 &rng, int32_t w, int32_t h, int32_t bits, int32_t layer = OX_LAYER_NORMAL) {
+    Handle img = make_image(w, h, bits, layer);
+    fill_random(img.get(), rng);
+    return img;
 }
 
 // A random image of the given depth, up to max_side pixels each way; 32-bit ones are sometimes gray layers
@@ -129,8 +139,7 @@ inline Handle random_image(std::mt19937 &rng, int32_t bits, int32_t max_side) {
     const int32_t w = in(rng, 1, max_side), h = in(rng, 1, max_side);
     int32_t layer = OX_LAYER_NORMAL;
     if (rng() % 4 == 0 && (bits == 32 || bits == 1)) layer = bits == 32 ? OX_LAYER_GRAY : OX_LAYER_MASK;
-    Handle img = make_image(w, h, bits, layer);
-    fill_random(img.get(), rng);
+    Handle img = noisy_image(rng, w, h, bits, layer);
     if (rng() % 2) {
         const uint32_t palette[3] = {static_cast<uint32_t>(rng()), static_cast<uint32_t>(rng()), 0x00FFFFFF};
         const Locked lock(img.get());
@@ -147,21 +156,23 @@ struct Outcome {
     bool operator==(const Outcome &) const = default;
 };
 
-// Drives `cases` seeded cases through the fast paths and the plain versions. make(rng, what) draws one case
-// from the generator, describes it in `what` and returns run(fast), which applies it to fresh copies of its
-// inputs (through the fast paths when `fast`) and returns the outcome. Both outcomes must be equal; the
-// result is a checksum of all of them for the caller to pin, so that a change in what both paths compute
-// shows too.
+// Drives `cases` seeded cases through the fast paths and the plain versions. make(rng) draws one case from
+// the generator and returns run(fast), which applies it to fresh copies of its inputs (through the fast paths
+// when `fast`) and returns the outcome. Both outcomes must be equal; a failure names the case's number, which
+// with the seed reproduces it. The result is a checksum of all outcomes for the caller to pin, so that a
+// change in what both paths compute shows too.
 template <class Make>
 uint64_t differential(uint32_t seed, int cases, Make make) {
     std::mt19937 rng(seed);
     uint64_t sum = kChecksumStart;
     for (int i = 0; i < cases; ++i) {
-        std::ostringstream what;
-        const auto run = make(rng, what);
+        const auto run = make(rng);
         const Outcome fast = run(true), plain = run(false);
         if (!(fast == plain)) {
-            ADD_FAILURE() << "case " << i << ": " << what.str() << "; results " << fast.code << " and " << plain.code;
+            const Bytes &a = fast.bytes, &b = plain.bytes;
+            const auto at = std::mismatch(a.begin(), a.end(), b.begin(), b.end()).first - a.begin();
+            ADD_FAILURE() << "case " << i << ": results " << fast.code << " and " << plain.code << ", bytes differ at "
+                          << at;
             return 0;
         }
         sum = fold(sum ^ static_cast<uint64_t>(fast.code), fast.bytes);

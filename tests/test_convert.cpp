@@ -14,8 +14,6 @@ using namespace oxtest;
 
 namespace {
 
-constexpr int32_t kDepths[] = {1, 8, 24, 32};
-
 TEST(Convert, HandleZeroAndCasesTheRandomOnesMiss) {
     Handle mask = make_image(1, 1, 1, OX_LAYER_MASK);
     const OxRect box{0, 0, 1, 1};
@@ -33,17 +31,11 @@ TEST(Convert, HandleZeroAndCasesTheRandomOnesMiss) {
     EXPECT_EQ(oxImageRevertMask(bytes.get(), mask.get(), bytes.get(), nullptr), 0);
 }
 
-// The gray orders truncate; the fast paths' integer forms (looked-up products, an integer threshold, and the
-// gray kernels at every vector width, as a run that starts one pixel in) agree with them for all 2^24 colours.
+// The fast paths' integer forms of the gray orders (looked-up products, an integer threshold, and the gray
+// kernels at every vector width, as a run that starts one pixel in) agree with the formulas for all 2^24
+// colours. The formulas themselves are pinned by the conversion and copy checksums, which gray and threshold.
 TEST(Gray, IntegerFormsAgreeWithTheFormulasForEveryColour) {
     using namespace ox::image;
-    EXPECT_EQ(gray_order_a(23, 23, 23), 22u);
-    EXPECT_EQ(gray_order_b(23, 23, 23), 23u);
-    EXPECT_EQ(gray_order_b(57, 57, 57), 56u);
-    EXPECT_EQ(gray_order_a(255, 0, 0), 76u);  // 76.5 truncated, not rounded
-    EXPECT_EQ(gray_order_b(255, 255, 255), 255u);
-    EXPECT_EQ(threshold_bit(127), 0u);
-    EXPECT_EQ(threshold_bit(128), 1u);
     constexpr uint32_t kColours = 1u << 24;
     std::vector<uint8_t> want(kColours);
     for (uint32_t i = 0; i < kColours; ++i) {
@@ -122,7 +114,7 @@ void paint_like_a_layer(std::mt19937 &rng, OxHandle image) {
 
 TEST(ConvertDifferential, FastPathsMatchThePlainVersions) {
     namespace plain = ox::image::plain;
-    const uint64_t sum = differential(31337, 4000, [](std::mt19937 &rng, std::ostream &what) {
+    const uint64_t sum = differential(31337, 4000, [](std::mt19937 &rng) {
         struct Case {
             int op;
             uint32_t channel;
@@ -151,8 +143,6 @@ TEST(ConvertDifferential, FastPathsMatchThePlainVersions) {
                     if (rng() % 2) p[i] = static_cast<uint8_t>(rng());
             }
         }
-        what << "op " << c.op << " on " << w << "x" << h << "x" << bits << ", channel " << c.channel << ", box "
-             << c.box.left << "," << c.box.top << "," << c.box.right << "," << c.box.bottom;
         return [c = std::move(c)](bool fast) {
             Outcome o;
             const OxHandle img = c.img.get();

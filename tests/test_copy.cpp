@@ -11,8 +11,6 @@ using namespace oxtest;
 
 namespace {
 
-constexpr int32_t kDepths[] = {1, 8, 24, 32};
-
 // What the random cases below never draw: an 8-bit image labelled a mask, a source of 0, handles of 0, odd
 // depths.
 TEST(ImageCopy, LabelledBytesHandlesOfZeroAndOddDepths) {
@@ -52,7 +50,7 @@ TEST(ImageCopy, LabelledBytesHandlesOfZeroAndOddDepths) {
 // whatever the overlap, every pixel must be read before it is overwritten.
 TEST(CopyDifferential, FastPathsMatchThePlainVersions) {
     namespace plain = ox::image::plain;
-    const uint64_t sum = differential(20240611, 4000, [](std::mt19937 &rng, std::ostream &what) {
+    const uint64_t sum = differential(20240611, 4000, [](std::mt19937 &rng) {
         struct Case {
             int op;
             bool same, fresh;
@@ -73,9 +71,6 @@ TEST(CopyDifferential, FastPathsMatchThePlainVersions) {
         c.sx = c.same ? c.dx + in(rng, -9, 9) : pick(sw);
         c.sy = c.same ? c.dy + in(rng, -1, 1) : pick(sh);
         if (rng() % 4 == 0) c.dx = c.dy = c.sx = c.sy = 0, c.w = c.h = 1000;  // well inside, the common use
-        what << "op " << c.op << ", " << header_of(c.src.get()).bitCount << " -> " << dh.bitCount << " bits"
-             << (c.same ? " within one image" : "") << ", block " << c.dx << "," << c.dy << " " << c.w << "x" << c.h
-             << " from " << c.sx << "," << c.sy;
         return [c = std::move(c)](bool fast) {
             Outcome o;
             Handle d = c.fresh ? Handle() : clone(c.op == 2 ? c.src.get() : c.dst.get());

@@ -1,8 +1,6 @@
 // The image record: construction and its refusals, locking, header accessors and pixel encodings.
 #include <array>
-#include <cstring>
 #include <utility>
-#include <vector>
 
 #include "support.h"
 
@@ -83,30 +81,9 @@ TEST(ImageLock, NullArgumentsAndHandleZero) {
     EXPECT_EQ(value, 77u);
 }
 
-TEST(PixelEncoding, StoredBytesAndAddressesOfEachDepth) {
-    const struct {
-        int32_t bits, x;
-        uint32_t value, back;
-        std::vector<uint8_t> bytes;  // at the pixel's address
-    } cases[] = {
-        {1, 0, 1, 1, {0x80}},  // most significant bit first
-        {1, 9, 3, 1, {0x40}},  // only bit 0 of the value is stored
-        {8, 1, 0x1234, 0x34, {0x34}},
-        {24, 1, 0xA1B2C3D4u, 0xB2C3D4u, {0xD4, 0xC3, 0xB2}},
-        {32, 1, 0xA1B2C3D4u, 0xA1B2C3D4u, {0xA1, 0xD4, 0xC3, 0xB2}},
-    };
-    for (const auto &c : cases) {
-        Handle img = make_image(21, 3, c.bits);
-        Locked l(img.get());
-        oxImagePutPixel(l.get(), c.x, 2, c.value);
-        const uint8_t *at = l->pixels + 2 * l->rowBytes + c.x * c.bits / 8;
-        EXPECT_EQ(std::vector<uint8_t>(at, at + c.bytes.size()), c.bytes) << c.bits;
-        EXPECT_EQ(oxImageGetPixel(l.get(), c.x, 2), c.back) << c.bits;
-        EXPECT_EQ(oxImageGetPixelEx(l.get(), c.x, 2, 0xF0), c.back & 0xF0) << c.bits;
-        for (int32_t x = 0; x < 21; ++x)
-            ASSERT_EQ(oxImageGetAdr(l.get(), x, 1), l->pixels + l->rowBytes + x * c.bits / 8) << c.bits << " " << x;
-    }
-    // A record whose depth is not one of the four addresses nothing and reads 0.
+// How each depth stores its pixels is pinned by the checksums of the raster tests, whose plain paths go
+// through these calls; a record whose depth is not one of the four addresses nothing and reads 0.
+TEST(PixelEncoding, OddDepthsAddressNothing) {
     Handle img = make_image(4, 1, 8);
     Locked l(img.get());
     l->pixels[0] = 9;

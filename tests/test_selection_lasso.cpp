@@ -76,8 +76,7 @@ TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
 
 TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
     namespace plain = ox::selection::plain;
-    const int32_t depths[] = {1, 8, 24, 32};
-    const uint64_t sum = differential(515, 1500, [&](std::mt19937 &rng, std::ostream &what) {
+    const uint64_t sum = differential(515, 1500, [](std::mt19937 &rng) {
         struct Case {
             int op;
             Handle img, mask, outer;
@@ -86,7 +85,7 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
         } c{static_cast<int>(rng() % 2), {}, {}, {}, 0, 0, false};
         const int32_t mw = in(rng, 1, 150), mh = in(rng, 1, 40);
         c.mask = random_mask(rng, mw, mh);
-        const int32_t bits = depths[rng() % 4];
+        const int32_t bits = kDepths[rng() % 4];
         c.img = rng() % 3 ? make_image(mw, mh, bits) : random_image(rng, bits, 150);
         fill_random(c.img.get(), rng);
         {  // make a good share of the pixels white
@@ -101,9 +100,6 @@ TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
         }
         c.outer_is_image = c.outer && rng() % 10 == 0;
         c.ox = in(rng, -60, 60), c.oy = in(rng, -20, 20);
-        what << "op " << c.op << ", mask " << mw << "x" << mh << ", image of " << bits << " bits"
-             << (c.outer ? ", outer mask" : "") << (c.outer_is_image ? " (the image)" : "") << " at " << c.ox << ","
-             << c.oy;
         return [c = std::move(c)](bool fast) {
             Outcome o;
             Handle m = clone(c.mask.get());

@@ -9,8 +9,6 @@ using namespace oxtest;
 
 namespace {
 
-constexpr int32_t kDepths[] = {1, 8, 24, 32};
-
 // The calls the pinned random cases below never make: handles of 0, and condition pixels one byte short of
 // white (the random conditions hold white or random pixels).
 TEST(SelectTransfer, HandlesOfZeroAndNearWhiteConditions) {
@@ -69,7 +67,7 @@ struct Transfer {
 // offsets (partly or wholly outside), sizes of 0 and below; copies within one image, and a destination
 // that is also the mask or the condition image.
 TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
-    const uint64_t sum = differential(4242, 3000, [](std::mt19937 &rng, std::ostream &what) {
+    const uint64_t sum = differential(4242, 3000, [](std::mt19937 &rng) {
         Transfer c;
         c.op = static_cast<int>(rng() % 3);
         const bool gray_pair = rng() % 4 == 0;
@@ -96,9 +94,6 @@ TEST(TransferDifferential, FastPathsMatchThePlainVersions) {
         if (rng() % 6 == 0) c.w = c.h = 0;
         if (c.op == 2 && rng() % 6 == 0) c.dx = c.dy = 0;
         c.value = static_cast<uint32_t>(rng());
-        what << "op " << c.op << ", " << header_of(c.src.get()).bitCount << " -> " << dh.bitCount << " bits, alias "
-             << c.alias << (c.mask ? ", mask" : "") << (c.cond ? ", condition" : "") << ", flag " << c.flag << ", "
-             << c.w << "x" << c.h << " at " << c.dx << "," << c.dy << " from " << c.sx << "," << c.sy;
         return [c = std::move(c)](bool fast) { return c.run(fast); };
     });
     EXPECT_EQ(sum, 14105957354990685152ull);  // pinned: a change in what both paths draw shows here
@@ -112,7 +107,7 @@ TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
         StreamAlways() { ox::selection::set_streaming_fill_bytes(1); }
         ~StreamAlways() { ox::selection::set_streaming_fill_bytes(0); }
     } stream_always;
-    const uint64_t sum = differential(777, 800, [](std::mt19937 &rng, std::ostream &what) {
+    const uint64_t sum = differential(777, 800, [](std::mt19937 &rng) {
         Transfer c;
         c.op = rng() % 3 == 0 ? 2 : 1;
         const bool gray = c.op == 1 && rng() % 3 == 0;
@@ -120,8 +115,7 @@ TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
         const int32_t W = in(rng, 1, 260), H = in(rng, 1, 12);
         auto picture = [&] {
             const int32_t iw = W + in(rng, 0, 9), ih = H + in(rng, 0, 2);
-            Handle img = make_image(iw, ih, bits, gray ? OX_LAYER_GRAY : OX_LAYER_NORMAL);
-            fill_random(img.get(), rng);
+            Handle img = noisy_image(rng, iw, ih, bits, gray ? OX_LAYER_GRAY : OX_LAYER_NORMAL);
             const Locked l(img.get());
             const uint32_t common = static_cast<uint32_t>(rng());
             for (int32_t y = 0; y <= l->maxY; ++y)
@@ -143,9 +137,6 @@ TEST(TransferDifferential, GroupsAndStreamedFillsMatchThePlainVersions) {
         if (c.alias) c.sx = c.dx + in(rng, -9, 9), c.sy = c.dy + in(rng, -1, 1);
         c.flag = gray;
         c.value = static_cast<uint32_t>(rng());
-        what << "op " << c.op << ", " << bits << " bits" << (gray ? " gray" : "") << (c.alias ? ", alias" : "")
-             << (c.cond ? ", condition" : "") << ", " << c.w << "x" << c.h << " at " << c.dx << "," << c.dy
-             << " from " << c.sx << "," << c.sy << ", mask at " << c.mx << "," << c.my;
         return [c = std::move(c)](bool fast) { return c.run(fast); };
     });
     EXPECT_EQ(sum, 8003897897507913071ull);  // pinned: a change in what both paths draw shows here
