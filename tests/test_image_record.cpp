@@ -82,8 +82,15 @@ TEST(ImageLock, NullArgumentsAndHandleZero) {
 }
 
 // How each depth stores its pixels is pinned by the checksums of the raster tests, whose plain paths go
-// through these calls; a record whose depth is not one of the four addresses nothing and reads 0.
-TEST(PixelEncoding, OddDepthsAddressNothing) {
+// through these calls; a pixel's address (for 1 bit the byte that holds it) is checked here, and a record
+// whose depth is not one of the four addresses nothing and reads 0.
+TEST(PixelEncoding, AddressesOfEachDepthAndNoneForOthers) {
+    for (int32_t bits : {1, 8, 24, 32}) {
+        Handle img = make_image(21, 3, bits);
+        Locked l(img.get());
+        for (int32_t x = 0; x < 21; ++x)
+            ASSERT_EQ(oxImageGetAdr(l.get(), x, 1), l->pixels + l->rowBytes + x * bits / 8) << bits << " " << x;
+    }
     Handle img = make_image(4, 1, 8);
     Locked l(img.get());
     l->pixels[0] = 9;
