@@ -44,8 +44,6 @@ TEST(LassoSelection, HandlesOfZeroAndNoRectangle) {
     EXPECT_EQ(oxSelectWhiteOut(m.get(), 0, 0, 0, 0), 0);
 }
 
-// oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
-// the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
 // The white-pixel words at every level of processor features against the pixels one by one: rows with many
 // whites, whites with any fourth byte, near-whites with one byte 254.
 TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
@@ -74,6 +72,8 @@ TEST(WhiteWords, EveryKernelFindsExactlyTheWhitePixels) {
     }
 }
 
+// oxSelectWhiteOut with and without an outer mask at random offsets (images also smaller or larger than
+// the mask, and the image itself as the outer mask), and oxGetSelection, against the per-pixel versions.
 TEST(LassoDifferential, FastPathsMatchThePlainVersions) {
     namespace plain = ox::selection::plain;
     const uint64_t sum = differential(515, 1500, [](std::mt19937 &rng) {
