@@ -27,14 +27,7 @@
 namespace {
 
 namespace p = ox::platform;
-
-bool same_image(OxHandle a, OxHandle b) {
-    if (a == 0 || b == 0) return a == b;
-    const auto *pa = static_cast<const uint8_t *>(oxLock(a));
-    const auto *pb = static_cast<const uint8_t *>(oxLock(b));
-    const uint32_t size = OX_IMAGE_HEADER_SIZE + reinterpret_cast<const OxImageHeader *>(pa)->imageSize;
-    return std::memcmp(pa, pb, size) == 0;
-}
+using oxfuzz::same_image;
 
 // The block through the lock and every conversion; its 24-bit image, or 0 when it is refused.
 OxHandle check_block(OxwGlobal block) {
@@ -95,13 +88,7 @@ void check_file(const uint8_t *data, std::size_t size, OxHandle image) {
     oxGetPictRect(bmp, &r);
     FUZZ_CHECK(r.right == w && r.bottom == h);
     std::vector<OxColorRef> px(static_cast<std::size_t>(w) * h);
-    FUZZ_CHECK(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()) == 1);
-    OxImageLockRec lock;
-    oxImageLock(image, &lock);
-    for (int32_t y = 0; y < h; ++y)
-        for (int32_t x = 0; x < w; ++x)
-            FUZZ_CHECK(px[static_cast<std::size_t>(y) * w + x] == oxImageGetPixel(&lock, x, y));
-    oxImageUnlock(&lock);
+    FUZZ_CHECK(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()) == 1 && px == oxfuzz::pixels(image));
     FUZZ_CHECK(oxwHostDeleteObject(bmp) == 1);
 }
 

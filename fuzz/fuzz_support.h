@@ -1,6 +1,6 @@
 // What the fuzz targets share: a check that names the property that broke before aborting (the fuzzer, or
-// its replay as a test, then says which one), the byte readers of the formats they take apart, and scratch
-// files for the functions that read and write paths.
+// its replay as a test, then says which one), the byte readers of the formats they take apart, image
+// comparisons, and scratch files for the functions that read and write paths.
 #pragma once
 
 #include <unistd.h>
@@ -8,11 +8,13 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include "core/byte_order.h"
+#include "ox.h"
 
 // Aborts after printing the file, the line and the condition when `condition` is false.
 #define FUZZ_CHECK(condition) \
@@ -29,6 +31,25 @@ using ox::core::load_be16;
 using ox::core::load_be32;
 using ox::core::load_le16;
 using ox::core::load_le32;
+
+// Whether two images have the same header and pixel bytes (two refusals, 0, count as the same).
+inline bool same_image(OxHandle a, OxHandle b) {
+    if (a == 0 || b == 0) return a == b;
+    const auto *ha = static_cast<const OxImageHeader *>(oxLock(a));
+    const auto *hb = static_cast<const OxImageHeader *>(oxLock(b));
+    return std::memcmp(ha, hb, sizeof(OxImageHeader)) == 0 && std::memcmp(ha + 1, hb + 1, ha->imageSize) == 0;
+}
+
+// Every pixel value of an image through its lock, row 0 first.
+inline std::vector<uint32_t> pixels(OxHandle image) {
+    OxImageLockRec lock;
+    FUZZ_CHECK(oxImageLock(image, &lock) == 1);
+    std::vector<uint32_t> v;
+    for (int32_t y = 0; y <= lock.maxY; ++y)
+        for (int32_t x = 0; x <= lock.maxX; ++x) v.push_back(oxImageGetPixel(&lock, x, y));
+    oxImageUnlock(&lock);
+    return v;
+}
 
 // A path of this process's own under $TMPDIR (or /tmp), `name` telling a target's files apart. What is made
 // at a path given out, a file or a folder, is removed at exit; a target asks once per name and keeps it.

@@ -4,25 +4,15 @@
 // encoder and the decoder.
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
 
 #include "document/tag_codec.h"
 #include "ox.h"
 #include "fuzz_support.h"
 
-namespace {
-
-bool same_image(OxHandle a, OxHandle b) {
-    const auto *ha = static_cast<const OxImageHeader *>(oxLock(a));
-    const auto *hb = static_cast<const OxImageHeader *>(oxLock(b));
-    return std::memcmp(ha, hb, sizeof(OxImageHeader)) == 0 && std::memcmp(ha + 1, hb + 1, ha->imageSize) == 0;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
     using namespace ox::document;
+    using oxfuzz::same_image;
     const uint32_t id = data[0] & 1 ? OX_TAG_GRAY_IMAGE : 0x1234u;
     uint32_t err = 0, ref_err = 0;
     OxHandle fast = decode_tag_image(data + 1, size - 1, id, &err);
