@@ -21,7 +21,8 @@ namespace {
 using oxfuzz::load_le32;
 
 // The first entry of `tag` by a walk of the bytes: its offset, and whether its length field and value lie
-// inside the input. Returns false when the walk meets the end (or a cut-off entry) first.
+// inside the input. Returns false when the walk meets the end (or a cut-off entry) first, with the offset
+// where it stopped: the end of the last whole entry.
 struct Entry {
     std::size_t offset;
     bool complete;
@@ -37,9 +38,10 @@ bool find(const uint8_t *data, std::size_t size, uint32_t tag, Entry &out) {
             out = {off, complete, n};
             return true;
         }
-        if (!complete) return false;
+        if (!complete) break;
         off += 8 + n;
     }
+    out.offset = off;
     return false;
 }
 
@@ -96,19 +98,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const char *chars = reinterpret_cast<const char *>(data);
     std::string value(chars, strnlen(chars, std::min<std::size_t>(size, 40)));
     Entry before{};
-    bool found = find(data, size, tag, before);
+    find(data, size, tag, before);
     uint32_t err = 0;
     FUZZ_CHECK(oxManagementFileAddTagString(path, tag, value.c_str(), &err) == 1);
     char text[256];
     FUZZ_CHECK(oxManagementFileGetTagString(path, tag, text, &err) == 1 && value == text);
     // Everything in front of the changed (or appended) entry is untouched.
     std::vector<uint8_t> after = get_file();
-    std::size_t kept = before.offset;
-    if (!found) {  // appended behind the last whole entry
-        kept = 0;
-        while (kept + 8 <= size && load_le32(data + kept + 4) <= size - kept - 8)
-            kept += 8 + load_le32(data + kept + 4);
-    }
+    const std::size_t kept = before.offset;  // the entry found, or behind the last whole entry
     FUZZ_CHECK(after.size() >= kept + 8 + value.size() && std::memcmp(after.data(), data, kept) == 0);
     return 0;
 }
