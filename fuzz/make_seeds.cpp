@@ -194,43 +194,36 @@ void add_tag(uint16_t id, uint32_t n, int32_t w = 0, int32_t h = 0) {
     oxFree(tag);
 }
 
-void close_document() {
-    uint32_t err;
-    oxCloseKavelTag(1, &err);
-}
-
 void reader_seeds(const fs::path &dir) {
     fs::create_directories(dir);
+    uint32_t err;
     start_document(dir / "raw_tag", 40);
     add_tag(OX_TAG_RAW, 100);
-    close_document();
+    oxCloseKavelTag(1, &err);
 
     start_document(dir / "small_thumbnail", 16);
     add_tag(OX_TAG_SMALL_THUMBNAIL, 0, 16, 12);
-    close_document();
+    oxCloseKavelTag(1, &err);
 
     start_document(dir / "gray_and_vector", 8);
     add_tag(OX_TAG_GRAY_IMAGE, 0, 9, 5);
     add_tag(OX_TAG_VECTOR, 60);
-    close_document();
+    oxCloseKavelTag(1, &err);
 
     // A tag replaced in new mode, then one added in append mode over the old trailer.
     start_document(dir / "replaced_and_appended", 4);
     add_tag(OX_TAG_RAW, 10);
     add_tag(OX_TAG_RAW, 20);
-    close_document();
-    uint32_t err;
+    oxCloseKavelTag(1, &err);
     oxAddStartKavelFile((dir / "replaced_and_appended").c_str(), &err);
     add_tag(0x0123, 0, 7, 3);
-    close_document();
+    oxCloseKavelTag(1, &err);
 
     // Content without a trailer, just long enough to be read as a document, and a file too short.
     Bytes untagged(2600);
     for (std::size_t i = 0; i < untagged.size(); ++i) untagged[i] = static_cast<uint8_t>(i);
     write_file(dir, "untagged", untagged);
     write_file(dir, "short", Bytes(untagged.begin(), untagged.begin() + 100));
-    for (const char *name : {"raw_tag", "small_thumbnail", "gray_and_vector", "replaced_and_appended"})
-        std::printf("%s: %ju bytes\n", (dir / name).c_str(), static_cast<uintmax_t>(fs::file_size(dir / name)));
 }
 
 }  // namespace

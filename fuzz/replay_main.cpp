@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <vector>
 
@@ -21,14 +20,13 @@ int main(int argc, char **argv) {
             if (entry.is_regular_file()) files.push_back(entry.path());
         std::sort(files.begin(), files.end());
         for (const auto &f : files) {
-            std::ifstream in(f, std::ios::binary);
-            std::vector<char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-            // An exactly sized copy, as libFuzzer passes it, so that sanitizers see reads past the end.
-            std::unique_ptr<uint8_t[]> exact(new uint8_t[bytes.size()]);
-            std::copy(bytes.begin(), bytes.end(), exact.get());
-            std::printf("%s (%zu bytes)\n", f.c_str(), bytes.size());
+            // Exactly sized, as libFuzzer passes an input, so that sanitizers see reads past the end.
+            const auto size = static_cast<std::size_t>(std::filesystem::file_size(f));
+            std::unique_ptr<uint8_t[]> exact(new uint8_t[size]);
+            std::ifstream(f, std::ios::binary).read(reinterpret_cast<char *>(exact.get()), static_cast<long>(size));
+            std::printf("%s (%zu bytes)\n", f.c_str(), size);
             std::fflush(stdout);
-            LLVMFuzzerTestOneInput(exact.get(), bytes.size());
+            LLVMFuzzerTestOneInput(exact.get(), size);
             ++count;
         }
     }
