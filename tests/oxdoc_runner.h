@@ -22,6 +22,14 @@ struct Outcome {
     std::string out, err;
 };
 
+// One row of a table of commands: the arguments, the exit code expected and a text that the output or the
+// error output must hold ("" for none).
+struct Expected {
+    std::vector<std::string> args;
+    int exit;
+    std::string says = "";
+};
+
 inline std::string slurp(const fs::path &p) {
     std::ifstream in(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -57,6 +65,17 @@ protected:
         r.out = slurp(dir_.file(".out"));
         r.err = slurp(dir_.file(".err"));
         return r;
+    }
+    // Runs every row of the table and checks its exit code and text.
+    void expect_runs(const std::vector<Expected> &table) {
+        for (const Expected &e : table) {
+            std::string line;
+            for (const auto &a : e.args) line += a + " ";
+            SCOPED_TRACE("oxdoc " + line);
+            const Outcome r = run(e.args);
+            EXPECT_EQ(r.exit, e.exit);
+            EXPECT_NE((r.out + r.err).find(e.says), std::string::npos) << r.out << r.err;
+        }
     }
     std::string file(const std::string &name) const { return dir_.file(name); }
 
