@@ -18,11 +18,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using oxtest::Bytes;
-using oxtest::Outcome;
-using oxtest::read_bytes;
-using oxtest::write_bytes;
+using namespace oxtest;
 
 // Random kills per writer; scripts/kill-campaign.sh asks for a few hundred.
 int kills_per_writer() {
@@ -33,7 +29,7 @@ int kills_per_writer() {
 // The temporary files of "target" in `dir`.
 int temp_files(const fs::path &dir) {
     int n = 0;
-    for (const std::string &e : oxtest::folder_names(dir)) n += e.rfind(".target.", 0) == 0 && e.ends_with(".tmp");
+    for (const std::string &e : folder_names(dir)) n += e.rfind(".target.", 0) == 0 && e.ends_with(".tmp");
     return n;
 }
 
@@ -48,7 +44,7 @@ struct Writer {
     const char *oxdoc;
 };
 
-class FileWrites : public oxtest::OxdocCommands {
+class FileWrites : public OxdocCommands {
 protected:
     void SetUp() override {
         OxdocCommands::SetUp();
@@ -60,8 +56,8 @@ protected:
             const std::string doc = file("d" + std::to_string(k) + ".doc");
             ASSERT_EQ(run({"save", "p" + std::to_string(k) + ".png", doc}).exit, 0);
             // A large image tag too, so that writing its PNG takes a while.
-            oxtest::Handle image(oxImageCreate(1024, 768, 24, &err));
-            oxtest::fill_random(image.get(), rng);
+            Handle image(oxImageCreate(1024, 768, 24, &err));
+            fill_random(image.get(), rng);
             ASSERT_EQ(oxAddStartKavelFile(doc.c_str(), &err) && oxSetKavelTag(image.get(), 0x0100, &err) &&
                           oxCloseKavelTag(1, &err),
                       true);
@@ -96,8 +92,8 @@ protected:
     pid_t spawn(const Writer &w, const std::string &target, unsigned k) {
         std::string words = w.oxdoc;
         std::replace(words.begin(), words.end(), '#', static_cast<char>('0' + k));
-        const std::string cmd = "cd " + oxtest::quoted(dir_.path()) + " && exec " + oxtest::quoted(tool_) + " " +
-                                words + " " + oxtest::quoted(target) + " >/dev/null 2>&1";
+        const std::string cmd = "cd " + quoted(dir_.path()) + " && exec " + quoted(tool_) + " " +
+                                words + " " + quoted(target) + " >/dev/null 2>&1";
         const pid_t pid = fork();
         if (pid == 0) {
             execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char *>(nullptr));
@@ -197,7 +193,7 @@ TEST_F(FileWrites, LinksDevicesAndFifosAreNeverReplacedByAFile) {
     ASSERT_EQ(chmod(file("real.pmcc").c_str(), 0640), 0);
     EXPECT_EQ(oxColorChartSave(file("link.pmcc").c_str(), charts_[1].get(), 0, &err), 1u) << err;
     EXPECT_TRUE(fs::is_symlink(file("link.pmcc")) && fs::is_regular_file(file("real.pmcc")));
-    EXPECT_EQ(oxtest::file_mode(file("real.pmcc")), 0640u);
+    EXPECT_EQ(file_mode(file("real.pmcc")), 0640u);
     // A link planted under a temporary file's name is neither written through nor taken for a stale file.
     write_bytes(file("victim"), {1, 2, 3});
     ASSERT_EQ(symlink("victim", file(".out.png.AAAAAAAA.tmp").c_str()), 0);
@@ -232,11 +228,11 @@ TEST_F(FileWrites, DashIsStandardOutputForOneStreamOnly) {
     ASSERT_EQ(run({"get", "d0.doc", "0x0100", "-o", "t.png"}).exit, 0);
     const Outcome dashed = run({"get", "d0.doc", "0x0100", "-o", "-"});
     EXPECT_EQ(dashed.exit, 0);
-    EXPECT_TRUE(dashed.out == oxtest::slurp(file("t.png")));
-    const std::string piped = "cd " + oxtest::quoted(dir_.path()) + " && " + oxtest::quoted(tool_) +
+    EXPECT_TRUE(dashed.out == slurp(file("t.png")));
+    const std::string piped = "cd " + quoted(dir_.path()) + " && " + quoted(tool_) +
                               " get d0.doc 0x0100 -o /dev/stdout | cat >piped.png";
     ASSERT_EQ(std::system(piped.c_str()), 0);
-    EXPECT_TRUE(oxtest::slurp(file("piped.png")) == oxtest::slurp(file("t.png")));
+    EXPECT_TRUE(slurp(file("piped.png")) == slurp(file("t.png")));
     EXPECT_EQ(run({"thumbs", "d0.doc", "-o", "-"}).exit, 2);
     EXPECT_EQ(run({"save", "p0.png", "-"}).exit, 2);
     EXPECT_FALSE(fs::exists(file("-")));
@@ -253,14 +249,14 @@ TEST_F(FileWrites, AHugeTagCostsLittleMoreThanItsPicture) {
     uint32_t err = 0;
     write_bytes(file("huge.doc"), Bytes(3000, 'c'));
     {
-        oxtest::Handle image(oxImageCreate(kSide, kSide, 24, &err));
+        Handle image(oxImageCreate(kSide, kSide, 24, &err));
         ASSERT_EQ(oxSaveStartKavelFile(file("huge.doc").c_str(), &err) && oxSetKavelTag(image.get(), 0x0100, &err) &&
                       oxCloseKavelTag(1, &err),
                   true);
     }
     const std::string limit = "ulimit -v " + std::to_string((3L * kSide * kSide >> 10) + (80L << 10)) + " && ";
     ASSERT_EQ(run({"get", "huge.doc", "0x0100", "-o", "huge.png"}, limit).exit, 0);
-    EXPECT_EQ(oxtest::slurp(file("huge.png")).substr(16, 8), std::string("\0\0\x20\0\0\0\x20\0", 8));  // 8192 x 8192
+    EXPECT_EQ(slurp(file("huge.png")).substr(16, 8), std::string("\0\0\x20\0\0\0\x20\0", 8));  // 8192 x 8192
 
     const Outcome refused = run({"--max-pixels", "1000000", "get", "huge.doc", "0x0100", "-o", "small.png"});
     EXPECT_NE(refused.err.find("8192x8192 image (67108864 pixels), more than --max-pixels 1000000"), std::string::npos)

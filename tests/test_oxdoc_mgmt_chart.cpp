@@ -1,15 +1,10 @@
 // The built oxdoc's mgmt and chart commands, run as a user would: round trips through the files, the
 // listing of a damaged file, messages that name the file, and the exit codes.
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <memory>
 #include <random>
-#include <string>
-#include <vector>
 
 #include "oxdoc_runner.h"
-#include "support.h"
 
 namespace {
 
