@@ -9,21 +9,6 @@ namespace {
 
 using namespace oxtest;
 
-TEST_F(OxdocCommands, DemoWritesADocumentThatChecksAndReadsBack) {
-    Outcome demo = run({"demo", "out"});
-    ASSERT_EQ(demo.exit, 0) << demo.err;
-    for (const char *name : {"thumb-small", "thumb-large", "view-half", "view-double", "splash", "palette"})
-        EXPECT_GT(load_png(file("out/" + std::string(name) + ".png")).w, 0) << name;
-    const std::string svg = slurp(file("out/vectors.svg"));
-    EXPECT_NE(svg.find("<polygon"), std::string::npos);
-
-    Outcome ls = run({"ls", "out/demo-cel.doc", "--json"});
-    ASSERT_EQ(ls.exit, 0);
-    for (const char *id : {"\"0xFF00\"", "\"0xFF02\"", "\"0xFF05\""})
-        EXPECT_NE(ls.out.find(id), std::string::npos) << id;
-    EXPECT_EQ(run({"check", "out/demo-cel.doc"}).exit, 0);
-}
-
 // The offset of a tag's record, from the document's directory.
 uint32_t record_offset(const std::string &doc, uint16_t id) {
     const auto *t = reinterpret_cast<const uint8_t *>(doc.data() + doc.size() - 2568);
@@ -34,10 +19,23 @@ uint32_t record_offset(const std::string &doc, uint16_t id) {
     return 0;
 }
 
-// Saving again writes the document anew: its content and another tag stay, the size does not grow. A
-// picture without ink stores no vector tag; an outline too large for one fails and changes nothing.
-TEST_F(OxdocCommands, SaveRewritesTheDocumentKeepingItsOtherTags) {
-    ASSERT_EQ(run({"demo", "out"}).exit, 0);
+// The demo writes its pictures and a document that checks. Saving again writes the document anew: its content
+// and another tag stay, the size does not grow. A picture without ink stores no vector tag; an outline too
+// large for one fails and changes nothing.
+TEST_F(OxdocCommands, DemoDocumentChecksAndSavingAgainKeepsItsOtherTags) {
+    const Outcome demo = run({"demo", "out"});
+    ASSERT_EQ(demo.exit, 0) << demo.err;
+    for (const char *name : {"thumb-small", "thumb-large", "view-half", "view-double", "splash", "palette"})
+        EXPECT_GT(load_png(file("out/" + std::string(name) + ".png")).w, 0) << name;
+    const std::string svg = slurp(file("out/vectors.svg"));
+    EXPECT_NE(svg.find("<polygon"), std::string::npos);
+
+    const Outcome listed = run({"ls", "out/demo-cel.doc", "--json"});
+    ASSERT_EQ(listed.exit, 0);
+    for (const char *id : {"\"0xFF00\"", "\"0xFF02\"", "\"0xFF05\""})
+        EXPECT_NE(listed.out.find(id), std::string::npos) << id;
+    EXPECT_EQ(run({"check", "out/demo-cel.doc"}).exit, 0);
+
     const std::string doc = file("out/demo-cel.doc");
     uint32_t err = 0;
     Handle raw(oxAlloc(100, 0, &err));
