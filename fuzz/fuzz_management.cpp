@@ -45,18 +45,15 @@ bool find(const uint8_t *data, std::size_t size, uint32_t tag, Entry &out) {
     return false;
 }
 
-const std::string &scratch_path() {
-    static const std::string path = oxfuzz::scratch_file("management");
-    return path;
-}
+const std::string kPath = oxfuzz::scratch_file("management");
 
 std::vector<uint8_t> get_file() {
-    std::ifstream in(scratch_path(), std::ios::binary);
+    std::ifstream in(kPath, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {
-    const char *path = scratch_path().c_str();
+    const char *path = kPath.c_str();
     char text[256];
     uint32_t err = 0;
     Entry e{};
@@ -84,8 +81,8 @@ void check_read(const uint8_t *data, std::size_t size, uint32_t tag) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size > 1 << 20) return 0;
-    oxfuzz::write_file(scratch_path(), data, size);
-    const char *path = scratch_path().c_str();
+    oxfuzz::write_file(kPath, data, size);
+    const char *path = kPath.c_str();
     check_read(data, size, 0);
     if (size >= 4) {
         check_read(data, size, load_le32(data));
