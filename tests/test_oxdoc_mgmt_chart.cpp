@@ -2,7 +2,6 @@
 // listing of a damaged file, messages that name the file, and the exit codes.
 #include <cstring>
 #include <memory>
-#include <random>
 
 #include "oxdoc_runner.h"
 
@@ -52,11 +51,10 @@ TEST_F(OxdocCommands, ChartRoundTrips) {
     auto chart = std::make_unique<OxColorChart>();
     std::memset(chart.get(), 0x5C, sizeof(OxColorChart));  // name bytes behind the terminators too
     chart->header = 100;
-    std::mt19937 rng(3);
     const char *names[] = {"Sky", "say \"hi\"", "a,b", "two\nlines", "\xE9t\xE9", "ABCDEFGHIJKLMNO", ""};
     for (uint32_t i = 0; i < OX_COLOR_CHART_ENTRIES; ++i) {
         auto &e = chart->entries[i];
-        e.red = rng() & 0xFF, e.green = rng() & 0xFF, e.blue = rng() & 0xFF;
+        e.red = (i * 3 + 1) & 0xFF, e.green = (i * 5 + 2) & 0xFF, e.blue = (i * 7 + 3) & 0xFF;
         std::strncpy(e.name, names[i % 7], 16);
     }
     uint32_t err;
@@ -64,13 +62,9 @@ TEST_F(OxdocCommands, ChartRoundTrips) {
 
     Outcome csv = run({"chart", "c.pmcc", "dump", "--csv"});
     ASSERT_EQ(csv.exit, 0) << csv.err;
-    auto row = [&](uint32_t i, const std::string &name) {
-        const auto &e = chart->entries[i];
-        return std::to_string(i) + "," + std::to_string(e.red) + "," + std::to_string(e.green) + "," +
-               std::to_string(e.blue) + "," + name + "\n";
-    };
-    EXPECT_EQ(csv.out.substr(0, 26), "index,red,green,blue,name\n");
-    EXPECT_NE(csv.out.find(row(0, "\"Sky\"") + row(1, "\"say \"\"hi\"\"\"") + row(2, "\"a,b\"")), std::string::npos);
+    const std::string head =
+        "index,red,green,blue,name\n0,1,2,3,\"Sky\"\n1,4,7,10,\"say \"\"hi\"\"\"\n2,7,12,17,\"a,b\"\n";
+    EXPECT_EQ(csv.out.substr(0, head.size()), head);
     std::ofstream(file("c.csv"), std::ios::binary) << csv.out;
     ASSERT_EQ(run({"chart", "from_csv.pmcc", "load", "c.csv"}).exit, 0);
     EXPECT_EQ(run({"chart", "from_csv.pmcc", "dump", "--csv"}).out, csv.out);
