@@ -113,10 +113,8 @@ TEST_F(OxdocCommands, VectorCanvasIsThePictureAndTinyContoursAreBoxes) {
     Rgb picture{12, 13, std::vector<uint8_t>(12 * 13 * 3, 0xFF)};
     for (int y : {1, 3, 4, 5, 6, 7, 8, 9, 10}) std::memset(&picture.px[3 * (y * 12 + (y == 1 ? 1 : 6))], 0, 3);
     save_png(file("p.png"), picture);
-    ASSERT_EQ(run({"save", "p.png", "d.doc"}).exit, 0);
-    const Outcome r = run({"vector", "d.doc", "-o", "v.svg"});
-    ASSERT_EQ(r.exit, 0) << r.err;
-    EXPECT_EQ(r.out, "2 contours on 12x13 (the picture's size) -> v.svg\n");
+    expect_runs({{{"save", "p.png", "d.doc"}, 0},
+                 {{"vector", "d.doc", "-o", "v.svg"}, 0, "2 contours on 12x13 (the picture's size) -> v.svg\n"}});
     const std::string svg = slurp(file("v.svg"));
     EXPECT_NE(svg.find("viewBox=\"0 0 12 13\""), std::string::npos) << svg;
     EXPECT_EQ(svg.find("<polygon"), std::string::npos) << svg;
