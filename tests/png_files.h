@@ -18,8 +18,7 @@ struct Rgb {
 };
 
 inline void save_png(const std::string &path, const Rgb &p) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
+    png_image image{};
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(p.w);
     image.height = static_cast<png_uint_32>(p.h);
@@ -28,8 +27,7 @@ inline void save_png(const std::string &path, const Rgb &p) {
 }
 
 inline Rgb load_png(const std::string &path) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
+    png_image image{};
     image.version = PNG_IMAGE_VERSION;
     Rgb p;
     if (!png_image_begin_read_from_file(&image, path.c_str())) return p;
