@@ -149,7 +149,8 @@ int32_t add_tag_string(const char *path, uint32_t tag, const char *value, uint32
         uint64_t tail = found.complete ? found.entry + 8 + found.length : 0;
         uint32_t size = oxGetFileSize(file.get());
         core::Replacement replacement;
-        if (!replacement.begin(path, core::Special::refuse, err) || !replacement.copy_from(file.get(), 0, found.entry, err) ||
+        if (!replacement.begin(path, core::Special::refuse, err) ||
+            !replacement.copy_from(file.get(), 0, found.entry, err) ||
             !replacement.write(entry, entry_size, err) ||
             (found.complete && !replacement.copy_from(file.get(), tail, size - tail, err)) ||
             !replacement.commit(file.get(), true, err))

@@ -118,7 +118,8 @@ bool draw_caption(OxwWindow window, OxwDC dc, const OxRect *rect, uint32_t flags
     const GdiObject old_font = font ? select_object(dc, font) : 0;
     if (old_font) {
         const int old_mode = set_bk_mode(dc, kTransparent);
-        const uint32_t old_color = set_text_color(dc, get_sys_color(active ? kColorCaptionText : kColorInactiveCaptionText));
+        const uint32_t caption_text = get_sys_color(active ? kColorCaptionText : kColorInactiveCaptionText);
+        const uint32_t old_color = set_text_color(dc, caption_text);
         TextMetrics tm;
         get_text_metrics(dc, &tm);
         text_out(dc, r.left + 2, r.top + (r.bottom - r.top - tm.height) / 2, text.data(), text.size(), &r);

@@ -165,7 +165,8 @@ bool ext_flood_fill(OxwDC dc, int32_t x, int32_t y, uint32_t color, uint32_t typ
     color &= 0xFFFFFF;
     if (surf.bits == 1) color = is_light(color) ? 0xFFFFFF : 0;
     // A pixel belongs to the area while it has the colour (surface) or lacks it (border).
-    const auto member = [&](int32_t px, int32_t py) { return (surf.get(px, py) == color) == (type == kFloodFillSurface); };
+    const bool inside_colour = type == kFloodFillSurface;
+    const auto member = [&](int32_t px, int32_t py) { return (surf.get(px, py) == color) == inside_colour; };
     if (!member(x, y)) return false;
     if (!p.brush) return true;
     // Scanline fill over 4-neighbours; `seen` keeps a brush colour that is itself a member from looping.

@@ -119,7 +119,8 @@ OX_API OxwBitmap oxwCreateCtrlBitmapIndirect(OxwWindow window, OxwDC dc, int32_t
     OwnedObject ground(platform::create_solid_brush(face ? platform::get_sys_color(platform::kColorBtnFace) : kWhite));
     OwnedObject brush(platform::create_solid_brush(color));
     platform::fill_rect(mem.get(), OxRect{0, 0, width, height}, ground.get());
-    const platform::GdiObject old_pen = platform::select_object(mem.get(), platform::get_stock_object(platform::kNullPen));
+    const platform::GdiObject null_pen = platform::get_stock_object(platform::kNullPen);
+    const platform::GdiObject old_pen = platform::select_object(mem.get(), null_pen);
     const platform::GdiObject old_brush = platform::select_object(mem.get(), brush.get());
     platform::polygon(mem.get(), std::span(points, static_cast<std::size_t>(count)));
     if (old_brush) platform::select_object(mem.get(), old_brush);

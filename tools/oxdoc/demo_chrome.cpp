@@ -29,8 +29,10 @@ bool write_splash_resource(const std::string &picture, const std::string &folder
     }
     oxImageBoxFill(image.get(), 0, 0, kSplashW, kSplashH, 0xF4ECE4);
     oxImageBoxFill(image.get(), 0, 0, kSplashW, 30, 0x803010);
-    oxwImageDrawString_E(0, 0, image.get(), 10, 22, "oxwUtl demo", 14, 0xF8F0E8, 1, &err);  // pure white would draw nothing
-    oxImageCopyEx(image.get(), 50, 62, oxImageGetWidthDirect(cel.get()), oxImageGetHeightDirect(cel.get()), cel.get(), 0, 0);
+    // Near white: pure white would draw nothing.
+    oxwImageDrawString_E(0, 0, image.get(), 10, 22, "oxwUtl demo", 14, 0xF8F0E8, 1, &err);
+    oxImageCopyEx(image.get(), 50, 62, oxImageGetWidthDirect(cel.get()), oxImageGetHeightDirect(cel.get()), cel.get(),
+                  0, 0);
     const OxwGlobal dib = oxwImageToDib(image.get(), &err);
     if (!dib) {
         error = "the splash picture could not be made into a bitmap";
@@ -52,7 +54,8 @@ bool write_splash(const std::string &picture, const std::string &dir, std::strin
     bool ok = write_splash_resource(picture, folder, error);
     uint32_t err = 0;
     const OxwModule module = ok ? oxwHostRegisterModule(folder.c_str(), &err) : 0;
-    const OxwWindow splash = module ? oxCreateSplashWindow_E(0, module, 1, "Loading brushes and colour charts...", 0) : 0;
+    const char *loading = "Loading brushes and colour charts...";
+    const OxwWindow splash = module ? oxCreateSplashWindow_E(0, module, 1, loading, 0) : 0;
     if (ok && !splash) {
         error = "the display layer refused the splash window";
         ok = false;
