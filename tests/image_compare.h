@@ -13,16 +13,8 @@
 #include "ox.h"
 #include "support.h"
 
-#if defined(__SANITIZE_ADDRESS__)
-#define OXTEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define OXTEST_ASAN 1
-#endif
-#endif
-#ifdef OXTEST_ASAN
+// Outside the sanitizer build its poisoning macros do nothing.
 #include <sanitizer/asan_interface.h>
-#endif
 
 namespace oxtest {
 
@@ -87,20 +79,14 @@ inline Handle image_with(int32_t bits, int32_t width, std::initializer_list<uint
 class Fence {
 public:
     explicit Fence(OxHandle image) {
-#ifdef OXTEST_ASAN
         if (image == 0) return;
         uint8_t *base = static_cast<uint8_t *>(oxLock(image));
         begin_ = base + OX_IMAGE_HEADER_SIZE + header_of(image).imageSize;
         size_ = static_cast<size_t>(base + oxGetHandleSize(image) - begin_);
         ASAN_POISON_MEMORY_REGION(begin_, size_);
-#else
-        (void)image;
-#endif
     }
     ~Fence() {
-#ifdef OXTEST_ASAN
         if (begin_) ASAN_UNPOISON_MEMORY_REGION(begin_, size_);
-#endif
     }
     Fence(const Fence &) = delete;
     Fence &operator=(const Fence &) = delete;
