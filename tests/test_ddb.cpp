@@ -8,6 +8,7 @@
 
 #include "ddb_support.h"
 #include "image_compare.h"
+#include "win/ddb.h"
 
 using namespace oxtest;
 
@@ -53,42 +54,34 @@ TEST(Ddb, BitmapFilesThatAreRefused) {
 // (A bitmap without a recorded size copies nothing at size 0: the resource tests below.)
 TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
     NoLeaks guard;
-    const OxwWindow wnd = oxwHostCreateWindow(0, 0, 0, 12, 10, 1);
+    const HostWindow win(12, 10);
     Bitmap src(painted(6, 5, tag));
     uint32_t err;
     Bitmap dst(oxwCreateDDB(0, 0, 8, 8, 24, &err));
     // Bitmap onto the window's context, at the recorded size.
-    oxwCopyDDB(wnd, 0, 0, 3, 4, 0, 0, src.h, 0, 0, 0);
-    Pixels win(120);
-    ASSERT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, 12, 10, win.data()), 1);
-    const auto at = [&](int32_t x, int32_t y) { return win[static_cast<std::size_t>(y) * 12 + x]; };
+    oxwCopyDDB(win.wnd, 0, 0, 3, 4, 0, 0, src.h, 0, 0, 0);
+    Pixels px = win.pixels();
+    const auto at = [&](int32_t x, int32_t y) { return px[static_cast<std::size_t>(y) * 12 + x]; };
     EXPECT_EQ((Pixels{at(3, 4), at(8, 8), at(9, 8), at(8, 9), at(2, 4)}),
               (Pixels{tag(0, 0), tag(5, 4), 0xFFFFFF, 0xFFFFFF, 0xFFFFFF}));
     // Masked transfer over two of those pixels: the mask's white shows the window, its black the picture.
     Bitmap mask(painted(2, 1, [](int32_t x, int32_t) { return x ? 0u : 0xFFFFFFu; }));
     Bitmap picture(painted(2, 1, [](int32_t x, int32_t) { return x ? 0x123456u : 0u; }));
-    const OxwDC dc = oxwHostGetDC(wnd), from = ox::platform::create_compatible_dc(dc);
-    const auto old = ox::platform::select_object(from, picture.h);
-    EXPECT_EQ(oxwTransparentBlt(dc, 3, 4, 2, 1, from, 0, 0, mask.h), 1);
-    ox::platform::select_object(from, old);
-    ox::platform::delete_dc(from);
-    oxwHostReleaseDC(wnd, dc);
-    ASSERT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, 12, 10, win.data()), 1);
+    EXPECT_EQ(oxwTransparentBlt(win.dc, 3, 4, 2, 1, ox::win::BitmapDC(win.dc, picture.h).get(), 0, 0, mask.h), 1);
+    px = win.pixels();
     EXPECT_EQ((Pixels{at(3, 4), at(4, 4)}), (Pixels{tag(0, 0), 0x123456}));
-    // From the context into a bitmap; bitmap to bitmap; within one bitmap (overlapping).
-    oxwCopyDDB(wnd, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
-    EXPECT_EQ(pixels_of(dst.h)[0], tag(1, 1));
-    oxwCopyDDB(wnd, 0, dst.h, 5, 5, 3, 3, src.h, 2, 1, 0);
-    EXPECT_EQ(pixels_of(dst.h)[7 * 8 + 7], tag(4, 3));
-    oxwCopyDDB(wnd, 0, src.h, 1, 0, 5, 5, src.h, 0, 0, 0);
-    EXPECT_EQ(pixels_of(src.h)[2 * 6 + 5], tag(4, 2));
     // Stretching from the recorded size: 6 x 5 onto 12 x 10 (the sampling: the drawing layer's tests).
     Bitmap big(oxwCreateDDB(0, 0, 12, 10, 24, &err));
-    Bitmap fresh(painted(6, 5, tag));
-    oxwCopyDDBEx(wnd, 0, big.h, 0, 0, 12, 10, fresh.h, 0, 0, 0, 0, 0);
+    oxwCopyDDBEx(win.wnd, 0, big.h, 0, 0, 12, 10, src.h, 0, 0, 0, 0, 0);
     const Pixels b = pixels_of(big.h);
     EXPECT_EQ((Pixels{b[2 * 12 + 3], b[9 * 12 + 11]}), (Pixels{tag(1, 1), tag(5, 4)}));
-    oxwHostDestroyWindow(wnd);
+    // From the context into a bitmap; bitmap to bitmap; within one bitmap (overlapping).
+    oxwCopyDDB(win.wnd, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
+    EXPECT_EQ(pixels_of(dst.h)[0], tag(1, 1));
+    oxwCopyDDB(win.wnd, 0, dst.h, 5, 5, 3, 3, src.h, 2, 1, 0);
+    EXPECT_EQ(pixels_of(dst.h)[7 * 8 + 7], tag(4, 3));
+    oxwCopyDDB(win.wnd, 0, src.h, 1, 0, 5, 5, src.h, 0, 0, 0);
+    EXPECT_EQ(pixels_of(src.h)[2 * 6 + 5], tag(4, 2));
 }
 
 // A new bitmap records its size and is white; a box and a fill on it. (A bitmap without a recorded size
@@ -97,7 +90,6 @@ TEST(Ddb, CreateBoxAndFill) {
     NoLeaks guard;
     uint32_t err = 0xDEAD;
     Bitmap b(oxwCreateDDB(0, 0, 8, 7, 24, &err));
-    ASSERT_NE(b.h, 0u);
     EXPECT_EQ(err, 0xDEADu);
     OxRect r{9, 9, 9, 9};
     EXPECT_EQ(oxGetPictRect(b.h, &r), &r);
@@ -126,20 +118,15 @@ std::vector<uint8_t> expected_marks(int32_t iw, int32_t ih, std::vector<OxPoint>
     if (r - l + 1 < 2 || b - t + 1 < 2) return marks;
     for (OxPoint &p : pts) p.x = std::max(p.x - l, 0), p.y = std::max(p.y - t, 0);
     using namespace ox::platform;
-    const OxwBitmap bmp = create_bitmap(r - l + 1, b - t + 1, 32);
-    const OxwDC dc = create_compatible_dc(0);
-    const GdiObject brush = create_solid_brush(0);
-    const GdiObject ob = select_object(dc, bmp), obr = select_object(dc, brush),
-                    op = select_object(dc, get_stock_object(kBlackPen));
-    polygon(dc, pts);
+    const Bitmap bmp(create_bitmap(r - l + 1, b - t + 1, 32));
+    const ox::win::BitmapDC mem(0, bmp.h);
+    select_object(mem.get(), get_stock_object(kBlackBrush));
+    select_object(mem.get(), get_stock_object(kBlackPen));
+    polygon(mem.get(), pts);
+    const Pixels px = pixels_of(bmp.h);
     for (int32_t y = t; y <= b; ++y)
-        for (int32_t x = l; x <= r; ++x) {
-            uint32_t c = 1;
-            get_bitmap_pixel(bmp, x - l, y - t, &c);
-            marks[static_cast<std::size_t>(y) * iw + x] = c == 0;
-        }
-    select_object(dc, op), select_object(dc, obr), select_object(dc, ob);
-    delete_dc(dc), delete_object(brush), delete_object(bmp);
+        for (int32_t x = l; x <= r; ++x)
+            marks[static_cast<std::size_t>(y) * iw + x] = px[(y - t) * (r - l + 1) + x - l] == 0;
     return marks;
 }
 
@@ -202,7 +189,6 @@ TEST(Ddb, ResourcesAndSystemColours) {
     ASSERT_NE(module, 0u) << err;
 
     Bitmap logo(oxwOpenResourceDDB(0, 0, "LOGO", 0, module, &err));
-    ASSERT_NE(logo.h, 0u);
     EXPECT_EQ(pixels_of(logo.h), (Pixels{0xFFFFFF, 0, 0xFFFFFF, 0, 0xFFFFFF, 0}));  // top row stored last
     OxRect r;
     oxGetPictRect(logo.h, &r);
