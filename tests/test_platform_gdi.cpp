@@ -9,37 +9,34 @@
 #include "core/cpu.h"
 #include "platform/dib_rows.h"
 #include "platform/gdi.h"
-#include "support.h"
+#include "ddb_support.h"
 
 namespace {
 
 using namespace ox::platform;
+using oxtest::pixels_of;
 
-std::vector<uint32_t> pixels_of(OxwBitmap bmp) {
-    int32_t w = 0, h = 0;
-    EXPECT_EQ(oxwHostGetBitmapSize(bmp, &w, &h, nullptr), 1);
-    std::vector<uint32_t> px(static_cast<std::size_t>(w) * h);
-    EXPECT_EQ(oxwHostReadBitmapPixels(bmp, 0, 0, w, h, px.data()), 1);
-    return px;
-}
-
-// A colour bitmap of random pixels selected into its own memory context; both released at scope end.
+// A colour bitmap of random pixels selected into its own memory context, and the pens and brushes handed
+// to own(); the context is deleted at scope end, which lets go of what it holds, and then the objects.
 struct Canvas {
     OxwBitmap bmp;
     OxwDC dc;
-    GdiObject old;
+    std::vector<GdiObject> owned;
     Canvas(int32_t w, int32_t h, std::mt19937 *rng = nullptr, int bits = 32) {
         bmp = create_bitmap(w, h, bits);
         dc = create_compatible_dc(0);
-        old = select_object(dc, bmp);
-        EXPECT_NE(old, 0u);
+        EXPECT_NE(select_object(dc, bmp), 0u);
         for (int32_t y = 0; rng && y < h; ++y)
             for (int32_t x = 0; x < w; ++x) set_bitmap_pixel(bmp, x, y, (*rng)() & 0xFFFFFF);
     }
     ~Canvas() {
-        select_object(dc, old);
         EXPECT_TRUE(delete_dc(dc));
         EXPECT_TRUE(delete_object(bmp));
+        for (const GdiObject o : owned) EXPECT_TRUE(delete_object(o));
+    }
+    GdiObject own(GdiObject object) {
+        owned.push_back(object);
+        return object;
     }
     uint32_t at(int32_t x, int32_t y) const {
         uint32_t c = 0xDEADBEEF;
@@ -67,11 +64,10 @@ TEST(PlatformBlit, RasterOperationsAndClipping) {
         // no shortcut for this one: the general sum over the eight bit combinations
         {0x00B80000, [](uint32_t p, uint32_t s, uint32_t d) { return ((s & d) | (~s & p)) & 0xFFFFFF; }},
     };
-    const int size_before = static_cast<int>(live_object_count());
+    const oxtest::NoLeaks no_leaks;
     for (const auto &o : ops) {
         Canvas src(9, 7, &rng), dst(8, 6, &rng);
-        const GdiObject brush = create_solid_brush(brush_color);
-        const GdiObject old_brush = select_object(dst.dc, brush);
+        select_object(dst.dc, dst.own(create_solid_brush(brush_color)));
         const std::vector<uint32_t> before = pixels_of(dst.bmp);
         const int32_t x = -2, y = 3, sx = 4, sy = -1, w = 9, h = 6;  // the operations not reading the source
                                                                   // are not clipped by it
@@ -85,10 +81,7 @@ TEST(PlatformBlit, RasterOperationsAndClipping) {
                 const uint32_t want = hit ? o.op(brush_color, src.at(px, py), d) : d;
                 ASSERT_EQ(dst.at(dx, dy), want) << std::hex << o.rop << " at " << std::dec << dx << "," << dy;
             }
-        select_object(dst.dc, old_brush);
-        EXPECT_TRUE(delete_object(brush));
     }
-    EXPECT_EQ(static_cast<int>(live_object_count()), size_before);
 }
 
 // Overlapping copy within one surface reads the source as it was; monochrome and colour meet through the
@@ -145,22 +138,18 @@ std::string picture(const Canvas &c, int32_t w, int32_t h) {
 // Corners come in either order; a pen of width 2 grows the outline (left..right-1, top..bottom-1) outward.
 TEST(PlatformShapes, RectangleCornersAndWidePen) {
     Canvas c(8, 6);
-    const GdiObject wide = create_pen(kPenSolid, 2, 0);
-    const GdiObject old_pen = select_object(c.dc, wide);
-    const GdiObject old_brush = select_object(c.dc, get_stock_object(kNullBrush));
+    select_object(c.dc, c.own(create_pen(kPenSolid, 2, 0)));
+    select_object(c.dc, get_stock_object(kNullBrush));
     ASSERT_TRUE(rectangle(c.dc, 7, 5, 2, 2));
     EXPECT_EQ(picture(c, 8, 6), "........\n.#######\n.#######\n.##...##\n.#######\n.#######\n");
-    select_object(c.dc, old_pen);
-    select_object(c.dc, old_brush);
-    EXPECT_TRUE(delete_object(wide));
 }
 
 // Even-odd interior with top-left ownership, then the one-pixel outline through every vertex.
 TEST(PlatformShapes, PolygonEvenOddAndOutline) {
     Canvas c(11, 11);
-    const GdiObject black = create_solid_brush(0);
-    const GdiObject old_brush = select_object(c.dc, black);
-    const GdiObject old_pen = select_object(c.dc, get_stock_object(kNullPen));
+    const GdiObject black = c.own(create_solid_brush(0));
+    select_object(c.dc, black);
+    select_object(c.dc, get_stock_object(kNullPen));
     const OxPoint square[] = {{1, 1}, {5, 1}, {5, 4}, {1, 4}};
     ASSERT_TRUE(polygon(c.dc, square));
     EXPECT_EQ(picture(c, 7, 6), ".......\n.####..\n.####..\n.####..\n.......\n.......\n");
@@ -189,9 +178,6 @@ TEST(PlatformShapes, PolygonEvenOddAndOutline) {
     const OxPoint far[] = {{-2000000000, 5}, {2000000000, 5}, {0, 2000000000}};
     ASSERT_TRUE(polygon(c.dc, far));
     for (int32_t x = 0; x < 11; ++x) EXPECT_EQ(c.at(x, 5), 0u) << x;
-    select_object(c.dc, old_pen);
-    select_object(c.dc, old_brush);
-    EXPECT_TRUE(delete_object(black));
 }
 
 // Random DIBs of every depth, either row order and short colour tables, drawn one to one and stretched
