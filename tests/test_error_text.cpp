@@ -2,12 +2,11 @@
 // the buffer.
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <regex>
 #include <set>
-#include <sstream>
 #include <string>
 
+#include "file_bytes.h"
 #include "support.h"
 
 namespace {
@@ -26,10 +25,8 @@ TEST(ErrorText, EveryCodeTheHeadersNameHasItsOwnText) {
     std::set<std::string> texts;
     int codes = 0;
     for (const char *header : {"/include/ox.h", "/include/oxw.h"}) {
-        std::ifstream in(std::string(root) + header);
-        std::stringstream all;
-        all << in.rdbuf();
-        const std::string s = all.str();
+        const oxtest::Bytes bytes = oxtest::read_bytes(std::string(root) + header);
+        const std::string s(bytes.begin(), bytes.end());
         for (std::sregex_iterator m(s.begin(), s.end(), define), end; m != end; ++m) {
             const auto code = static_cast<uint32_t>(std::stoul((*m)[3], nullptr, 0));
             const std::string text = text_of(code);

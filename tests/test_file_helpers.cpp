@@ -4,6 +4,7 @@
 #include <regex>
 #include <string>
 
+#include "ddb_support.h"
 #include "dib_blocks.h"
 #include "file_bytes.h"
 #include "oxw.h"
@@ -24,11 +25,6 @@ std::string version_of(const std::string &path) {
     if (buf[0] == 'u' && buf[1] == 'u') return "(unchanged)";
     EXPECT_EQ(buf[OXW_FILE_VERSION_SIZE], 'u') << "written beyond the documented size";
     return buf;
-}
-
-std::string put_file(const oxtest::TempDir &dir, const std::string &name, const Bytes &bytes) {
-    oxtest::write_bytes(dir.file(name), bytes);
-    return dir.file(name);
 }
 
 TEST(FileVersion, StampedElfAndBuiltPeFiles) {
@@ -62,8 +58,7 @@ TEST(FileVersion, StampedElfAndBuiltPeFiles) {
         {"not a program", Bytes(300, 'x'), "(unchanged)"},
     };
     for (const auto &c : cases) {
-        const std::string path = put_file(dir, "file", c.file);
-        EXPECT_EQ(version_of(path), c.expected) << c.what;
+        EXPECT_EQ(version_of(oxtest::write_file(dir, "file", c.file)), c.expected) << c.what;
     }
     EXPECT_EQ(version_of(dir.file("missing")), "(unchanged)");
     EXPECT_EQ(version_of(dir.path().string()), "(unchanged)");
@@ -99,12 +94,7 @@ TEST(FileNames, DummyFilesAndExtensions) {
 
 TEST(ImageResource, ImagesKeepTheBitmapDepth) {
     oxtest::TempDir dir;
-    auto bmp = [&](const std::string &name, const Bytes &dib) {
-        Bytes f = {'B', 'M'};
-        f.resize(14);
-        f.insert(f.end(), dib.begin(), dib.end());
-        oxtest::write_bytes(dir.file(name), f);
-    };
+    auto bmp = [&](const std::string &name, const Bytes &dib) { oxtest::write_file(dir, name, oxtest::bmp_file(dib)); };
     bmp("gray.bmp", oxtest::dib_bytes(3, 2, 8, std::vector<uint32_t>(256, 0), {1, 2, 3, 0, 4, 5, 6, 0}));
     bmp("5.bmp", oxtest::dib_bytes(1, 1, 24, {}, {0x10, 0x20, 0x30, 0}));
     bmp("four.bmp", oxtest::dib_bytes(2, 1, 4, {0, 0}, {0x10, 0, 0, 0}));
