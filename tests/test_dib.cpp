@@ -119,10 +119,9 @@ TEST(DibPixels, TopDownCoordinatesOverBottomUpRowsAndTheMarkColour) {
     EXPECT_EQ(oxwGetPixelDIB(c24.get(), 1, 0), 0x112233u);
 
     OxwDibLockRec *l1 = oxwDibLock(c1.get());
-    oxwPutDibPixel(l1, 9, 1, OXW_DIB_MARK_COLOR);
-    oxwPutDibPixel(l1, 0, 1, OXW_DIB_MARK_COLOR);
-    oxwPutDibPixel(l1, 0, 1, 0x000000);  // black clears like white
-    oxwPutDibPixel(l1, 1, 1, 0x7F7F7E);
+    // In turn: two marks, black over the second (it clears like white), and a colour next to the mark's.
+    for (auto [x, colour] : {std::pair{9, OXW_DIB_MARK_COLOR}, {0, OXW_DIB_MARK_COLOR}, {0, 0u}, {1, 0x7F7F7Eu}})
+        oxwPutDibPixel(l1, x, 1, colour);
     EXPECT_EQ(l1->bits[0], 0x00);
     EXPECT_EQ(oxwGetDibPixel(l1, 9, 1), OXW_DIB_MARK_COLOR);
     EXPECT_EQ(oxwGetDibPixel(l1, 8, 1), 0xFFFFFFu);
