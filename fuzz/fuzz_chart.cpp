@@ -50,10 +50,9 @@ bool same_entries(const OxColorChart &a, const OxColorChart &b) {
 void check_file(const uint8_t *data, std::size_t size) {
     static const std::string in_path = oxfuzz::scratch_file("chart-in"), out_path = oxfuzz::scratch_file("chart-out");
     oxfuzz::write_file(in_path, data, size);
-    auto chart = std::make_unique<OxColorChart>();
     auto before = std::make_unique<OxColorChart>();
     std::memset(before.get(), 0xA5, sizeof(OxColorChart));
-    std::memcpy(chart.get(), before.get(), sizeof(OxColorChart));
+    auto chart = std::make_unique<OxColorChart>(*before);
     uint32_t err = 0;
     uint32_t ok = oxColorChartLoad(in_path.c_str(), chart.get(), &err);
     if (size != OX_COLOR_CHART_SIZE || data[0] != 0x00 || data[1] != 0x64) {

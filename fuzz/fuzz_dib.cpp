@@ -15,6 +15,7 @@
 #include <cstring>
 #include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "oxw.h"
@@ -27,10 +28,11 @@
 namespace {
 
 namespace p = ox::platform;
+using ox::core::OwnedHandle;
 using oxfuzz::same_image;
 
-// The block through the lock and every conversion; its 24-bit image, or 0 when it is refused.
-OxHandle check_block(OxwGlobal block) {
+// The block through the lock and every conversion; its 24-bit image, or none when it is refused.
+OwnedHandle check_block(OxwGlobal block) {
     OxwDibLockRec *lock = oxwDibLock(block);
     const bool holds = lock != nullptr;
     if (holds) {
@@ -43,26 +45,20 @@ OxHandle check_block(OxwGlobal block) {
         (void)sum;
         FUZZ_CHECK(oxwDibUnlock(lock) == 1);
     }
-    OxHandle image = 0;
+    OwnedHandle image;
     for (uint32_t target : {1u, 8u, 24u}) {
         uint32_t e1 = 0xAB, e2 = 0xAB;
-        const OxHandle fast = oxwDibToImage(block, target, &e1);
-        const OxHandle ref = ox::win::plain::dib_to_image(block, target, &e2);
-        FUZZ_CHECK((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
+        OwnedHandle fast(oxwDibToImage(block, target, &e1));
+        const OwnedHandle ref(ox::win::plain::dib_to_image(block, target, &e2));
+        FUZZ_CHECK(bool(fast) == holds && e1 == e2 && same_image(fast.get(), ref.get()));
         FUZZ_CHECK(holds || e1 == OX_ERROR_INVALID_DATA);
-        oxFree(ref);
-        if (target == 24)
-            image = fast;
-        else
-            oxFree(fast);
+        if (target == 24) image = std::move(fast);
     }
     for (int32_t gray : {0, 1}) {
         uint32_t e1 = 0xAB, e2 = 0xAB;
-        const OxHandle fast = oxwCreateClipBoardImage(block, gray, &e1);
-        const OxHandle ref = ox::win::plain::create_clipboard_image(block, gray, &e2);
-        FUZZ_CHECK((fast != 0) == holds && e1 == e2 && same_image(fast, ref));
-        oxFree(fast);
-        oxFree(ref);
+        const OwnedHandle fast(oxwCreateClipBoardImage(block, gray, &e1));
+        const OwnedHandle ref(ox::win::plain::create_clipboard_image(block, gray, &e2));
+        FUZZ_CHECK(bool(fast) == holds && e1 == e2 && same_image(fast.get(), ref.get()));
     }
     FUZZ_CHECK(oxwGlobalUnlock(block) == 0);  // no lock was left behind
     return image;
@@ -137,10 +133,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FUZZ_CHECK(block != 0);
     std::memcpy(oxwGlobalLock(block), data + kFileHeader, size - kFileHeader);
     oxwGlobalUnlock(block);
-    const OxHandle image = check_block(block);
+    const OwnedHandle image = check_block(block);
     FUZZ_CHECK(oxwGlobalFree(block) == 1);
-    check_file(data, size, image);
-    oxFree(image);
+    check_file(data, size, image.get());
     check_packed(data + 6, std::vector<uint8_t>(data + kFileHeader, data + size));
     return 0;
 }

@@ -26,8 +26,9 @@ namespace {
 
 constexpr uint32_t kUntouched = 0xC0DE;
 
-using oxfuzz::load_be16;
-using oxfuzz::load_be32;
+using ox::core::load_be16;
+using ox::core::load_be32;
+using ox::core::OwnedHandle;
 
 // Parses `size` bytes as an outline and checks what the reader gives; false when they do not parse.
 bool read_outline(const uint8_t *data, std::size_t size, oxdoc::Outline &outline) {
@@ -54,16 +55,14 @@ bool read_outline(const uint8_t *data, std::size_t size, oxdoc::Outline &outline
 
 std::vector<uint8_t> run(OxHandle img, bool reference, uint32_t *err) {
     *err = kUntouched;
-    const OxHandle block = reference ? ox::document::plain::image_to_vector(img, err) : oxImageToVector(img, err);
-    if (block == 0) return {};
-    const auto *p = static_cast<const uint8_t *>(oxLock(block));
+    const OwnedHandle block(reference ? ox::document::plain::image_to_vector(img, err) : oxImageToVector(img, err));
+    if (!block) return {};
+    const uint8_t *p = block.bytes();
     const uint32_t total = load_be32(p);
-    const uint32_t size = oxGetHandleSize(block);
+    const uint32_t size = oxGetHandleSize(block.get());
     FUZZ_CHECK(total >= 32 && total <= size);
     for (uint32_t i = total; i < size; ++i) FUZZ_CHECK(p[i] == 0);
-    std::vector<uint8_t> bytes(p, p + total);
-    oxFree(block);
-    return bytes;
+    return std::vector<uint8_t>(p, p + total);
 }
 
 }  // namespace
@@ -80,10 +79,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     size -= 3;
 
     uint32_t err = 0;
-    const OxHandle img = oxImageCreate(w, h, bits, &err);
-    FUZZ_CHECK(img != 0);
+    const OwnedHandle img(oxImageCreate(w, h, bits, &err));
+    FUZZ_CHECK(img);
     OxImageLockRec lock;
-    oxImageLock(img, &lock);
+    oxImageLock(img.get(), &lock);
     std::memset(lock.pixels, 0xFF, lock.header->imageSize);
     if (shapes) {
         for (int32_t y = 0; y < h; ++y)
@@ -100,8 +99,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     oxImageUnlock(&lock);
 
     uint32_t fast_err, ref_err;
-    const std::vector<uint8_t> fast = run(img, false, &fast_err);
-    const std::vector<uint8_t> ref = run(img, true, &ref_err);
+    const std::vector<uint8_t> fast = run(img.get(), false, &fast_err);
+    const std::vector<uint8_t> ref = run(img.get(), true, &ref_err);
     FUZZ_CHECK(fast == ref && fast_err == ref_err);
     if (bits == 1 || bits == 8) {
         FUZZ_CHECK(fast.empty() && fast_err == 0);
@@ -115,6 +114,5 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             for (const auto &p : c) FUZZ_CHECK(p.x < w && p.y < h);
         }
     }
-    oxFree(img);
     return 0;
 }

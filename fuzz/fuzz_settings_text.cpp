@@ -1,6 +1,7 @@
 // A settings key's values file on arbitrary bytes. Beyond not crashing: writing the parsed lines back and
 // parsing again gives the same lines; setting a name found in the input makes it read back as the number
 // given, replaces that name's lines only, and deleting it leaves no line of it.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -16,12 +17,9 @@ using ox::platform::settings::Line;
 namespace st = ox::platform::settings;
 
 bool same(const std::vector<Line> &a, const std::vector<Line> &b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (a[i].text != b[i].text || a[i].name != b[i].name || a[i].readable != b[i].readable ||
-            (a[i].readable && a[i].value != b[i].value))
-            return false;
-    return true;
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Line &x, const Line &y) {
+        return x.text == y.text && x.name == y.name && x.readable == y.readable && (!x.readable || x.value == y.value);
+    });
 }
 
 }  // namespace
@@ -35,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (const Line &l : lines)
         if (!l.name.empty()) name = l.name;  // the last value name of the input
     if (name.empty()) name = "Fresh";
-    const uint32_t value = size >= 4 ? oxfuzz::load_le32(data) : 7;
+    const uint32_t value = size >= 4 ? ox::core::load_le32(data) : 7;
 
     std::vector<Line> edited = lines;
     st::set_value(edited, name, value);
@@ -43,12 +41,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     const Line *found = st::find_value(reread, name);
     FUZZ_CHECK(found && found->readable && found->value == value);
     // Every other line stays, in its order.
-    std::vector<Line> others, others_after;
-    for (const Line &l : lines)
-        if (!st::same_name(l.name, name)) others.push_back(l);
-    for (const Line &l : reread)
-        if (!st::same_name(l.name, name)) others_after.push_back(l);
-    FUZZ_CHECK(same(others, others_after));
+    const auto others = [&](std::vector<Line> v) {
+        std::erase_if(v, [&](const Line &l) { return st::same_name(l.name, name); });
+        return v;
+    };
+    FUZZ_CHECK(same(others(lines), others(reread)));
 
     FUZZ_CHECK(st::delete_value(edited, name));
     FUZZ_CHECK(st::find_value(st::parse_values(st::format_values(edited)), name) == nullptr);

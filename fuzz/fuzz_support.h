@@ -1,6 +1,6 @@
 // What the fuzz targets share: a check that names the property that broke before aborting (the fuzzer, or
-// its replay as a test, then says which one), the byte readers of the formats they take apart, image
-// comparisons, and scratch files for the functions that read and write paths.
+// its replay as a test, then says which one), image comparisons, and scratch files for the functions that
+// read and write paths. The byte readers of the formats they take apart are the library's (core/byte_order.h).
 #pragma once
 
 #include <unistd.h>
@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "core/byte_order.h"
+#include "core/memory.h"
 #include "ox.h"
 
 // Aborts after printing the file, the line and the condition when `condition` is false.
@@ -26,11 +27,6 @@ namespace oxfuzz {
     std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
     std::abort();
 }
-
-using ox::core::load_be16;
-using ox::core::load_be32;
-using ox::core::load_le16;
-using ox::core::load_le32;
 
 // Whether two images have the same header and pixel bytes (two refusals, 0, count as the same).
 inline bool same_image(OxHandle a, OxHandle b) {

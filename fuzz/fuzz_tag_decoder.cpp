@@ -12,26 +12,23 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < 1) return 0;
     using namespace ox::document;
+    using ox::core::OwnedHandle;
     using oxfuzz::same_image;
     const uint32_t id = data[0] & 1 ? OX_TAG_GRAY_IMAGE : 0x1234u;
     uint32_t err = 0, ref_err = 0;
-    OxHandle fast = decode_tag_image(data + 1, size - 1, id, &err);
-    OxHandle ref = plain::decode_tag_image(data + 1, size - 1, id, &ref_err);
-    FUZZ_CHECK((fast != 0) == (ref != 0));
-    if (fast == 0) {
+    const OwnedHandle fast(decode_tag_image(data + 1, size - 1, id, &err));
+    const OwnedHandle ref(plain::decode_tag_image(data + 1, size - 1, id, &ref_err));
+    FUZZ_CHECK(bool(fast) == bool(ref));
+    if (!fast) {
         FUZZ_CHECK(err == ref_err);
         return 0;
     }
-    FUZZ_CHECK(same_image(fast, ref));
-    FUZZ_CHECK(oxImageGetLayerDirect(fast) == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
+    FUZZ_CHECK(same_image(fast.get(), ref.get()));
+    FUZZ_CHECK(oxImageGetLayerDirect(fast.get()) == (id == OX_TAG_GRAY_IMAGE ? OX_LAYER_GRAY : OX_LAYER_NORMAL));
 
-    OxHandle block = encode_tag_image(fast, id, &err);
-    FUZZ_CHECK(block != 0);
-    OxHandle again = decode_tag_image(static_cast<const uint8_t *>(oxLock(block)), oxGetHandleSize(block), id, &err);
-    FUZZ_CHECK(again != 0 && same_image(fast, again));
-    oxFree(again);
-    oxFree(block);
-    oxFree(ref);
-    oxFree(fast);
+    const OwnedHandle block(encode_tag_image(fast.get(), id, &err));
+    FUZZ_CHECK(block);
+    const OwnedHandle again(decode_tag_image(block.bytes(), oxGetHandleSize(block.get()), id, &err));
+    FUZZ_CHECK(again && same_image(fast.get(), again.get()));
     return 0;
 }

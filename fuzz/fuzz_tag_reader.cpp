@@ -34,12 +34,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     oxfuzz::write_file(file, data, size);
 
     std::vector<uint16_t> ids = {OX_TAG_SMALL_THUMBNAIL, OX_TAG_RAW, OX_TAG_GRAY_IMAGE, OX_TAG_VECTOR, 0};
-    if (size >= 2) ids.push_back(oxfuzz::load_be16(data));
-    if (size > 2568)
-        for (int i = 0; i < 4; ++i) {
-            const uint8_t *e = data + size - 2568 + 8 + 10 * i;
-            ids.push_back(oxfuzz::load_le16(e));
-        }
+    if (size >= 2) ids.push_back(ox::core::load_be16(data));
+    if (size > 2568)  // the ids of the trailer directory's first four entries
+        for (int i = 0; i < 4; ++i) ids.push_back(ox::core::load_le16(data + size - 2568 + 8 + 10 * i));
     std::sort(ids.begin(), ids.end());
     ids.erase(std::unique(ids.begin(), ids.end()), ids.end());
 
@@ -47,17 +44,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     for (uint16_t id : ids) {
         const uint32_t listed = oxCheckKavelTag(path, id);
         uint32_t err = 0;
-        OxHandle h = oxGetKavelTag(path, id, &err);
+        const ox::core::OwnedHandle h(oxGetKavelTag(path, id, &err));
         if (h) {
             FUZZ_CHECK(listed == 1);
-            readable.emplace_back(id, fingerprint(h, id));
-            oxFree(h);
+            readable.emplace_back(id, fingerprint(h.get(), id));
         }
     }
 
     // Append a small image under the id of the first two bytes (the small thumbnail's when that is no
     // image id) and read everything back.
-    uint16_t new_id = size >= 2 ? oxfuzz::load_be16(data) : 0;
+    uint16_t new_id = size >= 2 ? ox::core::load_be16(data) : 0;
     if (new_id == 0 || new_id == OX_TAG_RAW || new_id == OX_TAG_VECTOR) new_id = OX_TAG_SMALL_THUMBNAIL;
     uint32_t err = 0;
     if (!oxAddStartKavelFile(path, &err)) return 0;
@@ -73,9 +69,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         readable.emplace_back(new_id, expected);
     }
     for (const auto &[id, before] : readable) {
-        OxHandle h = oxGetKavelTag(path, id, &err);
-        FUZZ_CHECK(h != 0 && fingerprint(h, id) == before);
-        oxFree(h);
+        const ox::core::OwnedHandle h(oxGetKavelTag(path, id, &err));
+        FUZZ_CHECK(h && fingerprint(h.get(), id) == before);
     }
     return 0;
 }

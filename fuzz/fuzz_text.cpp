@@ -48,16 +48,14 @@ void check_decoder(uint32_t page, const char *text, std::size_t size) {
         FUZZ_CHECK(utf8_of(codes) == std::string(text, size));
 }
 
-struct Image {
-    OxHandle handle;
-    Image(int32_t w, int32_t h, int32_t depth, uint32_t fill) {
-        uint32_t err;
-        handle = oxImageCreate(w, h, depth, &err);
-        FUZZ_CHECK(handle != 0);
-        oxImageBoxFill(handle, 0, 0, w, h, fill);
-    }
-    ~Image() { oxFree(handle); }
-};
+// A w x h image at `depth` with every pixel `fill`.
+ox::core::OwnedHandle filled_image(int32_t w, int32_t h, int32_t depth, uint32_t fill) {
+    uint32_t err;
+    ox::core::OwnedHandle image(oxImageCreate(w, h, depth, &err));
+    FUZZ_CHECK(image);
+    oxImageBoxFill(image.get(), 0, 0, w, h, fill);
+    return image;
+}
 
 using ImageDraw = int32_t (*)(OxwWindow, OxwDC, OxHandle, int32_t, int32_t, const char *, int32_t, OxColorRef,
                               int32_t, uint32_t *);
@@ -65,34 +63,28 @@ constexpr ImageDraw kImageDraws[] = {oxwImageDrawString_J, oxwImageDrawString_E,
 
 void check_image(unsigned edition, int32_t depth, int32_t w, int32_t h, int32_t x, int32_t y, const char *text,
                  int32_t points, uint32_t color, int32_t style, uint32_t fill) {
-    Image img(w, h, depth, fill), ref(w, h, depth, fill);
-    const std::vector<uint32_t> before = oxfuzz::pixels(img.handle);
+    const ox::core::OwnedHandle img = filled_image(w, h, depth, fill), ref = filled_image(w, h, depth, fill);
+    const std::vector<uint32_t> before = oxfuzz::pixels(img.get());
     uint32_t err = 99;
-    FUZZ_CHECK(kImageDraws[edition](0, 0, img.handle, x, y, text, points, color, style, &err) == 1);
+    FUZZ_CHECK(kImageDraws[edition](0, 0, img.get(), x, y, text, points, color, style, &err) == 1);
     FUZZ_CHECK(err == 0 || (*text == '\0' && err == 99));
-    const std::vector<uint32_t> after = oxfuzz::pixels(img.handle);
+    const std::vector<uint32_t> after = oxfuzz::pixels(img.get());
     if (depth >= 24)  // the fourth byte of a 32-bit pixel is not written
         for (std::size_t i = 0; i < after.size(); ++i)
             FUZZ_CHECK(after[i] == before[i] || after[i] == ((before[i] & 0xFF000000) | (color & 0xFFFFFF)));
 
-    const auto e = static_cast<ox::win::Edition>(edition);
-    ox::win::OwnedFont font(ox::win::make_text_font(e, 0, 0, points, style));
-    FUZZ_CHECK(ox::win::plain::image_draw_string(0, 0, ref.handle, x, y, text, font.get(), color, 6, &err) == 1);
-    FUZZ_CHECK(oxfuzz::pixels(ref.handle) == after);
+    ox::win::OwnedFont font(ox::win::make_text_font(static_cast<ox::win::Edition>(edition), 0, 0, points, style));
+    FUZZ_CHECK(ox::win::plain::image_draw_string(0, 0, ref.get(), x, y, text, font.get(), color, 6, &err) == 1);
+    FUZZ_CHECK(oxfuzz::pixels(ref.get()) == after);
 }
 
 // The three editions' forms (size and style) and the colour chart forms (the style as their last argument).
-int32_t draw_onto(unsigned which, OxwWindow window, OxwDC dc, OxwBitmap bitmap, int32_t x, int32_t y,
-                  const char *text, int32_t points, uint32_t color, int32_t style) {
-    switch (which) {
-    case 0: return oxwDrawString_J(window, dc, bitmap, x, y, text, points, color, style);
-    case 1: return oxwDrawString_E(window, dc, bitmap, x, y, text, points, color, style);
-    case 2: return oxwDrawString_C(window, dc, bitmap, x, y, text, points, color, style);
-    case 3: return oxwDrawString_ColorChart_J(window, dc, bitmap, x, y, text, color, style);
-    case 4: return oxwDrawString_ColorChart_E(window, dc, bitmap, x, y, text, color, style);
-    default: return oxwDrawString_ColorChart_C(window, dc, bitmap, x, y, text, color, style);
-    }
-}
+using SurfaceDraw = int32_t (*)(OxwWindow, OxwDC, OxwBitmap, int32_t, int32_t, const char *, int32_t, OxColorRef,
+                                int32_t);
+using ChartDraw = int32_t (*)(OxwWindow, OxwDC, OxwBitmap, int32_t, int32_t, const char *, OxColorRef, int32_t);
+constexpr SurfaceDraw kSurfaceDraws[] = {oxwDrawString_J, oxwDrawString_E, oxwDrawString_C};
+constexpr ChartDraw kChartDraws[] = {oxwDrawString_ColorChart_J, oxwDrawString_ColorChart_E,
+                                     oxwDrawString_ColorChart_C};
 
 // Onto the window through its context (checking that the context's text state is put back), or onto a bitmap
 // through the window.
@@ -115,7 +107,8 @@ void check_surface(unsigned which, bool onto_bitmap, int32_t x, int32_t y, const
         p::set_text_color(dc, 0x123456);
         p::get_text_state(dc, &state);
     }
-    FUZZ_CHECK(draw_onto(which, window, dc, bitmap, x, y, text, points, color, style) == 1);
+    FUZZ_CHECK((which < 3 ? kSurfaceDraws[which](window, dc, bitmap, x, y, text, points, color, style)
+                          : kChartDraws[which - 3](window, dc, bitmap, x, y, text, color, style)) == 1);
     read(after);
     for (std::size_t i = 0; i < after.size(); ++i) FUZZ_CHECK(after[i] == before[i] || after[i] == (color & 0xFFFFFF));
     if (dc) {
@@ -140,13 +133,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (size < kHeader) return 0;
     const uint32_t page = kPages[data[0] % 6];
     const uint8_t mode = data[1];
-    const auto points = static_cast<int32_t>(static_cast<int16_t>(oxfuzz::load_le16(data + 2)));
-    const auto style = static_cast<int32_t>(oxfuzz::load_le32(data + 4));
+    const auto points = static_cast<int32_t>(static_cast<int16_t>(ox::core::load_le16(data + 2)));
+    const auto style = static_cast<int32_t>(ox::core::load_le32(data + 4));
     const bool far = mode & 0x80;
     const int32_t x = coordinate(data[8], far), y = coordinate(data[9], far && (mode & 0x40));
     const int32_t w = 1 + data[10] % 40, h = 1 + data[11] % 24;
     // The colours are three bytes each: the four bytes ending with them, less the first.
-    const uint32_t color = oxfuzz::load_le32(data + 11) >> 8, fill = oxfuzz::load_le32(data + 14) >> 8;
+    const uint32_t color = ox::core::load_le32(data + 11) >> 8, fill = ox::core::load_le32(data + 14) >> 8;
 
     const char *raw = reinterpret_cast<const char *>(data + kHeader);
     const std::size_t length = size - kHeader;

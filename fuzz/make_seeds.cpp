@@ -9,13 +9,13 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "core/memory.h"
 #include "document/tag_codec.h"
 #include "ox.h"
 #include "oxw.h"
@@ -25,6 +25,7 @@
 
 namespace {
 
+using ox::core::OwnedHandle;
 using oxtest::Bytes;
 namespace fs = std::filesystem;
 
@@ -36,11 +37,11 @@ void write_file(const fs::path &dir, const std::string &name, const Bytes &bytes
 
 // An image whose pixel bytes come from `pattern(x, y, byte)`.
 template <class F>
-OxHandle make_image(int32_t w, int32_t h, int32_t bits, bool gray, F pattern) {
+OwnedHandle make_image(int32_t w, int32_t h, int32_t bits, bool gray, F pattern) {
     uint32_t err;
-    OxHandle img = gray ? oxImageCreateGray(w, h, &err) : oxImageCreate(w, h, bits, &err);
+    OwnedHandle img(gray ? oxImageCreateGray(w, h, &err) : oxImageCreate(w, h, bits, &err));
     OxImageLockRec lock;
-    oxImageLock(img, &lock);
+    oxImageLock(img.get(), &lock);
     const int bpp = bits / 8;
     for (int32_t y = 0; y < h; ++y)
         for (int32_t x = 0; x < w; ++x)
@@ -55,36 +56,33 @@ OxHandle make_image(int32_t w, int32_t h, int32_t bits, bool gray, F pattern) {
 // block up to the end of its footer (the page-rounding zeros dropped).
 Bytes decoder_input(OxHandle image, bool gray) {
     uint32_t err;
-    OxHandle block = ox::document::encode_tag_image(image, gray ? OX_TAG_GRAY_IMAGE : 0x1234, &err);
-    const auto *b = static_cast<const uint8_t *>(oxLock(block));
-    std::size_t end = oxGetHandleSize(block);
+    const OwnedHandle block(ox::document::encode_tag_image(image, gray ? OX_TAG_GRAY_IMAGE : 0x1234, &err));
+    const uint8_t *b = block.bytes();
+    std::size_t end = oxGetHandleSize(block.get());
     while (end > 0 && b[end - 1] == 0) --end;
     Bytes out{gray};
     out.insert(out.end(), b, b + end + 1);
-    oxFree(block);
     return out;
 }
 
 void decoder_seeds(const fs::path &dir) {
     std::mt19937 rng(11);
-    struct Seed {
+    const struct {
         const char *name;
         int32_t w, h, bits;
         bool gray;
         int kind;  // 0 flat, 1 runs and lone pixels, 2 noise
-    };
-    const Seed seeds[] = {{"one_pixel_24", 1, 1, 24, false, 2},   {"flat_thumbnail_24", 64, 48, 24, false, 0},
-                          {"run_split_130_24", 130, 2, 24, false, 0}, {"raw_split_129_24", 129, 2, 24, false, 2},
-                          {"runs_40x6_24", 40, 6, 24, false, 1},    {"noise_7x5_32", 7, 5, 32, false, 2},
-                          {"runs_33x4_32", 33, 4, 32, false, 1},    {"gray_6x4", 6, 4, 32, true, 1}};
-    for (const Seed &s : seeds) {
-        OxHandle img = make_image(s.w, s.h, s.bits, s.gray, [&](int32_t x, int32_t y, int b) {
+    } seeds[] = {{"one_pixel_24", 1, 1, 24, false, 2},       {"flat_thumbnail_24", 64, 48, 24, false, 0},
+                 {"run_split_130_24", 130, 2, 24, false, 0}, {"raw_split_129_24", 129, 2, 24, false, 2},
+                 {"runs_40x6_24", 40, 6, 24, false, 1},      {"noise_7x5_32", 7, 5, 32, false, 2},
+                 {"runs_33x4_32", 33, 4, 32, false, 1},      {"gray_6x4", 6, 4, 32, true, 1}};
+    for (const auto &s : seeds) {
+        const OwnedHandle img = make_image(s.w, s.h, s.bits, s.gray, [&](int32_t x, int32_t y, int b) {
             if (s.kind == 0) return static_cast<uint8_t>(0x40 + b);
             if (s.kind == 2) return static_cast<uint8_t>(rng());
             return static_cast<uint8_t>(((x / 3 + y) % 4 == 0 ? x : (x / 5) * 17) + b);
         });
-        write_file(dir, s.name, decoder_input(img, s.gray));
-        oxFree(img);
+        write_file(dir, s.name, decoder_input(img.get(), s.gray));
     }
     // 3x2 at 24 bits: a raw packet two pixels past the first row, a run past the second; then every origin.
     const Bytes packets = {4, 1, 0, 0, 2, 0, 0, 3, 0, 0, 98, 0, 0, 99, 0, 0, 0x85, 7, 0, 0};
@@ -120,8 +118,7 @@ void management_seeds(const fs::path &dir) {
 // low-byte file whose channels sit in the second byte.
 void chart_seeds(const fs::path &dir) {
     fs::create_directories(dir);
-    auto chart = std::make_unique<OxColorChart>();
-    std::memset(chart.get(), 0, sizeof(OxColorChart));
+    auto chart = std::make_unique<OxColorChart>();  // zeroed
     chart->header = 100;
     oxColorChartClear(chart.get());
     uint32_t err;
@@ -157,11 +154,11 @@ void dib_seeds(const fs::path &dir) {
     };
     uint32_t err;
     for (int32_t bits : {1, 8, 24, 32}) {
-        OxHandle img = make_image(13, 5, bits, false, [](int32_t x, int32_t y, int b) {
+        const OwnedHandle img = make_image(13, 5, bits, false, [](int32_t x, int32_t y, int b) {
             return static_cast<uint8_t>(x * 37 + y * 101 + b * 59);
         });
-        save("image_" + std::to_string(bits), oxtest::block_bytes(oxtest::Global(oxwImageToDib(img, &err)).get()));
-        oxFree(img);
+        const oxtest::Global dib(oxwImageToDib(img.get(), &err));
+        save("image_" + std::to_string(bits), oxtest::block_bytes(dib.get()));
     }
     save("fixed_palette_8", oxtest::block_bytes(oxtest::Global(oxwCreateDIB(6, 3, 8, 0, &err)).get()));
     save("four_bit_short_table", oxtest::dib_bytes(7, 2, 4, {0x102030, 0x405060, 0x708090}, noise(8), 3));
@@ -187,11 +184,10 @@ void add_tag(uint16_t id, uint32_t n, int32_t w = 0, int32_t h = 0) {
     uint32_t err;
     const bool gray = id == OX_TAG_GRAY_IMAGE;
     auto pixel = [](int32_t x, int32_t y, int b) { return static_cast<uint8_t>((x / 4) * 40 + y + b); };
-    OxHandle tag = w ? make_image(w, h, gray ? 32 : 24, gray, pixel) : oxAlloc(n, 0, &err);
-    auto *raw = static_cast<uint8_t *>(oxLock(tag));
+    const OwnedHandle tag = w ? make_image(w, h, gray ? 32 : 24, gray, pixel) : OwnedHandle(oxAlloc(n, 0, &err));
+    uint8_t *raw = tag.bytes();
     for (uint32_t i = 0; i < n; ++i) raw[i] = static_cast<uint8_t>(i + id);
-    oxSetKavelTag(tag, id, &err);
-    oxFree(tag);
+    oxSetKavelTag(tag.get(), id, &err);
 }
 
 void reader_seeds(const fs::path &dir) {
