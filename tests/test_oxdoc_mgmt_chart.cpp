@@ -85,9 +85,7 @@ TEST_F(OxdocCommands, ChartRoundTrips) {
 
     // The swatch sheet is a PNG of 3072 x 2560.
     ASSERT_EQ(run({"chart", "c.pmcc", "png", "c.png"}).exit, 0);
-    std::string png = slurp(file("c.png"));
-    ASSERT_GT(png.size(), 24u);
-    EXPECT_EQ(png.substr(16, 8), std::string("\0\0\x0C\0\0\0\x0A\0", 8));  // in the header chunk
+    EXPECT_EQ(slurp(file("c.png")).substr(16, 8), std::string("\0\0\x0C\0\0\0\x0A\0", 8));  // in the header chunk
 }
 
 // Refused loads write nothing; entries left out load as white without a name.
