@@ -77,8 +77,7 @@ TEST_F(ColorChart, ClearAndFileLayout) {
     EXPECT_EQ(Bytes(b.begin(), b.begin() + 24), head);
     EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 3, b.begin() + 2 + 22 * 3 + 10),
               (Bytes{0x12, 0x12, 0x34, 0x34, 0x56, 0x56, 3, 'S', 'k', 'y'}));
-    EXPECT_EQ(b[2 + 22 * 4], 0xAB);
-    EXPECT_EQ(b[2 + 22 * 4 + 1], 0xAB);
+    EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 4, b.begin() + 2 + 22 * 4 + 2), (Bytes{0xAB, 0xAB}));
     EXPECT_EQ(b[2 + 22 * 5 + 6], 15);
     EXPECT_EQ(Bytes(b.begin() + 2 + 22 * 5 + 7, b.begin() + 2 + 22 * 6),
               Bytes(chart->entries[5].name, chart->entries[5].name + 15));

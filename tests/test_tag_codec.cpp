@@ -139,13 +139,6 @@ TEST(TagCodec, RoundTripsExactlyAtEveryDepthAndKind) {
     EXPECT_EQ(sum, 6814734538089209555ull);
 }
 
-// The block with an image ID field of the given text inserted behind its header.
-Bytes with_id_field(Bytes block, const std::string &text) {
-    block[0] = uint8_t(text.size());
-    block.insert(block.begin() + 18, text.begin(), text.end());
-    return block;
-}
-
 // Decodes from an exactly sized heap copy, so that the sanitizer build catches any read past the end.
 OxHandle decode_exact(const Codec &codec, const Bytes &block, uint32_t id, uint32_t *err) {
     std::unique_ptr<uint8_t[]> exact(new uint8_t[block.size()]);
@@ -160,8 +153,7 @@ TEST(TagDecode, OriginsRowEndsDepthsIdsAndRefusals) {
     // dropped), a run of 6 three past the second; the packet behind them is never reached.
     const Bytes packets = cat({packet(4, {1, 2, 3, 98, 99}), packet(0x85, {7}), packet(0x80, {9})});
     const Bytes good = cat({tga_header(2, 2, 24), packet(0x81, {1}), packet(0x81, {2})});
-    auto with = [&](std::size_t at, uint8_t v) {
-        Bytes b = good;
+    auto with = [](Bytes b, std::size_t at, uint8_t v) {  // b with byte `at` set to v
         b[at] = v;
         return b;
     };
@@ -186,20 +178,21 @@ TEST(TagDecode, OriginsRowEndsDepthsIdsAndRefusals) {
          OX_TAG_IMAGE_24, {0xA1B2C3D4}, OX_LAYER_NORMAL},
         {"32 bits under the gray tag", cat({tga_header(1, 1, 32), {0x00, 0xB2, 0xC3, 0xD4, 0xA1}}),
          OX_TAG_GRAY_IMAGE, {0xA1B2C3D4}, OX_LAYER_GRAY},
-        {"ID field", with_id_field(cat({tga_header(1, 1, 24), packet(0, {5})}), "abc"), kPlainId, {5},
+        // Byte 0 is the length of an ID field behind the header.
+        {"ID field", with(cat({tga_header(1, 1, 24), {'a', 'b', 'c'}, packet(0, {5})}), 0, 3), kPlainId, {5},
          OX_LAYER_NORMAL},
         {"empty", {}, kPlainId, refused, 0},
         {"header cut", Bytes(good.begin(), good.begin() + 17), kPlainId, refused, 0},
-        {"colour map", with(1, 1), kPlainId, refused, 0},
-        {"image type 2", with(2, 2), kPlainId, refused, 0},
-        {"depth 16", with(16, 16), kPlainId, refused, 0},
-        {"depth 8", with(16, 8), kPlainId, refused, 0},
-        {"width 0", with(12, 0), kPlainId, refused, 0},
-        {"negative width", with(13, 0x80), kPlainId, refused, 0},
-        {"height 0", with(14, 0), kPlainId, refused, 0},
-        {"negative height", with(15, 0xFF), kPlainId, refused, 0},
+        {"colour map", with(good, 1, 1), kPlainId, refused, 0},
+        {"image type 2", with(good, 2, 2), kPlainId, refused, 0},
+        {"depth 16", with(good, 16, 16), kPlainId, refused, 0},
+        {"depth 8", with(good, 16, 8), kPlainId, refused, 0},
+        {"width 0", with(good, 12, 0), kPlainId, refused, 0},
+        {"negative width", with(good, 13, 0x80), kPlainId, refused, 0},
+        {"height 0", with(good, 14, 0), kPlainId, refused, 0},
+        {"negative height", with(good, 15, 0xFF), kPlainId, refused, 0},
         {"24 bits under the gray tag", good, OX_TAG_GRAY_IMAGE, refused, 0},
-        {"ID field past the end", with(0, 200), kPlainId, refused, 0},
+        {"ID field past the end", with(good, 0, 200), kPlainId, refused, 0},
         // 32767 x 32767 pixels claimed by a few bytes: refused before any image is made.
         {"huge claim", cat({tga_header(32767, 32767, 32), {0xFF, 1, 2, 3, 4}}), kPlainId, refused, 0},
         {"one row short", cat({tga_header(2, 3, 24), packet(0x81, {1}), packet(0x81, {2})}), kPlainId, refused, 0},
