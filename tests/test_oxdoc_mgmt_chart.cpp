@@ -60,21 +60,18 @@ TEST_F(OxdocCommands, ChartRoundTrips) {
     uint32_t err;
     ASSERT_EQ(oxColorChartSave(file("c.pmcc").c_str(), chart.get(), 0, &err), 1u);
 
-    Outcome csv = run({"chart", "c.pmcc", "dump", "--csv"});
-    ASSERT_EQ(csv.exit, 0) << csv.err;
+    // Dumped, loaded into a new chart and dumped again, each format gives the same text and the same chart.
+    for (const std::string format : {"csv", "json"}) {
+        const Outcome dump = run({"chart", "c.pmcc", "dump", "--" + format});
+        ASSERT_EQ(dump.exit, 0) << dump.err;
+        std::ofstream(file("c." + format), std::ios::binary) << dump.out;
+        ASSERT_EQ(run({"chart", "from_" + format + ".pmcc", "load", "c." + format}).exit, 0);
+        EXPECT_EQ(run({"chart", "from_" + format + ".pmcc", "dump", "--" + format}).out, dump.out) << format;
+    }
+    EXPECT_EQ(slurp(file("from_json.pmcc")), slurp(file("from_csv.pmcc")));
     const std::string head =
         "index,red,green,blue,name\n0,1,2,3,\"Sky\"\n1,4,7,10,\"say \"\"hi\"\"\"\n2,7,12,17,\"a,b\"\n";
-    EXPECT_EQ(csv.out.substr(0, head.size()), head);
-    std::ofstream(file("c.csv"), std::ios::binary) << csv.out;
-    ASSERT_EQ(run({"chart", "from_csv.pmcc", "load", "c.csv"}).exit, 0);
-    EXPECT_EQ(run({"chart", "from_csv.pmcc", "dump", "--csv"}).out, csv.out);
-
-    Outcome json = run({"chart", "c.pmcc", "dump", "--json"});
-    ASSERT_EQ(json.exit, 0);
-    std::ofstream(file("c.json"), std::ios::binary) << json.out;
-    ASSERT_EQ(run({"chart", "from_json.pmcc", "load", "c.json"}).exit, 0);
-    EXPECT_EQ(run({"chart", "from_json.pmcc", "dump", "--json"}).out, json.out);
-    EXPECT_EQ(slurp(file("from_json.pmcc")), slurp(file("from_csv.pmcc")));
+    EXPECT_EQ(slurp(file("c.csv")).substr(0, head.size()), head);
 
     auto back = std::make_unique<OxColorChart>();
     ASSERT_EQ(oxColorChartLoad(file("from_json.pmcc").c_str(), back.get(), &err), 1u);
