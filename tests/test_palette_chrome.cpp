@@ -3,7 +3,7 @@
 // them, control glyphs, and what each call refuses; every call releases what it made.
 #include <tuple>
 
-#include "ddb_support.h"
+#include "display_support.h"
 #include "platform/frame_drawing.h"
 #include "platform/icon.h"
 
@@ -26,7 +26,7 @@ OxColorRef pixel(OxwBitmap b, int32_t x, int32_t y) {
 
 TEST(PaletteChrome, CaptionGeometryPropertiesAndCopy) {
     NoLeaks guard;
-    const OxwWindow w = oxwHostCreateWindow(0, 10, 10, 100, 60, 1);
+    const Window w(10, 10, 100, 60);
     uint32_t err = 0;
     const OxwBitmap b = oxwCreatePaletteBitmap(w, 100, 60, 100, 80, 1, 1, &err);
     ASSERT_NE(b, 0u);
@@ -44,19 +44,15 @@ TEST(PaletteChrome, CaptionGeometryPropertiesAndCopy) {
     EXPECT_EQ(oxwDrawCloseButton(w, 0, b, nullptr, 1, 1), 1);
     const Pixels pushed = pixels_of(b);
     EXPECT_NE(pushed, up);
-    Pixels row(100);
-    oxwHostReadWindowPixels(w, 0, 14, 100, 1, row.data());
-    EXPECT_EQ(row, Pixels(pushed.begin() + 1400, pushed.begin() + 1500));
+    EXPECT_EQ(window_pixels(w, 0, 14, 100, 1), Pixels(pushed.begin() + 1400, pushed.begin() + 1500));
 
     // Inactive, without a button: the close properties go; the redraw copies the x = 94 columns only.
-    const OxwWindow fresh = oxwHostCreateWindow(0, 0, 0, 100, 60, 1);
+    const Window fresh(0, 0, 100, 60);
     const OxwBitmap b2 = oxwCreatePaletteBitmap(w, 100, 60, 100, 80, 0, 0, &err);
     EXPECT_EQ(oxwHostGetProp(w, "CloseRectOnCaption") | oxwHostGetProp(w, "CloseRectOnPalette"), 0u);
     EXPECT_EQ(pixel(b2, 90, 5), kInactive);
     oxwDrawPaletteCaption(fresh, b2, 1, 0);
-    oxwHostReadWindowPixels(fresh, 0, 5, 100, 1, row.data());
-    EXPECT_EQ(row[93], kInactive);
-    EXPECT_EQ(row[94], 0xFFFFFFu);
+    EXPECT_EQ(window_pixels(fresh, 93, 5, 2, 1), (Pixels{kInactive, 0xFFFFFF}));
     EXPECT_EQ(oxwDeletePalette(w, b2), 1);
     EXPECT_EQ(oxwHostGetProp(w, "PaletteRect") | oxwHostGetProp(w, "Color3DFace"), 0u);
     EXPECT_EQ(oxwDeletePalette(w, b), 1);
@@ -65,33 +61,27 @@ TEST(PaletteChrome, CaptionGeometryPropertiesAndCopy) {
     EXPECT_EQ(oxwCreatePaletteBitmap(fresh, 0, 60, 100, 80, 1, 1, &err), 0u);
     EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
     EXPECT_EQ(oxwHostGetProp(fresh, "Color3DFace"), 0u);
-    oxwHostDestroyWindow(fresh);
-    oxwHostDestroyWindow(w);
 }
 
 // The frame's inner bottom is 300 - 2: a palette on it keeps its bottom there, one above keeps its top.
 TEST(PaletteChrome, RollUpAndDown) {
-    const OxwWindow frame = oxwHostCreateWindow(0, 0, 0, 400, 300, 1);
+    const Window frame(0, 0, 400, 300);
     uint32_t err = 0;
     for (auto [top, rolled_top, unrolled_top] : {std::tuple{218, 277, 218}, std::tuple{100, 100, 100}}) {
-        const OxwWindow p = oxwHostCreateWindow(0, 50, top, 100, 80, 1);
+        const Window p(50, top, 100, 80);
         const OxwBitmap b = oxwCreatePaletteBitmap(p, 100, 80, 100, 80, 1, 1, &err);
         int32_t rolled = 0;
-        OxRect r;
         EXPECT_EQ(oxwPaletteShard(p, frame, &rolled), 1);
-        oxwHostGetWindowRect(p, &r);
-        EXPECT_EQ((std::vector{rolled, r.left, r.top, r.right, r.bottom}),
-                  (std::vector{1, 50, rolled_top, 150, rolled_top + 21}));
+        EXPECT_EQ(rolled, 1);
+        EXPECT_EQ(window_corners(p), (std::vector{50, rolled_top, 150, rolled_top + 21}));
         EXPECT_EQ(oxwPaletteShard(p, frame, &rolled), 1);
-        oxwHostGetWindowRect(p, &r);
-        EXPECT_EQ((std::vector{rolled, r.top, r.bottom}), (std::vector{0, unrolled_top, unrolled_top + 80}));
+        EXPECT_EQ(rolled, 0);
+        EXPECT_EQ(window_corners(p), (std::vector{50, unrolled_top, 150, unrolled_top + 80}));
         EXPECT_EQ(oxwPaletteShard(p, frame, nullptr), 0);
         oxwDeletePalette(p, b);
         EXPECT_EQ(oxwPaletteShard(p, frame, &rolled), 0);  // no "PaletteRect" any more
         EXPECT_EQ(rolled, 0);
-        oxwHostDestroyWindow(p);
     }
-    oxwHostDestroyWindow(frame);
 }
 
 // A sunken edge's two rings; the gradient caption (a system kind this layer never reports) runs from the
@@ -108,11 +98,10 @@ TEST(PaletteChrome, SunkenEdgeAndGradientCaption) {
     EXPECT_EQ(oxwDrawSunkenEdge(0, b.h, nullptr), 0);
 
     const OxwDC dc = ox::platform::create_compatible_dc(0);
-    const auto old = ox::platform::select_object(dc, b.h);
+    ox::platform::select_object(dc, b.h);
     const OxRect strip{0, 0, 6, 3};
     ox::platform::draw_caption(0, dc, &strip, ox::platform::kDcActive | ox::platform::kDcGradient);
-    ox::platform::select_object(dc, old);
-    ox::platform::delete_dc(dc);
+    ox::platform::delete_dc(dc);  // the bitmap stays, free to delete
     EXPECT_EQ((std::vector{pixel(b.h, 0, 2), pixel(b.h, 5, 2), pixel(b.h, 5, 3)}),
               (std::vector<OxColorRef>{kActive, oxwHostGetSysColor(27), 0xFFFFFF}));  // row 3: the edge stays
 }
@@ -128,7 +117,7 @@ TEST(PaletteChrome, MasksIconsAndTheirFailures) {
     write_bmp24(dir, "3.bmp", 5, 2, picture);
     uint32_t err = 0;
     const OxwModule module = oxwHostRegisterModule(dir.path().c_str(), &err);
-    const OxwWindow w = oxwHostCreateWindow(0, 0, 0, 8, 8, 1);
+    const Window w(0, 0, 8, 8);
     oxwHostSetWindowModule(w, module);
     OxwBitmap mask = 0, color = 0;
     int32_t width = 4, height = 1;
@@ -157,8 +146,7 @@ TEST(PaletteChrome, MasksIconsAndTheirFailures) {
     oxwHostDeleteObject(mask);
     oxwHostDestroyIcon(from_resource);
 
-    const OxwWindow gone = oxwHostCreateWindow(0, 0, 0, 1, 1, 0);
-    oxwHostDestroyWindow(gone);
+    const OxwWindow gone = gone_window();
     int32_t one = 1;
     const std::tuple<OxwWindow, OxwBitmap, uint16_t, int32_t *, uint32_t> failures[] = {
         {gone, 0, 3, &one, OX_ERROR_INVALID_WINDOW_HANDLE},  {w, 0, 4, &one, OX_ERROR_RESOURCE_NAME_NOT_FOUND},
@@ -172,7 +160,6 @@ TEST(PaletteChrome, MasksIconsAndTheirFailures) {
     }
     EXPECT_EQ(oxwCreateIconFromBitmap(gone, 0, 3, 0, 0, &err), 0u);
     EXPECT_EQ(ox::platform::live_icon_count(), icons);
-    oxwHostDestroyWindow(w);
     oxwHostUnregisterModule(module);
 }
 
@@ -191,7 +178,7 @@ TEST(PaletteChrome, ControlBitmaps) {
     write_bmp24(dir, "9.bmp", 5, 5, {W, W, W, W, W, W, K, K, K, W, W, K, W, K, W, W, K, K, K, W, W, W, W, W, W});
     write_bmp24(dir, "10.bmp", 2, 1, {K, W});
     const OxwModule module = oxwHostRegisterModule(dir.path().c_str(), &err);
-    const OxwWindow w = oxwHostCreateWindow(0, 0, 0, 8, 8, 1);
+    const Window w(0, 0, 8, 8);
     oxwHostSetWindowModule(w, module);
     Bitmap ring(oxwCreateCtrlBitmapFromResource(w, 0, 9, 7, 7, 1, &err));
     EXPECT_EQ((std::vector{pixel(ring.h, 0, 0), pixel(ring.h, 4, 4), pixel(ring.h, 1, 1), pixel(ring.h, 2, 2)}),
@@ -200,20 +187,18 @@ TEST(PaletteChrome, ControlBitmaps) {
     EXPECT_EQ(pixels_of(dark.h), (Pixels{K, W}));
     EXPECT_EQ(oxwCreateCtrlBitmapFromResource(w, 0, 11, 0, 0, 1, &err), 0u);
     EXPECT_EQ(err, OX_ERROR_RESOURCE_NAME_NOT_FOUND);
-    oxwHostDestroyWindow(w);
     oxwHostUnregisterModule(module);
 }
 
 // Windows and bitmaps of 0 or gone: the documented results, nothing touched through a missing property.
 TEST(PaletteChrome, ZeroAndDestroyedHandles) {
     NoLeaks guard;
-    const OxwWindow gone = oxwHostCreateWindow(0, 0, 0, 50, 50, 1);
-    oxwHostDestroyWindow(gone);
-    const OxwWindow bare = oxwHostCreateWindow(0, 0, 0, 50, 50, 1);  // a window without palette properties
+    const OxwWindow gone = gone_window();
+    const Window bare(0, 0, 50, 50);  // a window without palette properties
     uint32_t err = 0;
     int32_t rolled = 0;
     const OxRect r{0, 0, 4, 4};
-    for (OxwWindow w : {OxwWindow{0}, gone, bare}) {
+    for (OxwWindow w : {OxwWindow{0}, gone, bare.handle}) {
         EXPECT_EQ(oxwCreatePaletteBitmap(w == bare ? gone : w, 50, 50, 50, 50, 1, 1, &err), 0u);
         oxwDrawPaletteCaption(w, 0, 1, 1);
         EXPECT_EQ(oxwDrawCloseButton(w, 0, 0, nullptr, 0, 1), 0);
@@ -225,7 +210,6 @@ TEST(PaletteChrome, ZeroAndDestroyedHandles) {
     EXPECT_EQ(rolled, 0);
     EXPECT_EQ(oxwDrawSunkenEdge(0, 0, &r), 1);
     EXPECT_EQ(oxwDrawSunkenEdge(0x4242, 0, &r), 0);
-    oxwHostDestroyWindow(bare);
 }
 
 }  // namespace

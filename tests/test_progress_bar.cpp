@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ddb_support.h"
+#include "display_support.h"
 #include "image_compare.h"
 #include "oxw.h"
 #include "platform/gdi.h"
@@ -29,11 +29,7 @@ struct Host {
     }
     ~Host() { oxwHostDestroyWindow(window); }
     // Colours of one row of the bar, x from 0 to `pane.right`.
-    std::vector<OxColorRef> row(int32_t y) const {
-        std::vector<OxColorRef> px(static_cast<size_t>(pane.right));
-        oxwHostReadWindowPixels(bar, 0, y, pane.right, 1, px.data());
-        return px;
-    }
+    std::vector<OxColorRef> row(int32_t y) const { return oxtest::window_pixels(bar, 0, y, pane.right, 1); }
     OxwWindow window, bar = 0;
     OxRect pane{};
 };
@@ -85,9 +81,7 @@ TEST(ProgressBar, CounterShowsTextAndInvertsTheDoneShare) {
         return oxtest::pixels_of(b.h);
     };
     auto box = [&](int32_t rows) {
-        std::vector<OxColorRef> px(static_cast<size_t>(box_w * rows));
-        oxwHostReadWindowPixels(host.bar, host.pane.left + 1, host.pane.top + 1, box_w, rows, px.data());
-        return px;
+        return oxtest::window_pixels(host.bar, host.pane.left + 1, host.pane.top + 1, box_w, rows);
     };
     ASSERT_EQ(oxCreateBar_J("Saving", 12, 0, 1), 1);
     EXPECT_EQ(box(box_h), expected_box(0));
@@ -125,12 +119,11 @@ TEST(ProgressBar, CallsWithoutABarOrStatusBar) {
                         {932, std::string(258, 'a') + "\x82\xA0", 258},
                         {65001, std::string(257, 'a') + "\xE3\x81\x82", 257}};
         for (const auto &c : captions) {
-            const uint32_t before = oxSetCodePage(c.page);
+            oxtest::CodePage page(c.page);
             ASSERT_EQ(oxwCreateBar_C(c.caption.c_str(), 5, 0, 0), 1);
             p::get_status_text(host.bar, 0, &text);
             EXPECT_EQ(text, c.caption.substr(0, c.kept));
             oxwDeleteBar(0);
-            oxSetCodePage(before);
         }
         EXPECT_EQ(oxwCreateBar_E(nullptr, 5, 0, 1), 1);
         EXPECT_EQ(oxwCreateBar_E("again", 5, 0, 1), 1);  // the first bar is dropped, nothing kept of it

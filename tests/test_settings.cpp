@@ -51,8 +51,7 @@ TEST_F(Store, PathsStayInsideAndIgnoreCase) {
     EXPECT_EQ(err, OX_ERROR_INVALID_PARAMETER);
     Key again("SOFTWARE\\studio", false);
     EXPECT_EQ(get(again.handle, "LEFT", &err), static_cast<uint32_t>(-15));
-    const auto text = read_bytes(values_of("software/studio"));
-    EXPECT_EQ(std::string(text.begin(), text.end()), "Left = -15\n");
+    EXPECT_EQ(oxtest::slurp(values_of("software/studio")), "Left = -15\n");
     EXPECT_EQ(Key("software/other", false).err, OX_ERROR_FILE_NOT_FOUND);
 }
 
@@ -80,8 +79,7 @@ TEST_F(Store, DamagedFileStillReads) {
     ASSERT_EQ(oxwHostSetSettingsValue(key.handle, "dup", 3, &err), 1);
     ASSERT_EQ(oxwHostDeleteSettingsValue(key.handle, "Good", &err), 1);
     EXPECT_EQ(oxwHostDeleteSettingsValue(key.handle, "Good", &err), 0);
-    const auto text = read_bytes(values_of("app"));
-    EXPECT_EQ(std::string(text.begin(), text.end()),
+    EXPECT_EQ(oxtest::slurp(values_of("app")),
               "# a comment\ngarbage\nBroken = 1\nBig = 4294967296\nHex = 0xfF\nLeast = -2147483648\n"
               "Cr = 5\r\nNul = 3\0x\nDup = 3\n"s);
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <vector>
 
+#include "display_support.h"
 #include "oxw.h"
 #include "platform/mci.h"
-#include "support.h"
 
 namespace {
 
@@ -58,18 +58,16 @@ class Sound : public testing::TestWithParam<int32_t> {
 protected:
     void SetUp() override {
         if (!oxwHostSetSoundOutput(GetParam(), nullptr)) GTEST_SKIP() << "no ALSA playback device here";
-        window_ = oxwHostCreateWindow(0, 0, 0, 8, 8, 0);
     }
     void TearDown() override {
         EXPECT_EQ(ox::platform::mci_open_device_count(), 0u);
         EXPECT_EQ(task_count(), tasks_);  // no player thread left behind
         EXPECT_EQ(oxwHostPeekMessage(nullptr, 0, 0, 0, 0), 0);  // no stray notice
-        oxwHostDestroyWindow(window_);
         oxwHostSetSoundOutput(OXW_SOUND_OUTPUT_AUTO, nullptr);
     }
 
     oxtest::TempDir dir_;
-    OxwWindow window_ = 0;
+    const oxtest::Window window_{0, 0, 8, 8};
     const std::size_t tasks_ = task_count();
 };
 
@@ -115,14 +113,13 @@ TEST(SoundOutput, AlsaNullDeviceAndRefusedSettings) {
     EXPECT_EQ(oxwHostSetSoundOutput(OXW_SOUND_OUTPUT_ALSA, "no-such-device"), 0);
     ASSERT_EQ(oxwHostSetSoundOutput(OXW_SOUND_OUTPUT_ALSA, "null"), 1);
     oxtest::TempDir dir;
-    const OxwWindow window = oxwHostCreateWindow(0, 0, 0, 8, 8, 0);
+    const oxtest::Window window(0, 0, 8, 8);
     const std::string path = write_wave(dir, "s.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 9000, 2);
     const uint32_t id = oxwPlayWaveMCI(window, path.c_str());
     uint32_t ended = 0;
     EXPECT_EQ(take_notice(window, &ended), OXW_MCI_NOTIFY_SUCCESSFUL);
     EXPECT_EQ(ended, id);
     EXPECT_EQ(oxwCloseMCIDevice(id), 0u);
-    oxwHostDestroyWindow(window);
     oxwHostSetSoundOutput(OXW_SOUND_OUTPUT_AUTO, nullptr);
 }
 

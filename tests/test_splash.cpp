@@ -3,7 +3,7 @@
 // stays registered, and the arguments that are refused.
 #include <string>
 
-#include "ddb_support.h"
+#include "display_support.h"
 #include "platform/window.h"
 #include "platform/window_class.h"
 
@@ -52,12 +52,6 @@ struct SplashFixture : ::testing::Test {
     }
 };
 
-Pixels window_pixels(OxwWindow w) {
-    Pixels px(kW * kH);
-    EXPECT_EQ(oxwHostReadWindowPixels(w, 0, 0, kW, kH, px.data()), 1);
-    return px;
-}
-
 TEST_F(SplashFixture, ShowsVersionAndMessagesForTheMinimumTimeAndRefusesBadArguments) {
     NoLeaks guard;
     const std::size_t windows = ox::platform::live_window_count();
@@ -65,27 +59,24 @@ TEST_F(SplashFixture, ShowsVersionAndMessagesForTheMinimumTimeAndRefusesBadArgum
     clock.now = 0xFFFFFC00u;  // the tick count wraps before destroy
     const OxwWindow w = oxCreateSplashWindow_E(0, module, 5, "Loading brushes", 3);
     ASSERT_NE(w, 0u);
-    OxRect r;
+    EXPECT_EQ(window_corners(w), (std::vector{300, 235, 700, 565}));
     uint32_t style = 0, ex = 0;
-    ASSERT_EQ(oxwHostGetWindowRect(w, &r), 1);
-    EXPECT_EQ((std::vector{r.left, r.top, r.right, r.bottom}), (std::vector{300, 235, 700, 565}));
     EXPECT_EQ(oxwHostGetWindowStyles(w, &style, &ex), 1);
-    EXPECT_EQ(style, 0x80800000u);
-    EXPECT_EQ(ex, 0x8u);
+    EXPECT_EQ((std::vector{style, ex}), (std::vector{0x80800000u, 0x8u}));
     EXPECT_EQ(oxwHostIsWindowVisible(w), 1);
     // A second splash is refused while the class is registered.
     EXPECT_EQ(oxwCreateSplashWindow_J(0, module, 5, "again", 0), 0u);
 
-    const Pixels first = window_pixels(w);
+    const Pixels first = window_pixels(w, 0, 0, kW, kH);
     EXPECT_EQ(first, expected("Loading brushes"));
     EXPECT_NE(first, expected(""));  // the message and the version drew ink
     EXPECT_NE(expected(""), pixels_of(Bitmap(oxLoadPictResource(module, 5, nullptr, nullptr)).h));  // the version
     // A message wider than the picture is cut at its edge; a shorter one after it leaves none of it.
     const std::string wide(120, 'W');
     oxDrawSplashWindowString(wide.c_str());
-    EXPECT_EQ(window_pixels(w), expected(wide.c_str()));
+    EXPECT_EQ(window_pixels(w, 0, 0, kW, kH), expected(wide.c_str()));
     oxwDrawSplashWindowString("Ready");
-    EXPECT_EQ(window_pixels(w), expected("Ready"));
+    EXPECT_EQ(window_pixels(w, 0, 0, kW, kH), expected("Ready"));
 
     clock.now += 1200;
     EXPECT_EQ(oxDestroySplashWindow(), 0);

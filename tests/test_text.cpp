@@ -11,7 +11,7 @@
 #include "platform/gdi.h"
 #include "platform/resources.h"
 #include "platform/window.h"
-#include "ddb_support.h"
+#include "display_support.h"
 #include "image_compare.h"
 #include "support.h"
 #include "win/text.h"
@@ -46,10 +46,7 @@ TEST(Fonts, RecordsOfEveryEditionSizeAndStyle) {
                                 oxwCreateFont_ColorChart_E(0, 0, 1), oxwCreateFont_ColorChart_C(0, 0)})
         fold(record_of(chart));
     EXPECT_EQ(sum, 0xdd1c5086b74da93full);
-    // No context to be had: no font.
-    const OxwWindow gone = oxwHostCreateWindow(0, 0, 0, 4, 4, 0);
-    oxwHostDestroyWindow(gone);
-    EXPECT_EQ(oxwCreateFont_J(gone, 0, 12, 0), 0u);
+    EXPECT_EQ(oxwCreateFont_J(oxtest::gone_window(), 0, 12, 0), 0u);  // no context to be had: no font
 }
 
 TEST(Fonts, LocaterBox) {
@@ -108,8 +105,10 @@ TEST(ImageText, LibraryPathMatchesWholePictureReferenceOnRandomCalls) {
     EXPECT_GT(inked, 40);  // about half the calls put ink in the image: not a comparison of blanks
 }
 
-// The ink (changed pixels, as a 0/1 map) of a text drawn in an edition's font into a white 24-bit image.
-std::vector<uint8_t> ink_map(ox::win::Edition e, const char *text, int32_t style = 0, int32_t y = 30) {
+// The ink (changed pixels, as a 0/1 map) of a text in code `page` drawn in an edition's font into a white
+// 24-bit image.
+std::vector<uint8_t> ink_map(ox::win::Edition e, uint32_t page, const char *text, int32_t style = 0, int32_t y = 30) {
+    CodePage in_page(page);
     oxtest::Handle img = blank(120, 40, 0xFFFFFF);
     ox::win::OwnedFont font(ox::win::make_text_font(e, 0, 0, 16, style));
     uint32_t err;
@@ -136,19 +135,14 @@ TEST(ImageText, CodePagesDecodeToTheSameGlyphsAndCjkFacesCoverTheirText) {
                  {E::english, 65001, "A\xE3\x81" "B", "A\xEF\xBF\xBD" "B"}};
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << "page " << c.page << ": " << c.utf8);
-        std::vector<uint8_t> native;
-        {
-            CodePage page(c.page);
-            native = ink_map(c.edition, c.text);
-        }
-        CodePage page(65001);
+        const auto native = ink_map(c.edition, c.page, c.text);
         EXPECT_GT(ink_count(native), 20);
-        EXPECT_EQ(native, ink_map(c.edition, c.utf8));
+        EXPECT_EQ(native, ink_map(c.edition, 65001, c.utf8));
         if (c.edition == E::english) continue;
         // The face has the characters: not the missing-glyph boxes of unassigned ones (private use U+E000).
         std::string unassigned;
         for (size_t k = 0; k < std::strlen(c.utf8) / 3; ++k) unassigned += "\xEE\x80\x80";
-        EXPECT_NE(native, ink_map(c.edition, unassigned.c_str()));
+        EXPECT_NE(native, ink_map(c.edition, 65001, unassigned.c_str()));
     }
 }
 
@@ -157,7 +151,7 @@ TEST(ImageText, StylesStandOnTheBaselineAndBadCallsAreRefused) {
     const int32_t base = 30;
     // Rows of ink below / above the baseline for each style.
     auto rows = [&](int32_t style) {
-        const auto m = ink_map(E::english, "ace", style, base);
+        const auto m = ink_map(E::english, 1252, "ace", style, base);
         int below = 0, above = 0;
         for (size_t i = 0; i < m.size(); ++i) (static_cast<int32_t>(i / (120 * 3)) >= base ? below : above) += m[i];
         return std::pair{below, above};
@@ -167,7 +161,7 @@ TEST(ImageText, StylesStandOnTheBaselineAndBadCallsAreRefused) {
     EXPECT_GT(rows(0x10000).first, 0);             // underline
     EXPECT_GT(rows(0x1000000).second, plain.second);  // strike-out
     EXPECT_GT(rows(1).second, plain.second);          // bold
-    EXPECT_NE(ink_map(E::english, "ace", 0x100), ink_map(E::english, "ace"));  // italic
+    EXPECT_NE(ink_map(E::english, 1252, "ace", 0x100), ink_map(E::english, 1252, "ace"));  // italic
 
     oxtest::Handle img = blank(40, 20, 0x336699);
     const auto before = pixels(img.get());
@@ -184,9 +178,7 @@ TEST(ImageText, StylesStandOnTheBaselineAndBadCallsAreRefused) {
     oxwHostDeleteObject(deleted);
     EXPECT_EQ(oxwImageDrawStringByFont(0, 0, img.get(), 2, 15, "x", deleted, 0, &err), 0);
     EXPECT_EQ(err, 6u);
-    const OxwWindow gone = oxwHostCreateWindow(0, 0, 0, 4, 4, 0);
-    oxwHostDestroyWindow(gone);
-    EXPECT_EQ(oxwImageDrawString_E(gone, 0, img.get(), 2, 15, "x", 12, 0, 0, &err), 0);
+    EXPECT_EQ(oxwImageDrawString_E(oxtest::gone_window(), 0, img.get(), 2, 15, "x", 12, 0, 0, &err), 0);
     EXPECT_EQ(err, 8u);
     EXPECT_EQ(pixels(img.get()), before);
 }
@@ -196,9 +188,9 @@ TEST(ContextText, AlignmentBackgroundAndRestoredState) {
     oxtest::NoLeaks guard;
     const OxwBitmap bmp = p::create_bitmap(100, 60, 32);
     const OxwDC dc = p::create_compatible_dc(0);
-    const auto old_bitmap = p::select_object(dc, bmp);
+    p::select_object(dc, bmp);
     const OxwFont font = oxwCreateFont_E(0, dc, 12, 0);
-    const auto old_font = p::select_object(dc, font);
+    p::select_object(dc, font);
     p::set_bk_color(dc, 0x00FF00);
     p::TextMetrics tm;
     p::get_text_metrics(dc, &tm);
@@ -216,9 +208,7 @@ TEST(ContextText, AlignmentBackgroundAndRestoredState) {
         EXPECT_TRUE(p::get_dc_pixel(dc, 10, top - 1, &c) && c == 0xFFFFFF) << align;
         EXPECT_TRUE(p::get_dc_pixel(dc, 10 + cx, top + tm.height - 1, &c) && c == 0xFFFFFF) << align;
     }
-    p::select_object(dc, old_font);
-    p::select_object(dc, old_bitmap);
-    p::delete_dc(dc);
+    p::delete_dc(dc);  // the bitmap and the font stay, free to select elsewhere and to delete
 
     // The drawing functions put every state back and delete only what they made.
     const OxwDC target = p::create_compatible_dc(0);
@@ -234,13 +224,11 @@ TEST(ContextText, AlignmentBackgroundAndRestoredState) {
     EXPECT_EQ(p::get_current_object(target, p::ObjectKind::font), p::get_stock_object(p::kSystemFont));
     p::delete_dc(target);
     // Onto a bitmap through the window's context, and nothing for a destroyed window.
-    const OxwWindow wnd = oxwHostCreateWindow(0, 0, 0, 8, 8, 0);
+    const oxtest::Window wnd(0, 0, 8, 8);
     const OxwBitmap other = p::create_bitmap(60, 30, 32);
     EXPECT_EQ(oxwDrawString_C(wnd, 0, other, 2, 2, "\xC9\xCF", 12, 0x0000FF, 0), 1);
-    oxwHostDestroyWindow(wnd);
-    EXPECT_EQ(oxwDrawString_E(wnd, 0, other, 2, 2, "x", 12, 0, 0), 1);
-    std::vector<OxColorRef> px(60 * 30);
-    oxwHostReadBitmapPixels(other, 0, 0, 60, 30, px.data());
+    EXPECT_EQ(oxwDrawString_E(oxtest::gone_window(), 0, other, 2, 2, "x", 12, 0, 0), 1);
+    const auto px = oxtest::pixels_of(other);
     EXPECT_GT(std::count(px.begin(), px.end(), 0x0000FFu), 10);
     EXPECT_EQ(std::count(px.begin(), px.end(), 0x000000u), 0);
     EXPECT_TRUE(p::delete_object(font) && p::delete_object(bmp) && p::delete_object(other));

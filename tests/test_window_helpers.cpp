@@ -9,28 +9,18 @@
 #include "platform/input.h"
 #include "platform/messages.h"
 #include "platform/window.h"
-#include "support.h"
+#include "display_support.h"
 
 namespace {
 
-// A top-level window, destroyed at the end of scope.
-struct Window {
-    Window(int32_t x, int32_t y, int32_t w, int32_t h) : handle(oxwHostCreateWindow(0, x, y, w, h, 1)) {}
-    ~Window() { oxwHostDestroyWindow(handle); }
-    OxwWindow handle;
-};
+using oxtest::corners;
+using oxtest::Window;
+using oxtest::window_corners;
 
-std::string text_of(OxwWindow w) {
+// A window's text, or with oxwHostGetCursorName the name of its cursor; "(refused)" when the call fails.
+std::string text_of(OxwWindow w, int32_t (*get)(OxwWindow, char *, uint32_t) = oxwHostGetWindowText) {
     char buf[300];
-    return oxwHostGetWindowText(w, buf, sizeof buf) ? buf : "(refused)";
-}
-
-std::vector<int32_t> corners(const OxRect &r) { return {r.left, r.top, r.right, r.bottom}; }
-
-std::vector<int32_t> window_corners(OxwWindow w) {
-    OxRect r{};
-    EXPECT_EQ(oxwHostGetWindowRect(w, &r), 1);
-    return corners(r);
+    return get(w, buf, sizeof buf) ? buf : "(refused)";
 }
 
 class Placement : public ::testing::Test {
@@ -49,10 +39,6 @@ protected:
         oxwHostCloseSettingsKey(key_);
         key_ = oxwHostOpenSettingsKey(0, "Placement", 1, &err_);
     }
-    std::string stored() const {
-        const auto b = oxtest::read_bytes(dir_.file("placement/.values"));
-        return {b.begin(), b.end()};
-    }
     oxtest::TempDir dir_;
     OxwSettingsKey key_ = 0;
     uint32_t err_ = 0;
@@ -64,7 +50,9 @@ TEST_F(Placement, FixedSizeKeepsTheCorner) {
     OxwWindowPlacement hide{44, 0, 0, {-1, -1}, {-1, -1}, {5, 6, 305, 206}};
     ASSERT_EQ(oxwHostSetWindowPlacement(w.handle, &hide), 1);
     ASSERT_EQ(oxwRegSetWindowPlacement(w.handle, key_, 1), 1);
-    EXPECT_EQ(stored(), "NormalPositionLeft = 5\nNormalPositionTop = 6\nVisible = 0\n");
+    const auto stored = oxtest::read_bytes(dir_.file("placement/.values"));
+    EXPECT_EQ(std::string(stored.begin(), stored.end()),
+              "NormalPositionLeft = 5\nNormalPositionTop = 6\nVisible = 0\n");
     EXPECT_EQ(oxwRegSetWindowPlacement(0, key_, 1), 0);
 }
 
@@ -252,9 +240,7 @@ TEST(DragWindow, OutlineRestoresTheScreenExactly) {
     EXPECT_TRUE(s.screen == s.pattern);
     EXPECT_EQ(window_corners(w.handle), (std::vector{125, 85, 165, 110}));
     EXPECT_EQ(ox::platform::get_capture(), 0u);
-    char name[16];
-    ASSERT_EQ(oxwHostGetCursorName(w.handle, name, sizeof name), 1);
-    EXPECT_STREQ(name, "#32512");
+    EXPECT_EQ(text_of(w.handle, oxwHostGetCursorName), "#32512");
     EXPECT_EQ(oxwDragWindow(0, 0, 0, 0, 0, 1, 1), 0);
     oxwHostSetScreenSize(1920, 1080);
 }
@@ -273,15 +259,11 @@ TEST(Flashes, EventsStopAtTheLimitAndButtonsEndAsDrawn) {
 
     uint32_t err = 0;
     const OxwBitmap bmp = oxwCreateDDB(a.handle, 0, 20, 20, 24, &err);
-    const OxwDC dc = oxwHostGetDC(a.handle);
-    oxwDrawFillDDB(a.handle, dc, bmp, 3, 4, 12, 9, 0x3366CC);
-    oxwHostReleaseDC(a.handle, dc);
-    std::vector<uint32_t> before(400), after(400), shown(400);
-    oxwHostReadBitmapPixels(bmp, 0, 0, 20, 20, before.data());
+    oxwDrawFillDDB(a.handle, 0, bmp, 3, 4, 12, 9, 0x3366CC);
+    const auto before = oxtest::pixels_of(bmp);
     EXPECT_EQ(oxwFlashButton(a.handle, bmp, 2, 3, 8, 5), 1);
-    oxwHostReadBitmapPixels(bmp, 0, 0, 20, 20, after.data());
-    oxwHostReadWindowPixels(a.handle, 0, 0, 20, 20, shown.data());
-    EXPECT_TRUE(after == before);
+    const auto shown = oxtest::window_pixels(a.handle, 0, 0, 20, 20);
+    EXPECT_EQ(oxtest::pixels_of(bmp), before);
     for (int i = 0; i < 400; ++i) {
         const bool inside = i % 20 >= 2 && i % 20 < 10 && i / 20 >= 3 && i / 20 < 8;
         EXPECT_EQ(shown[i], inside ? before[i] : 0xFFFFFFu) << i;
@@ -311,8 +293,7 @@ struct Chooser {
 TEST(ColorDialog, ChooserSeesTheOpenDialog) {
     Window ref(100, 100, 650, 530);
     OxwWindow dialog = 77;
-    Chooser chooser;
-    chooser.caller_pointer = &dialog;
+    Chooser chooser{&dialog, 1, {}};
     OxColorRef color = 0xABCDEF;
     EXPECT_EQ(oxwColorDialog(0, ref.handle, &color, &dialog, 1), 0) << "no chooser: cancelled";
     EXPECT_EQ(dialog, 0u);
@@ -339,7 +320,6 @@ TEST(WindowCursor, SystemAndModuleCursorsByName) {
     const OxwModule m = oxwHostRegisterModule(dir.path().c_str(), &err);
     ASSERT_NE(m, 0u) << err;
     Window w(0, 0, 10, 10);
-    char cls[32], cur[32];
     const struct {
         OxwModule module;
         const char *name;
@@ -348,14 +328,11 @@ TEST(WindowCursor, SystemAndModuleCursorsByName) {
                  {0, "#32514", "#32514"}, {0, reinterpret_cast<const char *>(32512), "#32512"}, {0, "Hand", ""}};
     for (const auto &c : cases) {
         oxwWindowSetCursor(w.handle, c.module, c.name);
-        ASSERT_EQ(oxwHostGetCursorName(w.handle, cls, sizeof cls), 1);
-        ASSERT_EQ(oxwHostGetCursorName(0, cur, sizeof cur), 1);
-        EXPECT_STREQ(cls, c.expected);
-        EXPECT_STREQ(cur, c.expected);
+        EXPECT_EQ(text_of(w.handle, oxwHostGetCursorName), c.expected);
+        EXPECT_EQ(text_of(0, oxwHostGetCursorName), c.expected);
     }
     oxwWindowSetCursor(0, 0, reinterpret_cast<const char *>(32512));
-    oxwHostGetCursorName(0, cur, sizeof cur);
-    EXPECT_STREQ(cur, "") << "a window of 0 changes nothing";
+    EXPECT_EQ(text_of(0, oxwHostGetCursorName), "") << "a window of 0 changes nothing";
     oxwHostUnregisterModule(m);
     oxtest::write_bytes(dir.file("bad.cur"), oxtest::Bytes{0, 0, 1, 0, 1, 0});
     EXPECT_EQ(oxwHostRegisterModule(dir.path().c_str(), &err), 0u);
