@@ -285,7 +285,7 @@ struct Chooser {
         me->seen.push_back(std::to_string(*me->caller_pointer == c->dialog) + " " + std::to_string(r.left) + "," +
                            std::to_string(r.top) + " " + std::to_string(c->color) + " " + std::to_string(c->flags) +
                            " " + std::to_string(std::memcmp(custom, c->custom, sizeof custom) == 0));
-        c->color = 0x123456;
+        c->color ^= 0xFFFFFF;
         return me->answer;
     }
 };
@@ -299,15 +299,15 @@ TEST(ColorDialog, ChooserSeesTheOpenDialog) {
     EXPECT_EQ(dialog, 0u);
     oxwHostSetColorChooser(&Chooser::choose, &chooser);
     EXPECT_EQ(oxwColorDialog(ref.handle, ref.handle, &color, &dialog, 1), 1);
-    EXPECT_EQ(color, 0x123456u);
+    EXPECT_EQ(color, 0x543210u);
     chooser.answer = 0;
     EXPECT_EQ(oxwColorDialog(0, ref.handle, &color, &dialog, 0), 0);
-    EXPECT_EQ(color, 0x123456u);
+    EXPECT_EQ(color, 0x543210u) << "a cancelled choice is not taken";
     EXPECT_EQ(dialog, 0u);
     EXPECT_EQ(oxwColorDialog(12345, ref.handle, &color, &dialog, 0), 0) << "a refused owner";
     oxwHostSetColorChooser(nullptr, nullptr);
     // Centred on the reference: (650 - 450) / 2 + 100, (530 - 330) / 2 + 100.
-    EXPECT_EQ(chooser.seen, (std::vector<std::string>{"1 200,200 11259375 19 1", "1 0,0 1193046 19 1"}));
+    EXPECT_EQ(chooser.seen, (std::vector<std::string>{"1 200,200 11259375 19 1", "1 0,0 5517840 19 1"}));
     EXPECT_EQ(ox::platform::live_window_count(), 1u);
 }
 
