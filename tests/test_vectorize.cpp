@@ -223,7 +223,7 @@ TEST(VectorizeRefusals, ArgumentsAndEmptyImages) {
     }
 }
 
-#ifndef OXTEST_ASAN
+#ifndef __SANITIZE_ADDRESS__
 // Caps the address space of the calling process at what it uses plus `headroom_mb`, then vectorizes: 0 when
 // the call fails with code 8.
 int vectorize_with_capped_memory(OxHandle img, long headroom_mb) {
@@ -242,7 +242,7 @@ int vectorize_with_capped_memory(OxHandle img, long headroom_mb) {
 #endif
 
 TEST(VectorizeRefusals, MemoryExhaustionGivesCodeEight) {
-#ifdef OXTEST_ASAN
+#ifdef __SANITIZE_ADDRESS__
     GTEST_SKIP() << "address space limits do not mix with the sanitizer's shadow memory";
 #else
     // In a child process whose address space is capped a little above what it uses: first too tight for the
