@@ -36,12 +36,12 @@ int temp_files(const fs::path &dir) {
 // A management file of three entries: every writer starts from it (oxdoc save takes it as untagged content).
 const Bytes kSeed = {0, 0, 0, 0, 1, 0, 0, 0, '0', 1, 0, 0, 0, 1, 0, 0, 0, 'x', 2, 0, 0, 0, 2, 0, 0, 0, 'o', 'k'};
 
-// A whole-file writer makes version k (0 or 1) of its target: a library call, or oxdoc run with the target
-// after the words of `oxdoc`, in which '#' stands for k.
+// A whole-file writer makes version k (0 or 1) of its target: oxdoc run with the target after the words of
+// `oxdoc`, in which '#' stands for k, or else a library call.
 struct Writer {
     const char *name;
-    std::function<uint32_t(const char *target, unsigned k, uint32_t *err)> call;
     const char *oxdoc;
+    std::function<uint32_t(const char *target, unsigned k, uint32_t *err)> call = nullptr;
 };
 
 class FileWrites : public OxdocCommands {
@@ -68,22 +68,19 @@ protected:
 
     std::vector<Writer> writers() {
         return {
-            {"management file created (or a tag appended)",
+            {"management file created (or a tag appended)", nullptr,
              [](const char *t, unsigned k, uint32_t *e) {
                  return k ? oxCreateManagementFile(t, 0, e) : oxManagementFileAddTagString(t, 9, "appended", e);
-             },
-             nullptr},
-            {"management value of another length",
+             }},
+            {"management value of another length", nullptr,
              [](const char *t, unsigned k, uint32_t *e) {
                  return oxManagementFileAddTagString(t, 1, k ? "a value grown long" : "short", e);
-             },
-             nullptr},
-            {"colour chart saved",
-             [this](const char *t, unsigned k, uint32_t *e) { return oxColorChartSave(t, charts_[k].get(), 0, e); },
-             nullptr},
-            {"oxdoc save", nullptr, "save p#.png"},
-            {"oxdoc get, a PNG", nullptr, "get d#.doc 0x0100 -o"},
-            {"oxdoc vector, an SVG", nullptr, "vector d#.doc -o"},
+             }},
+            {"colour chart saved", nullptr,
+             [this](const char *t, unsigned k, uint32_t *e) { return oxColorChartSave(t, charts_[k].get(), 0, e); }},
+            {"oxdoc save", "save p#.png"},
+            {"oxdoc get, a PNG", "get d#.doc 0x0100 -o"},
+            {"oxdoc vector, an SVG", "vector d#.doc -o"},
         };
     }
 
