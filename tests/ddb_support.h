@@ -1,5 +1,5 @@
-// Helpers of the bitmap and window tests: bitmaps and windows owned by the test and their pixels, a check
-// that calls release what they make, and bitmap files written for resource modules.
+// Helpers of the bitmap and window tests: bitmaps owned by the test and their pixels, a check that calls
+// release what they make, and bitmap files written for resource modules.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -46,24 +46,6 @@ struct Bitmap {
         }
     }
     OxwBitmap h;
-};
-
-// A window with its context, released and destroyed at the end of scope.
-struct HostWindow {
-    HostWindow(int32_t w, int32_t h)
-        : wnd(oxwHostCreateWindow(0, 0, 0, w, h, 1)), dc(oxwHostGetDC(wnd)), width(w), height(h) {}
-    ~HostWindow() {
-        oxwHostReleaseDC(wnd, dc);
-        oxwHostDestroyWindow(wnd);
-    }
-    Pixels pixels() const {
-        Pixels out(static_cast<std::size_t>(width) * height);
-        EXPECT_EQ(oxwHostReadWindowPixels(wnd, 0, 0, width, height, out.data()), 1);
-        return out;
-    }
-    OxwWindow wnd;
-    OxwDC dc;
-    int32_t width, height;
 };
 
 // Writes `bytes` as file `name` of `dir`; its path.

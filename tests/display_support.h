@@ -1,4 +1,5 @@
-// Helpers of the display tests: windows owned by the test, a handle that is gone, and window pixels.
+// Helpers of the display tests: windows (with or without a context) owned by the test, a handle that is
+// gone, and window pixels.
 #pragma once
 
 #include "ddb_support.h"
@@ -34,5 +35,14 @@ inline Pixels window_pixels(OxwWindow w, int32_t x, int32_t y, int32_t width, in
     EXPECT_EQ(oxwHostReadWindowPixels(w, x, y, width, height, px.data()), 1);
     return px;
 }
+
+// A window at (0, 0) with its context, released before the window goes; `pixels` reads all of it.
+struct HostWindow : Window {
+    HostWindow(int32_t w, int32_t h) : Window(0, 0, w, h), dc(oxwHostGetDC(handle)), width(w), height(h) {}
+    ~HostWindow() { oxwHostReleaseDC(handle, dc); }
+    Pixels pixels() const { return window_pixels(handle, 0, 0, width, height); }
+    OxwDC dc;
+    int32_t width, height;
+};
 
 }  // namespace oxtest

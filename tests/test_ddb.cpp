@@ -6,7 +6,7 @@
 #include <tuple>
 #include <vector>
 
-#include "ddb_support.h"
+#include "display_support.h"
 #include "image_compare.h"
 #include "win/ddb.h"
 
@@ -59,7 +59,7 @@ TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
     uint32_t err;
     Bitmap dst(oxwCreateDDB(0, 0, 8, 8, 24, &err));
     // Bitmap onto the window's context, at the recorded size.
-    oxwCopyDDB(win.wnd, 0, 0, 3, 4, 0, 0, src.h, 0, 0, 0);
+    oxwCopyDDB(win.handle, 0, 0, 3, 4, 0, 0, src.h, 0, 0, 0);
     Pixels px = win.pixels();
     const auto at = [&](int32_t x, int32_t y) { return px[static_cast<std::size_t>(y) * 12 + x]; };
     EXPECT_EQ((Pixels{at(3, 4), at(8, 8), at(9, 8), at(8, 9), at(2, 4)}),
@@ -72,15 +72,15 @@ TEST(Ddb, CopyCasesAndTheRecordedSizeDefault) {
     EXPECT_EQ((Pixels{at(3, 4), at(4, 4)}), (Pixels{tag(0, 0), 0x123456}));
     // Stretching from the recorded size: 6 x 5 onto 12 x 10 (the sampling: the drawing layer's tests).
     Bitmap big(oxwCreateDDB(0, 0, 12, 10, 24, &err));
-    oxwCopyDDBEx(win.wnd, 0, big.h, 0, 0, 12, 10, src.h, 0, 0, 0, 0, 0);
+    oxwCopyDDBEx(win.handle, 0, big.h, 0, 0, 12, 10, src.h, 0, 0, 0, 0, 0);
     const Pixels b = pixels_of(big.h);
     EXPECT_EQ((Pixels{b[2 * 12 + 3], b[9 * 12 + 11]}), (Pixels{tag(1, 1), tag(5, 4)}));
     // From the context into a bitmap; bitmap to bitmap; within one bitmap (overlapping).
-    oxwCopyDDB(win.wnd, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
+    oxwCopyDDB(win.handle, 0, dst.h, 0, 0, 2, 2, 0, 4, 5, 0);
     EXPECT_EQ(pixels_of(dst.h)[0], tag(1, 1));
-    oxwCopyDDB(win.wnd, 0, dst.h, 5, 5, 3, 3, src.h, 2, 1, 0);
+    oxwCopyDDB(win.handle, 0, dst.h, 5, 5, 3, 3, src.h, 2, 1, 0);
     EXPECT_EQ(pixels_of(dst.h)[7 * 8 + 7], tag(4, 3));
-    oxwCopyDDB(win.wnd, 0, src.h, 1, 0, 5, 5, src.h, 0, 0, 0);
+    oxwCopyDDB(win.handle, 0, src.h, 1, 0, 5, 5, src.h, 0, 0, 0);
     EXPECT_EQ(pixels_of(src.h)[2 * 6 + 5], tag(4, 2));
 }
 

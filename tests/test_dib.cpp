@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "core/byte_order.h"
-#include "ddb_support.h"
+#include "display_support.h"
 #include "image_compare.h"
 #include "win/dib_convert.h"
 

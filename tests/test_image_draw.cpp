@@ -10,7 +10,7 @@
 #include "platform/gdi.h"
 #include "win/ddb.h"
 #include "win/image_draw.h"
-#include "ddb_support.h"
+#include "display_support.h"
 #include "image_compare.h"
 
 using namespace oxtest;
