@@ -48,16 +48,27 @@ void expect_open_fails(const std::string &path, uint32_t access, uint32_t share,
 // The listing's own descriptor counts too, the same each time.
 std::size_t open_descriptor_count() { return oxtest::folder_names("/proc/self/fd").size(); }
 
-// Every refused open gives its code and creates, empties and leaves open nothing (repeated, to show leaks).
-TEST(FilesOpen, RefusalsGiveTheirCodeAndLeaveNothingBehind) {
+// What the tests start from: a fresh folder, a file name in it, a guard for an open file and an error code
+// that holds garbage until a call sets it.
+struct Files : testing::Test {
     TempDir dir;
+    const std::string path = dir.file("f.bin");
+    FileGuard f;
+    uint32_t err = kGarbage;
+};
+using FilesOpen = Files;
+using FilesIO = Files;
+using FilesShare = Files;
+using FilesNames = Files;
+
+// Every refused open gives its code and creates, empties and leaves open nothing (repeated, to show leaks).
+TEST_F(FilesOpen, RefusalsGiveTheirCodeAndLeaveNothingBehind) {
     const std::string plain = dir.file("plain"), ro = dir.file("ro"), held = dir.file("held"), sub = dir.file("sub");
     const std::string missing = dir.file("missing"), none = dir.file("none/x");
     for (const auto &p : {plain, ro, held}) write_bytes(p, pattern(20));
     ASSERT_EQ(chmod(ro.c_str(), 0444), 0);
     ASSERT_TRUE(fs::create_directory(sub));
     FileGuard holder;  // a read-only exclusive open keeps out every other open
-    uint32_t err;
     ASSERT_EQ(open_into(holder, held, kRead, 0, OX_OPEN_EXISTING, err), 1);
     const struct {
         std::string path;
@@ -97,9 +108,7 @@ TEST(FilesOpen, RefusalsGiveTheirCodeAndLeaveNothingBehind) {
     EXPECT_EQ(open_into(ok, ro, kRead, kShared, OX_OPEN_EXISTING, err), 1);
 }
 
-TEST(FilesOpen, DispositionsTheirCodesAndWhatTheyLeave) {
-    TempDir dir;
-    const std::string path = dir.file("d.bin");
+TEST_F(FilesOpen, DispositionsTheirCodesAndWhatTheyLeave) {
     const struct {
         bool exists;
         uint32_t access, disposition, code;
@@ -115,8 +124,6 @@ TEST(FilesOpen, DispositionsTheirCodesAndWhatTheyLeave) {
         SCOPED_TRACE(testing::Message() << "disposition " << c.disposition << " exists " << c.exists);
         fs::remove(path);
         if (c.exists) write_bytes(path, pattern(50));
-        FileGuard f;
-        uint32_t err;
         ASSERT_EQ(open_into(f, path, c.access, 0, c.disposition, err), 1);
         EXPECT_EQ(err, c.code);
         EXPECT_EQ(oxGetFileSize(f.get()), c.size);
@@ -126,11 +133,8 @@ TEST(FilesOpen, DispositionsTheirCodesAndWhatTheyLeave) {
     }
 }
 
-TEST(FilesOpen, ReadOnlyAttributeCheckAndDelete) {
-    TempDir dir;
-    const std::string path = dir.file("ro.bin");
-    FileGuard f;
-    uint32_t err, done = 0;
+TEST_F(FilesOpen, ReadOnlyAttributeCheckAndDelete) {
+    uint32_t done = 0;
     // The attribute takes the write bits away, yet the creating handle may write.
     ASSERT_EQ(open_into(f, path, kWrite, 0, OX_CREATE_NEW, err, OX_FILE_ATTRIBUTE_READONLY), 1);
     EXPECT_EQ(oxWriteFile(f.get(), "abc", 3, &done, &err), 1);
@@ -155,15 +159,12 @@ TEST(FilesOpen, ReadOnlyAttributeCheckAndDelete) {
     EXPECT_EQ(oxtest::file_mode(path) & 0222, 0u);
 }
 
-TEST(FilesOpen, HandlesAreNeverZeroAndCloseOnExec) {
-    TempDir dir;
-    write_bytes(dir.file("z"), pattern(8));
+TEST_F(FilesOpen, HandlesAreNeverZeroAndCloseOnExec) {
+    write_bytes(path, pattern(8));
     // With descriptor 0 free the system would hand it out first.
     const int saved_stdin = fcntl(0, F_DUPFD_CLOEXEC, 3);
     ASSERT_TRUE(saved_stdin >= 0 && close(0) == 0);
-    FileGuard f;
-    uint32_t err;
-    const int32_t ok = open_into(f, dir.file("z"), kRead, 0, OX_OPEN_EXISTING, err);
+    const int32_t ok = open_into(f, path, kRead, 0, OX_OPEN_EXISTING, err);
     const bool zero_free = fcntl(0, F_GETFD) == -1;
     const int fd_flags = fcntl(static_cast<int>(f.get()), F_GETFD);
     f.close();
@@ -174,12 +175,10 @@ TEST(FilesOpen, HandlesAreNeverZeroAndCloseOnExec) {
     EXPECT_TRUE(fd_flags >= 0 && (fd_flags & FD_CLOEXEC));
 }
 
-TEST(FilesIO, WrongDirectionBadHandlesAndFullDisk) {
-    TempDir dir;
-    const std::string path = dir.file("dir.bin");
+TEST_F(FilesIO, WrongDirectionBadHandlesAndFullDisk) {
     write_bytes(path, pattern(16));
     FileGuard reader, writer, gone, full;
-    uint32_t err, done = 99;
+    uint32_t done = 99;
     uint8_t buf[16];
     auto read = [&](OxFileHandle h, uint32_t n) { return oxReadFile(h, buf, n, &done, &err) ? kDone : err; };
     auto write = [&](OxFileHandle h, uint32_t n) { return oxWriteFile(h, buf, n, &done, &err) ? kDone : err; };
@@ -212,12 +211,9 @@ TEST(FilesIO, WrongDirectionBadHandlesAndFullDisk) {
     EXPECT_EQ(done, 0u);
 }
 
-TEST(FilesIO, WriteSeekReadAndEndOfFile) {
-    TempDir dir;
-    const std::string path = dir.file("s.bin");
+TEST_F(FilesIO, WriteSeekReadAndEndOfFile) {
     const Bytes data = pattern(3000);
-    FileGuard f;
-    uint32_t err, done = 0;
+    uint32_t done = 0;
     ASSERT_EQ(open_into(f, path, kRW, 0, OX_CREATE_ALWAYS, err), 1);
     ASSERT_EQ(oxWriteFile(f.get(), data.data(), 3000, &done, &err), 1);
     EXPECT_EQ(done, 3000u);
@@ -290,13 +286,11 @@ struct Holder {
 
 // An exclusive holder keeps every open, delete and rename (as the source or the target) away from its file;
 // shared holders keep out only exclusive opens, as our own exclusive open keeps out a child in turn.
-TEST(FilesShare, HoldersInOtherProcesses) {
-    TempDir dir;
-    const std::string path = dir.file("p.bin"), other = dir.file("o"), moved = dir.file("m");
+TEST_F(FilesShare, HoldersInOtherProcesses) {
+    const std::string other = dir.file("o"), moved = dir.file("m");
     write_bytes(path, pattern(40));
     write_bytes(other, pattern(5));
-    FileGuard f, g;
-    uint32_t err;
+    FileGuard g;
     {
         Holder child(path, OX_FILE_SHARE_EXCLUSIVE);
         ASSERT_TRUE(child.opened);
@@ -325,20 +319,18 @@ TEST(FilesShare, HoldersInOtherProcesses) {
     EXPECT_EQ(oxDeleteFile(moved.c_str(), &err), 1);
 }
 
-TEST(FilesNames, RenameDeleteAndCreateFolder) {
-    TempDir dir;
+TEST_F(FilesNames, RenameDeleteAndCreateFolder) {
     const std::string a = dir.file("a"), b = dir.file("b"), c = dir.file("c"), d = dir.file("d"), sub = dir.file("sub");
     const std::string none = dir.file("none/x");
     write_bytes(a, pattern(30));
     write_bytes(c, {9, 9});
-    uint32_t err = kGarbage;
     // Each gives its code, or kDone when it succeeds and clears the code (the call before each success left
     // one). Rename takes the new name first and never replaces.
-    auto rename = [&err](const std::string &to, const std::string &from) {
+    auto rename = [this](const std::string &to, const std::string &from) {
         return oxChangeFileName(to.c_str(), from.c_str(), &err) && err == 0 ? kDone : err;
     };
-    auto del = [&err](const std::string &p) { return oxDeleteFile(p.c_str(), &err) && err == 0 ? kDone : err; };
-    auto make = [&err](const std::string &p) { return oxCreateFolder(p.c_str(), 0, &err) && err == 0 ? kDone : err; };
+    auto del = [this](const std::string &p) { return oxDeleteFile(p.c_str(), &err) && err == 0 ? kDone : err; };
+    auto make = [this](const std::string &p) { return oxCreateFolder(p.c_str(), 0, &err) && err == 0 ? kDone : err; };
     EXPECT_EQ(rename(b, a), kDone);
     EXPECT_EQ(rename(c, b), OX_ERROR_ALREADY_EXISTS);
     EXPECT_EQ(rename(d, a), OX_ERROR_FILE_NOT_FOUND);
@@ -359,15 +351,13 @@ TEST(FilesNames, RenameDeleteAndCreateFolder) {
     EXPECT_FALSE(fs::exists(dir.file("none")));
 }
 
-TEST(FilesNames, RenameToAnotherFileSystemMovesTheFile) {
-    TempDir dir;
+TEST_F(FilesNames, RenameToAnotherFileSystemMovesTheFile) {
     struct stat here {}, shm {};
     if (stat(dir.path().c_str(), &here) != 0 || stat("/dev/shm", &shm) != 0 || here.st_dev == shm.st_dev)
         GTEST_SKIP() << "no second file system at /dev/shm";
     const std::string from = dir.file("m.bin"), to = "/dev/shm/oxwutl-move-" + std::to_string(getpid());
     write_bytes(from, pattern(100000));
     ASSERT_EQ(chmod(from.c_str(), 0640), 0);
-    uint32_t err = kGarbage;
     int32_t ok = oxChangeFileName(to.c_str(), from.c_str(), &err);
     const unsigned mode = oxtest::file_mode(to);
     Bytes moved = read_bytes(to);
