@@ -32,7 +32,6 @@ TEST(FileVersion, StampedElfAndBuiltPeFiles) {
     EXPECT_EQ(version_of("/proc/self/exe"), "4.3.2.1");
 
     oxtest::TempDir dir;
-    using oxtest::Note;
     const std::string table = "\\StringFileInfo\\041103a4\\FileVersion=";
     const struct {
         const char *what;
