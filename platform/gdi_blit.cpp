@@ -225,9 +225,6 @@ uint32_t dib_color(const DibView &v, const uint8_t *row, int32_t x) {
     return e[2] | (e[1] << 8) | (uint32_t{e[0]} << 16);
 }
 
-
-
-
 // Surface pixels (blue, green, red, 0) of the colour-table entries of a DIB of 8 bits or fewer, indexed
 // by stored value; values at or beyond the table's count are black.
 void surface_palette(const DibView &v, uint32_t *palette) {
