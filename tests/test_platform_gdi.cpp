@@ -90,9 +90,9 @@ TEST(PlatformBlit, OverlapAndMonochromeConversion) {
     std::mt19937 rng(3);
     Canvas c(10, 4, &rng);
     const std::vector<uint32_t> before = pixels_of(c.bmp);
-    ASSERT_TRUE(bit_blt(c.dc, 2, 0, 8, 4, c.dc, 0, 0, kSrcCopy));
-    for (int32_t y = 0; y < 4; ++y)
-        for (int32_t x = 2; x < 10; ++x) EXPECT_EQ(c.at(x, y), before[y * 10 + x - 2]);
+    ASSERT_TRUE(bit_blt(c.dc, 2, 1, 8, 3, c.dc, 0, 0, kSrcCopy));  // a row read after the one above it is written
+    for (int32_t y = 1; y < 4; ++y)
+        for (int32_t x = 2; x < 10; ++x) EXPECT_EQ(c.at(x, y), before[(y - 1) * 10 + x - 2]);
 
     Canvas mono(4, 1, nullptr, 1), color(4, 1);
     set_bitmap_pixel(mono.bmp, 1, 0, 0xFFFFFF);
