@@ -5,11 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "dib_blocks.h"
+#include "file_bytes.h"
 #include "oxw.h"
 #include "platform/gdi.h"
 #include "support.h"
@@ -51,8 +51,7 @@ struct Bitmap {
 // Writes `bytes` as file `name` of `dir`; its path.
 inline std::string write_file(const TempDir &dir, const std::string &name, const Bytes &bytes) {
     const std::string path = dir.file(name);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char *>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    write_bytes(path, bytes);
     return path;
 }
 
